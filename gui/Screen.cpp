@@ -1,0 +1,118 @@
+#include "gui/Screen.h"
+
+#include "gui/Command.h"
+
+#include <cstdlib>
+#include <vector>
+
+namespace {
+
+Uint32 previousTicks = 0;
+std::vector<FrameService> frameServices;
+
+SDL_Point windowSize(SDL_Window* window)
+{
+    SDL_Point size { 0, 0 };
+    SDL_GetWindowSize(window, &size.x, &size.y);
+    return size;
+}
+
+}
+
+void addFrameService(FrameService service)
+{
+    frameServices.push_back(service);
+}
+
+void clearFrameServices()
+{
+    frameServices.clear();
+}
+
+Uint32 previousFrameTicks()
+{
+    return previousTicks;
+}
+
+double advanceFrameClock(Uint32 now)
+{
+    double elapsed = previousTicks == 0 ? 0.0 : Uint32(now - previousTicks) / 1000.0;
+    previousTicks = now;
+    return elapsed;
+}
+
+Screen::Screen(SDL_Window* window)
+    : Container(0, 0, windowSize(window).x, windowSize(window).y)
+    , renderer(SDL_GetRenderer(window))
+    , window(window)
+{
+}
+
+void Screen::addIdleHandler(IdleHandler* handler)
+{
+    idleHandlers.push_back(handler);
+}
+
+bool Screen::handleEvent(const SDL_Event& event)
+{
+    // The screen always covers the whole window, so a resize takes effect at the next event.
+    SDL_Point size = windowSize(window);
+    setPosition(0, 0);
+    setSize(size.x, size.y);
+
+    switch (event.type) {
+    case SDL_KEYDOWN:
+        return onKeyDown(event.key.keysym.sym);
+    case SDL_MOUSEBUTTONDOWN:
+        lastMouseX = event.button.x;
+        lastMouseY = event.button.y;
+        return onMouseDown(event.button.button, event.button.x, event.button.y);
+    case SDL_MOUSEBUTTONUP:
+        lastMouseX = event.button.x;
+        lastMouseY = event.button.y;
+        return onMouseUp(event.button.button, event.button.x, event.button.y);
+    case SDL_MOUSEMOTION:
+        lastMouseX = event.motion.x;
+        lastMouseY = event.motion.y;
+        return onMouseMove(event.motion.state, event.motion.x, event.motion.y);
+    case SDL_MOUSEWHEEL:
+        onMouseWheel(event.wheel.y, lastMouseX, lastMouseY);
+        return false;
+    case SDL_TEXTINPUT:
+        return onTextInput(event.text.text);
+    default:
+        return false;
+    }
+}
+
+void Screen::runEventLoop()
+{
+    done = false;
+    while (!done)
+        runFrame();
+}
+
+void Screen::runFrame()
+{
+    SDL_Event event;
+    while (SDL_PollEvent(&event)) {
+        if (event.type == SDL_QUIT)
+            std::exit(0);
+        handleEvent(event);
+    }
+    if (done)
+        return;
+
+    update(advanceFrameClock(SDL_GetTicks()));
+    if (done)
+        return;
+
+    // No clear: the first child of every screen covers the whole window.
+    drawChildren(renderer, 0, 0);
+    for (IdleHandler* handler : idleHandlers)
+        handler->onIdle(*this);
+    for (FrameService service : frameServices)
+        service();
+    SDL_RenderPresent(renderer);
+    SDL_Delay(10);
+}

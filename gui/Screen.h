@@ -1,0 +1,41 @@
+#pragma once
+
+#include "gui/Container.h"
+
+#include <list>
+
+class IdleHandler;
+
+// The root of a widget tree and owner of the event loop. Every screen and modal dialog
+// of the program is a Screen run on the user-interface thread.
+class Screen : public Container {
+public:
+    explicit Screen(SDL_Window* window);
+
+    // The caller keeps the handler alive while the screen runs.
+    void addIdleHandler(IdleHandler* handler);
+    bool handleEvent(const SDL_Event& event);
+    // Runs frames until done is set; the quit event ends the process with status 0.
+    void runEventLoop();
+
+    SDL_Renderer* renderer;
+    SDL_Window* window;
+    bool done = false;
+    std::list<IdleHandler*> idleHandlers;
+    int lastMouseX = 0;
+    int lastMouseY = 0;
+
+private:
+    void runFrame();
+};
+
+// Work of the process-wide registries that the loop runs after the idle handlers of every
+// frame (taking in finished image and wind downloads). Start-up registers them in order.
+using FrameService = void (*)();
+void addFrameService(FrameService service);
+void clearFrameServices();
+
+// The tick count of the previous frame, shared by all screens: 0 before the first frame.
+Uint32 previousFrameTicks();
+// Elapsed seconds since the previous frame; stores now as the previous tick count.
+double advanceFrameClock(Uint32 now);

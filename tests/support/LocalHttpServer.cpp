@@ -1,0 +1,29 @@
+#include "support/LocalHttpServer.h"
+
+#include <stdexcept>
+
+LocalHttpServer::~LocalHttpServer()
+{
+    stop();
+}
+
+void LocalHttpServer::start()
+{
+    port = server.bind_to_any_port("127.0.0.1");
+    if (port <= 0)
+        throw std::runtime_error("cannot bind a local HTTP port");
+    thread = std::thread([this] { server.listen_after_bind(); });
+}
+
+void LocalHttpServer::stop()
+{
+    if (thread.joinable()) {
+        server.stop();
+        thread.join();
+    }
+}
+
+std::string LocalHttpServer::baseUrl() const
+{
+    return "http://127.0.0.1:" + std::to_string(port);
+}
