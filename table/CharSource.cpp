@@ -1,0 +1,8 @@
+#include "table/CharSource.h"
+
+#include "table/Exception.h"
+
+void CharSource::fail(const char* message)
+{
+    throw Exception(message);
+}
