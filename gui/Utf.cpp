@@ -1,0 +1,51 @@
+#include "gui/Utf.h"
+
+#include <SDL.h>
+
+#include <vector>
+
+namespace {
+
+// Converts a whole buffer with SDL's iconv; any invalid or incomplete sequence fails the
+// conversion (SDL_iconv_string would skip it instead).
+bool convert(const char* to, const char* from, const char* input, size_t inputBytes, std::vector<char>& output)
+{
+    SDL_iconv_t converter = SDL_iconv_open(to, from);
+    if (converter == reinterpret_cast<SDL_iconv_t>(-1))
+        return false;
+    output.assign(inputBytes * 4 + 8, '\0');
+    const char* in = input;
+    size_t inLeft = inputBytes;
+    char* out = output.data();
+    size_t outLeft = output.size();
+    size_t result = SDL_iconv(converter, &in, &inLeft, &out, &outLeft);
+    SDL_iconv_close(converter);
+    if (result == SDL_ICONV_ERROR || result == SDL_ICONV_E2BIG || result == SDL_ICONV_EILSEQ
+        || result == SDL_ICONV_EINVAL || inLeft != 0)
+        return false;
+    output.resize(output.size() - outLeft);
+    return true;
+}
+
+}
+
+// UTF-16LE is the code-unit order of std::u16string on the little-endian machines the
+// game runs on.
+std::string toUtf8(const std::u16string& text)
+{
+    std::vector<char> bytes;
+    if (text.empty() || !convert("UTF-8", "UTF-16LE", reinterpret_cast<const char*>(text.data()), text.size() * 2, bytes))
+        return {};
+    return std::string(bytes.begin(), bytes.end());
+}
+
+std::u16string toUtf16(const std::string& text)
+{
+    std::vector<char> bytes;
+    if (text.empty() || !convert("UTF-16LE", "UTF-8", text.data(), text.size(), bytes))
+        return {};
+    std::u16string result(bytes.size() / 2, u'\0');
+    for (size_t i = 0; i < result.size(); ++i)
+        result[i] = char16_t(Uint8(bytes[2 * i]) | Uint8(bytes[2 * i + 1]) << 8);
+    return result;
+}

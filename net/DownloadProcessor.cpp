@@ -1,0 +1,86 @@
+#include "net/DownloadProcessor.h"
+
+#include "gui/BackgroundScreen.h"
+#include "gui/Button.h"
+#include "gui/Label.h"
+#include "gui/MessageBox.h"
+#include "gui/Window.h"
+#include "net/DownloadBatcher.h"
+#include "net/Downloader.h"
+#include "net/Text.h"
+
+DownloadProcessor::DownloadProcessor(DownloadBatcher* batcher)
+    : batcher(batcher)
+{
+}
+
+bool DownloadProcessor::advance(const std::string& previousAnswer)
+{
+    std::string url = batcher->nextUrl(previousAnswer);
+    if (url.empty()) {
+        completed = true;
+        return true;
+    }
+    requestId = downloader.download(url, BatchRequest, nullptr);
+    return false;
+}
+
+void DownloadProcessor::onIdle(Screen& screen)
+{
+    Answer answer;
+    if (!downloader.pollById(requestId, answer))
+        return;
+    std::string text = "Error connecting to server";
+    if (answer.status == 0 && answer.bytes && answer.length > 0)
+        text = extractResult(answer.bytes.get());
+    if (!startsWith(text, "OK")) {
+        screen.done = true;
+        showMessageBox(screen.window, text);
+        return;
+    }
+    if (advance(text))
+        screen.done = true;
+}
+
+CancelWaiterCommand::CancelWaiterCommand(DownloadProcessor* processor)
+    : processor(processor)
+{
+}
+
+void CancelWaiterCommand::execute()
+{
+    processor->batcher->onCancel();
+    processor->completed = false;
+    downloader.cancel(processor->requestId);
+    processor->waitScreen->done = true;
+}
+
+bool runBatch(SDL_Window* window, DownloadBatcher* batcher)
+{
+    if (!batcher)
+        return false;
+    DownloadProcessor processor(batcher);
+    if (processor.advance(""))
+        return true;
+    CancelWaiterCommand cancel(&processor);
+
+    std::unique_ptr<Screen> screen = createBackgroundScreen(window);
+    screen->addIdleHandler(&processor);
+    processor.waitScreen = screen.get();
+    auto* dialog = screen->addChild(std::make_unique<Window>(600, 250, "PLEASE WAIT"));
+    dialog->centreIn(screen->width, screen->height);
+    dialog->addChild(std::make_unique<Label>(80, 40, 440, 35, "Loading... Please wait..."));
+    dialog->addChild(std::make_unique<Button>(210, 100, 180, 96, "Cancel", &cancel, true));
+    dialog->setFocus(true);
+    dialog->cancelCommand = &cancel;
+
+    screen->runEventLoop();
+    return processor.completed;
+}
+
+std::string fetch(SDL_Window* window, const std::string& url)
+{
+    SimpleBatcher batcher(url);
+    runBatch(window, &batcher);
+    return batcher.getAnswer();
+}
