@@ -1,0 +1,3 @@
+#include "race/BoatRecord.h"
+
+const SDL_Color textColour = {0, 0, 0, 0};
