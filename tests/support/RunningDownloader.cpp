@@ -1,0 +1,9 @@
+#include "support/RunningDownloader.h"
+
+#include "net/Downloader.h"
+
+void startDownloaderOnce()
+{
+    if (!downloader.isRunning())
+        downloader.startThread();
+}

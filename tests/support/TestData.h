@@ -1,0 +1,37 @@
+#pragma once
+
+#include "gui/Font.h"
+
+#include <SDL.h>
+
+#include <filesystem>
+#include <string>
+
+// A temporary working folder with its own data/images/, made current for the lifetime of
+// the object, so tests can give widgets images of known colours and sizes.
+class TestDataFolder {
+public:
+    TestDataFolder();
+    ~TestDataFolder();
+    TestDataFolder(const TestDataFolder&) = delete;
+    TestDataFolder& operator=(const TestDataFolder&) = delete;
+
+    // Writes data/<name> as a PNG filled with one colour.
+    void writeImage(const std::string& name, int width, int height, SDL_Color colour) const;
+
+    std::filesystem::path root;
+
+private:
+    std::filesystem::path previous;
+};
+
+// Texts as blocks of 10 x 20 pixels per byte, drawn as filled rectangles in the text's
+// colour: layouts and positions become exact numbers in tests.
+class BlockFont : public Font {
+public:
+    void drawText(SDL_Renderer* renderer, int x, int y, const char* text, SDL_Color colour) override;
+    int textWidth(const char* text) override;
+    int textHeight(const char* text) override;
+    static constexpr int charWidth = 10;
+    static constexpr int charHeight = 20;
+};
