@@ -1,0 +1,91 @@
+#include "lobby/RaceRecord.h"
+
+#include "table/Exception.h"
+#include "table/Table.h"
+
+#include <cstdio>
+#include <ctime>
+
+bool parseRaceRecord(const Table* table, RaceRecord& record)
+{
+    if (!table)
+        return false;
+    record.id = getInt(*table, "id");
+    record.name = getString(*table, "name", "");
+    record.descr = getString(*table, "descr", "");
+    record.image = getString(*table, "image", "");
+    record.start = getLong(*table, "start");
+    record.active = getInt(*table, "active") != 0;
+    record.sail = getInt(*table, "sail");
+    record.position = getInt(*table, "position");
+    record.lat = getDouble(*table, "lat");
+    record.lon = getDouble(*table, "lon");
+    record.grounded = getInt(*table, "grounded") != 0;
+    record.heading = getDouble(*table, "heading");
+    record.speed = getDouble(*table, "speed");
+    record.waypoint = getInt(*table, "waypoint");
+    record.finished = getInt(*table, "finished") != 0;
+    record.windDir = getDouble(*table, "windDir");
+    record.windSpeed = getDouble(*table, "windSpeed");
+    record.nick = getString(*table, "nick", "");
+    return true;
+}
+
+RaceList parseRaceList(const std::string& text)
+{
+    RaceList races;
+    try {
+        Table root = parseTable(text);
+        const Table* list = getTable(root, "races");
+        if (!list)
+            return races;
+        for (const auto& entry : *list) {
+            if (!entry.second || entry.second->type() != TableType)
+                continue;
+            RaceRecord record;
+            parseRaceRecord(entry.second->toTable(), record);
+            races.push_back(std::move(record));
+        }
+    } catch (const Exception& error) {
+        std::printf("Error parsing table %s\n", error.message().c_str());
+    }
+    return races;
+}
+
+// Unlike the race list, the route is walked in the numeric order of its keys; a missing
+// number is skipped, so a gap drops the last entries.
+bool parseRoute(const std::string& text, std::vector<Waypoint>& route)
+{
+    Table root = parseTable(text);
+    const Table* waypoints = getTable(root, "waypoints");
+    if (!waypoints)
+        return false;
+    size_t count = waypoints->size();
+    for (size_t i = 0; i < count; ++i) {
+        const Table* point = getTable(*waypoints, std::to_string(i));
+        if (!point) {
+            std::printf("missing waypoint table\n");
+            continue;
+        }
+        route.push_back(Waypoint { getDouble(*point, "lat"), getDouble(*point, "lon"), getDouble(*point, "hdg"),
+            getDouble(*point, "dst"), getInt(*point, "type") });
+    }
+    return true;
+}
+
+std::string formatStartTime(int32_t seconds)
+{
+    std::time_t time = seconds;
+    std::tm calendar {};
+    if (!gmtime_r(&time, &calendar))
+        return {};
+    char text[32];
+    size_t length = std::strftime(text, sizeof text, "%Y-%m-%d %H:%M", &calendar);
+    return std::string(text, length);
+}
+
+// An answer of exactly "OK" carries no table: its text is empty.
+std::string answerTable(const std::string& answer)
+{
+    return answer.size() > 3 ? answer.substr(3) : std::string();
+}
