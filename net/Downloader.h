@@ -1,8 +1,13 @@
 #pragma once
 
+#include "net/CurlHandles.h"
+#include "net/MutexLock.h"
 #include "net/Thread.h"
 
+#include <SDL.h>
+
 #include <cstdlib>
+#include <list>
 #include <memory>
 #include <string>
 
@@ -29,17 +34,40 @@ struct Answer {
     void* user = nullptr;
 };
 
+// Limits that end a transfer which would otherwise hang or exhaust memory, and how long
+// the idle thread sleeps when nothing wakes it.
+struct DownloaderOptions {
+    long connectTimeout = 10; // seconds to establish a connection
+    long stallTime = 30; // seconds a transfer may move no byte at all before it fails
+    size_t answerLimit = size_t(64) << 20; // bytes; a longer answer fails the transfer
+    Uint32 idleWait = 10000; // milliseconds
+};
+
+// One GET on its way through the download thread's lists.
+struct DownloadRequest {
+    int id = 0;
+    int kind = 0; // a DownloadKind
+    void* user = nullptr; // not owned; handed back on collection
+    CurlEasy transfer;
+    bool succeeded = false;
+    AnswerBlock answer; // null until the first bytes arrive
+    size_t answerLength = 0; // without the terminating zero byte
+    size_t answerLimit = 0;
+};
+
 // The "downloader" thread: performs HTTP GETs on libcurl's multi interface. The
 // user-interface thread queues a request and later polls for its answer, never waiting
 // on the network. It also learns the id and JSESSIONID cookies and sends them back.
 class Downloader : public Thread {
 public:
-    Downloader();
+    explicit Downloader(DownloaderOptions options = {});
+    // Stops and joins a running thread first: exit() runs this while the thread turns.
     ~Downloader() override;
 
     // Queues a GET; returns the request id at once, or -1 when no transfer could be made.
     int download(const std::string& url, DownloadKind kind, void* user);
     bool pollById(int id, Answer& answer);
+    // Takes the earliest ended transfer of that kind.
     bool pollByKind(DownloadKind kind, Answer& answer);
     // The request goes on; its result is dropped instead of delivered.
     void cancel(int id);
@@ -49,8 +77,33 @@ protected:
     int run() override;
 
 private:
-    struct State;
-    std::unique_ptr<State> state;
+    using Requests = std::list<DownloadRequest>;
+
+    bool configure(CURL* transfer, const std::string& url) const;
+    bool turn();
+    void startPending();
+    void collectEnded();
+    Requests::iterator findTagged(CURL* transfer);
+    void finish(Requests::iterator request);
+    void learnCookies(CURL* transfer);
+    void waitForWork(MutexLock& guard);
+    void abandonTransfers();
+    void dropOneCancelled();
+    static void deliver(DownloadRequest& request, Answer& answer);
+    static Requests::iterator findId(Requests& requests, int id);
+
+    bool stopRequested = false;
+    CurlMulti multi;
+    int lastId = 0;
+    Requests pending;
+    SdlMutex lock;
+    SdlCondition workSignal;
+    Requests active;
+    Requests finished;
+    std::list<int> cancelled;
+    std::string idCookie;
+    std::string jsessionidCookie;
+    DownloaderOptions options;
 };
 
 // The process-wide download thread, started by main.
