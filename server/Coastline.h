@@ -1,0 +1,40 @@
+#pragma once
+
+#include "server/CoastGrid.h"
+#include "server/GeoMath.h"
+
+#include <array>
+#include <memory>
+#include <mutex>
+#include <string>
+
+// Tells land from water for the simulation.
+class LandMask {
+public:
+    virtual ~LandMask() = default;
+    virtual bool isLand(double lat, double lon) const = 0;
+    // True when the straight step between two points touches land, tested every 100 m.
+    bool crossesLand(const GeoPoint& from, const GeoPoint& to) const;
+};
+
+enum class CoastDetail {
+    Low,
+    Intermediate,
+    High,
+};
+
+// The shorelines at three levels of detail, each built once from GMT's GSHHG data into a
+// cache file in the cache folder and loaded on first use. The simulation uses the high
+// level, the same data the map tiles from zoom 8 on are drawn from.
+class Coastline : public LandMask {
+public:
+    explicit Coastline(std::string cacheDir);
+
+    const CoastGrid& grid(CoastDetail detail) const;
+    bool isLand(double lat, double lon) const override;
+
+private:
+    std::string cacheDir;
+    mutable std::mutex lock;
+    mutable std::array<std::unique_ptr<CoastGrid>, 3> grids;
+};

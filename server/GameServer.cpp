@@ -1,0 +1,348 @@
+#include "server/GameServer.h"
+
+#include "server/RaceCatalog.h"
+#include "server/TableWriter.h"
+
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+
+namespace {
+
+const char* const robotNames[] = { "Albatross", "Petrel", "Shearwater", "Gannet", "Fulmar", "Kittiwake", "Tern", "Skua",
+    "Cormorant", "Puffin", "Storm Bird", "Sea Swallow", "Frigate", "Booby", "Noddy", "Tropicbird", "Guillemot",
+    "Razorbill", "Merganser", "Eider" };
+constexpr size_t robotNameCount = sizeof robotNames / sizeof robotNames[0];
+// After a pause the simulation catches up in steps of this many real seconds, for at
+// most maxCatchUp seconds.
+constexpr int64_t catchUpStep = 60;
+constexpr int64_t maxCatchUp = 6 * 3600;
+
+std::string robotName(size_t index)
+{
+    std::string name = robotNames[index % robotNameCount];
+    if (index >= robotNameCount)
+        name += " " + std::to_string(index / robotNameCount + 1);
+    return name;
+}
+
+std::string imageUrl(const std::string& path, const std::string& host)
+{
+    if (path.rfind("http://", 0) == 0 || path.rfind("https://", 0) == 0 || host.empty())
+        return path;
+    return "http://" + host + path;
+}
+
+}
+
+int64_t currentTime()
+{
+    return static_cast<int64_t>(std::time(nullptr));
+}
+
+GameServer::GameServer(GameConfig config)
+    : settings(std::move(config))
+{
+    std::filesystem::create_directories(settings.dataDir);
+    if (settings.coastDir.empty())
+        settings.coastDir = settings.dataDir;
+    store = std::make_unique<Store>(settings.dataDir + "/tidewake.db");
+    accountsStore = std::make_unique<Accounts>(*store);
+    if (settings.fastHashing)
+        accountsStore->useFastHashing();
+    coast = std::make_unique<Coastline>(settings.coastDir);
+    wind = settings.wind ? settings.wind : std::make_shared<ForecastWind>();
+    loadRaces();
+}
+
+GameServer::~GameServer()
+{
+    stopSimulation();
+    saveAll();
+}
+
+void GameServer::loadRaces()
+{
+    int64_t now = currentTime();
+    for (const Race& builtIn : RaceCatalog::builtIn(now)) {
+        if (!store->race(builtIn.id))
+            store->saveRace(builtIn);
+    }
+    std::ifstream file(settings.dataDir + "/races.txt");
+    if (file) {
+        std::vector<std::string> errors;
+        for (const Race& race : RaceCatalog::read(file, errors))
+            store->saveRace(race);
+        for (const std::string& error : errors)
+            std::fprintf(stderr, "races.txt: %s\n", error.c_str());
+    }
+    for (const Race& race : store->races()) {
+        auto simulation = std::make_unique<RaceSimulation>(race, standardBoat(), *wind, coast.get());
+        for (const Boat& boat : store->boats(race.id))
+            simulation->add(boat);
+        addRobots(*simulation);
+        catchUp(*simulation);
+        races[race.id] = std::move(simulation);
+    }
+}
+
+void GameServer::addRobots(RaceSimulation& simulation)
+{
+    size_t robots = 0;
+    for (const Boat& boat : simulation.boats())
+        robots += boat.robot() ? 1 : 0;
+    int64_t now = currentTime();
+    for (size_t index = robots; index < static_cast<size_t>(std::max(settings.robots, 0)); ++index) {
+        double slot = (index % 17) / 16.0;
+        Boat boat = simulation.newBoat(0, robotName(index), slot, now);
+        simulation.add(store->addBoat(boat));
+    }
+}
+
+void GameServer::catchUp(RaceSimulation& simulation)
+{
+    int64_t now = currentTime();
+    int64_t clock = store->raceClock(simulation.race().id);
+    if (clock <= 0)
+        return;
+    int64_t from = std::max(clock, now - maxCatchUp);
+    for (int64_t t = from + catchUpStep; t <= now; t += catchUpStep)
+        simulation.step(catchUpStep * settings.timeScale, t);
+}
+
+void GameServer::startSimulation()
+{
+    std::lock_guard<std::mutex> guard(runLock);
+    if (stepper.joinable())
+        return;
+    stopping = false;
+    stepper = std::thread([this] { run(); });
+}
+
+void GameServer::stopSimulation()
+{
+    {
+        std::lock_guard<std::mutex> guard(runLock);
+        stopping = true;
+    }
+    wake.notify_all();
+    if (stepper.joinable())
+        stepper.join();
+}
+
+void GameServer::run()
+{
+    using clock = std::chrono::steady_clock;
+    auto step = std::chrono::duration<double>(settings.stepSeconds);
+    auto last = clock::now();
+    auto lastSave = last;
+    std::unique_lock<std::mutex> guard(runLock);
+    while (!wake.wait_until(guard, last + std::chrono::duration_cast<clock::duration>(step), [this] { return stopping; })) {
+        auto now = clock::now();
+        double elapsed = std::chrono::duration<double>(now - last).count();
+        last = now;
+        guard.unlock();
+        stepAll(elapsed, currentTime());
+        if (std::chrono::duration<double>(now - lastSave).count() >= settings.saveSeconds) {
+            saveAll();
+            lastSave = now;
+        }
+        guard.lock();
+    }
+}
+
+void GameServer::stepAll(double realSeconds, int64_t now)
+{
+    std::lock_guard<std::mutex> guard(lock);
+    for (auto& [id, simulation] : races)
+        simulation->step(realSeconds * settings.timeScale, now);
+}
+
+void GameServer::saveAll()
+{
+    // The lock stays held while writing, so that a course set meanwhile is never
+    // overwritten by an older copy of the boat.
+    std::lock_guard<std::mutex> guard(lock);
+    int64_t now = currentTime();
+    for (auto& [id, simulation] : races)
+        store->saveBoats(simulation->boats(), id, now);
+}
+
+RaceSimulation* GameServer::find(int race)
+{
+    auto found = races.find(race);
+    return found == races.end() ? nullptr : found->second.get();
+}
+
+std::optional<Race> GameServer::race(int id) const
+{
+    std::lock_guard<std::mutex> guard(lock);
+    auto found = races.find(id);
+    if (found == races.end())
+        return std::nullopt;
+    return found->second->race();
+}
+
+size_t GameServer::boatCount(int race) const
+{
+    std::lock_guard<std::mutex> guard(lock);
+    auto found = races.find(race);
+    return found == races.end() ? 0 : found->second->boats().size();
+}
+
+void GameServer::writeRaceTable(TableWriter& out, const Race& race, const Boat* boat, const std::string& nick, const std::string& host)
+{
+    int64_t now = currentTime();
+    out.open();
+    out.field("id", race.id).field("name", race.name).field("descr", race.descr);
+    out.field("image", imageUrl(race.imagePath, host)).field("start", race.start).field("active", now >= race.start);
+    Boat shown = boat ? *boat : Boat();
+    if (!boat) {
+        GeoPoint start = race.route.front().centre();
+        Wind w = wind->at(start.lat, start.lon, now);
+        shown.lat = start.lat;
+        shown.lon = start.lon;
+        shown.sail = 0;
+        shown.waypoint = 0;
+        shown.windDir = w.dir;
+        shown.windSpeed = w.speed;
+    }
+    out.field("lat", shown.lat).field("lon", shown.lon).field("position", shown.position);
+    out.field("grounded", shown.grounded).field("heading", shown.heading).field("speed", shown.speed);
+    out.field("waypoint", shown.waypoint).field("finished", shown.finished).field("sail", shown.sail);
+    out.field("windSpeed", shown.windSpeed).field("windDir", shown.windDir).field("nick", nick);
+    out.close();
+}
+
+Answer GameServer::raceList(int user, const std::string& host)
+{
+    std::string nick = accountsStore->nick(user);
+    std::lock_guard<std::mutex> guard(lock);
+    TableWriter out;
+    out.key("races").open();
+    for (auto& [id, simulation] : races)
+        writeRaceTable(out, simulation->race(), simulation->boatOf(user), nick, host);
+    out.close();
+    return Answer::good(out.text());
+}
+
+Answer GameServer::join(int user, int raceId, const std::string& host)
+{
+    std::string nick = accountsStore->nick(user);
+    std::lock_guard<std::mutex> guard(lock);
+    RaceSimulation* simulation = find(raceId);
+    if (!simulation)
+        return Answer::refuse("Unknown race.");
+    if (!simulation->boatOf(user)) {
+        double slot = static_cast<double>(simulation->boats().size() % 17) / 16.0;
+        Boat boat = simulation->newBoat(user, nick, slot, currentTime());
+        simulation->add(store->addBoat(boat));
+    }
+    TableWriter out;
+    out.key("race");
+    writeRaceTable(out, simulation->race(), simulation->boatOf(user), nick, host);
+    return Answer::good(out.text());
+}
+
+Answer GameServer::boatDescription(int raceId)
+{
+    if (!race(raceId))
+        return Answer::refuse("Unknown race.");
+    const BoatType& boat = standardBoat();
+    TableWriter out;
+    out.field("id", boat.id).field("name", boat.name);
+    out.key("sails").open();
+    for (const auto& [number, polar] : boat.sails) {
+        out.open().field("id", number);
+        out.key("polar").open();
+        out.key("winds").open();
+        for (double w : polar.winds)
+            out.value(w);
+        out.close().key("angles").open();
+        for (double a : polar.angles)
+            out.value(a);
+        out.close().key("values").open();
+        for (const auto& row : polar.values) {
+            out.open();
+            for (double v : row)
+                out.value(v);
+            out.close();
+        }
+        out.close().close().close();
+    }
+    out.close();
+    return Answer::good(out.text());
+}
+
+Answer GameServer::route(int raceId)
+{
+    std::optional<Race> found = race(raceId);
+    if (!found)
+        return Answer::refuse("Unknown race.");
+    TableWriter out;
+    out.key("waypoints").open();
+    for (const Waypoint& w : found->route) {
+        out.open().field("lat", w.lat).field("lon", w.lon).field("hdg", w.hdg).field("dst", w.dst).field("type", w.type);
+        out.close();
+    }
+    out.close();
+    return Answer::good(out.text());
+}
+
+Answer GameServer::boats(int raceId)
+{
+    std::lock_guard<std::mutex> guard(lock);
+    RaceSimulation* simulation = find(raceId);
+    if (!simulation)
+        return Answer::refuse("Unknown race.");
+    TableWriter out;
+    out.key("boats").open();
+    for (const Boat& boat : simulation->boats()) {
+        out.open().field("sail", boat.sail).field("position", boat.position).field("lat", boat.lat).field("lon", boat.lon);
+        out.field("grounded", boat.grounded).field("heading", boat.heading).field("speed", boat.speed);
+        out.field("waypoint", boat.waypoint).field("finished", boat.finished).field("nick", boat.nick).field("user", boat.user);
+        out.close();
+    }
+    out.close();
+    return Answer::good(out.text());
+}
+
+Answer GameServer::position(int user, int raceId)
+{
+    std::lock_guard<std::mutex> guard(lock);
+    RaceSimulation* simulation = find(raceId);
+    if (!simulation)
+        return Answer::refuse("Unknown race.");
+    const Boat* boat = simulation->boatOf(user);
+    if (!boat)
+        return Answer::refuse("You have not joined this race.");
+    TableWriter out;
+    out.field("position", boat->position).field("lat", boat->lat).field("lon", boat->lon);
+    out.field("grounded", boat->grounded).field("heading", boat->heading).field("speed", boat->speed);
+    out.field("waypoint", boat->waypoint).field("finished", boat->finished);
+    out.field("windDir", boat->windDir).field("windSpeed", boat->windSpeed);
+    return Answer::good(out.text());
+}
+
+Answer GameServer::setCourse(int user, int raceId, double heading, int sail)
+{
+    if (!std::isfinite(heading) || heading < 0.0 || heading > 360.0)
+        return Answer::refuse("The heading must be between 0 and 360 degrees.");
+    if (!standardBoat().hasSail(sail))
+        return Answer::refuse("Unknown sail.");
+    std::lock_guard<std::mutex> guard(lock);
+    RaceSimulation* simulation = find(raceId);
+    if (!simulation)
+        return Answer::refuse("Unknown race.");
+    const Boat* boat = simulation->boatOf(user);
+    if (!boat)
+        return Answer::refuse("You have not joined this race.");
+    if (boat->finished)
+        return Answer::refuse("Your boat has finished the race.");
+    simulation->setCourse(user, heading, sail, currentTime());
+    store->saveCourse(*simulation->boatOf(user));
+    return Answer::good("");
+}

@@ -1,0 +1,101 @@
+#pragma once
+
+#include "server/Accounts.h"
+#include "server/Coastline.h"
+#include "server/RaceSimulation.h"
+#include "server/Store.h"
+#include "server/WindField.h"
+
+#include <atomic>
+#include <condition_variable>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
+
+struct GameConfig {
+    std::string dataDir;
+    // Where the coastline caches live; the data folder when empty.
+    std::string coastDir;
+    int robots = 20;
+    // Seconds of sailing per second of real time.
+    double timeScale = 1.0;
+    // Real seconds between simulation steps.
+    double stepSeconds = 1.0;
+    // Real seconds between writes of the moving state to the database.
+    double saveSeconds = 10.0;
+    // Cheap password hashing for tests.
+    bool fastHashing = false;
+    // Replaces the forecast (tests sail in a fixed wind).
+    std::shared_ptr<const WindSource> wind;
+};
+
+// An answer of the race interface: good answers carry table text, refusals a message.
+struct Answer {
+    bool ok = false;
+    std::string text;
+
+    static Answer good(std::string table) { return { true, std::move(table) }; }
+    static Answer refuse(std::string message) { return { false, std::move(message) }; }
+};
+
+// The game: accounts, races and their simulations, kept in the database of the data
+// folder, stepped in real time by a thread of its own. The answer builders are called by
+// the HTTP threads; one lock serialises them with the simulation.
+class GameServer {
+public:
+    explicit GameServer(GameConfig config);
+    ~GameServer();
+    GameServer(const GameServer&) = delete;
+    GameServer& operator=(const GameServer&) = delete;
+
+    void startSimulation();
+    void stopSimulation();
+
+    Accounts& accounts() { return *accountsStore; }
+    const Coastline& coastline() const { return *coast; }
+    const WindSource& windSource() const { return *wind; }
+    const GameConfig& config() const { return settings; }
+
+    // `host` is the Host header of the request: picture URLs point back at this server.
+    Answer raceList(int user, const std::string& host);
+    Answer join(int user, int race, const std::string& host);
+    Answer boatDescription(int race);
+    Answer route(int race);
+    Answer boats(int race);
+    Answer position(int user, int race);
+    Answer setCourse(int user, int race, double heading, int sail);
+
+    // One simulation step of every race, as the thread makes it; public for tests and
+    // measurements.
+    void stepAll(double realSeconds, int64_t now);
+    void saveAll();
+    std::optional<Race> race(int id) const;
+    size_t boatCount(int race) const;
+
+private:
+    void loadRaces();
+    void addRobots(RaceSimulation& simulation);
+    void catchUp(RaceSimulation& simulation);
+    void writeRaceTable(class TableWriter& out, const Race& race, const Boat* boat, const std::string& nick, const std::string& host);
+    RaceSimulation* find(int race);
+    void run();
+
+    GameConfig settings;
+    std::unique_ptr<Store> store;
+    std::unique_ptr<Accounts> accountsStore;
+    std::unique_ptr<Coastline> coast;
+    std::shared_ptr<const WindSource> wind;
+
+    mutable std::mutex lock;
+    std::map<int, std::unique_ptr<RaceSimulation>> races;
+
+    std::mutex runLock;
+    std::condition_variable wake;
+    bool stopping = false;
+    std::thread stepper;
+};
+
+int64_t currentTime();

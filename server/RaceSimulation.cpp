@@ -1,0 +1,170 @@
+#include "server/RaceSimulation.h"
+
+#include "server/Coastline.h"
+#include "server/GeoMath.h"
+
+#include <algorithm>
+#include <numeric>
+
+RaceSimulation::RaceSimulation(Race race, const BoatType& boat, const WindSource& wind, const LandMask* land)
+    : raceInfo(std::move(race))
+    , boatType(boat)
+    , wind(wind)
+    , land(land)
+    , skipper(boat, land)
+{
+}
+
+const Boat* RaceSimulation::boatOf(int user) const
+{
+    auto found = byUser.find(user);
+    return found == byUser.end() ? nullptr : &fleet[found->second];
+}
+
+void RaceSimulation::add(const Boat& boat)
+{
+    fleet.push_back(boat);
+    if (!boat.robot())
+        byUser[boat.user] = fleet.size() - 1;
+    rank();
+}
+
+Boat RaceSimulation::newBoat(int user, const std::string& nick, double slot, int64_t time) const
+{
+    Boat boat;
+    boat.race = raceInfo.id;
+    boat.user = user;
+    boat.nick = nick;
+    const Waypoint& start = raceInfo.route.front();
+    GeoPoint place = start.centre();
+    if (start.type == GateWaypoint) {
+        // Along the start line, a little short of both ends.
+        double offset = (std::clamp(slot, 0.0, 1.0) * 2.0 - 1.0) * start.dst * 0.8;
+        place = destination(place, start.hdg, offset);
+    }
+    boat.lat = place.lat;
+    boat.lon = place.lon;
+    boat.waypoint = raceInfo.route.size() > 1 ? 1 : 0;
+    boat.heading = raceInfo.route.size() > 1 ? initialBearing(place, raceInfo.route[1].centre()) : 0.0;
+    boat.sail = Jib;
+    Wind w = wind.at(boat.lat, boat.lon, time);
+    boat.windDir = w.dir;
+    boat.windSpeed = w.speed;
+    boat.speed = time >= raceInfo.start ? boatType.boatSpeed(boat.sail, boat.heading, w.dir, w.speed) : 0.0;
+    return boat;
+}
+
+bool RaceSimulation::setCourse(int user, double heading, int sail, int64_t time)
+{
+    auto found = byUser.find(user);
+    if (found == byUser.end())
+        return false;
+    Boat& boat = fleet[found->second];
+    boat.heading = normalizeDegrees(heading);
+    boat.sail = sail;
+    // A new course is the way off the rocks; the next step finds out whether it works.
+    boat.grounded = false;
+    updateWind(boat, time);
+    boat.speed = boat.finished || time < raceInfo.start ? 0.0 : boatType.boatSpeed(boat.sail, boat.heading, boat.windDir, boat.windSpeed);
+    return true;
+}
+
+void RaceSimulation::updateWind(Boat& boat, int64_t time)
+{
+    Wind w = wind.at(boat.lat, boat.lon, time);
+    boat.windDir = w.dir;
+    boat.windSpeed = w.speed;
+}
+
+void RaceSimulation::steerRobot(Boat& boat, const Wind& w, double stepKm)
+{
+    if (boat.waypoint >= static_cast<int>(raceInfo.route.size()))
+        return;
+    Course course = skipper.choose(boat, raceInfo.route[boat.waypoint], w, stepKm);
+    if (course.heading != boat.heading || course.sail != boat.sail)
+        boat.grounded = false;
+    boat.heading = course.heading;
+    boat.sail = course.sail;
+}
+
+void RaceSimulation::move(Boat& boat, double sailSeconds, int64_t time)
+{
+    updateWind(boat, time);
+    if (boat.finished || time < raceInfo.start) {
+        boat.speed = 0.0;
+        return;
+    }
+    Wind w { boat.windDir, boat.windSpeed };
+    double expected = boatType.boatSpeed(boat.sail, boat.heading, w.dir, w.speed);
+    double stepKm = expected * kmPerNauticalMile * sailSeconds / 3600.0;
+    if (boat.robot())
+        steerRobot(boat, w, stepKm);
+    boat.speed = boatType.boatSpeed(boat.sail, boat.heading, w.dir, w.speed);
+    stepKm = boat.speed * kmPerNauticalMile * sailSeconds / 3600.0;
+    if (stepKm <= 0.0)
+        return;
+    GeoPoint from { boat.lat, boat.lon };
+    GeoPoint to = destination(from, boat.heading, stepKm);
+    if (land && land->crossesLand(from, to)) {
+        // Aground: the boat stays where it was until a new course takes it off.
+        boat.grounded = true;
+        boat.speed = 0.0;
+        return;
+    }
+    boat.grounded = false;
+    boat.lat = to.lat;
+    boat.lon = to.lon;
+    advanceWaypoints(boat, from, to, time);
+}
+
+void RaceSimulation::advanceWaypoints(Boat& boat, const GeoPoint& from, const GeoPoint& to, int64_t time)
+{
+    int count = static_cast<int>(raceInfo.route.size());
+    // One step may pass more than one waypoint when they lie close together.
+    while (boat.waypoint < count && passesWaypoint(raceInfo.route[boat.waypoint], from, to)) {
+        ++boat.waypoint;
+        if (boat.waypoint == count) {
+            boat.finished = true;
+            boat.finishTime = time;
+            boat.speed = 0.0;
+        }
+    }
+}
+
+double RaceSimulation::remainingKm(const Boat& boat) const
+{
+    if (boat.finished || boat.waypoint >= static_cast<int>(raceInfo.route.size()))
+        return 0.0;
+    return distanceKm({ boat.lat, boat.lon }, raceInfo.route[boat.waypoint].centre());
+}
+
+void RaceSimulation::step(double sailSeconds, int64_t time)
+{
+    for (Boat& boat : fleet)
+        move(boat, sailSeconds, time);
+    rank();
+}
+
+void RaceSimulation::rank()
+{
+    std::vector<size_t> order(fleet.size());
+    std::iota(order.begin(), order.end(), 0);
+    std::vector<double> remaining(fleet.size());
+    for (size_t i = 0; i < fleet.size(); ++i)
+        remaining[i] = remainingKm(fleet[i]);
+    std::sort(order.begin(), order.end(), [&](size_t a, size_t b) {
+        const Boat& x = fleet[a];
+        const Boat& y = fleet[b];
+        if (x.finished != y.finished)
+            return x.finished;
+        if (x.finished)
+            return x.finishTime != y.finishTime ? x.finishTime < y.finishTime : x.id < y.id;
+        if (x.waypoint != y.waypoint)
+            return x.waypoint > y.waypoint;
+        if (remaining[a] != remaining[b])
+            return remaining[a] < remaining[b];
+        return x.id < y.id;
+    });
+    for (size_t place = 0; place < order.size(); ++place)
+        fleet[order[place]].position = static_cast<int>(place + 1);
+}

@@ -1,0 +1,54 @@
+#pragma once
+
+#include "server/Boat.h"
+#include "server/Polar.h"
+#include "server/Route.h"
+#include "server/Skipper.h"
+#include "server/WindField.h"
+
+#include <cstdint>
+#include <optional>
+#include <unordered_map>
+#include <vector>
+
+class LandMask;
+
+// One race in motion: its boats, moved along their headings at the polar speed of their
+// sail for the wind where they are, passing the route's waypoints in order, ranked by
+// progress. Not thread-safe: the owner serialises access.
+class RaceSimulation {
+public:
+    RaceSimulation(Race race, const BoatType& boat, const WindSource& wind, const LandMask* land);
+
+    const Race& race() const { return raceInfo; }
+    const std::vector<Boat>& boats() const { return fleet; }
+    const Boat* boatOf(int user) const;
+
+    // Adds a boat (already stored, with its id) and ranks the fleet again.
+    void add(const Boat& boat);
+    // A new boat on the start line: `slot` spreads boats along it, in [0, 1].
+    Boat newBoat(int user, const std::string& nick, double slot, int64_t time) const;
+
+    // Sets a player's heading and sail now; the boat's speed follows at once. False when
+    // the user has no boat in the race.
+    bool setCourse(int user, double heading, int sail, int64_t time);
+
+    // Advances every boat by `sailSeconds` of sailing in the wind of `time`.
+    void step(double sailSeconds, int64_t time);
+    void rank();
+
+private:
+    void steerRobot(Boat& boat, const Wind& wind, double stepKm);
+    void move(Boat& boat, double sailSeconds, int64_t time);
+    void advanceWaypoints(Boat& boat, const GeoPoint& from, const GeoPoint& to, int64_t time);
+    double remainingKm(const Boat& boat) const;
+    void updateWind(Boat& boat, int64_t time);
+
+    Race raceInfo;
+    const BoatType& boatType;
+    const WindSource& wind;
+    const LandMask* land;
+    Skipper skipper;
+    std::vector<Boat> fleet;
+    std::unordered_map<int, size_t> byUser;
+};

@@ -1,0 +1,37 @@
+#include "server/ServerInstance.h"
+
+ServerInstance::ServerInstance(GameConfig config)
+    : gameServer(std::make_unique<GameServer>(config))
+    , tiles(std::make_unique<TileService>(gameServer->coastline(), gameServer->config().dataDir))
+    , images(std::make_unique<RaceImages>(gameServer->coastline(), gameServer->config().dataDir))
+    , api(std::make_unique<HttpApi>(*gameServer, *tiles, *images))
+{
+    api->install(http);
+    // Query strings of the race interface are short; anything long is hostile.
+    http.set_payload_max_length(64 * 1024);
+    http.set_read_timeout(10, 0);
+    http.set_write_timeout(10, 0);
+}
+
+ServerInstance::~ServerInstance()
+{
+    stop();
+}
+
+int ServerInstance::start(const std::string& address, int port)
+{
+    boundPort = port == 0 ? http.bind_to_any_port(address.c_str()) : (http.bind_to_port(address.c_str(), port) ? port : -1);
+    if (boundPort < 0)
+        return -1;
+    gameServer->startSimulation();
+    listener = std::thread([this] { http.listen_after_bind(); });
+    return boundPort;
+}
+
+void ServerInstance::stop()
+{
+    http.stop();
+    if (listener.joinable())
+        listener.join();
+    gameServer->stopSimulation();
+}

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+// The command line of tidewake-server.
+struct ServerOptions {
+    int port = 7080;
+    std::string bind = "127.0.0.1";
+    std::string dataDir;
+    int boats = 20;
+    double timeScale = 1.0;
+
+    // The options, or nothing with `error` describing what is wrong.
+    static std::optional<ServerOptions> parse(const std::vector<std::string>& arguments, std::string& error);
+    static const char* usage();
+};

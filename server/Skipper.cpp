@@ -1,0 +1,51 @@
+#include "server/Skipper.h"
+
+#include "server/Coastline.h"
+#include "server/GeoMath.h"
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+namespace {
+
+constexpr double headingStep = 5.0;
+// Keep the present course unless another is clearly better, so boats do not tack on
+// every step.
+constexpr double keepCourseRatio = 0.97;
+
+}
+
+double Skipper::velocityMadeGood(const Course& course, double bearing, const Wind& wind) const
+{
+    double speed = boat.boatSpeed(course.sail, course.heading, wind.dir, wind.speed);
+    return speed * std::cos((course.heading - bearing) * 3.141592653589793 / 180.0);
+}
+
+Course Skipper::choose(const Boat& current, const Waypoint& target, const Wind& wind, double stepKm) const
+{
+    GeoPoint here { current.lat, current.lon };
+    double bearing = initialBearing(here, target.centre());
+    std::vector<std::pair<double, Course>> candidates;
+    for (double heading = 0.0; heading < 360.0; heading += headingStep) {
+        for (int sail : { Jib, Spinnaker }) {
+            Course course { heading, sail };
+            candidates.emplace_back(velocityMadeGood(course, bearing, wind), course);
+        }
+    }
+    std::sort(candidates.begin(), candidates.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
+    Course present { current.heading, current.sail };
+    if (!current.grounded) {
+        double presentGain = velocityMadeGood(present, bearing, wind);
+        if (presentGain > 0.0 && presentGain >= keepCourseRatio * candidates.front().first)
+            return present;
+        return candidates.front().second;
+    }
+    // Aground: the first course in order of gain whose next step stays off the land.
+    for (const auto& candidate : candidates) {
+        GeoPoint ahead = destination(here, candidate.second.heading, std::max(stepKm, 0.2));
+        if (!land || !land->crossesLand(here, ahead))
+            return candidate.second;
+    }
+    return present;
+}

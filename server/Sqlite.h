@@ -1,0 +1,71 @@
+#pragma once
+
+#include <sqlite3.h>
+
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+
+// Failures of the database: the message carries SQLite's own text.
+class DatabaseError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// Owns one open database connection.
+class SqliteDb {
+public:
+    explicit SqliteDb(const std::string& path);
+    ~SqliteDb();
+    SqliteDb(const SqliteDb&) = delete;
+    SqliteDb& operator=(const SqliteDb&) = delete;
+
+    void exec(const std::string& sql);
+    int64_t lastInsertId() const;
+    sqlite3* handle() const { return db; }
+
+private:
+    sqlite3* db = nullptr;
+};
+
+// Owns one prepared statement; binds are 1-based, columns 0-based, as in SQLite.
+class Statement {
+public:
+    Statement(SqliteDb& db, const std::string& sql);
+    ~Statement();
+    Statement(const Statement&) = delete;
+    Statement& operator=(const Statement&) = delete;
+
+    Statement& bind(int index, int64_t value);
+    Statement& bind(int index, int value) { return bind(index, static_cast<int64_t>(value)); }
+    Statement& bind(int index, double value);
+    Statement& bind(int index, const std::string& value);
+
+    // Advances to the next row; false when there is none.
+    bool step();
+    // Runs a statement that returns no rows and makes it ready to run again.
+    void run();
+    void reset();
+
+    int64_t integer(int column) const;
+    double real(int column) const;
+    std::string text(int column) const;
+
+private:
+    sqlite3_stmt* statement = nullptr;
+    sqlite3* db = nullptr;
+};
+
+// Commits on commit(); rolls back when left any other way.
+class Transaction {
+public:
+    explicit Transaction(SqliteDb& db);
+    ~Transaction();
+    Transaction(const Transaction&) = delete;
+    Transaction& operator=(const Transaction&) = delete;
+    void commit();
+
+private:
+    SqliteDb& db;
+    bool done = false;
+};

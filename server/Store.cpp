@@ -1,0 +1,208 @@
+#include "server/Store.h"
+
+#include <sstream>
+
+namespace {
+
+const char* const boatColumns = "id, race, user, nick, lat, lon, heading, speed, sail, waypoint, finished, finishTime, grounded";
+
+}
+
+Store::Store(const std::string& path)
+    : db(path)
+{
+    db.exec("PRAGMA journal_mode=WAL");
+    db.exec("PRAGMA synchronous=FULL");
+    createSchema();
+}
+
+void Store::createSchema()
+{
+    db.exec("CREATE TABLE IF NOT EXISTS users ("
+            "id INTEGER PRIMARY KEY AUTOINCREMENT, email TEXT NOT NULL UNIQUE, hash TEXT NOT NULL, nick TEXT NOT NULL)");
+    db.exec("CREATE TABLE IF NOT EXISTS sessions (token TEXT PRIMARY KEY, user INTEGER NOT NULL, created INTEGER NOT NULL)");
+    db.exec("CREATE TABLE IF NOT EXISTS races ("
+            "id INTEGER PRIMARY KEY, name TEXT NOT NULL, descr TEXT NOT NULL, image TEXT NOT NULL, start INTEGER NOT NULL, "
+            "route TEXT NOT NULL, clock INTEGER NOT NULL DEFAULT 0)");
+    db.exec("CREATE TABLE IF NOT EXISTS boats ("
+            "id INTEGER PRIMARY KEY AUTOINCREMENT, race INTEGER NOT NULL, user INTEGER NOT NULL, nick TEXT NOT NULL, "
+            "lat REAL NOT NULL, lon REAL NOT NULL, heading REAL NOT NULL, speed REAL NOT NULL, sail INTEGER NOT NULL, "
+            "waypoint INTEGER NOT NULL, finished INTEGER NOT NULL, finishTime INTEGER NOT NULL, grounded INTEGER NOT NULL)");
+    db.exec("CREATE UNIQUE INDEX IF NOT EXISTS boatOfUser ON boats (race, user) WHERE user > 0");
+}
+
+std::optional<int> Store::addAccount(const std::string& email, const std::string& hash, const std::string& nick)
+{
+    std::lock_guard<std::mutex> guard(lock);
+    Statement insert(db, "INSERT OR IGNORE INTO users (email, hash, nick) VALUES (?, ?, ?)");
+    insert.bind(1, email).bind(2, hash).bind(3, nick).run();
+    if (sqlite3_changes(db.handle()) == 0)
+        return std::nullopt;
+    return static_cast<int>(db.lastInsertId());
+}
+
+std::optional<Account> Store::accountByEmail(const std::string& email)
+{
+    std::lock_guard<std::mutex> guard(lock);
+    Statement query(db, "SELECT id, email, hash, nick FROM users WHERE email = ?");
+    query.bind(1, email);
+    if (!query.step())
+        return std::nullopt;
+    return Account { static_cast<int>(query.integer(0)), query.text(1), query.text(2), query.text(3) };
+}
+
+std::optional<Account> Store::accountById(int id)
+{
+    std::lock_guard<std::mutex> guard(lock);
+    Statement query(db, "SELECT id, email, hash, nick FROM users WHERE id = ?");
+    query.bind(1, id);
+    if (!query.step())
+        return std::nullopt;
+    return Account { static_cast<int>(query.integer(0)), query.text(1), query.text(2), query.text(3) };
+}
+
+void Store::addSession(const std::string& token, int user, int64_t created)
+{
+    std::lock_guard<std::mutex> guard(lock);
+    Statement insert(db, "INSERT INTO sessions (token, user, created) VALUES (?, ?, ?)");
+    insert.bind(1, token).bind(2, user).bind(3, created).run();
+}
+
+std::optional<int> Store::sessionUser(const std::string& token)
+{
+    std::lock_guard<std::mutex> guard(lock);
+    Statement query(db, "SELECT user FROM sessions WHERE token = ?");
+    query.bind(1, token);
+    if (!query.step())
+        return std::nullopt;
+    return static_cast<int>(query.integer(0));
+}
+
+std::string Store::encodeRoute(const std::vector<Waypoint>& route)
+{
+    std::ostringstream out;
+    out.precision(10);
+    for (const Waypoint& w : route)
+        out << w.type << ' ' << w.lat << ' ' << w.lon << ' ' << w.hdg << ' ' << w.dst << '\n';
+    return out.str();
+}
+
+std::vector<Waypoint> Store::decodeRoute(const std::string& text)
+{
+    std::istringstream in(text);
+    std::vector<Waypoint> route;
+    Waypoint w;
+    while (in >> w.type >> w.lat >> w.lon >> w.hdg >> w.dst)
+        route.push_back(w);
+    return route;
+}
+
+std::optional<Race> Store::race(int id)
+{
+    std::lock_guard<std::mutex> guard(lock);
+    Statement query(db, "SELECT id, name, descr, image, start, route FROM races WHERE id = ?");
+    query.bind(1, id);
+    if (!query.step())
+        return std::nullopt;
+    return Race { static_cast<int>(query.integer(0)), query.text(1), query.text(2), query.text(3), query.integer(4), decodeRoute(query.text(5)) };
+}
+
+void Store::saveRace(const Race& race)
+{
+    std::lock_guard<std::mutex> guard(lock);
+    Statement upsert(db, "INSERT INTO races (id, name, descr, image, start, route) VALUES (?, ?, ?, ?, ?, ?) "
+                         "ON CONFLICT (id) DO UPDATE SET name = excluded.name, descr = excluded.descr, "
+                         "image = excluded.image, start = excluded.start, route = excluded.route");
+    upsert.bind(1, race.id).bind(2, race.name).bind(3, race.descr).bind(4, race.imagePath).bind(5, race.start);
+    upsert.bind(6, encodeRoute(race.route)).run();
+}
+
+std::vector<Race> Store::races()
+{
+    std::lock_guard<std::mutex> guard(lock);
+    Statement query(db, "SELECT id, name, descr, image, start, route FROM races ORDER BY id");
+    std::vector<Race> result;
+    while (query.step())
+        result.push_back({ static_cast<int>(query.integer(0)), query.text(1), query.text(2), query.text(3), query.integer(4), decodeRoute(query.text(5)) });
+    return result;
+}
+
+int64_t Store::raceClock(int race)
+{
+    std::lock_guard<std::mutex> guard(lock);
+    Statement query(db, "SELECT clock FROM races WHERE id = ?");
+    query.bind(1, race);
+    return query.step() ? query.integer(0) : 0;
+}
+
+void Store::setRaceClock(int race, int64_t time)
+{
+    std::lock_guard<std::mutex> guard(lock);
+    Statement update(db, "UPDATE races SET clock = ? WHERE id = ?");
+    update.bind(1, time).bind(2, race).run();
+}
+
+Boat Store::readBoat(const Statement& row)
+{
+    Boat boat;
+    boat.id = row.integer(0);
+    boat.race = static_cast<int>(row.integer(1));
+    boat.user = static_cast<int>(row.integer(2));
+    boat.nick = row.text(3);
+    boat.lat = row.real(4);
+    boat.lon = row.real(5);
+    boat.heading = row.real(6);
+    boat.speed = row.real(7);
+    boat.sail = static_cast<int>(row.integer(8));
+    boat.waypoint = static_cast<int>(row.integer(9));
+    boat.finished = row.integer(10) != 0;
+    boat.finishTime = row.integer(11);
+    boat.grounded = row.integer(12) != 0;
+    return boat;
+}
+
+std::vector<Boat> Store::boats(int race)
+{
+    std::lock_guard<std::mutex> guard(lock);
+    Statement query(db, std::string("SELECT ") + boatColumns + " FROM boats WHERE race = ? ORDER BY id");
+    query.bind(1, race);
+    std::vector<Boat> result;
+    while (query.step())
+        result.push_back(readBoat(query));
+    return result;
+}
+
+Boat Store::addBoat(Boat boat)
+{
+    std::lock_guard<std::mutex> guard(lock);
+    Statement insert(db, "INSERT INTO boats (race, user, nick, lat, lon, heading, speed, sail, waypoint, finished, finishTime, grounded) "
+                         "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
+    insert.bind(1, boat.race).bind(2, boat.user).bind(3, boat.nick).bind(4, boat.lat).bind(5, boat.lon);
+    insert.bind(6, boat.heading).bind(7, boat.speed).bind(8, boat.sail).bind(9, boat.waypoint);
+    insert.bind(10, boat.finished ? 1 : 0).bind(11, boat.finishTime).bind(12, boat.grounded ? 1 : 0).run();
+    boat.id = db.lastInsertId();
+    return boat;
+}
+
+void Store::saveBoats(const std::vector<Boat>& boats, int race, int64_t clock)
+{
+    std::lock_guard<std::mutex> guard(lock);
+    Transaction transaction(db);
+    Statement update(db, "UPDATE boats SET lat = ?, lon = ?, heading = ?, speed = ?, sail = ?, waypoint = ?, "
+                         "finished = ?, finishTime = ?, grounded = ? WHERE id = ?");
+    for (const Boat& boat : boats) {
+        update.bind(1, boat.lat).bind(2, boat.lon).bind(3, boat.heading).bind(4, boat.speed).bind(5, boat.sail);
+        update.bind(6, boat.waypoint).bind(7, boat.finished ? 1 : 0).bind(8, boat.finishTime).bind(9, boat.grounded ? 1 : 0);
+        update.bind(10, boat.id).run();
+    }
+    Statement setClock(db, "UPDATE races SET clock = ? WHERE id = ?");
+    setClock.bind(1, clock).bind(2, race).run();
+    transaction.commit();
+}
+
+void Store::saveCourse(const Boat& boat)
+{
+    std::lock_guard<std::mutex> guard(lock);
+    Statement update(db, "UPDATE boats SET heading = ?, sail = ?, speed = ?, grounded = ? WHERE id = ?");
+    update.bind(1, boat.heading).bind(2, boat.sail).bind(3, boat.speed).bind(4, boat.grounded ? 1 : 0).bind(5, boat.id).run();
+}

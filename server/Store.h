@@ -1,0 +1,58 @@
+#pragma once
+
+#include "server/Boat.h"
+#include "server/Route.h"
+#include "server/Sqlite.h"
+
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
+struct Account {
+    int id = 0;
+    std::string email;
+    std::string hash;
+    std::string nick;
+};
+
+// Everything the server must not forget, in one SQLite database (write-ahead log) in the
+// data folder. Every call is one transaction or one statement and is safe from any thread.
+class Store {
+public:
+    explicit Store(const std::string& path);
+
+    // The new account's id, or nothing when the e-mail address is taken.
+    std::optional<int> addAccount(const std::string& email, const std::string& hash, const std::string& nick);
+    std::optional<Account> accountByEmail(const std::string& email);
+    std::optional<Account> accountById(int id);
+
+    void addSession(const std::string& token, int user, int64_t created);
+    // The user of a session, or nothing for an unknown token.
+    std::optional<int> sessionUser(const std::string& token);
+
+    // Races are stored once; a stored race keeps its start time across restarts.
+    std::optional<Race> race(int id);
+    void saveRace(const Race& race);
+    std::vector<Race> races();
+
+    // Simulated time a race has been stepped to, 0 when never.
+    int64_t raceClock(int race);
+    void setRaceClock(int race, int64_t time);
+
+    std::vector<Boat> boats(int race);
+    // Inserts the boat and returns it with its id.
+    Boat addBoat(Boat boat);
+    // Writes the moving state of many boats in one transaction, with the race's clock.
+    void saveBoats(const std::vector<Boat>& boats, int race, int64_t clock);
+    void saveCourse(const Boat& boat);
+
+private:
+    void createSchema();
+    static std::string encodeRoute(const std::vector<Waypoint>& route);
+    static std::vector<Waypoint> decodeRoute(const std::string& text);
+    static Boat readBoat(const Statement& row);
+
+    std::mutex lock;
+    SqliteDb db;
+};

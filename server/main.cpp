@@ -1,0 +1,45 @@
+#include "server/ServerInstance.h"
+#include "server/ServerOptions.h"
+
+#include <csignal>
+#include <cstdio>
+#include <exception>
+
+int main(int argc, char** argv)
+{
+    std::string error;
+    std::optional<ServerOptions> options = ServerOptions::parse(std::vector<std::string>(argv + 1, argv + argc), error);
+    if (!options) {
+        std::fprintf(stderr, "tidewake-server: %s\n%s", error.c_str(), ServerOptions::usage());
+        return 2;
+    }
+    // The signals that end the server are taken by sigwait below, so every thread started
+    // from here on must have them blocked.
+    sigset_t endSignals;
+    sigemptyset(&endSignals);
+    sigaddset(&endSignals, SIGINT);
+    sigaddset(&endSignals, SIGTERM);
+    pthread_sigmask(SIG_BLOCK, &endSignals, nullptr);
+    try {
+        GameConfig config;
+        config.dataDir = options->dataDir;
+        config.robots = options->boats;
+        config.timeScale = options->timeScale;
+        ServerInstance server(config);
+        int port = server.start(options->bind, options->port);
+        if (port < 0) {
+            std::fprintf(stderr, "tidewake-server: can't listen on %s:%d\n", options->bind.c_str(), options->port);
+            return 1;
+        }
+        std::printf("tidewake-server listening on http://%s:%d/ (data in %s)\n", options->bind.c_str(), port, options->dataDir.c_str());
+        std::fflush(stdout);
+        int signal = 0;
+        sigwait(&endSignals, &signal);
+        std::printf("tidewake-server: stopping\n");
+        server.stop();
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "tidewake-server: %s\n", e.what());
+        return 1;
+    }
+    return 0;
+}
