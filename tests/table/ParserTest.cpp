@@ -1,0 +1,156 @@
+#include "table/Exception.h"
+#include "table/Parser.h"
+#include "table/Table.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+namespace {
+
+// A compact text of a tree: i, d and s mark integers, doubles and strings; tables are
+// written in iteration order.
+std::string describe(const Table& table)
+{
+    std::string text = "{";
+    for (const auto& [key, value] : table) {
+        if (text.size() > 1)
+            text += ",";
+        text += key + ":";
+        switch (value->type()) {
+        case IntType: text += "i" + value->toString(); break;
+        case DoubleType: text += "d" + value->toString(); break;
+        case StringType: text += "s'" + value->toString() + "'"; break;
+        case TableType: text += describe(*value->toTable()); break;
+        }
+    }
+    return text + "}";
+}
+
+std::string parseResult(const std::string& input)
+{
+    try {
+        return describe(parseTable(input));
+    } catch (const Exception& error) {
+        return "error: " + error.message();
+    }
+}
+
+struct Case {
+    const char* input;
+    const char* expected;
+};
+
+void PrintTo(const Case& c, std::ostream* out)
+{
+    *out << testing::PrintToString(std::string(c.input));
+}
+
+const Case validAnswers[] = {
+    {"", "{}"},
+    {"  # only\n// remarks\r\n/* and\n more */\t", "{}"},
+    {"a = 1, b = 2.5; c = hello, d = 'x y'", "{a:i1,b:d2.5,c:s'hello',d:s'x y'}"},
+    {"{1, 2} {3}", "{0:{0:i1,1:i2},1:{0:i3}}"},
+    {"list = {a, b, c}", "{list:{0:s'a',1:s'b',2:s'c'}}"},
+    {"list = {a}", "{list:{0:s'a'}}"},
+    {"/* note */ a = 1", "{a:i1}"},
+    {"a = 'one\\ntwo'", "{a:s'onentwo'}"},
+    {"a = 1, a = 2", "{a:i2}"},
+    {"x = 1, 10, y = 2, 20", "{0:i10,1:i20,x:i1,y:i2}"},
+    {"a = 'it\\'s', b = \"q\\\"\\\\\"", "{a:s'it's',b:s'q\"\\'}"},
+    {"a = 'line\nbreak'", "{a:s'linebreak'}"},
+    {"a=1;;,,b=2;", "{a:i1,b:i2}"},
+    {"a = 1 b = 2", "{a:i1,b:i2}"},
+    {"true, false;", "{0:s'true',1:s'false'}"},
+    {"n.x_1 = -0, _ = +7", "{_:i7,n.x_1:i0}"},
+    {"a = 007, b = -.5, c = 3.0", "{a:i7,b:d-0.5,c:d3}"},
+    {"a = 2147483648, b = -2147483649", "{a:i2147483647,b:i-2147483648}"},
+    {"a='x'b=1", "{a:s'x',b:i1}"},
+    {"a = {}, b = {c = {d = 1}}", "{a:{},b:{c:{d:i1}}}"},
+    {"a = 1 # remark\nb = 2 // remark", "{a:i1,b:i2}"},
+    {"s = '\xc3\xa9t\xc3\xa9'", "{s:s'\xc3\xa9t\xc3\xa9'}"},
+    {"{a = 1}", "{0:{a:i1}}"},
+    {"a = x, b,", "{0:s'b',a:s'x'}"},
+};
+
+const Case malformedAnswers[] = {
+    {"x = 5.", "error: Missing digit after dot at (1:6)"},
+    {"x = 1.2.3", "error: To many dots in number at (1:8)"},
+    {"x = 12ab", "error: invalid number at (1:7)"},
+    {"x = -", "error: Invalid long '-'"},
+    {"x = +", "error: Invalid long '+'"},
+    {"x = +.", "error: Missing digit after dot at (1:6)"},
+    {"a = 1, ok", "error: Unexpected token at (0:0)"},
+    {"a b", "error: Unexpected token at (0:0)"},
+    {"t = {\n a 'b' }", "error: Unexpected token at (1:4)"},
+    {"x = ", "error: Unexpected end of file"},
+    {"x =", "error: Unexpected end of file"},
+    {"x = {1, 2", "error: Table started at (1:4) is never finished"},
+    {"a = {\n  b = {1,\n", "error: Table started at (2:6) is never finished"},
+    {"x = 3 {", "error: Table started at (1:6) is never finished"},
+    {"/* note", "error: Remark started at (1:2) is not closed"},
+    {"a = 1\n  /* x\n\n", "error: Remark started at (2:4) is not closed"},
+    {"a = @", "error: Invalid character at (1:4)"},
+    {"a = 1 / 2", "error: Invalid character at (1:6)"},
+    {"a = /", "error: Invalid character at (1:4)"},
+    {"\x80", "error: Invalid character at (1:0)"},
+    {"# c\n@", "error: Invalid character at (2:0)"},
+    {"// c\r\n @", "error: Invalid character at (2:1)"},
+    {"/* a\n b */ @", "error: Invalid character at (2:6)"},
+    {"a = \"x\ny\" @", "error: Invalid character at (2:3)"},
+    {"a = 'x\\ y'", "error: Invalid escape sequence at (1:7)"},
+    {"a = 1,\n'\\\n'", "error: Invalid escape sequence at (2:2)"},
+    {"a = 'abc", "error: String at (1:4) doesn't closed"},
+    {"a = 'abc\\", "error: String at (1:4) doesn't closed"},
+    {"a = \"x\ny'", "error: String at (1:4) doesn't closed"},
+    {"}", "error: Invalid lexeme type at (1:0)"},
+    {"a=1}", "error: Invalid lexeme type at (1:3)"},
+    {"a = }", "error: Invalid lexeme type at (1:4)"},
+    {"a = =", "error: Invalid lexeme type at (1:4)"},
+    {"'s' = 1", "error: Invalid lexeme type at (1:4)"},
+    {"a = 1x", "error: invalid number at (1:6)"},
+    {"a = 1#c", "error: invalid number at (1:6)"},
+    {"a = 1/* x */", "error: invalid number at (1:6)"},
+    {"a = 1\x80", "error: invalid number at (1:6)"},
+    {"a = 1.5e3", "error: invalid number at (1:8)"},
+    {"a = 5\n  x = 1.\n", "error: Missing digit after dot at (2:8)"},
+};
+
+class ValidAnswerTest : public testing::TestWithParam<Case> {};
+class MalformedAnswerTest : public testing::TestWithParam<Case> {};
+
+TEST_P(ValidAnswerTest, BuildsTheTree)
+{
+    EXPECT_EQ(parseResult(GetParam().input), GetParam().expected) << GetParam().input;
+}
+
+TEST_P(MalformedAnswerTest, RaisesTheMessageWithItsPosition)
+{
+    EXPECT_EQ(parseResult(GetParam().input), GetParam().expected) << GetParam().input;
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, ValidAnswerTest, testing::ValuesIn(validAnswers));
+INSTANTIATE_TEST_SUITE_P(Table, MalformedAnswerTest, testing::ValuesIn(malformedAnswers));
+
+TEST(ParserTest, UnnamedElementsAreNumberedPerTable)
+{
+    Table root = parseTable("x = 1, 10, y = {a, k = 2, b}, 20, name;");
+    EXPECT_EQ(root.nextIndex, 3);
+    EXPECT_EQ(getTable(root, "y")->nextIndex, 2);
+    EXPECT_EQ(getString(root, "2", ""), "name");
+}
+
+TEST(ParserTest, DeepNestingIsRefusedWithAPosition)
+{
+    std::string deepest(Parser::maxDepth, '{');
+    Table root = parseTable(deepest + std::string(Parser::maxDepth, '}'));
+    int depth = 0;
+    for (const Table* table = &root; !table->empty(); table = getTable(*table, "0"))
+        ++depth;
+    EXPECT_EQ(depth, Parser::maxDepth);
+
+    EXPECT_EQ(parseResult(std::string(100000, '{')), "error: Table nested too deeply at (1:1000)");
+    EXPECT_EQ(parseResult("a = {\n" + deepest), "error: Table nested too deeply at (2:999)");
+}
+
+} // namespace
