@@ -49,3 +49,14 @@ std::u16string toUtf16(const std::string& text)
         result[i] = char16_t(Uint8(bytes[2 * i]) | Uint8(bytes[2 * i + 1]) << 8);
     return result;
 }
+
+std::string cutUtf8(const std::string& text, size_t maxBytes)
+{
+    if (text.size() <= maxBytes)
+        return text;
+    size_t end = maxBytes;
+    // Step back over continuation bytes (10xxxxxx) to the start of the cut character.
+    while (end > 0 && (Uint8(text[end]) & 0xC0) == 0x80)
+        --end;
+    return text.substr(0, end);
+}

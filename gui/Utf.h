@@ -6,3 +6,6 @@
 // input is empty or cannot be converted (invalid sequences, lone surrogates).
 std::string toUtf8(const std::u16string& text);
 std::u16string toUtf16(const std::string& text);
+
+// The text cut to at most maxBytes bytes, never inside a UTF-8 character.
+std::string cutUtf8(const std::string& text, size_t maxBytes);

@@ -1,0 +1,80 @@
+#pragma once
+
+#include "gui/Texture.h"
+#include "gui/Widget.h"
+#include "race/MapFeature.h"
+#include "race/MapWidget.h"
+#include "race/WindTile.h"
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <tuple>
+#include <vector>
+
+// One cached map tile: its image and its wind grid at the map's forecast time.
+struct TileEntry {
+    std::unique_ptr<Texture> texture;
+    std::unique_ptr<WindTile> wind;
+    Uint32 lastUse = 0;
+};
+
+// The chart: 256-pixel spherical Mercator tiles from the tile server with their wind
+// arrows, the route features and the boat markers on top. Dragging moves it (the world
+// repeats in both directions), the wheel or a two-finger pinch zooms it with an animation
+// about the centre, and a short click focuses the marker under the pointer. The map sits
+// at the window's origin, so its coordinates are screen coordinates.
+class Map : public Widget {
+public:
+    Map(int width, int height, double lat, double lon);
+    ~Map() override;
+
+    bool onMouseDown(int button, int x, int y) override;
+    bool onMouseUp(int button, int x, int y) override;
+    bool onMouseMove(int buttons, int x, int y) override;
+    bool onMouseWheel(int deltaY, int mouseX, int mouseY) override;
+    void draw(SDL_Renderer* renderer, int x, int y) override;
+    void update(double seconds) override;
+
+    // Moves a map widget to the world pixel of its position at the current zoom.
+    void placeWidget(MapWidget& widget) const;
+    SDL_Point latLonToScreen(double lat, double lon) const;
+    SDL_Point metresToScreen(double mx, double my) const;
+    TileEntry& getTile(int32_t z, int32_t x, int32_t y, Uint32 now);
+    void prefetchTiles();
+    void evictTile();
+    void focusAt(int px, int py);
+    // Takes ownership of a marker or a feature, drawn after those added before it.
+    MapWidget* addWidget(std::unique_ptr<MapWidget> widget);
+    void addFeature(std::unique_ptr<MapFeature> feature);
+    // Deletes a marker that was added with addWidget.
+    void removeWidget(MapWidget* widget);
+
+    using TileKey = std::tuple<int32_t, int32_t, int32_t>;
+
+    int32_t viewX = 0;
+    int32_t viewY = 0;
+    int32_t zoom = 6;
+    std::map<TileKey, TileEntry> tiles;
+    int32_t evictCountdown = 100;
+    double scale = 1.0;
+    int32_t targetZoom = 6;
+    std::unique_ptr<Texture> sea;
+    bool dragging = false;
+    int32_t dragX = 0;
+    int32_t dragY = 0;
+    std::vector<std::unique_ptr<MapWidget>> widgets;
+    int32_t windTime = 0;
+    std::unique_ptr<Texture> arrow;
+    std::vector<std::unique_ptr<MapFeature>> features;
+    int32_t downX = 0;
+    int32_t downY = 0;
+    Uint32 downTime = 0;
+
+private:
+    SDL_Point scaled(int32_t sx, int32_t sy) const;
+    void drawTile(SDL_Renderer* renderer, int sx, int sy, int32_t column, int32_t row, Uint32 now);
+    void zoomTowards(int32_t level);
+    void animateZoom(double seconds);
+    int pinchSteps();
+};
