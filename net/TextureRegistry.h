@@ -7,6 +7,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 // One image of the registry, shared by every handle obtained by its name.
 struct TextureEntry {
@@ -44,3 +45,11 @@ void redownload(const Texture& texture);
 void takeFinishedTextures();
 void clearTextures();
 bool isUrl(const std::string& name);
+
+// The cached copy of a downloaded URL; false when there is none, it is empty or unreadable.
+bool readCachedFile(const std::string& url, std::vector<char>& bytes);
+// Keeps downloaded bytes in the cache folder at the URL's path, unless that path is unsafe.
+void writeCachedFile(const std::string& url, const char* bytes, size_t length);
+// Run at the end of takeFinishedTextures: every 500th time, drops the longest-unused image
+// while more than 100 images have no handle.
+void evictIdleTextures();
