@@ -7,7 +7,7 @@ namespace {
 
 constexpr double pi = 3.141592653589793;
 
-// Non-finite values (a pole, or bad data) become 0 so that the conversion to an integer
+// Infinite or undefined columns (bad data) become 0 so that the conversion to an integer
 // stays defined.
 double finiteOrZero(double value)
 {
@@ -39,8 +39,10 @@ WorldPixel metresToWorldPixel(double mx, double my, int32_t zoom)
         column += size;
 
     double row = std::trunc((mercatorHalfCircumference - my) / mercatorCircumference * size);
+    // Only the south pole, reached as latitude 270 after a great-circle step, makes the
+    // logarithm's argument negative.
     if (std::isnan(row))
-        row = 0.0;
+        row = size;
     if (row < 0)
         row = 0.0;
     if (row > size)
