@@ -35,3 +35,7 @@ struct BoatRecord {
 // The colour of every text on the race screen. Text drawing ignores the alpha byte, so
 // the texts come out opaque black.
 extern const SDL_Color textColour;
+
+// The speed the polar of the boat's sail gives at its heading and wind; 0.0 without a
+// boat description.
+double predictedSpeed(const BoatRecord& boat);

@@ -1,0 +1,35 @@
+#pragma once
+
+#include "boat/SailSelectorModel.h"
+#include "gui/Container.h"
+#include "gui/Texture.h"
+
+#include <memory>
+
+class Button;
+class Map;
+struct BoatRecord;
+struct RaceRecord;
+
+// The panel that steers the own boat, centred on it over the map: the compass ring, the
+// jib and spinnaker buttons, apply and cancel while a change is pending, and under them
+// the course projected 12 and 24 hours ahead.
+class BoatControl : public Container {
+public:
+    BoatControl(Map* map, BoatRecord* boat, RaceRecord* race);
+
+    void draw(SDL_Renderer* renderer, int x, int y) override;
+    void update(double seconds) override;
+
+    BoatRecord* boat;
+    Map* map;
+    std::unique_ptr<Texture> hours12Image;
+    std::unique_ptr<Texture> hours24Image;
+    SailSelectorModel sailModel;
+    RaceRecord* race;
+    Button* applyButton;
+    Button* cancelButton;
+
+private:
+    void drawCourseProjection(SDL_Renderer* renderer);
+};

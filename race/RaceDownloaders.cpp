@@ -1,0 +1,111 @@
+#include "race/RaceDownloaders.h"
+
+#include "app/Storage.h"
+#include "lobby/RaceRecord.h"
+#include "net/Downloader.h"
+#include "race/BoatWidget.h"
+#include "race/Map.h"
+
+#include <cstdio>
+
+PeriodicDownloader::PeriodicDownloader(Map* map, RaceRecord* race, Clock clock)
+    : map(map)
+    , race(race)
+    , lastStart(clock())
+    , clock(std::move(clock))
+{
+}
+
+void PeriodicDownloader::requestAnswer()
+{
+    int id = downloader.download(raceServerUrl() + path() + std::to_string(race->id), RaceRequest, nullptr);
+    request = id > 0 ? id : 0;
+    lastStart = clock();
+}
+
+void PeriodicDownloader::onIdle(Screen&)
+{
+    if (request == 0) {
+        if (clock() - lastStart > downloadPeriod(map->zoom))
+            requestAnswer();
+        return;
+    }
+    Answer answer;
+    if (!downloader.pollById(request, answer))
+        return;
+    request = 0;
+    if (answer.status == 0 && answer.bytes && answer.length > 0)
+        onAnswer(answer.bytes.get());
+    else
+        onFailure();
+}
+
+BoatsDownloader::BoatsDownloader(Map* map, RaceRecord* race, Clock clock)
+    : PeriodicDownloader(map, race, std::move(clock))
+{
+    requestAnswer();
+}
+
+std::string BoatsDownloader::path() const
+{
+    return "/races?action=4&raceId=";
+}
+
+void BoatsDownloader::onAnswer(const std::string& answer)
+{
+    std::vector<BoatRecord> newBoats = parseBoats(answer);
+    if (!newBoats.empty())
+        replaceMarkers(std::move(newBoats));
+}
+
+void BoatsDownloader::onFailure()
+{
+    std::printf("Error downloading boats\n");
+}
+
+// An answer without boats leaves the markers as they were.
+void BoatsDownloader::replaceMarkers(std::vector<BoatRecord> newBoats)
+{
+    for (BoatWidget* marker : markers)
+        map->removeWidget(marker);
+    markers.clear();
+    boats = std::move(newBoats);
+    for (const BoatRecord& boat : boats) {
+        auto* marker = static_cast<BoatWidget*>(map->addWidget(std::make_unique<BoatWidget>(&boat, nullptr, map)));
+        map->placeWidget(*marker);
+        markers.push_back(marker);
+    }
+}
+
+PositionDownloader::PositionDownloader(Map* map, RaceRecord* race, BoatRecord* own, Clock clock)
+    : PeriodicDownloader(map, race, std::move(clock))
+    , own(own)
+{
+    requestAnswer();
+}
+
+std::string PositionDownloader::path() const
+{
+    return "/races?action=5&raceId=";
+}
+
+// The own record's heading, speed and sail stay as the boat control panel has them.
+void PositionDownloader::onAnswer(const std::string& answer)
+{
+    PositionReport report = parsePosition(answer);
+    if (!report.valid)
+        return;
+    own->lat = report.lat;
+    own->lon = report.lon;
+    own->windDir = report.windDir;
+    own->windSpeed = report.windSpeed;
+    race->lat = report.lat;
+    race->lon = report.lon;
+    race->heading = report.heading;
+    race->speed = report.speed;
+}
+
+void PositionDownloader::onFailure()
+{
+    std::printf("Error downloading position\n");
+}

@@ -1,0 +1,66 @@
+#pragma once
+
+#include "gui/Command.h"
+#include "race/BoatRecord.h"
+#include "race/RaceScreen.h"
+
+#include <cstdint>
+#include <vector>
+
+class BoatWidget;
+class Map;
+struct RaceRecord;
+
+// Requests one answer every download period while none is in flight. A finished request
+// without a usable answer is forgotten too, so the next period tries again.
+class PeriodicDownloader : public IdleHandler {
+public:
+    PeriodicDownloader(Map* map, RaceRecord* race, Clock clock);
+
+    void onIdle(Screen& screen) override;
+
+    Map* map;
+    RaceRecord* race;
+    int32_t lastStart = 0;
+    int32_t request = 0;
+
+protected:
+    void requestAnswer();
+    virtual std::string path() const = 0;
+    virtual void onAnswer(const std::string& answer) = 0;
+    virtual void onFailure() = 0;
+
+private:
+    Clock clock;
+};
+
+// All boats of the race, shown as red markers on the map.
+class BoatsDownloader : public PeriodicDownloader {
+public:
+    BoatsDownloader(Map* map, RaceRecord* race, Clock clock = systemClock);
+
+    std::vector<BoatRecord> boats;
+    // The markers of those records; the map owns and deletes them.
+    std::vector<BoatWidget*> markers;
+
+protected:
+    std::string path() const override;
+    void onAnswer(const std::string& answer) override;
+    void onFailure() override;
+
+private:
+    void replaceMarkers(std::vector<BoatRecord> newBoats);
+};
+
+// The own boat's position and the wind at it.
+class PositionDownloader : public PeriodicDownloader {
+public:
+    PositionDownloader(Map* map, RaceRecord* race, BoatRecord* own, Clock clock = systemClock);
+
+    BoatRecord* own;
+
+protected:
+    std::string path() const override;
+    void onAnswer(const std::string& answer) override;
+    void onFailure() override;
+};

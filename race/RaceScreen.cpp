@@ -1,0 +1,203 @@
+#include "race/RaceScreen.h"
+
+#include "boat/BoatControl.h"
+#include "boat/BoatInfo.h"
+#include "gui/Button.h"
+#include "gui/Screen.h"
+#include "lobby/RaceRecord.h"
+#include "net/Text.h"
+#include "race/BoatWidget.h"
+#include "race/GreatCircle.h"
+#include "race/Map.h"
+#include "race/MapImage.h"
+#include "race/MapLine.h"
+#include "race/RaceDownloaders.h"
+#include "race/WindTape.h"
+#include "table/Exception.h"
+#include "table/Table.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+BoatRecord ownBoatOf(const RaceRecord& race)
+{
+    BoatRecord own;
+    own.lat = race.lat;
+    own.lon = race.lon;
+    own.heading = race.heading;
+    own.speed = race.speed;
+    own.sail = race.sail;
+    own.position = race.position;
+    own.windSpeed = race.windSpeed;
+    own.windDir = race.windDir;
+    own.nick = race.nick;
+    own.boat = &race.boat;
+    own.user = -1;
+    return own;
+}
+
+// The table text of a periodic answer: the envelope's content less "OK" and its separator.
+Table parseAnswer(const std::string& answer)
+{
+    return parseTable(answerTable(extractResult(answer)));
+}
+
+void reportParseError(const Exception& error, const char* what, const std::string& answer)
+{
+    std::printf("%s\n", error.message().c_str());
+    std::printf("Error parsing %s table '%s'\n", what, answer.c_str());
+}
+
+BoatRecord readBoat(const Table& table)
+{
+    BoatRecord boat;
+    boat.sail = getInt(table, "sail");
+    boat.position = getInt(table, "position");
+    boat.lat = getDouble(table, "lat");
+    boat.lon = getDouble(table, "lon");
+    boat.grounded = getInt(table, "grounded") != 0;
+    boat.heading = getDouble(table, "heading");
+    boat.speed = getDouble(table, "speed");
+    boat.waypoint = getInt(table, "waypoint");
+    boat.finished = getInt(table, "finished") != 0;
+    boat.nick = getString(table, "nick", "");
+    boat.user = getInt(table, "user");
+    return boat;
+}
+
+}
+
+int32_t downloadPeriod(int32_t zoom)
+{
+    return zoom < 11 ? int32_t(1) << (11 - zoom) : 1;
+}
+
+int32_t systemClock()
+{
+    return int32_t(std::time(nullptr));
+}
+
+// Boats are walked in the numeric order of their keys; a missing number is skipped.
+std::vector<BoatRecord> parseBoats(const std::string& answer)
+{
+    std::vector<BoatRecord> boats;
+    try {
+        Table root = parseAnswer(answer);
+        const Table* list = getTable(root, "boats");
+        if (!list) {
+            std::printf("missing boats table\n");
+            return boats;
+        }
+        size_t count = list->size();
+        for (size_t i = 0; i < count; ++i) {
+            auto entry = find(*list, std::to_string(i));
+            if (entry == list->end()) {
+                std::printf("missing boat table\n");
+                continue;
+            }
+            boats.push_back(readBoat(*entry->second->toTable()));
+        }
+    } catch (const Exception& error) {
+        reportParseError(error, "boat", answer);
+    } catch (...) {
+        std::printf("Error parsing boat table '%s'\n", answer.c_str());
+    }
+    return boats;
+}
+
+PositionReport parsePosition(const std::string& answer)
+{
+    PositionReport report;
+    try {
+        Table root = parseAnswer(answer);
+        report.position = getInt(root, "position");
+        report.lat = getDouble(root, "lat");
+        report.lon = getDouble(root, "lon");
+        report.grounded = getInt(root, "grounded") != 0;
+        report.heading = getDouble(root, "heading");
+        report.speed = getDouble(root, "speed");
+        report.waypoint = getInt(root, "waypoint");
+        report.finished = getInt(root, "finished") != 0;
+        report.windDir = getDouble(root, "windDir");
+        report.windSpeed = getDouble(root, "windSpeed");
+        report.valid = true;
+    } catch (const Exception& error) {
+        reportParseError(error, "position", answer);
+    } catch (...) {
+        std::printf("Error parsing position table '%s'\n", answer.c_str());
+    }
+    return report;
+}
+
+void addRouteFeatures(const std::vector<Waypoint>& route, Map& map)
+{
+    if (route.size() < 2)
+        return;
+    for (size_t i = 1; i < route.size(); ++i)
+        map.addFeature(std::make_unique<MapLine>(route[i - 1].lat, route[i - 1].lon, route[i].lat, route[i].lon));
+    for (const Waypoint& point : route) {
+        if (point.type != 2) {
+            map.addFeature(std::make_unique<MapImage>(point.lat, point.lon, "images/flag-red.png"));
+            continue;
+        }
+        GeoPoint one = destinationPoint(point.lat, point.lon, point.hdg, point.dst);
+        GeoPoint other = destinationPoint(point.lat, point.lon, point.hdg - 180, point.dst);
+        map.addFeature(std::make_unique<MapImage>(one.lat, one.lon, "images/flag-red.png"));
+        map.addFeature(std::make_unique<MapImage>(other.lat, other.lon, "images/flag-red.png"));
+    }
+}
+
+ExitGameCommand::ExitGameCommand(Screen* screen)
+    : screen(screen)
+{
+}
+
+void ExitGameCommand::execute()
+{
+    screen->done = true;
+    std::exit(0);
+}
+
+ExitGameAccelerator::ExitGameAccelerator(Screen* screen)
+    : screen(screen)
+{
+}
+
+bool ExitGameAccelerator::handleKey(SDL_Keycode keyCode)
+{
+    if (keyCode != SDLK_ESCAPE)
+        return false;
+    screen->done = true;
+    std::exit(0);
+}
+
+void runRaceScreen(SDL_Window* window, RaceRecord& race)
+{
+    auto screen = std::make_unique<Screen>(window);
+    auto map = std::make_unique<Map>(screen->width, screen->height, race.lat, race.lon);
+    addRouteFeatures(race.route, *map);
+    BoatRecord own = ownBoatOf(race);
+    auto control = std::make_unique<BoatControl>(map.get(), &own, &race);
+
+    auto* ownMarker = map->addWidget(std::make_unique<BoatWidget>(&own, control.get(), map.get()));
+    ownMarker->setFocus(true);
+    map->placeWidget(*ownMarker);
+    Map* chart = screen->addChild(std::move(map));
+    screen->addChild(std::move(control));
+    screen->addChild(std::make_unique<BoatInfo>(&own));
+    screen->addChild(std::make_unique<WindTape>(screen->height - 50, screen->width, chart));
+
+    ExitGameCommand exitGame(screen.get());
+    screen->addChild(std::make_unique<Button>(screen->width - 48, 0, 49, 48, "images/close-btn.png", &exitGame, false));
+    ExitGameAccelerator escape(screen.get());
+    screen->addAccelerator(&escape);
+
+    BoatsDownloader boats(chart, &race);
+    PositionDownloader position(chart, &race, &own);
+    screen->addIdleHandler(&boats);
+    screen->addIdleHandler(&position);
+    screen->runEventLoop();
+    screen.reset();
+}

@@ -1,0 +1,69 @@
+#pragma once
+
+#include "gui/Command.h"
+#include "race/BoatRecord.h"
+
+#include <SDL.h>
+
+#include <cstdint>
+#include <ctime>
+#include <functional>
+#include <string>
+#include <vector>
+
+class Map;
+class Screen;
+struct RaceRecord;
+struct Waypoint;
+
+// The chosen race on its full screen: the chart with route and boats, the boat control and
+// information panels, the wind tape and the close button. Returns when its loop ends.
+void runRaceScreen(SDL_Window* window, RaceRecord& race);
+
+// Lines between consecutive waypoints, then a flag on each waypoint, or two for a gate.
+void addRouteFeatures(const std::vector<Waypoint>& route, Map& map);
+
+// Seconds between periodic downloads at a zoom level: 2^(11 - zoom) below 11, else 1.
+int32_t downloadPeriod(int32_t zoom);
+
+// The calendar time in whole seconds; tests give the downloaders a clock of their own.
+using Clock = std::function<int32_t()>;
+int32_t systemClock();
+
+// The position answer: valid only when every key could be read.
+struct PositionReport {
+    bool valid = false;
+    int32_t position = 0;
+    double lat = 0.0;
+    double lon = 0.0;
+    bool grounded = false;
+    double heading = 0.0;
+    double speed = 0.0;
+    int32_t waypoint = 0;
+    bool finished = false;
+    double windDir = 0.0;
+    double windSpeed = 0.0;
+};
+
+std::vector<BoatRecord> parseBoats(const std::string& answer);
+PositionReport parsePosition(const std::string& answer);
+
+// The close button: ends the program.
+class ExitGameCommand : public Command {
+public:
+    explicit ExitGameCommand(Screen* screen);
+    void execute() override;
+
+private:
+    Screen* screen;
+};
+
+// Escape, whichever widget has the focus: ends the program.
+class ExitGameAccelerator : public Accelerator {
+public:
+    explicit ExitGameAccelerator(Screen* screen);
+    bool handleKey(SDL_Keycode keyCode) override;
+
+private:
+    Screen* screen;
+};
