@@ -9,6 +9,9 @@ LocalHttpServer::~LocalHttpServer()
 
 void LocalHttpServer::start()
 {
+    // One request per connection: a kept-alive connection would hold stop() for the whole
+    // keep-alive timeout.
+    server.set_keep_alive_max_count(1);
     port = server.bind_to_any_port("127.0.0.1");
     if (port <= 0)
         throw std::runtime_error("cannot bind a local HTTP port");
