@@ -135,6 +135,23 @@ def login(images, scratch, out, width, height):
     s.save(out)
 
 
+def registration(images, scratch, out, width, height):
+    s = Sheet(images, width, height)
+    s.scratch = scratch
+    s.background()
+    wx, wy = (width - 600) // 2, (height - 530) // 2
+    s.skin("win", wx, wy, 600, 530)
+    fields = (("E-Mail:", "new.sailor@harbour.example"), ("Password:", "******"),
+              ("Password again:", "******"), ("Nick name:", "Seabird"))
+    for i, (label, text) in enumerate(fields):
+        s.input_line(text, wx + 45, wy + 40 + 85 * i, focused=i == 3)
+        s.text(label, wx + 80, wy + 35 + 85 * i)
+    s.button("OK", wx + 100, wy + 380)
+    s.button("Cancel", wx + 320, wy + 380)
+    s.blit(s.image("close-btn.png"), wx + 500, wy + 5, 49, 48)
+    s.save(out)
+
+
 def message(images, scratch, out, width, height):
     s = Sheet(images, width, height)
     s.scratch = scratch
@@ -206,6 +223,7 @@ def main():
     os.system(f"convert '{images}/background.jpg' '{bg}'")
     login(images, out, os.path.join(out, "login-1280x800.png"), 1280, 800)
     login(images, out, os.path.join(out, "login-1024x768.png"), 1024, 768)
+    registration(images, out, os.path.join(out, "registration-1024x768.png"), 1024, 768)
     message(images, out, os.path.join(out, "message-1920x1080.png"), 1920, 1080)
     race(images, os.path.join(out, "race-1024x768.png"), 1024, 768)
 
