@@ -6,6 +6,26 @@
 #include "net/TextureRegistry.h"
 
 #include <algorithm>
+#include <vector>
+
+namespace {
+
+// SDL_StopTextInput drops the text events already queued. Keys typed right after a Tab
+// must still reach the next field, so everything queued is taken out first and put back
+// in the same order afterwards.
+void stopTextInputKeepingQueuedEvents()
+{
+    std::vector<SDL_Event> queued;
+    SDL_PumpEvents();
+    SDL_Event batch[64];
+    int count;
+    while ((count = SDL_PeepEvents(batch, 64, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT)) > 0)
+        queued.insert(queued.end(), batch, batch + count);
+    SDL_StopTextInput();
+    SDL_PeepEvents(queued.data(), int(queued.size()), SDL_ADDEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT);
+}
+
+}
 
 InputLine::InputLine(int x, int y, int width, int height, const char* initialText, Font* font)
     : Widget(x, y, width, height)
@@ -184,7 +204,7 @@ void InputLine::setFocus(bool focus)
         SDL_StartTextInput();
     } else {
         SDL_SetTextInputRect(nullptr);
-        SDL_StopTextInput();
+        stopTextInputKeepingQueuedEvents();
     }
 }
 

@@ -156,3 +156,20 @@ TEST(UtfTest, ConversionsRoundTripAndFailToEmpty)
 }
 
 }
+
+namespace {
+
+TEST_F(InputLineTest, TextTypedRightAfterTabReachesTheNextField)
+{
+    auto* next = static_cast<InputLine*>(screen.children[1].get());
+    pushKey(SDLK_TAB);
+    pushText("x");
+    pushText("y");
+    SDL_Event event;
+    while (SDL_PollEvent(&event))
+        screen.handleEvent(event);
+    EXPECT_EQ(next->getText(), "xy");
+    EXPECT_EQ(line->getText(), "");
+}
+
+}
