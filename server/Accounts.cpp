@@ -7,6 +7,8 @@
 #include <ctime>
 #include <stdexcept>
 
+namespace server {
+
 namespace {
 
 const char* const wrongLogin = "Wrong e-mail or password.";
@@ -125,3 +127,5 @@ std::string Accounts::nick(int user)
     nicks[user] = name;
     return name;
 }
+
+} // namespace server

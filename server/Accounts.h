@@ -7,6 +7,8 @@
 #include <string>
 #include <unordered_map>
 
+namespace server {
+
 // What a successful login or registration hands back: the user and the two cookie
 // values the client keeps (id is the user number, JSESSIONID the session token).
 struct Session {
@@ -47,3 +49,5 @@ private:
 };
 
 std::string normalizeEmail(const std::string& email);
+
+} // namespace server

@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <string>
 
+namespace server {
+
 // The state of one boat in one race. Computer-steered boats have user 0.
 struct Boat {
     int64_t id = 0;
@@ -26,3 +28,5 @@ struct Boat {
 
     bool robot() const { return user == 0; }
 };
+
+} // namespace server

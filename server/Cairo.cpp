@@ -2,6 +2,8 @@
 
 #include <stdexcept>
 
+namespace server {
+
 namespace {
 
 cairo_status_t appendBytes(void* closure, const unsigned char* data, unsigned int length)
@@ -28,3 +30,5 @@ std::string Canvas::png()
         throw std::runtime_error("cairo could not write a PNG");
     return bytes;
 }
+
+} // namespace server

@@ -5,6 +5,8 @@
 #include <memory>
 #include <string>
 
+namespace server {
+
 // Owners of cairo objects; cairo's own reference counting is not needed here.
 struct CairoSurfaceFree {
     void operator()(cairo_surface_t* surface) const { cairo_surface_destroy(surface); }
@@ -24,3 +26,5 @@ struct Canvas {
     CairoSurface surface;
     CairoContext context;
 };
+
+} // namespace server

@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <cmath>
 
+namespace server {
+
 namespace {
 
 struct Colour {
@@ -137,3 +139,5 @@ void ChartPainter::paintGraticule(cairo_t* cr, int zoom, double x0, double y0, i
     cairo_set_line_width(cr, 1.0);
     cairo_stroke(cr);
 }
+
+} // namespace server

@@ -2,6 +2,8 @@
 
 #include <cairo.h>
 
+namespace server {
+
 class Coastline;
 class CoastGrid;
 
@@ -24,3 +26,5 @@ private:
 
     const Coastline& coast;
 };
+
+} // namespace server

@@ -10,6 +10,8 @@
 #include <stdexcept>
 #include <unordered_map>
 
+namespace server {
+
 namespace {
 
 using PointKey = std::pair<int64_t, int64_t>;
@@ -222,3 +224,5 @@ CoastGrid CoastBuilder::fromGmt(char resolution, double cellSize)
         throw std::runtime_error("No coastline from: " + command + " (is GMT with GSHHG installed?)");
     return cut(assemble(std::move(segments)), cellSize);
 }
+
+} // namespace server

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+namespace server {
+
 // Turns the GSHHG shorelines that GMT dumps (segments cut at GMT's storage bins) into
 // closed land rings, and cuts those into the cells of a CoastGrid.
 class CoastBuilder {
@@ -23,3 +25,5 @@ public:
     // Sutherland-Hodgman clip of a closed ring against a rectangle.
     static Ring clip(const Ring& ring, double west, double south, double east, double north);
 };
+
+} // namespace server

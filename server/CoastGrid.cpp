@@ -6,6 +6,8 @@
 #include <fstream>
 #include <stdexcept>
 
+namespace server {
+
 namespace {
 
 const char magic[8] = { 'T', 'W', 'C', 'O', 'A', 'S', 'T', '1' };
@@ -120,3 +122,5 @@ bool CoastGrid::load(const std::string& path)
     *this = std::move(grid);
     return true;
 }
+
+} // namespace server

@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+namespace server {
+
 struct LonLat {
     double lon = 0.0;
     double lat = 0.0;
@@ -43,3 +45,5 @@ private:
     int rowCount = 0;
     std::vector<std::vector<Ring>> cells;
 };
+
+} // namespace server

@@ -7,6 +7,8 @@
 #include <cstdio>
 #include <filesystem>
 
+namespace server {
+
 namespace {
 
 struct Level {
@@ -59,3 +61,5 @@ bool Coastline::isLand(double lat, double lon) const
 {
     return grid(CoastDetail::High).isLand(lat, lon);
 }
+
+} // namespace server

@@ -8,6 +8,8 @@
 #include <mutex>
 #include <string>
 
+namespace server {
+
 // Tells land from water for the simulation.
 class LandMask {
 public:
@@ -38,3 +40,5 @@ private:
     mutable std::mutex lock;
     mutable std::array<std::unique_ptr<CoastGrid>, 3> grids;
 };
+
+} // namespace server

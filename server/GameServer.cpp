@@ -10,6 +10,8 @@
 #include <filesystem>
 #include <fstream>
 
+namespace server {
+
 namespace {
 
 const char* const robotNames[] = { "Albatross", "Petrel", "Shearwater", "Gannet", "Fulmar", "Kittiwake", "Tern", "Skua",
@@ -346,3 +348,5 @@ Answer GameServer::setCourse(int user, int raceId, double heading, int sail)
     store->saveCourse(*simulation->boatOf(user));
     return Answer::good("");
 }
+
+} // namespace server

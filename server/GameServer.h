@@ -15,6 +15,10 @@
 #include <string>
 #include <thread>
 
+namespace server {
+
+class TableWriter;
+
 struct GameConfig {
     std::string dataDir;
     // Where the coastline caches live; the data folder when empty.
@@ -79,7 +83,7 @@ private:
     void loadRaces();
     void addRobots(RaceSimulation& simulation);
     void catchUp(RaceSimulation& simulation);
-    void writeRaceTable(class TableWriter& out, const Race& race, const Boat* boat, const std::string& nick, const std::string& host);
+    void writeRaceTable(TableWriter& out, const Race& race, const Boat* boat, const std::string& nick, const std::string& host);
     RaceSimulation* find(int race);
     void run();
 
@@ -99,3 +103,5 @@ private:
 };
 
 int64_t currentTime();
+
+} // namespace server

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+namespace server {
+
 namespace {
 
 constexpr double pi = 3.141592653589793;
@@ -85,3 +87,5 @@ double worldYToLat(double y, int zoom)
     double n = pi * (1.0 - 2.0 * y / (256.0 * std::ldexp(1.0, zoom)));
     return std::atan(std::sinh(n)) * toDeg;
 }
+
+} // namespace server

@@ -1,5 +1,7 @@
 #pragma once
 
+namespace server {
+
 // Great-circle and projection helpers on a sphere of radius 6371 km. Angles in degrees,
 // bearings clockwise from north, distances in kilometres.
 struct GeoPoint {
@@ -31,3 +33,5 @@ double lonToWorldX(double lon, int zoom);
 double latToWorldY(double lat, int zoom);
 double worldXToLon(double x, int zoom);
 double worldYToLat(double y, int zoom);
+
+} // namespace server

@@ -10,6 +10,8 @@
 #include <algorithm>
 #include <cmath>
 
+namespace server {
+
 namespace {
 
 const char* const pleaseLogIn = "Please log in first.";
@@ -67,6 +69,11 @@ void HttpApi::install(httplib::Server& server)
     server.Get("/wind", [this](const httplib::Request& q, httplib::Response& r) { wind(q, r); });
     server.Get(R"(/tiles/(\d{1,2})/(\d{1,6})/(\d{1,6})\.png)", [this](const httplib::Request& q, httplib::Response& r) { tile(q, r); });
     server.Get(R"(/images/race-(\d{1,9})\.png)", [this](const httplib::Request& q, httplib::Response& r) { image(q, r); });
+    // Answers that httplib makes itself (too long a request, no such path) get a text too.
+    server.set_error_handler([](const httplib::Request&, httplib::Response& response) {
+        if (response.body.empty())
+            response.set_content(envelope(badRequest), textType);
+    });
     server.set_exception_handler([](const httplib::Request&, httplib::Response& response, std::exception_ptr) {
         response.status = 500;
         response.set_content(envelope("The server could not answer this request."), textType);
@@ -200,3 +207,5 @@ void HttpApi::image(const httplib::Request& request, httplib::Response& response
     }
     response.set_content(images.picture(*race), "image/png");
 }
+
+} // namespace server

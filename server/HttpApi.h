@@ -5,6 +5,8 @@
 #include <optional>
 #include <string>
 
+namespace server {
+
 class GameServer;
 class TileService;
 class RaceImages;
@@ -36,3 +38,5 @@ private:
 
 // "<result>" + text + "</result>", as every race answer is framed.
 std::string envelope(const std::string& text);
+
+} // namespace server

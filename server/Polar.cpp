@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+namespace server {
+
 namespace {
 
 // Speeds of a 40-foot cruiser-racer with its working jib. Columns: true wind speed in
@@ -93,3 +95,5 @@ const BoatType& standardBoat()
     static const BoatType boat { "1", "Tidewake 40", { { Jib, jibPolar() }, { Spinnaker, spinnakerPolar() } } };
     return boat;
 }
+
+} // namespace server

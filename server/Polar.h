@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+namespace server {
+
 // A boat speed table over true wind angle (rows) and wind speed (columns), in knots.
 struct Polar {
     std::vector<double> winds;
@@ -34,3 +36,5 @@ enum SailNumber {
 };
 
 const BoatType& standardBoat();
+
+} // namespace server

@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstdlib>
 
+namespace server {
+
 std::optional<long long> parseLong(const std::string& text, long long low, long long high)
 {
     if (text.empty() || text.size() > 20)
@@ -53,3 +55,5 @@ std::string cookieValue(const std::string& header, const std::string& name)
     }
     return "";
 }
+
+} // namespace server

@@ -5,6 +5,8 @@
 #include <iomanip>
 #include <sstream>
 
+namespace server {
+
 namespace {
 
 Waypoint mark(double lat, double lon, double radiusKm)
@@ -143,3 +145,5 @@ std::vector<Race> RaceCatalog::read(std::istream& in, std::vector<std::string>& 
         errors.push_back("race " + std::to_string(race.id) + " has no end");
     return races;
 }
+
+} // namespace server

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+namespace server {
+
 // The races the server offers: three built in, and any an administrator adds in the file
 // "races.txt" in the data folder.
 class RaceCatalog {
@@ -18,3 +20,5 @@ public:
     // is described in `errors` with its line number.
     static std::vector<Race> read(std::istream& in, std::vector<std::string>& errors);
 };
+
+} // namespace server

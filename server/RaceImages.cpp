@@ -9,6 +9,8 @@
 #include <functional>
 #include <sstream>
 
+namespace server {
+
 namespace {
 
 struct View {
@@ -136,3 +138,5 @@ void RaceImages::drawTitle(cairo_t* cr, const std::string& name) const
     cairo_set_source_rgb(cr, 1, 1, 1);
     cairo_show_text(cr, name.c_str());
 }
+
+} // namespace server

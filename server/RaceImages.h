@@ -5,6 +5,8 @@
 
 #include <string>
 
+namespace server {
+
 // The race pictures of the race list: a chart of the race area with the route, its marks
 // and gates and the race's name, rendered once and kept under "images/" in the data folder.
 class RaceImages {
@@ -24,3 +26,5 @@ private:
     ChartPainter painter;
     std::string cacheDir;
 };
+
+} // namespace server

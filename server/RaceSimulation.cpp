@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <numeric>
 
+namespace server {
+
 RaceSimulation::RaceSimulation(Race race, const BoatType& boat, const WindSource& wind, const LandMask* land)
     : raceInfo(std::move(race))
     , boatType(boat)
@@ -168,3 +170,5 @@ void RaceSimulation::rank()
     for (size_t place = 0; place < order.size(); ++place)
         fleet[order[place]].position = static_cast<int>(place + 1);
 }
+
+} // namespace server

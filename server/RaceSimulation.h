@@ -11,6 +11,8 @@
 #include <unordered_map>
 #include <vector>
 
+namespace server {
+
 class LandMask;
 
 // One race in motion: its boats, moved along their headings at the polar speed of their
@@ -52,3 +54,5 @@ private:
     std::vector<Boat> fleet;
     std::unordered_map<int, size_t> byUser;
 };
+
+} // namespace server

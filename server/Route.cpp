@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+namespace server {
+
 namespace {
 
 double cross(const LocalXY& a, const LocalXY& b, const LocalXY& c)
@@ -47,3 +49,5 @@ bool passesWaypoint(const Waypoint& waypoint, const GeoPoint& from, const GeoPoi
     }
     return distanceToSegment({ 0.0, 0.0 }, a, b) <= waypoint.dst;
 }
+
+} // namespace server

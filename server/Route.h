@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+namespace server {
+
 enum WaypointType {
     MarkWaypoint = 1,
     GateWaypoint = 2,
@@ -37,3 +39,5 @@ struct Race {
 
 // True when the step from `from` to `to` passes the waypoint.
 bool passesWaypoint(const Waypoint& waypoint, const GeoPoint& from, const GeoPoint& to);
+
+} // namespace server

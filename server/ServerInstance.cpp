@@ -1,5 +1,7 @@
 #include "server/ServerInstance.h"
 
+namespace server {
+
 ServerInstance::ServerInstance(GameConfig config)
     : gameServer(std::make_unique<GameServer>(config))
     , tiles(std::make_unique<TileService>(gameServer->coastline(), gameServer->config().dataDir))
@@ -35,3 +37,5 @@ void ServerInstance::stop()
         listener.join();
     gameServer->stopSimulation();
 }
+
+} // namespace server

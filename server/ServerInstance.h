@@ -11,6 +11,8 @@
 #include <string>
 #include <thread>
 
+namespace server {
+
 // A whole running server: the game, the tiles and pictures, and the HTTP listener on a
 // thread of its own. The program runs one; tests start theirs on a free port.
 class ServerInstance {
@@ -37,3 +39,5 @@ private:
     std::thread listener;
     int boundPort = -1;
 };
+
+} // namespace server

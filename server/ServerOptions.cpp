@@ -2,6 +2,8 @@
 
 #include "server/QueryValues.h"
 
+namespace server {
+
 const char* ServerOptions::usage()
 {
     return "usage: tidewake-server --data DIR [--port N] [--bind ADDR] [--boats N] [--time-scale X]\n"
@@ -58,3 +60,5 @@ std::optional<ServerOptions> ServerOptions::parse(const std::vector<std::string>
     }
     return options;
 }
+
+} // namespace server

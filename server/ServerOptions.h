@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+namespace server {
+
 // The command line of tidewake-server.
 struct ServerOptions {
     int port = 7080;
@@ -16,3 +18,5 @@ struct ServerOptions {
     static std::optional<ServerOptions> parse(const std::vector<std::string>& arguments, std::string& error);
     static const char* usage();
 };
+
+} // namespace server

@@ -7,6 +7,8 @@
 #include <cmath>
 #include <vector>
 
+namespace server {
+
 namespace {
 
 constexpr double headingStep = 5.0;
@@ -49,3 +51,5 @@ Course Skipper::choose(const Boat& current, const Waypoint& target, const Wind& 
     }
     return present;
 }
+
+} // namespace server

@@ -5,6 +5,8 @@
 #include "server/Route.h"
 #include "server/WindField.h"
 
+namespace server {
+
 class LandMask;
 
 struct Course {
@@ -30,3 +32,5 @@ private:
     const BoatType& boat;
     const LandMask* land;
 };
+
+} // namespace server

@@ -1,5 +1,7 @@
 #include "server/Sqlite.h"
 
+namespace server {
+
 SqliteDb::SqliteDb(const std::string& path)
 {
     if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX, nullptr) != SQLITE_OK) {
@@ -122,3 +124,5 @@ void Transaction::commit()
     db.exec("COMMIT");
     done = true;
 }
+
+} // namespace server

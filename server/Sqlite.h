@@ -6,6 +6,8 @@
 #include <stdexcept>
 #include <string>
 
+namespace server {
+
 // Failures of the database: the message carries SQLite's own text.
 class DatabaseError : public std::runtime_error {
 public:
@@ -69,3 +71,5 @@ private:
     SqliteDb& db;
     bool done = false;
 };
+
+} // namespace server

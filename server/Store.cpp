@@ -2,6 +2,8 @@
 
 #include <sstream>
 
+namespace server {
+
 namespace {
 
 const char* const boatColumns = "id, race, user, nick, lat, lon, heading, speed, sail, waypoint, finished, finishTime, grounded";
@@ -206,3 +208,5 @@ void Store::saveCourse(const Boat& boat)
     Statement update(db, "UPDATE boats SET heading = ?, sail = ?, speed = ?, grounded = ? WHERE id = ?");
     update.bind(1, boat.heading).bind(2, boat.sail).bind(3, boat.speed).bind(4, boat.grounded ? 1 : 0).bind(5, boat.id).run();
 }
+
+} // namespace server

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+namespace server {
+
 struct Account {
     int id = 0;
     std::string email;
@@ -56,3 +58,5 @@ private:
     std::mutex lock;
     SqliteDb db;
 };
+
+} // namespace server

@@ -3,6 +3,8 @@
 #include <cmath>
 #include <cstdio>
 
+namespace server {
+
 std::string formatDouble(double number)
 {
     if (!std::isfinite(number))
@@ -86,3 +88,5 @@ TableWriter& TableWriter::value(const std::string& text)
     needComma = true;
     return *this;
 }
+
+} // namespace server

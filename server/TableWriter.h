@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <string>
 
+namespace server {
+
 // Writes the table text format the client parses: named entries "key = value", unnamed
 // elements (numbered by the reader from 0), nested tables in braces. Entries are
 // separated by commas; strings are double-quoted with quote and backslash escaped.
@@ -39,3 +41,5 @@ private:
 // Formats a double as the reader's number form: optional sign, digits, a dot and at least
 // one digit; no exponent. Non-finite values are written as 0.0.
 std::string formatDouble(double number);
+
+} // namespace server

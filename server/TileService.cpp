@@ -7,6 +7,8 @@
 #include <random>
 #include <sstream>
 
+namespace server {
+
 bool readFile(const std::string& path, std::string& bytes)
 {
     std::ifstream in(path, std::ios::binary);
@@ -59,3 +61,5 @@ std::string TileService::tile(int z, int x, int y)
     writeFileAtomically(path, bytes);
     return bytes;
 }
+
+} // namespace server

@@ -4,6 +4,8 @@
 
 #include <string>
 
+namespace server {
+
 // Map tiles: 256-pixel PNG charts by zoom, column and row, rendered once and kept on
 // disk under "tiles/" in the data folder.
 class TileService {
@@ -27,3 +29,5 @@ private:
 bool readFile(const std::string& path, std::string& bytes);
 // Writes a file whole, through a temporary name, so readers never see a part of it.
 void writeFileAtomically(const std::string& path, const std::string& bytes);
+
+} // namespace server

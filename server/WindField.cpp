@@ -4,6 +4,8 @@
 
 #include <cmath>
 
+namespace server {
+
 namespace {
 
 constexpr double pi = 3.141592653589793;
@@ -116,3 +118,5 @@ Wind ForecastWind::at(double lat, double lon, int64_t time) const
     double dir = normalizeDegrees(std::atan2(-u, -v) * 180.0 / pi);
     return { dir, speed };
 }
+
+} // namespace server

@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+namespace server {
+
 // Wind at a place and time: the direction it comes from (degrees, clockwise from north)
 // and its speed in knots.
 struct Wind {
@@ -45,3 +47,5 @@ private:
     Vector pressureSystems(double lat, double lon, double time) const;
     Vector system(int64_t index, double lat, double lon, double time) const;
 };
+
+} // namespace server

@@ -8,9 +8,9 @@
 int main(int argc, char** argv)
 {
     std::string error;
-    std::optional<ServerOptions> options = ServerOptions::parse(std::vector<std::string>(argv + 1, argv + argc), error);
+    std::optional<server::ServerOptions> options = server::ServerOptions::parse(std::vector<std::string>(argv + 1, argv + argc), error);
     if (!options) {
-        std::fprintf(stderr, "tidewake-server: %s\n%s", error.c_str(), ServerOptions::usage());
+        std::fprintf(stderr, "tidewake-server: %s\n%s", error.c_str(), server::ServerOptions::usage());
         return 2;
     }
     // The signals that end the server are taken by sigwait below, so every thread started
@@ -21,12 +21,12 @@ int main(int argc, char** argv)
     sigaddset(&endSignals, SIGTERM);
     pthread_sigmask(SIG_BLOCK, &endSignals, nullptr);
     try {
-        GameConfig config;
+        server::GameConfig config;
         config.dataDir = options->dataDir;
         config.robots = options->boats;
         config.timeScale = options->timeScale;
-        ServerInstance server(config);
-        int port = server.start(options->bind, options->port);
+        server::ServerInstance instance(config);
+        int port = instance.start(options->bind, options->port);
         if (port < 0) {
             std::fprintf(stderr, "tidewake-server: can't listen on %s:%d\n", options->bind.c_str(), options->port);
             return 1;
@@ -36,7 +36,7 @@ int main(int argc, char** argv)
         int signal = 0;
         sigwait(&endSignals, &signal);
         std::printf("tidewake-server: stopping\n");
-        server.stop();
+        instance.stop();
     } catch (const std::exception& e) {
         std::fprintf(stderr, "tidewake-server: %s\n", e.what());
         return 1;

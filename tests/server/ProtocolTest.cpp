@@ -1,0 +1,265 @@
+#include "ServerHarness.h"
+
+#include "boat/BoatDescription.h"
+#include "lobby/RaceRecord.h"
+#include "net/Text.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <ctime>
+
+namespace {
+
+class ProtocolTest : public testing::Test {
+protected:
+    void SetUp() override { harness.start(); }
+
+    ServerHarness harness;
+};
+
+TEST_F(ProtocolTest, RegistrationSetsBothCookiesAndLogsIn)
+{
+    GameClient client = harness.client();
+    EXPECT_EQ(client.result("/users?action=1&autoLogin=1&email=ann%40example.org&password=p%26ss%3Dw&nick=Ann%20B"), "OK");
+    ASSERT_EQ(client.cookies.count("id"), 1u);
+    ASSERT_EQ(client.cookies.count("JSESSIONID"), 1u);
+    EXPECT_GE(client.cookies["JSESSIONID"].size(), 32u);
+
+    RaceList races = parseRaceList(answerBody(client.result("/races?action=1")));
+    ASSERT_GE(races.size(), 3u);
+    for (const RaceRecord& race : races)
+        EXPECT_EQ(race.nick, "Ann B");
+
+    // The escaped password is the one stored: a fresh login with it works.
+    GameClient again = harness.client();
+    EXPECT_EQ(again.result("/users?action=2&email=ann%40example.org&password=p%26ss%3Dw"), "OK");
+    EXPECT_EQ(again.cookies["id"], client.cookies["id"]);
+    EXPECT_NE(again.cookies["JSESSIONID"], client.cookies["JSESSIONID"]);
+}
+
+TEST_F(ProtocolTest, RaceListCarriesEveryRaceFieldAndAPictureOnThisServer)
+{
+    GameClient client = harness.player("lee@example.org", "Lee");
+    RaceList races = parseRaceList(answerBody(client.result("/races?action=1")));
+    ASSERT_GE(races.size(), 3u);
+    std::string host = "http://127.0.0.1:" + std::to_string(harness.port()) + "/images/race-";
+    for (const RaceRecord& race : races) {
+        SCOPED_TRACE(race.name);
+        EXPECT_GT(race.id, 0);
+        EXPECT_FALSE(race.name.empty());
+        EXPECT_FALSE(race.descr.empty());
+        EXPECT_TRUE(startsWith(race.image, host)) << race.image;
+        EXPECT_GT(race.start, 1500000000);
+        EXPECT_EQ(race.sail, 0) << "not joined yet";
+        EXPECT_GT(race.windSpeed, 0.0);
+        EXPECT_NE(race.lat, 0.0);
+
+        HttpReply picture = client.get(race.image.substr(race.image.find("/images/")));
+        EXPECT_EQ(picture.status, 200);
+        EXPECT_EQ(picture.contentType, "image/png");
+        EXPECT_EQ(picture.body.substr(1, 3), "PNG");
+    }
+}
+
+TEST_F(ProtocolTest, JoinThenBoatDescriptionThenRouteAsTheSelectorDoes)
+{
+    GameClient client = harness.player("kim@example.org", "Kim");
+    Table joined = client.table("/races?action=2&raceId=2");
+    RaceRecord record;
+    ASSERT_TRUE(parseRaceRecord(getTable(joined, "race"), record));
+    EXPECT_EQ(record.id, 2);
+    EXPECT_EQ(record.sail, 1);
+    EXPECT_EQ(record.waypoint, 1);
+    EXPECT_EQ(record.nick, "Kim");
+    EXPECT_NEAR(record.lat, 28.10, 0.1);
+
+    // Joining again keeps the same boat.
+    RaceRecord again;
+    ASSERT_TRUE(parseRaceRecord(getTable(client.table("/races?action=2&raceId=2"), "race"), again));
+    EXPECT_DOUBLE_EQ(again.lat, record.lat);
+    RaceList races = parseRaceList(answerBody(client.result("/races?action=1")));
+    for (const RaceRecord& race : races)
+        EXPECT_EQ(race.sail != 0, race.id == 2) << race.id;
+
+    BoatDescription boat = parseBoatDescription(answerBody(client.result("/boats?action=1&raceId=2")));
+    ASSERT_EQ(boat.sails.size(), 2u);
+    // Close-hauled the jib wins, nothing sails head to wind, running the spinnaker wins.
+    EXPECT_EQ(boatSpeed(boat, 1, 0.0, 0.0, 15.0), 0.0);
+    EXPECT_GT(boatSpeed(boat, 1, 45.0, 0.0, 15.0), boatSpeed(boat, 2, 45.0, 0.0, 15.0));
+    EXPECT_GT(boatSpeed(boat, 2, 160.0, 0.0, 15.0), boatSpeed(boat, 1, 160.0, 0.0, 15.0));
+
+    std::vector<Waypoint> route;
+    ASSERT_TRUE(parseRoute(answerBody(client.result("/races?action=3&raceId=2")), route));
+    ASSERT_GE(route.size(), 3u);
+    EXPECT_EQ(route.front().type, 2);
+    EXPECT_EQ(route.back().type, 2);
+    EXPECT_NEAR(route.back().lon, -60.75, 1e-9);
+}
+
+TEST_F(ProtocolTest, BoatsAndPositionFollowAHeadingSubmission)
+{
+    GameClient client = harness.player("max@example.org", "Max");
+    client.table("/races?action=2&raceId=1");
+    int user = std::stoi(client.cookies["id"]);
+
+    EXPECT_EQ(client.result("/boats?action=2&heading=123.25&sail=2&raceId=1"), "OK");
+    Table position = client.table("/races?action=5&raceId=1");
+    for (const char* key : { "position", "lat", "lon", "grounded", "heading", "speed", "waypoint", "finished", "windDir", "windSpeed" })
+        EXPECT_NE(find(position, key), position.end()) << key;
+    EXPECT_DOUBLE_EQ(getDouble(position, "heading"), 123.25);
+    EXPECT_GE(getDouble(position, "windDir"), 0.0);
+    EXPECT_LT(getDouble(position, "windDir"), 360.0);
+
+    Table boats = client.table("/races?action=4&raceId=1");
+    const Table* list = getTable(boats, "boats");
+    ASSERT_NE(list, nullptr);
+    ASSERT_EQ(list->size(), 4u) << "three computer boats and ours";
+    int ours = 0;
+    std::vector<int> places;
+    for (size_t i = 0; i < list->size(); ++i) {
+        const Table* boat = getTable(*list, std::to_string(i));
+        ASSERT_NE(boat, nullptr);
+        places.push_back(getInt(*boat, "position"));
+        if (getInt(*boat, "user") == user) {
+            ++ours;
+            EXPECT_EQ(getInt(*boat, "sail"), 2);
+            EXPECT_DOUBLE_EQ(getDouble(*boat, "heading"), 123.25);
+            EXPECT_EQ(getString(*boat, "nick", ""), "Max");
+        }
+    }
+    EXPECT_EQ(ours, 1);
+    std::sort(places.begin(), places.end());
+    EXPECT_EQ(places, (std::vector<int> { 1, 2, 3, 4 }));
+}
+
+TEST_F(ProtocolTest, WindGridHasNoEnvelopeAndCoversTheTile)
+{
+    GameClient client = harness.client();
+    long now = static_cast<long>(std::time(nullptr));
+    for (const char* tile : { "z=2&x=1&y=1", "z=6&x=31&y=21", "z=15&x=16383&y=10921" }) {
+        SCOPED_TRACE(tile);
+        HttpReply reply = client.get(std::string("/wind?action=1&") + tile + "&s=256&t=" + std::to_string(now));
+        EXPECT_EQ(reply.body.find("<result>"), std::string::npos);
+        Table grid = parseTable(reply.body);
+        int n = getInt(grid, "numWinds");
+        ASSERT_EQ(n, 8);
+        const Table* winds = getTable(grid, "winds");
+        ASSERT_NE(winds, nullptr);
+        ASSERT_EQ(winds->size(), static_cast<size_t>(2 * n * n));
+        for (int k = 0; k < 2 * n * n; k += 2) {
+            double dir = getDouble(*winds, std::to_string(k));
+            double speed = getDouble(*winds, std::to_string(k + 1));
+            EXPECT_TRUE(dir >= 0.0 && dir < 360.0) << dir;
+            EXPECT_TRUE(speed >= 0.0 && speed < 80.0) << speed;
+        }
+    }
+    // The same request gives the same grid; another time gives another.
+    std::string path = "/wind?action=1&z=4&x=7&y=5&s=256&t=";
+    EXPECT_EQ(client.get(path + std::to_string(now)).body, client.get(path + std::to_string(now)).body);
+    EXPECT_NE(client.get(path + std::to_string(now)).body, client.get(path + std::to_string(now + 86400)).body);
+}
+
+TEST_F(ProtocolTest, TilesArePngsOf256PixelsForEveryZoom)
+{
+    GameClient client = harness.client();
+    for (const char* tile : { "/tiles/2/1/1.png", "/tiles/3/3/2.png", "/tiles/8/126/87.png", "/tiles/15/16234/11160.png" }) {
+        SCOPED_TRACE(tile);
+        HttpReply reply = client.get(tile);
+        ASSERT_EQ(reply.status, 200);
+        EXPECT_EQ(reply.contentType, "image/png");
+        ASSERT_GT(reply.body.size(), 24u);
+        EXPECT_EQ(reply.body.substr(0, 8), std::string("\x89PNG\r\n\x1a\n", 8));
+        auto be32 = [&](size_t at) {
+            return (static_cast<unsigned char>(reply.body[at]) << 24) | (static_cast<unsigned char>(reply.body[at + 1]) << 16)
+                | (static_cast<unsigned char>(reply.body[at + 2]) << 8) | static_cast<unsigned char>(reply.body[at + 3]);
+        };
+        EXPECT_EQ(be32(16), 256u);
+        EXPECT_EQ(be32(20), 256u);
+        // Served again from the disk cache, byte for byte.
+        EXPECT_EQ(client.get(tile).body, reply.body);
+    }
+    EXPECT_TRUE(std::filesystem::exists(harness.dataDir() / "tiles/8/126/87.png"));
+}
+
+struct Refusal {
+    const char* path;
+    bool loggedIn;
+    const char* answer;
+};
+
+TEST_F(ProtocolTest, EveryRefusalIsATextThePlayerCanRead)
+{
+    GameClient other = harness.player("taken@example.org");
+    const Refusal refusals[] = {
+        { "/races?action=1", false, "Please log in first." },
+        { "/races?action=4&raceId=1", false, "Please log in first." },
+        { "/boats?action=1&raceId=1", false, "Please log in first." },
+        { "/boats?action=2&heading=90&sail=1&raceId=1", false, "Please log in first." },
+        { "/users?action=2&email=taken%40example.org&password=wrong", false, "Wrong e-mail or password." },
+        { "/users?action=2&email=nobody%40example.org&password=secret1", false, "Wrong e-mail or password." },
+        { "/users?action=2&email=&password=", false, "Wrong e-mail or password." },
+        { "/users?action=1&autoLogin=1&email=TAKEN%40example.org&password=secret1&nick=X", false, "This e-mail address is already registered." },
+        { "/users?action=1&autoLogin=1&email=no-at-sign&password=secret1&nick=X", false, "Please enter a valid e-mail address." },
+        { "/users?action=1&autoLogin=1&email=a%40b.c&password=ab&nick=X", false, "Please choose a password of 4 to 128 characters." },
+        { "/users?action=1&autoLogin=1&email=a%40b.c&password=secret1&nick=", false, "Please choose a nick name of 1 to 32 characters." },
+        { "/users?action=9", false, "Invalid request." },
+        { "/races?action=2&raceId=999", true, "Unknown race." },
+        { "/races?action=3&raceId=abc", true, "Missing or invalid raceId." },
+        { "/races?action=4", true, "Missing or invalid raceId." },
+        { "/races?action=4&raceId=-1", true, "Missing or invalid raceId." },
+        { "/races?action=4&raceId=99999999999999999999", true, "Missing or invalid raceId." },
+        { "/races?action=5&raceId=3", true, "You have not joined this race." },
+        { "/races?action=77&raceId=1", true, "Invalid request." },
+        { "/boats?action=1&raceId=0", true, "Missing or invalid raceId." },
+        { "/boats?action=2&heading=90&sail=1&raceId=3", true, "You have not joined this race." },
+        { "/boats?action=2&heading=nan&sail=1&raceId=1", true, "Missing or invalid heading or sail." },
+        { "/boats?action=2&heading=1e999&sail=1&raceId=1", true, "Missing or invalid heading or sail." },
+        { "/boats?action=2&heading=90&raceId=1", true, "Missing or invalid heading or sail." },
+        { "/boats?action=2&heading=400&sail=1&raceId=1", true, "The heading must be between 0 and 360 degrees." },
+        { "/boats?action=2&heading=-5&sail=1&raceId=1", true, "The heading must be between 0 and 360 degrees." },
+        { "/boats?action=2&heading=90&sail=3&raceId=1", true, "Unknown sail." },
+    };
+    GameClient player = harness.player("ref@example.org");
+    player.table("/races?action=2&raceId=1");
+    for (const Refusal& refusal : refusals) {
+        SCOPED_TRACE(refusal.path);
+        GameClient stranger = harness.client();
+        GameClient& client = refusal.loggedIn ? player : stranger;
+        EXPECT_EQ(client.result(refusal.path), refusal.answer);
+    }
+    // Forged or stale cookies count as not logged in.
+    GameClient forged = harness.client();
+    forged.cookies = player.cookies;
+    forged.cookies["JSESSIONID"] = "0123456789abcdef";
+    EXPECT_EQ(forged.result("/races?action=1"), "Please log in first.");
+    forged.cookies = player.cookies;
+    forged.cookies["id"] = other.cookies["id"];
+    EXPECT_EQ(forged.result("/races?action=1"), "Please log in first.");
+}
+
+TEST_F(ProtocolTest, BadTileAndWindAddressesAreRefusedWithoutHarm)
+{
+    GameClient client = harness.client();
+    for (const char* path : { "/tiles/1/0/0.png", "/tiles/16/0/0.png", "/tiles/3/8/0.png", "/tiles/3/0/8.png", "/tiles/x/0/0.png",
+             "/tiles/3/0/0.jpg", "/tiles/99999999999/0/0.png" })
+        EXPECT_EQ(client.get(path).status, 404) << path;
+    for (const char* path : { "/wind?action=1&z=3&x=8&y=0&s=256&t=0", "/wind?action=1&z=21&x=0&y=0", "/wind?action=1&x=0&y=0",
+             "/wind?action=2&z=3&x=0&y=0", "/wind?action=1&z=3&x=0&y=0&s=0", "/wind?action=1&z=3&x=0&y=0&t=soon" }) {
+        HttpReply reply = client.get(path);
+        EXPECT_EQ(reply.status, 400) << path;
+        EXPECT_EQ(reply.body.find("numWinds"), std::string::npos) << path;
+    }
+    // A long hostile query is answered, and the server still works afterwards.
+    std::string junk(3000, 'x');
+    EXPECT_EQ(client.result("/users?action=2&email=" + junk + "&password=" + junk), "Wrong e-mail or password.");
+    HttpReply tooLong = client.get("/users?" + std::string(20000, 'a'));
+    EXPECT_NE(tooLong.status, 200);
+    EXPECT_EQ(extractResult(tooLong.body), "Invalid request.");
+    EXPECT_EQ(client.result("/nowhere?action=1"), "Invalid request.");
+    GameClient player = harness.player("after@example.org");
+    EXPECT_GE(parseRaceList(answerBody(player.result("/races?action=1"))).size(), 3u);
+}
+
+} // namespace

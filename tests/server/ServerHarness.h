@@ -1,0 +1,76 @@
+#pragma once
+
+#include "server/ServerInstance.h"
+#include "table/Table.h"
+
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <string>
+
+// A temporary folder, removed with everything in it.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    const std::filesystem::path& path() const { return root; }
+
+private:
+    std::filesystem::path root;
+};
+
+struct HttpReply {
+    int status = 0;
+    std::string body;
+    std::string contentType;
+};
+
+// Speaks to the server as the client does: plain GETs that carry the cookies learnt from
+// earlier answers.
+class GameClient {
+public:
+    explicit GameClient(int port);
+
+    HttpReply get(const std::string& path);
+    // The text inside the answer's "<result>" envelope.
+    std::string result(const std::string& path);
+    // The parsed table of a good answer; fails the test when the answer is not "OK".
+    Table table(const std::string& path);
+
+    std::map<std::string, std::string> cookies;
+
+private:
+    int port;
+};
+
+// Where the coastline caches are built once for all test programs.
+std::string coastCacheDir();
+
+// A server in-process on a free port with its own data folder, few computer boats and
+// cheap password hashing.
+class ServerHarness {
+public:
+    explicit ServerHarness(int robots = 3, double timeScale = 1.0, std::shared_ptr<const server::WindSource> wind = nullptr);
+
+    void start();
+    // Stops and starts again on the same data folder, as after a restart of the program.
+    void restart();
+    void stop() { instance.reset(); }
+
+    server::ServerInstance& server() { return *instance; }
+    int port() const { return boundPort; }
+    GameClient client() const { return GameClient(boundPort); }
+    // Registers a player and returns a client logged in as them.
+    GameClient player(const std::string& email, const std::string& nick = "Skipper");
+    const std::filesystem::path& dataDir() const { return dir.path(); }
+
+private:
+    TempDir dir;
+    server::GameConfig config;
+    std::unique_ptr<server::ServerInstance> instance;
+    int boundPort = -1;
+};
+
+std::string answerBody(const std::string& result);

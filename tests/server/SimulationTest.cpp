@@ -1,0 +1,228 @@
+#include "ServerHarness.h"
+
+#include "server/Coastline.h"
+#include "server/GeoMath.h"
+#include "server/Polar.h"
+#include "server/RaceSimulation.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+using namespace server;
+
+namespace {
+
+constexpr int64_t raceStart = 1800000000;
+constexpr double hour = 3600.0;
+
+const Coastline& coast()
+{
+    static Coastline shared(coastCacheDir());
+    return shared;
+}
+
+// A race in open water west of the Azores: start line, one gate 20 km east, finish
+// line 40 km east.
+Race oceanRace()
+{
+    Race race;
+    race.id = 1;
+    race.name = "Test";
+    race.start = raceStart;
+    race.route = { { 40.0, -35.0, 0.0, 2.0, GateWaypoint }, { 40.0, -34.765, 0.0, 2.0, GateWaypoint },
+        { 40.0, -34.53, 0.0, 2.0, GateWaypoint } };
+    return race;
+}
+
+Boat boatAt(int64_t id, int user, double lat, double lon, double heading, int sail, int waypoint = 1)
+{
+    Boat boat;
+    boat.id = id;
+    boat.race = 1;
+    boat.user = user;
+    boat.lat = lat;
+    boat.lon = lon;
+    boat.heading = heading;
+    boat.sail = sail;
+    boat.waypoint = waypoint;
+    return boat;
+}
+
+struct SpeedCase {
+    int sail;
+    double heading;
+    double windDir;
+    double windSpeed;
+    double knots;
+};
+
+TEST(SimulationTest, ABoatSailsThePolarDistanceInAStep)
+{
+    // Grid values of the polar: true wind angle and wind speed on table points.
+    const SpeedCase cases[] = {
+        { Jib, 90.0, 0.0, 16.0, 8.3 },
+        { Jib, 270.0, 0.0, 16.0, 8.3 },
+        { Jib, 45.0, 0.0, 12.0, 6.7 },
+        { Spinnaker, 180.0, 0.0, 16.0, 6.5 * 1.3 },
+        { Jib, 180.0, 0.0, 16.0, 6.5 },
+        { Jib, 10.0, 0.0, 16.0, 0.0 },
+        { Spinnaker, 90.0, 0.0, 0.0, 0.0 },
+    };
+    for (const SpeedCase& c : cases) {
+        SCOPED_TRACE(testing::Message() << "sail " << c.sail << " heading " << c.heading << " wind " << c.windSpeed);
+        ConstantWind wind({ c.windDir, c.windSpeed });
+        RaceSimulation simulation(oceanRace(), standardBoat(), wind, &coast());
+        simulation.add(boatAt(1, 7, 40.5, -35.0, c.heading, c.sail));
+        simulation.step(hour, raceStart + 60);
+        const Boat& boat = *simulation.boatOf(7);
+        EXPECT_NEAR(boat.speed, c.knots, 1e-9);
+        double sailed = distanceKm({ 40.5, -35.0 }, { boat.lat, boat.lon });
+        EXPECT_NEAR(sailed, c.knots * kmPerNauticalMile, 1e-6);
+        if (c.knots > 0.0) {
+            EXPECT_NEAR(initialBearing({ 40.5, -35.0 }, { boat.lat, boat.lon }), c.heading, 0.01);
+        }
+        EXPECT_FALSE(boat.grounded);
+    }
+}
+
+TEST(SimulationTest, NothingMovesBeforeTheStart)
+{
+    ConstantWind wind({ 0.0, 16.0 });
+    RaceSimulation simulation(oceanRace(), standardBoat(), wind, &coast());
+    simulation.add(boatAt(1, 7, 40.5, -35.0, 90.0, Jib));
+    simulation.step(hour, raceStart - 1);
+    EXPECT_EQ(simulation.boatOf(7)->lat, 40.5);
+    EXPECT_EQ(simulation.boatOf(7)->lon, -35.0);
+    EXPECT_EQ(simulation.boatOf(7)->speed, 0.0);
+}
+
+TEST(SimulationTest, ABoatStopsAtTheCoastUntilANewCourseFreesIt)
+{
+    // Two kilometres off Cherbourg's breakwater, heading south onto the Cotentin.
+    Race race = oceanRace();
+    race.route = { { 49.72, -1.62, 90.0, 1.0, GateWaypoint }, { 50.5, -1.3, 0.0, 1.0, MarkWaypoint } };
+    ConstantWind wind({ 90.0, 16.0 });
+    RaceSimulation simulation(race, standardBoat(), wind, &coast());
+    ASSERT_FALSE(coast().isLand(49.70, -1.62));
+    simulation.add(boatAt(1, 7, 49.70, -1.62, 180.0, Jib));
+    simulation.step(hour, raceStart + 60);
+    const Boat* boat = simulation.boatOf(7);
+    EXPECT_TRUE(boat->grounded);
+    EXPECT_EQ(boat->lat, 49.70);
+    EXPECT_EQ(boat->lon, -1.62);
+    EXPECT_EQ(boat->speed, 0.0);
+    simulation.step(hour, raceStart + 120);
+    EXPECT_TRUE(simulation.boatOf(7)->grounded);
+
+    ASSERT_TRUE(simulation.setCourse(7, 0.0, Jib, raceStart + 130));
+    EXPECT_FALSE(simulation.boatOf(7)->grounded);
+    EXPECT_NEAR(simulation.boatOf(7)->speed, 8.3, 1e-9) << "beam reach at 16 knots, at once";
+    simulation.step(hour, raceStart + 180);
+    EXPECT_FALSE(simulation.boatOf(7)->grounded);
+    EXPECT_GT(simulation.boatOf(7)->lat, 49.75);
+}
+
+struct GateCase {
+    const char* what;
+    double startLat;
+    int waypointAfter;
+};
+
+TEST(SimulationTest, AGateCountsOnlyWhenItsLineIsCrossed)
+{
+    // Sailing east at 8.3 knots for two hours: about 30.7 km, past the gate 20 km east
+    // whose line reaches 2 km north and south of the route.
+    const GateCase cases[] = {
+        { "through the middle", 40.0, 2 },
+        { "near the north end", 40.015, 2 },
+        { "outside the north end", 40.03, 1 },
+        { "outside the south end", 39.97, 1 },
+    };
+    for (const GateCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        ConstantWind wind({ 0.0, 16.0 });
+        RaceSimulation simulation(oceanRace(), standardBoat(), wind, nullptr);
+        simulation.add(boatAt(1, 7, c.startLat, -34.98, 90.0, Jib));
+        simulation.step(hour, raceStart + 60);
+        simulation.step(hour, raceStart + 120);
+        EXPECT_EQ(simulation.boatOf(7)->waypoint, c.waypointAfter);
+        EXPECT_FALSE(simulation.boatOf(7)->finished);
+    }
+}
+
+TEST(SimulationTest, CrossingTheLastGateFinishesAndTheBoatStops)
+{
+    ConstantWind wind({ 0.0, 16.0 });
+    RaceSimulation simulation(oceanRace(), standardBoat(), wind, nullptr);
+    simulation.add(boatAt(1, 7, 40.0, -34.98, 90.0, Jib));
+    // 38 km to go at 8.3 knots: finished during the third hour.
+    simulation.step(hour, raceStart + 3600);
+    simulation.step(hour, raceStart + 7200);
+    EXPECT_FALSE(simulation.boatOf(7)->finished);
+    simulation.step(hour, raceStart + 10800);
+    const Boat* boat = simulation.boatOf(7);
+    EXPECT_TRUE(boat->finished);
+    EXPECT_EQ(boat->waypoint, 3);
+    EXPECT_EQ(boat->finishTime, raceStart + 10800);
+    double lon = boat->lon;
+    simulation.step(hour, raceStart + 14400);
+    EXPECT_EQ(simulation.boatOf(7)->lon, lon);
+    EXPECT_EQ(simulation.boatOf(7)->speed, 0.0);
+    EXPECT_FALSE(simulation.setCourse(8, 0.0, Jib, raceStart)) << "no boat of user 8";
+}
+
+TEST(SimulationTest, PlacesFollowProgressAlongTheRoute)
+{
+    ConstantWind wind({ 0.0, 16.0 });
+    RaceSimulation simulation(oceanRace(), standardBoat(), wind, nullptr);
+    // Users 1-4 all sail east; user 5 sails west, away from the course.
+    simulation.add(boatAt(1, 1, 40.0, -35.0, 90.0, Jib));
+    simulation.add(boatAt(2, 2, 40.0, -34.9, 90.0, Jib));
+    simulation.add(boatAt(3, 3, 40.0, -34.7, 90.0, Jib, 2));
+    simulation.add(boatAt(4, 4, 40.0, -34.6, 90.0, Jib, 2));
+    simulation.add(boatAt(5, 5, 40.0, -34.95, 270.0, Jib));
+    simulation.step(60.0, raceStart + 60);
+    // Boats 3 and 4 have passed the gate (at -34.765), 4 is nearer the finish; among
+    // the others the distance to the gate decides.
+    EXPECT_EQ(simulation.boatOf(4)->position, 1);
+    EXPECT_EQ(simulation.boatOf(3)->position, 2);
+    EXPECT_EQ(simulation.boatOf(2)->position, 3);
+    EXPECT_EQ(simulation.boatOf(5)->position, 4);
+    EXPECT_EQ(simulation.boatOf(1)->position, 5);
+
+    // Boat 3 finishes first; boat 4, though it started ahead, turned back.
+    simulation.setCourse(4, 270.0, Jib, raceStart + 60);
+    for (int i = 0; i < 3; ++i)
+        simulation.step(hour, raceStart + 3600 * (i + 1));
+    EXPECT_TRUE(simulation.boatOf(3)->finished);
+    EXPECT_EQ(simulation.boatOf(3)->position, 1);
+    EXPECT_NE(simulation.boatOf(4)->position, 1);
+}
+
+TEST(SimulationTest, ComputerBoatsBeatUpwindAndRunWithTheSpinnaker)
+{
+    Race race = oceanRace();
+    // The next waypoint lies 50 km north, dead upwind; a second race has it downwind.
+    race.route = { { 40.0, -35.0, 90.0, 2.0, GateWaypoint }, { 40.45, -35.0, 90.0, 2.0, GateWaypoint } };
+    ConstantWind north({ 0.0, 14.0 });
+    RaceSimulation upwind(race, standardBoat(), north, nullptr);
+    upwind.add(boatAt(1, 0, 40.0, -35.0, 0.0, Jib));
+    for (int i = 1; i <= 3; ++i)
+        upwind.step(1800.0, raceStart + 1800 * i);
+    const Boat& beating = upwind.boats().front();
+    EXPECT_EQ(beating.sail, Jib);
+    double offWind = std::min(std::fabs(beating.heading), 360.0 - beating.heading);
+    EXPECT_GE(offWind, 35.0);
+    EXPECT_LE(offWind, 65.0);
+    EXPECT_GT(beating.lat, 40.05) << "made ground to windward";
+
+    ConstantWind southerly({ 180.0, 14.0 });
+    RaceSimulation downwind(race, standardBoat(), southerly, nullptr);
+    downwind.add(boatAt(1, 0, 40.0, -35.0, 0.0, Jib));
+    downwind.step(600.0, raceStart + 600);
+    EXPECT_EQ(downwind.boats().front().sail, Spinnaker);
+    EXPECT_GT(downwind.boats().front().lat, 40.0);
+}
+
+} // namespace
