@@ -72,6 +72,16 @@ Player::Player(std::string dataFolder)
         raiseSdlError();
 }
 
+// The process may end with exit() from inside the event loop while the thread still
+// waits on the condition: stop and join it before the condition and mutex go.
+Player::~Player()
+{
+    if (isRunning()) {
+        stopPlayer();
+        waitThread();
+    }
+}
+
 void Player::queueMusic(const std::string& fileName)
 {
     PlayerLock lock(mutex.get());

@@ -37,6 +37,7 @@ class Player : public Thread {
 public:
     // File names given to the player are relative to dataFolder.
     explicit Player(std::string dataFolder = "data/");
+    ~Player() override;
 
     void queueMusic(const std::string& fileName);
     // loops -1 repeats the sample endlessly; a volume of 0 or less keeps the chunk's own.
