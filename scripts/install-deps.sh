@@ -10,7 +10,7 @@ packages=(
   libcpp-httplib-dev libsqlite3-dev libsodium-dev libcairo2-dev
   gmt gmt-gshhg-low gmt-gshhg-high
   fonts-dejavu-core xvfb xauth xdotool imagemagick x11-apps matchbox-window-manager
-  sox libsox-fmt-all vorbis-tools wrk
+  sox libsox-fmt-all vorbis-tools wrk curl
   clang libclang-rt-14-dev
 )
 

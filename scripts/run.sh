@@ -8,7 +8,7 @@ cd "$(dirname "$0")/.."
 scripts/install-deps.sh
 scripts/build.sh build
 
-port=${TIDEWAKE_PORT:-7080}
+port=7080
 server_data=${XDG_DATA_HOME:-$HOME/.local/share}/tidewake-server
 mkdir -p "$server_data"
 build/server/tidewake-server --port "$port" --data "$server_data" &
