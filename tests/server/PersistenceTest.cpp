@@ -1,0 +1,140 @@
+#include "ServerHarness.h"
+
+#include "lobby/RaceRecord.h"
+#include "net/Text.h"
+
+#include <gtest/gtest.h>
+#include <httplib.h>
+
+#include <chrono>
+#include <arpa/inet.h>
+#include <csignal>
+#include <netinet/in.h>
+#include <spawn.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace {
+
+RaceRecord joinedRecord(GameClient& client, int raceId)
+{
+    for (const RaceRecord& race : parseRaceList(answerBody(client.result("/races?action=1")))) {
+        if (race.id == raceId)
+            return race;
+    }
+    ADD_FAILURE() << "race " << raceId << " missing";
+    return {};
+}
+
+TEST(PersistenceTest, ARestartKeepsAccountsSessionsBoatsAndCourses)
+{
+    ServerHarness harness;
+    harness.start();
+    GameClient client = harness.player("ida@example.org", "Ida");
+    client.table("/races?action=2&raceId=3");
+    EXPECT_EQ(client.result("/boats?action=2&heading=200.5&sail=2&raceId=3"), "OK");
+    size_t boats = harness.server().game().boatCount(3);
+
+    harness.restart();
+    GameClient sameSession(harness.port());
+    sameSession.cookies = client.cookies;
+    RaceRecord record = joinedRecord(sameSession, 3);
+    EXPECT_EQ(record.sail, 2);
+    EXPECT_DOUBLE_EQ(record.heading, 200.5);
+    EXPECT_EQ(record.nick, "Ida");
+    EXPECT_EQ(harness.server().game().boatCount(3), boats) << "no second set of computer boats";
+    GameClient fresh(harness.port());
+    EXPECT_EQ(fresh.result("/users?action=2&email=IDA%40example.org&password=secret1"), "OK");
+    EXPECT_EQ(fresh.result("/users?action=1&autoLogin=1&email=ida%40example.org&password=other1&nick=I"),
+        "This e-mail address is already registered.");
+}
+
+// The program itself, killed without warning: what it acknowledged is in the database.
+class ServerProcess {
+public:
+    ServerProcess(const std::string& dataDir, int port)
+    {
+        std::vector<std::string> arguments = { TIDEWAKE_SERVER_BINARY, "--data", dataDir, "--port", std::to_string(port), "--boats", "2" };
+        std::vector<char*> argv;
+        for (std::string& argument : arguments)
+            argv.push_back(argument.data());
+        argv.push_back(nullptr);
+        if (posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0)
+            pid = -1;
+    }
+    ~ServerProcess() { kill(SIGKILL); }
+
+    void kill(int signal)
+    {
+        if (pid > 0) {
+            ::kill(pid, signal);
+            int status = 0;
+            waitpid(pid, &status, 0);
+            pid = -1;
+        }
+    }
+
+    bool waitUntilListening(int port)
+    {
+        httplib::Client http("127.0.0.1", port);
+        for (int attempt = 0; attempt < 600; ++attempt) {
+            if (http.Get("/races?action=1"))
+                return true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        }
+        return false;
+    }
+
+private:
+    pid_t pid = -1;
+};
+
+// A port nobody listens on: bound once by a plain socket and released again.
+int freePort()
+{
+    int probe = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address {};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    int port = -1;
+    if (bind(probe, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0
+        && getsockname(probe, reinterpret_cast<sockaddr*>(&address), &length) == 0)
+        port = ntohs(address.sin_port);
+    close(probe);
+    return port;
+}
+
+TEST(PersistenceTest, KillingTheProgramLosesNothingAcknowledged)
+{
+    TempDir dir;
+    // The coastline caches are shared with the other tests so that they are built once.
+    for (const char* name : { "coast-l.bin", "coast-i.bin", "coast-h.bin" }) {
+        std::filesystem::path cached = std::filesystem::path(coastCacheDir()) / name;
+        if (std::filesystem::exists(cached))
+            std::filesystem::create_symlink(cached, dir.path() / name);
+    }
+    int port = freePort();
+    GameClient client(port);
+    {
+        ServerProcess server(dir.path().string(), port);
+        ASSERT_TRUE(server.waitUntilListening(port));
+        EXPECT_EQ(client.result("/users?action=1&autoLogin=1&email=kai%40example.org&password=secret1&nick=Kai"), "OK");
+        client.table("/races?action=2&raceId=1");
+        EXPECT_EQ(client.result("/boats?action=2&heading=45&sail=1&raceId=1"), "OK");
+        server.kill(SIGKILL);
+    }
+    ServerProcess server(dir.path().string(), port);
+    ASSERT_TRUE(server.waitUntilListening(port));
+    RaceRecord record = joinedRecord(client, 1);
+    EXPECT_EQ(record.sail, 1);
+    EXPECT_DOUBLE_EQ(record.heading, 45.0);
+    EXPECT_EQ(record.nick, "Kai");
+    server.kill(SIGTERM);
+}
+
+} // namespace
