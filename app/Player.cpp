@@ -54,7 +54,7 @@ private:
     bool locked = true;
 };
 
-void signal(SDL_cond* condition)
+void wakePlayer(SDL_cond* condition)
 {
     if (SDL_CondSignal(condition) != 0)
         raiseSdlError();
@@ -86,7 +86,7 @@ void Player::queueMusic(const std::string& fileName)
 {
     PlayerLock lock(mutex.get());
     musicRequests.push_back(fileName);
-    signal(condition.get());
+    wakePlayer(condition.get());
     lock.unlock();
 }
 
@@ -94,7 +94,7 @@ void Player::playSample(const std::string& name, int loops, float volume)
 {
     PlayerLock lock(mutex.get());
     sampleRequests.push_back({ name, loops, volume });
-    signal(condition.get());
+    wakePlayer(condition.get());
     lock.unlock();
 }
 
@@ -102,7 +102,7 @@ void Player::stopPlayer()
 {
     PlayerLock lock(mutex.get());
     stop = true;
-    signal(condition.get());
+    wakePlayer(condition.get());
     lock.unlock();
 }
 
@@ -112,7 +112,7 @@ void Player::onMusicFinished()
         return;
     PlayerLock lock(player->mutex.get());
     player->musicFinished = true;
-    signal(player->condition.get());
+    wakePlayer(player->condition.get());
     lock.unlock();
 }
 
