@@ -1,0 +1,284 @@
+#include "ServerHarness.h"
+
+#include "server/CoastBuilder.h"
+#include "server/Coastline.h"
+#include "server/GeoMath.h"
+#include "server/QueryValues.h"
+#include "server/RaceCatalog.h"
+#include "server/ServerOptions.h"
+#include "server/WindField.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <fstream>
+#include <sstream>
+
+using namespace server;
+
+namespace {
+
+constexpr int64_t someTime = 1800000000;
+
+double angleBetween(double a, double b)
+{
+    double d = std::fabs(normalizeDegrees(a) - normalizeDegrees(b));
+    return std::min(d, 360.0 - d);
+}
+
+TEST(WindFieldTest, TheForecastIsTheSameForTheSamePlaceAndTime)
+{
+    ForecastWind a;
+    ForecastWind b;
+    for (int64_t t = someTime; t < someTime + 72 * 3600; t += 7 * 3600) {
+        Wind x = a.at(45.5, -20.25, t);
+        Wind y = b.at(45.5, -20.25, t);
+        EXPECT_EQ(x.dir, y.dir);
+        EXPECT_EQ(x.speed, y.speed);
+    }
+}
+
+TEST(WindFieldTest, WindChangesSmoothlyInSpaceAndTime)
+{
+    ForecastWind wind;
+    int compared = 0;
+    for (double lat = -60.0; lat <= 60.0; lat += 7.5) {
+        for (double lon = -180.0; lon < 180.0; lon += 22.5) {
+            for (int64_t t = someTime; t < someTime + 72 * 3600; t += 12 * 3600) {
+                Wind here = wind.at(lat, lon, t);
+                Wind nearby = wind.at(lat + 0.01, lon + 0.01, t);
+                Wind later = wind.at(lat, lon, t + 600);
+                EXPECT_LT(std::fabs(here.speed - nearby.speed), 0.5) << lat << " " << lon;
+                EXPECT_LT(std::fabs(here.speed - later.speed), 0.5) << lat << " " << lon;
+                if (here.speed > 3.0) {
+                    EXPECT_LT(angleBetween(here.dir, nearby.dir), 5.0) << lat << " " << lon;
+                    EXPECT_LT(angleBetween(here.dir, later.dir), 5.0) << lat << " " << lon;
+                }
+                EXPECT_GE(here.dir, 0.0);
+                EXPECT_LT(here.dir, 360.0);
+                EXPECT_LT(here.speed, 70.0);
+                ++compared;
+            }
+        }
+    }
+    EXPECT_GT(compared, 1000);
+}
+
+TEST(WindFieldTest, TheBeltsLookLikeTheEarthsWinds)
+{
+    // Averaged over longitudes and three days: north-east trades, south-east trades,
+    // westerlies in both hemispheres, and calmer horse latitudes between.
+    ForecastWind wind;
+    auto mean = [&](double lat) {
+        double u = 0.0, v = 0.0, speed = 0.0;
+        int n = 0;
+        for (double lon = -180.0; lon < 180.0; lon += 10.0) {
+            for (int64_t t = someTime; t < someTime + 72 * 3600; t += 6 * 3600) {
+                Wind w = wind.at(lat, lon, t);
+                double rad = w.dir * 3.141592653589793 / 180.0;
+                // Unit vector towards where the wind comes from.
+                u += std::sin(rad) * w.speed;
+                v += std::cos(rad) * w.speed;
+                speed += w.speed;
+                ++n;
+            }
+        }
+        return std::make_pair(normalizeDegrees(std::atan2(u, v) * 180.0 / 3.141592653589793), speed / n);
+    };
+    EXPECT_LT(angleBetween(mean(15.0).first, 60.0), 30.0);
+    EXPECT_LT(angleBetween(mean(-15.0).first, 120.0), 30.0);
+    EXPECT_LT(angleBetween(mean(48.0).first, 260.0), 35.0);
+    EXPECT_LT(angleBetween(mean(-48.0).first, 280.0), 35.0);
+    EXPECT_LT(mean(32.0).second, mean(15.0).second);
+    EXPECT_LT(mean(32.0).second, mean(48.0).second);
+    EXPECT_LT(mean(5.0).second, 8.0);
+}
+
+Ring square(double west, double south, double east, double north)
+{
+    return { { west, south }, { east, south }, { east, north }, { west, north } };
+}
+
+TEST(CoastBuilderTest, SegmentsCutAtBinsAreJoinedIntoClosedRings)
+{
+    // One island in three pieces, listed out of order, and a closed islet.
+    std::istringstream text("> Shore Bin # 2, Level 1\n1 1\n1 2\n> Shore Bin # 1, Level 1\n0 0\n1 0\n1 1\n"
+                            "> Shore Bin # 3, Level 1\n1 2\n0 2\n0 0\n> Bin 4\n5 5\n6 5\n6 6\n5 5\n");
+    std::vector<Ring> rings = CoastBuilder::assemble(CoastBuilder::readSegments(text));
+    ASSERT_EQ(rings.size(), 2u);
+    size_t sizes = rings[0].size() + rings[1].size();
+    EXPECT_EQ(sizes, 5u + 3u);
+    CoastGrid grid = CoastBuilder::cut(rings, 1.0);
+    EXPECT_TRUE(grid.isLand(0.5, 0.5));
+    EXPECT_TRUE(grid.isLand(1.5, 0.5));
+    EXPECT_FALSE(grid.isLand(2.5, 0.5));
+    EXPECT_TRUE(grid.isLand(5.2, 5.5));
+    EXPECT_FALSE(grid.isLand(5.8, 5.5));
+}
+
+TEST(CoastBuilderTest, RingsCutAtTheDateLineAreClosedAlongItOrThroughThePole)
+{
+    // A coast that leaves the map at 180 east and comes back there (closed along the date
+    // line), and one that runs right round the globe like Antarctica.
+    std::istringstream text("> a\n180 60\n175 62\n180 64\n> b\n180 -70\n0 -72\n-180 -70\n");
+    std::vector<Ring> rings = CoastBuilder::assemble(CoastBuilder::readSegments(text));
+    CoastGrid grid = CoastBuilder::cut(rings, 2.0);
+    EXPECT_TRUE(grid.isLand(62.0, 179.0));
+    EXPECT_FALSE(grid.isLand(62.0, 170.0));
+    EXPECT_TRUE(grid.isLand(-80.0, 90.0));
+    EXPECT_TRUE(grid.isLand(-89.0, -100.0));
+    EXPECT_FALSE(grid.isLand(-60.0, 0.0));
+}
+
+TEST(CoastBuilderTest, LakesAndIslandsInLakesAlternate)
+{
+    std::vector<Ring> rings = { square(0, 0, 10, 10), square(2, 2, 8, 8), square(4, 4, 6, 6) };
+    CoastGrid grid = CoastBuilder::cut(rings, 3.0);
+    struct Point {
+        double lat, lon;
+        bool land;
+    };
+    for (Point p : { Point { 1, 1, true }, Point { 3, 3, false }, Point { 5, 5, true }, Point { 7.5, 2.5, false },
+             Point { 9.5, 9.5, true }, Point { 11, 5, false }, Point { -1, 5, false } })
+        EXPECT_EQ(grid.isLand(p.lat, p.lon), p.land) << p.lat << " " << p.lon;
+
+    TempDir dir;
+    std::string path = (dir.path() / "grid.bin").string();
+    grid.save(path);
+    CoastGrid loaded;
+    ASSERT_TRUE(loaded.load(path));
+    EXPECT_TRUE(loaded.isLand(5, 5));
+    EXPECT_FALSE(loaded.isLand(3, 3));
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << "TWCOAST1 truncated";
+    EXPECT_FALSE(loaded.load(path));
+    EXPECT_TRUE(loaded.isLand(5, 5)) << "a failed load keeps what was there";
+}
+
+TEST(CoastlineTest, RealShorelinesTellLandFromSea)
+{
+    Coastline coast(coastCacheDir());
+    struct Place {
+        const char* name;
+        double lat, lon;
+        bool land;
+    };
+    const Place places[] = {
+        { "Paris", 48.85, 2.35, true }, { "mid-Atlantic", 40.0, -35.0, false }, { "Mallorca", 39.6, 2.9, true },
+        { "Bay of Palma", 39.50, 2.68, false }, { "Sahara", 23.0, 10.0, true }, { "Antarctica", -80.0, 0.0, true },
+        { "English Channel", 50.2, -1.0, false }, { "Caspian Sea", 42.0, 50.5, false }, { "Chukotka", 66.0, 179.5, true },
+        { "Alaska", 65.0, -155.0, true },
+    };
+    for (const Place& p : places)
+        EXPECT_EQ(coast.isLand(p.lat, p.lon), p.land) << p.name;
+}
+
+TEST(RaceCatalogTest, BuiltInRoutesStayOffTheLand)
+{
+    Coastline coast(coastCacheDir());
+    std::vector<Race> races = RaceCatalog::builtIn(someTime);
+    ASSERT_GE(races.size(), 3u);
+    for (const Race& race : races) {
+        SCOPED_TRACE(race.name);
+        ASSERT_GE(race.route.size(), 2u);
+        EXPECT_EQ(race.route.front().type, GateWaypoint);
+        EXPECT_EQ(race.route.back().type, GateWaypoint);
+        for (size_t i = 0; i + 1 < race.route.size(); ++i)
+            EXPECT_FALSE(coast.crossesLand(race.route[i].centre(), race.route[i + 1].centre())) << "leg " << i;
+    }
+}
+
+TEST(RaceCatalogTest, TheRaceFileGivesRacesAndNamesEveryMistake)
+{
+    std::istringstream file("# an administrator's races\n"
+                            "race 10\nname Lake Sprint\ndescr Short and sharp.\nstart 2027-06-01 12:30\n"
+                            "gate 46.40 6.50 0 1.5\nmark 46.45 6.60 0.5\ngate 46.40 6.50 0 1.5\nend\n"
+                            "race 11\nname Broken\nmark 91 0 1\ngate 40 0 0\nend\n"
+                            "race 12\nname Too short\nstart 1800000000\ngate 40 0 0 1\nend\n"
+                            "race 13\nname Good Too\nimage http://example.org/x.jpg\nstart 1800000000\n"
+                            "gate 40 0 0 1\ngate 41 0 0 1\nend\n"
+                            "colour blue\n");
+    std::vector<std::string> errors;
+    std::vector<Race> races = RaceCatalog::read(file, errors);
+    ASSERT_EQ(races.size(), 2u);
+    EXPECT_EQ(races[0].id, 10);
+    EXPECT_EQ(races[0].name, "Lake Sprint");
+    EXPECT_EQ(races[0].descr, "Short and sharp.");
+    EXPECT_EQ(races[0].start, 1811853000);
+    EXPECT_EQ(races[0].imagePath, "/images/race-10.png");
+    ASSERT_EQ(races[0].route.size(), 3u);
+    EXPECT_EQ(races[0].route[1].type, MarkWaypoint);
+    EXPECT_DOUBLE_EQ(races[0].route[1].dst, 0.5);
+    EXPECT_EQ(races[1].id, 13);
+    EXPECT_EQ(races[1].imagePath, "http://example.org/x.jpg");
+    ASSERT_EQ(errors.size(), 4u);
+    EXPECT_EQ(errors[0], "line 12: bad mark: 91 0 1");
+    EXPECT_EQ(errors[1], "line 13: bad gate: 40 0 0");
+    EXPECT_EQ(errors[2], "line 19: a route needs a start and a finish");
+    EXPECT_EQ(errors[3], "line 27: 'colour' outside a race");
+}
+
+struct ParseCase {
+    const char* text;
+    bool valid;
+    long long value;
+};
+
+TEST(QueryValuesTest, OnlyWholeNumbersInRangeAreAccepted)
+{
+    const ParseCase cases[] = {
+        { "0", true, 0 }, { "42", true, 42 }, { "-7", true, -7 }, { "100", true, 100 }, { "101", false, 0 },
+        { "-101", false, 0 }, { "", false, 0 }, { " 5", false, 0 }, { "5 ", false, 0 }, { "5x", false, 0 },
+        { "0x10", false, 0 }, { "1e2", false, 0 }, { "99999999999999999999999", false, 0 }, { "+3", true, 3 },
+    };
+    for (const ParseCase& c : cases) {
+        std::optional<int> value = parseInteger(c.text, -100, 100);
+        EXPECT_EQ(value.has_value(), c.valid) << "'" << c.text << "'";
+        if (value) {
+            EXPECT_EQ(*value, c.value) << c.text;
+        }
+    }
+    EXPECT_EQ(parseReal("87.5"), 87.5);
+    EXPECT_EQ(parseReal("-0.25"), -0.25);
+    for (const char* bad : { "", "nan", "inf", "1e999", "12abc", " 1", "0x" })
+        EXPECT_FALSE(parseReal(bad).has_value()) << bad;
+    EXPECT_EQ(cookieValue("id=3; JSESSIONID=abc", "id"), "3");
+    EXPECT_EQ(cookieValue("id=3; JSESSIONID=abc", "JSESSIONID"), "abc");
+    EXPECT_EQ(cookieValue("xid=3; JSESSIONID=abc", "id"), "");
+    EXPECT_EQ(cookieValue("JSESSIONID=abc", "id"), "");
+    EXPECT_EQ(cookieValue("", "id"), "");
+}
+
+TEST(ServerOptionsTest, TheCommandLineIsCheckedWordByWord)
+{
+    std::string error;
+    std::optional<ServerOptions> options = ServerOptions::parse({ "--data", "/tmp/x", "--port", "8000", "--bind", "0.0.0.0",
+                                                                    "--boats", "1000", "--time-scale", "60" },
+        error);
+    ASSERT_TRUE(options.has_value()) << error;
+    EXPECT_EQ(options->dataDir, "/tmp/x");
+    EXPECT_EQ(options->port, 8000);
+    EXPECT_EQ(options->bind, "0.0.0.0");
+    EXPECT_EQ(options->boats, 1000);
+    EXPECT_EQ(options->timeScale, 60.0);
+    ASSERT_TRUE(ServerOptions::parse({ "--data", "d" }, error).has_value());
+    EXPECT_EQ(ServerOptions::parse({ "--data", "d" }, error)->port, 7080);
+
+    struct Bad {
+        std::vector<std::string> arguments;
+        const char* error;
+    };
+    const Bad bad[] = {
+        { {}, "--data DIR is required" },
+        { { "--data" }, "missing value after --data" },
+        { { "--data", "d", "--port", "70000" }, "--port needs a number from 0 to 65535" },
+        { { "--data", "d", "--boats", "-1" }, "--boats needs a number from 0 to 100000" },
+        { { "--data", "d", "--time-scale", "0" }, "--time-scale needs a number above 0 and at most 1000000" },
+        { { "--data", "d", "--verbose", "1" }, "unknown option --verbose" },
+    };
+    for (const Bad& b : bad) {
+        EXPECT_FALSE(ServerOptions::parse(b.arguments, error).has_value());
+        EXPECT_EQ(error, b.error);
+    }
+}
+
+} // namespace
