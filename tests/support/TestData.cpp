@@ -37,6 +37,14 @@ void TestDataFolder::writeImage(const std::string& name, int width, int height, 
         throw std::runtime_error(SDL_GetError());
 }
 
+void TestDataFolder::copyFromSource(const std::string& name) const
+{
+    std::filesystem::path target = root / "data" / name;
+    std::filesystem::create_directories(target.parent_path());
+    std::filesystem::copy_file(std::filesystem::path(TIDEWAKE_SOURCE_DIR) / "data" / name, target,
+        std::filesystem::copy_options::overwrite_existing);
+}
+
 void BlockFont::drawText(SDL_Renderer* renderer, int x, int y, const char* text, SDL_Color colour)
 {
     SDL_SetRenderDrawColor(renderer, colour.r, colour.g, colour.b, 255);

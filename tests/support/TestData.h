@@ -18,6 +18,8 @@ public:
 
     // Writes data/<name> as a PNG filled with one colour.
     void writeImage(const std::string& name, int width, int height, SDL_Color colour) const;
+    // Copies data/<name> from the source tree, for the game's real font or images.
+    void copyFromSource(const std::string& name) const;
 
     std::filesystem::path root;
 
