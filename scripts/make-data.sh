@@ -55,7 +55,7 @@ rm -f data/music/*.ogg
 for track in $("$python" "$generator" tracks); do
   echo "music: $track"
   "$python" "$generator" music "$track" "$scratch/$track.wav"
-  sox "$scratch/$track.wav" "$scratch/$track-room.wav" gain -4 reverb 45 50 90 100 15 gain -n -1
+  sox -R "$scratch/$track.wav" "$scratch/$track-room.wav" gain -4 reverb 45 50 90 100 15 gain -n -1
   oggenc -Q -q 1 -s "$serial" -t "$track" -a Tidewake -o "data/music/$track.ogg" "$scratch/$track-room.wav"
   serial=$((serial + 1))
 done
