@@ -1,7 +1,7 @@
 #pragma once
 
+#include <cassert>
 #include <istream>
-#include <string>
 
 // The bytes of one answer: the stream's own buffer, read one byte at a time, in front of
 // a push-back list. Reading goes straight to the stream buffer, without the sentry of
@@ -20,11 +20,12 @@ public:
     // the very end of the text is still read.
     bool atEnd()
     {
-        if (!pushedBack.empty())
+        if (pushedCount > 0)
             return false;
-        if (!stream.good())
+        if (ended)
             return true;
         if (buffer->sgetc() == std::char_traits<char>::eof()) {
+            ended = true;
             stream.setstate(std::ios::eofbit);
             return true;
         }
@@ -34,30 +35,39 @@ public:
     // The front of the push-back list, or else the next byte of the stream.
     char read()
     {
-        if (!pushedBack.empty()) {
-            char byte = pushedBack.back();
-            pushedBack.pop_back();
-            return byte;
-        }
-        if (!stream.good())
+        if (pushedCount > 0)
+            return pushed[--pushedCount];
+        if (ended)
             fail("Error reading from stream 1");
         int byte = buffer->sbumpc();
         if (byte == std::char_traits<char>::eof()) {
+            ended = true;
             stream.setstate(std::ios::eofbit | std::ios::failbit);
             fail("Error reading from stream 2");
         }
         return static_cast<char>(byte);
     }
 
-    // The byte pushed back last is the first read again.
-    void pushBack(char byte) { pushedBack.push_back(byte); }
+    // The byte pushed back last is the first read again. The lexer never has more than
+    // two bytes pushed back: the "/" and the byte after it that begins no remark.
+    void pushBack(char byte)
+    {
+        assert(pushedCount < capacity);
+        pushed[pushedCount++] = byte;
+    }
 
 private:
     // Kept out of line so that the byte loop stays small.
     [[noreturn]] static void fail(const char* message);
 
+    static constexpr int capacity = 2;
+
     std::istream& stream;
     std::streambuf* buffer;
-    // The front of the list is the back of the string.
-    std::string pushedBack;
+    // Only this reader touches the stream during a parse, so its state is read once
+    // and then followed here instead of through the stream on every byte.
+    bool ended = !stream.good();
+    // The front of the list is the last pushed byte.
+    char pushed[capacity] = {};
+    int pushedCount = 0;
 };

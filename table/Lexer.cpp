@@ -64,7 +64,7 @@ Token Lexer::next()
         readNumber(token, first);
     else if (isPunctuation(first)) {
         token.type = PunctuationToken;
-        token.text.assign(1, first);
+        token.text.push_back(first);
     } else
         throw Exception("Invalid character at " + positionText(token.line, token.column));
     return token;
@@ -132,7 +132,7 @@ void Lexer::skipBlockRemark()
 void Lexer::readName(Token& token, char first)
 {
     token.type = NameToken;
-    token.text.assign(1, first);
+    token.text.push_back(first);
     // The byte that ends the name is pushed back without ever being counted.
     while (!source.atEnd()) {
         char byte = source.read();
@@ -174,7 +174,7 @@ void Lexer::readString(Token& token, char quote)
 void Lexer::readNumber(Token& token, char first)
 {
     token.type = IntegerToken;
-    token.text.assign(1, first);
+    token.text.push_back(first);
     while (!source.atEnd()) {
         char byte = readByte();
         if (isDigit(byte)) {

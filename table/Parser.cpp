@@ -9,10 +9,32 @@ bool isPunctuation(const Token& token, char which)
     return token.type == PunctuationToken && token.text[0] == which;
 }
 
-void storeElement(Table& table, std::unique_ptr<Value> value)
+// Calls visit with 0 to count - 1 in the byte order of their decimal texts ("0", "1",
+// "10", "100", ..., "11", ..., "2", ...): each number comes right before the numbers
+// whose texts begin with its own, then the next number of the same length follows.
+template <typename Visit>
+void inDecimalTextOrder(int32_t count, Visit visit)
 {
-    table.set(std::to_string(table.nextIndex), std::move(value));
-    ++table.nextIndex;
+    if (count <= 0)
+        return;
+    visit(0);
+    if (count == 1)
+        return;
+    int64_t number = 1;
+    for (;;) {
+        visit(static_cast<int32_t>(number));
+        if (number * 10 < count) {
+            number *= 10;
+            continue;
+        }
+        // Step to the next number of the same length, or back up to a shorter one.
+        while (number % 10 == 9 || number + 1 >= count) {
+            number /= 10;
+            if (number == 0)
+                return;
+        }
+        ++number;
+    }
 }
 
 } // namespace
@@ -24,6 +46,12 @@ Parser::Parser(std::istream& stream)
 
 void Parser::parseBody(Table& table, bool nested, uint32_t startLine, uint32_t startColumn)
 {
+    while (elementsByDepth.size() <= static_cast<size_t>(depth))
+        elementsByDepth.emplace_back();
+    Elements& elements = elementsByDepth[depth];
+    elements.clear();
+    const int32_t firstIndex = table.nextIndex;
+
     std::optional<Token> pending;
     for (;;) {
         Token token;
@@ -37,14 +65,18 @@ void Parser::parseBody(Table& table, bool nested, uint32_t startLine, uint32_t s
         if (token.type == EndToken) {
             if (nested)
                 throw Exception("Table started at " + positionText(startLine, startColumn) + " is never finished");
+            storeElements(table, firstIndex, elements);
             return;
         }
-        if (nested && isPunctuation(token, '}'))
+        if (nested && isPunctuation(token, '}')) {
+            storeElements(table, firstIndex, elements);
             return;
+        }
         if (isPunctuation(token, ',') || isPunctuation(token, ';'))
             continue;
         if (token.type != NameToken) {
-            storeElement(table, valueFromToken(token));
+            elements.push_back(valueFromToken(token));
+            ++table.nextIndex;
             continue;
         }
 
@@ -56,10 +88,23 @@ void Parser::parseBody(Table& table, bool nested, uint32_t startLine, uint32_t s
         } else {
             // A bare name is an element holding its own text; the punctuation after it
             // is handled by the next pass.
-            storeElement(table, std::make_unique<StringValue>(std::move(token.text)));
+            elements.push_back(std::make_unique<StringValue>(std::move(token.text)));
+            ++table.nextIndex;
             pending = std::move(after);
         }
     }
+}
+
+void Parser::storeElements(Table& table, int32_t firstIndex, Elements& elements)
+{
+    if (firstIndex == 0) {
+        inDecimalTextOrder(static_cast<int32_t>(elements.size()),
+            [&](int32_t index) { table.set(std::to_string(index), std::move(elements[index])); });
+    } else {
+        for (size_t offset = 0; offset < elements.size(); ++offset)
+            table.set(std::to_string(int64_t(firstIndex) + int64_t(offset)), std::move(elements[offset]));
+    }
+    elements.clear();
 }
 
 std::unique_ptr<Value> Parser::parseValueForKey()

@@ -5,7 +5,9 @@
 
 #include <istream>
 #include <memory>
+#include <deque>
 #include <optional>
+#include <vector>
 
 // Builds a Value tree from the tokens of one answer. Everything built so far is owned by
 // the table under construction, so an Exception leaves no partial tree behind.
@@ -25,8 +27,16 @@ public:
     std::unique_ptr<Value> valueFromToken(Token& token);
 
 private:
+    using Elements = std::vector<std::unique_ptr<Value>>;
+
     std::unique_ptr<Value> parseNestedTable(const Token& brace);
+    void storeElements(Table& table, int32_t firstIndex, Elements& elements);
 
     Lexer lexer;
     int depth = 0;
+    // The unnamed elements of each open table, in arrival order, kept until the table
+    // ends and then stored in key order. A long list stored one by one would walk the
+    // map's tree on every element, through nodes scattered across the whole answer.
+    // A deque, because each body holds on to its own list while nested bodies add theirs.
+    std::deque<Elements> elementsByDepth;
 };

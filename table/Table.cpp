@@ -2,7 +2,7 @@
 
 #include "table/Parser.h"
 
-#include <sstream>
+#include <streambuf>
 
 Table::Table(const Table& other)
     : nextIndex(other.nextIndex)
@@ -22,7 +22,12 @@ Table& Table::operator=(const Table& other)
 
 void Table::set(const std::string& key, std::unique_ptr<Value> value)
 {
-    entries.insert_or_assign(key, std::move(value));
+    // The parser stores long lists in key order: appending after the last key needs no
+    // walk down the tree.
+    if (entries.empty() || entries.rbegin()->first < key)
+        entries.emplace_hint(entries.end(), key, std::move(value));
+    else
+        entries.insert_or_assign(key, std::move(value));
 }
 
 namespace {
@@ -79,8 +84,25 @@ Table parseTable(std::istream& input)
     return root;
 }
 
+namespace {
+
+// Reads a string in place: answers run to megabytes, and copying each into a string
+// stream first would cost more than a fast parse.
+class StringReader : public std::streambuf {
+public:
+    explicit StringReader(const std::string& text)
+    {
+        // The get area is only ever read, never written through.
+        char* begin = const_cast<char*>(text.data());
+        setg(begin, begin, begin + text.size());
+    }
+};
+
+} // namespace
+
 Table parseTable(const std::string& text)
 {
-    std::istringstream input(text);
+    StringReader reader(text);
+    std::istream input(&reader);
     return parseTable(input);
 }

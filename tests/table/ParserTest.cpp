@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <sstream>
 
 namespace {
@@ -138,6 +140,23 @@ TEST(ParserTest, UnnamedElementsAreNumberedPerTable)
     EXPECT_EQ(root.nextIndex, 3);
     EXPECT_EQ(getTable(root, "y")->nextIndex, 2);
     EXPECT_EQ(getString(root, "2", ""), "name");
+}
+
+TEST(ParserTest, ListsOfAnyLengthKeepEveryElementUnderItsNumber)
+{
+    for (int count : {1, 2, 9, 10, 11, 99, 100, 101, 1234}) {
+        std::string text = "x = 1, list = {";
+        for (int i = 0; i < count; ++i)
+            text += std::to_string(i) + (i % 3 ? ", " : "; name = 'n', ");
+        Table root = parseTable(text + "}, ");
+        const Table& list = *getTable(root, "list");
+        ASSERT_EQ(list.size(), size_t(count) + 1) << count;
+        EXPECT_EQ(list.nextIndex, count);
+        for (int i = 0; i < count; ++i)
+            ASSERT_EQ(getInt(list, std::to_string(i)), i) << count;
+        EXPECT_TRUE(std::is_sorted(list.begin(), list.end(),
+            [](const auto& a, const auto& b) { return a.first < b.first; }));
+    }
 }
 
 TEST(ParserTest, DeepNestingIsRefusedWithAPosition)
