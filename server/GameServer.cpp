@@ -83,8 +83,7 @@ void GameServer::loadRaces()
     }
     for (const Race& race : store->races()) {
         auto simulation = std::make_unique<RaceSimulation>(race, standardBoat(), *wind, coast.get());
-        for (const Boat& boat : store->boats(race.id))
-            simulation->add(boat);
+        simulation->add(store->boats(race.id));
         addRobots(*simulation);
         catchUp(*simulation);
         races[race.id] = std::move(simulation);
@@ -97,11 +96,13 @@ void GameServer::addRobots(RaceSimulation& simulation)
     for (const Boat& boat : simulation.boats())
         robots += boat.robot() ? 1 : 0;
     int64_t now = currentTime();
+    std::vector<Boat> added;
     for (size_t index = robots; index < static_cast<size_t>(std::max(settings.robots, 0)); ++index) {
         double slot = (index % 17) / 16.0;
-        Boat boat = simulation.newBoat(0, robotName(index), slot, now);
-        simulation.add(store->addBoat(boat));
+        added.push_back(simulation.newBoat(0, robotName(index), slot, now));
     }
+    if (!added.empty())
+        simulation.add(store->addBoats(std::move(added)));
 }
 
 void GameServer::catchUp(RaceSimulation& simulation)
@@ -161,6 +162,7 @@ void GameServer::stepAll(double realSeconds, int64_t now)
     std::lock_guard<std::mutex> guard(lock);
     for (auto& [id, simulation] : races)
         simulation->step(realSeconds * settings.timeScale, now);
+    boatsAnswers.clear();
 }
 
 void GameServer::saveAll()
@@ -242,6 +244,7 @@ Answer GameServer::join(int user, int raceId, const std::string& host)
         double slot = static_cast<double>(simulation->boats().size() % 17) / 16.0;
         Boat boat = simulation->newBoat(user, nick, slot, currentTime());
         simulation->add(store->addBoat(boat));
+        boatsAnswers.erase(raceId);
     }
     TableWriter out;
     out.key("race");
@@ -300,6 +303,9 @@ Answer GameServer::boats(int raceId)
     RaceSimulation* simulation = find(raceId);
     if (!simulation)
         return Answer::refuse("Unknown race.");
+    auto cached = boatsAnswers.find(raceId);
+    if (cached != boatsAnswers.end())
+        return Answer::good(cached->second);
     TableWriter out;
     out.key("boats").open();
     for (const Boat& boat : simulation->boats()) {
@@ -309,6 +315,7 @@ Answer GameServer::boats(int raceId)
         out.close();
     }
     out.close();
+    boatsAnswers[raceId] = out.text();
     return Answer::good(out.text());
 }
 
@@ -345,6 +352,7 @@ Answer GameServer::setCourse(int user, int raceId, double heading, int sail)
     if (boat->finished)
         return Answer::refuse("Your boat has finished the race.");
     simulation->setCourse(user, heading, sail, currentTime());
+    boatsAnswers.erase(raceId);
     store->saveCourse(*simulation->boatOf(user));
     return Answer::good("");
 }

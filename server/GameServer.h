@@ -95,6 +95,9 @@ private:
 
     mutable std::mutex lock;
     std::map<int, std::unique_ptr<RaceSimulation>> races;
+    // The boats answer of each race, the same for every player until the fleet changes;
+    // a race without an entry has changed since its answer was last written.
+    std::map<int, std::string> boatsAnswers;
 
     std::mutex runLock;
     std::condition_variable wake;

@@ -25,9 +25,16 @@ const Boat* RaceSimulation::boatOf(int user) const
 
 void RaceSimulation::add(const Boat& boat)
 {
-    fleet.push_back(boat);
-    if (!boat.robot())
-        byUser[boat.user] = fleet.size() - 1;
+    add(std::vector<Boat> { boat });
+}
+
+void RaceSimulation::add(const std::vector<Boat>& boats)
+{
+    for (const Boat& boat : boats) {
+        fleet.push_back(boat);
+        if (!boat.robot())
+            byUser[boat.user] = fleet.size() - 1;
+    }
     rank();
 }
 

@@ -26,8 +26,9 @@ public:
     const std::vector<Boat>& boats() const { return fleet; }
     const Boat* boatOf(int user) const;
 
-    // Adds a boat (already stored, with its id) and ranks the fleet again.
+    // Adds boats (already stored, with their ids) and ranks the fleet again.
     void add(const Boat& boat);
+    void add(const std::vector<Boat>& boats);
     // A new boat on the start line: `slot` spreads boats along it, in [0, 1].
     Boat newBoat(int user, const std::string& nick, double slot, int64_t time) const;
 

@@ -12,6 +12,10 @@ ServerInstance::ServerInstance(GameConfig config)
     // Query strings of the race interface are short; anything long is hostile.
     http.set_payload_max_length(64 * 1024);
     http.set_read_timeout(10, 0);
+    // Headers and body go out in separate writes; without this, Nagle's algorithm and the
+    // peer's delayed acknowledgement hold every small answer back by tens of milliseconds.
+    http.set_tcp_nodelay(true);
+    http.set_keep_alive_max_count(1000);
     http.set_write_timeout(10, 0);
 }
 

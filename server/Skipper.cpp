@@ -28,6 +28,23 @@ Course Skipper::choose(const Boat& current, const Waypoint& target, const Wind& 
 {
     GeoPoint here { current.lat, current.lon };
     double bearing = initialBearing(here, target.centre());
+    Course present { current.heading, current.sail };
+    if (!current.grounded) {
+        Course best = present;
+        double bestGain = -1e9;
+        for (double heading = 0.0; heading < 360.0; heading += headingStep) {
+            for (int sail : { Jib, Spinnaker }) {
+                double gain = velocityMadeGood({ heading, sail }, bearing, wind);
+                if (gain > bestGain) {
+                    bestGain = gain;
+                    best = { heading, sail };
+                }
+            }
+        }
+        double presentGain = velocityMadeGood(present, bearing, wind);
+        return presentGain > 0.0 && presentGain >= keepCourseRatio * bestGain ? present : best;
+    }
+    // Aground: the first course in order of gain whose next step stays off the land.
     std::vector<std::pair<double, Course>> candidates;
     for (double heading = 0.0; heading < 360.0; heading += headingStep) {
         for (int sail : { Jib, Spinnaker }) {
@@ -36,14 +53,6 @@ Course Skipper::choose(const Boat& current, const Waypoint& target, const Wind& 
         }
     }
     std::sort(candidates.begin(), candidates.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
-    Course present { current.heading, current.sail };
-    if (!current.grounded) {
-        double presentGain = velocityMadeGood(present, bearing, wind);
-        if (presentGain > 0.0 && presentGain >= keepCourseRatio * candidates.front().first)
-            return present;
-        return candidates.front().second;
-    }
-    // Aground: the first course in order of gain whose next step stays off the land.
     for (const auto& candidate : candidates) {
         GeoPoint ahead = destination(here, candidate.second.heading, std::max(stepKm, 0.2));
         if (!land || !land->crossesLand(here, ahead))

@@ -174,16 +174,38 @@ std::vector<Boat> Store::boats(int race)
     return result;
 }
 
-Boat Store::addBoat(Boat boat)
+namespace {
+
+const char* const insertBoatSql = "INSERT INTO boats (race, user, nick, lat, lon, heading, speed, sail, waypoint, finished, "
+                                  "finishTime, grounded) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)";
+
+}
+
+Boat Store::insertBoat(Statement& insert, Boat boat)
 {
-    std::lock_guard<std::mutex> guard(lock);
-    Statement insert(db, "INSERT INTO boats (race, user, nick, lat, lon, heading, speed, sail, waypoint, finished, finishTime, grounded) "
-                         "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
     insert.bind(1, boat.race).bind(2, boat.user).bind(3, boat.nick).bind(4, boat.lat).bind(5, boat.lon);
     insert.bind(6, boat.heading).bind(7, boat.speed).bind(8, boat.sail).bind(9, boat.waypoint);
     insert.bind(10, boat.finished ? 1 : 0).bind(11, boat.finishTime).bind(12, boat.grounded ? 1 : 0).run();
     boat.id = db.lastInsertId();
     return boat;
+}
+
+Boat Store::addBoat(Boat boat)
+{
+    std::lock_guard<std::mutex> guard(lock);
+    Statement insert(db, insertBoatSql);
+    return insertBoat(insert, std::move(boat));
+}
+
+std::vector<Boat> Store::addBoats(std::vector<Boat> boats)
+{
+    std::lock_guard<std::mutex> guard(lock);
+    Transaction transaction(db);
+    Statement insert(db, insertBoatSql);
+    for (Boat& boat : boats)
+        boat = insertBoat(insert, std::move(boat));
+    transaction.commit();
+    return boats;
 }
 
 void Store::saveBoats(const std::vector<Boat>& boats, int race, int64_t clock)

@@ -45,6 +45,8 @@ public:
     std::vector<Boat> boats(int race);
     // Inserts the boat and returns it with its id.
     Boat addBoat(Boat boat);
+    // Inserts many boats in one transaction and returns them with their ids.
+    std::vector<Boat> addBoats(std::vector<Boat> boats);
     // Writes the moving state of many boats in one transaction, with the race's clock.
     void saveBoats(const std::vector<Boat>& boats, int race, int64_t clock);
     void saveCourse(const Boat& boat);
@@ -54,6 +56,7 @@ private:
     static std::string encodeRoute(const std::vector<Waypoint>& route);
     static std::vector<Waypoint> decodeRoute(const std::string& text);
     static Boat readBoat(const Statement& row);
+    Boat insertBoat(Statement& insert, Boat boat);
 
     std::mutex lock;
     SqliteDb db;

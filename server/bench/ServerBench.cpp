@@ -1,0 +1,89 @@
+// Measurements of the server's heavy paths: a simulation step of a large fleet, the
+// boats answer of a race, and map tiles rendered without the disk cache.
+#include "server/Coastline.h"
+#include "server/GameServer.h"
+#include "server/RaceCatalog.h"
+#include "server/RaceSimulation.h"
+#include "server/TileService.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+
+using namespace server;
+
+namespace {
+
+const char* coastDir()
+{
+    const char* dir = std::getenv("TIDEWAKE_COAST_CACHE");
+    return dir ? dir : TIDEWAKE_COAST_CACHE;
+}
+
+const Coastline& coast()
+{
+    static Coastline shared(coastDir());
+    return shared;
+}
+
+// A fleet spread along the legs of the ocean race, as it is some days after the start.
+void simulationStep(benchmark::State& state)
+{
+    static ForecastWind wind;
+    Race race = RaceCatalog::builtIn(1800000000)[1];
+    RaceSimulation simulation(race, standardBoat(), wind, &coast());
+    int count = static_cast<int>(state.range(0));
+    for (int i = 0; i < count; ++i) {
+        double along = static_cast<double>(i) / count * (race.route.size() - 1);
+        size_t leg = static_cast<size_t>(along);
+        double f = along - leg;
+        Boat boat = simulation.newBoat(0, "bench", 0.5, race.start + 3600);
+        boat.id = i + 1;
+        boat.lat = race.route[leg].lat + f * (race.route[leg + 1].lat - race.route[leg].lat) + (i % 7) * 0.05;
+        boat.lon = race.route[leg].lon + f * (race.route[leg + 1].lon - race.route[leg].lon);
+        boat.waypoint = static_cast<int>(leg) + 1;
+        simulation.add(boat);
+    }
+    int64_t time = race.start + 7200;
+    for (auto _ : state) {
+        simulation.step(60.0, time);
+        time += 60;
+    }
+    state.SetItemsProcessed(state.iterations() * count);
+}
+BENCHMARK(simulationStep)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
+
+void tileRender(benchmark::State& state)
+{
+    // Coastal tiles around Cherbourg at each zoom.
+    static TileService tiles(coast(), "");
+    int zoom = static_cast<int>(state.range(0));
+    double n = std::ldexp(1.0, zoom);
+    int x = static_cast<int>((-1.64 + 180.0) / 360.0 * n);
+    int y = static_cast<int>(latToWorldY(49.66, zoom) / 256.0);
+    tiles.render(zoom, x, y);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(tiles.render(zoom, x, y));
+}
+BENCHMARK(tileRender)->Arg(3)->Arg(8)->Arg(14)->Unit(benchmark::kMillisecond);
+
+void boatsAnswer(benchmark::State& state)
+{
+    static std::filesystem::path dir = std::filesystem::temp_directory_path() / "tidewake-bench-server";
+    std::filesystem::remove_all(dir);
+    GameConfig config;
+    config.dataDir = dir.string();
+    config.coastDir = coastDir();
+    config.robots = static_cast<int>(state.range(0));
+    GameServer game(config);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(game.boats(1));
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(boatsAnswer)->Arg(1000)->Unit(benchmark::kMicrosecond);
+
+}
+
+BENCHMARK_MAIN();
