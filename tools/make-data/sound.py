@@ -102,37 +102,37 @@ def chord_tones(root, shape, low, high):
     return sorted(t for t in set(tones) if low <= t <= high)
 
 
-def melody(rng, progression, scale, beats, start_note, rhythms):
-    """One phrase: per bar a rhythm, each note a chord tone or a scale step near the last."""
-    notes, pitch = [], start_note
+def step_weight(distance):
+    """Melodies move mostly by steps; repeated notes and leaps are rarer."""
+    return {0: 0.35, 1: 1.0, 2: 1.0, 3: 0.7, 4: 0.7, 5: 0.4}.get(distance, 0.25)
+
+
+def melody(rng, progression, scale, beats, centre, rhythms):
+    """One phrase: per bar a rhythm; notes on strong beats are chord tones, the others
+    scale tones, all near the previous note and within a sixth of the centre."""
+    bars, pitch = [], centre
     for root, shape in progression:
         rhythm = rhythms[rng.integers(len(rhythms))]
-        position = 0.0
+        position, bar = 0.0, []
         chord = {(root + i) % 12 for i in shape}
         for length in rhythm:
             if length < 0:
                 position -= length
                 continue
-            candidates = [p for p in range(pitch - 5, pitch + 6) if p % 12 in scale]
+            candidates = [p for p in range(max(pitch - 5, centre - 8), min(pitch + 6, centre + 9))
+                          if p % 12 in scale]
             strong = position == 0 or length >= 2
-            pool = [p for p in candidates if p % 12 in chord] if strong else candidates
-            weights = np.array([1.0 / (1 + abs(p - pitch)) for p in pool])
+            pool = [p for p in candidates if p % 12 in chord] if strong else []
+            pool = pool or candidates
+            weights = np.array([step_weight(abs(p - pitch)) for p in pool])
             pitch = int(rng.choice(pool, p=weights / weights.sum()))
-            pitch = min(max(pitch, start_note - 7), start_note + 10)
-            notes.append((pitch, position, length))
+            bar.append((pitch, position, length))
             position += length
-        notes.append(None)
-    bars, bar = [], []
-    for item in notes:
-        if item is None:
-            bars.append(bar)
-            bar = []
-        else:
-            bar.append(item)
+        bars.append(bar)
     return bars
 
 
-def compose(seed, bpm, beats, progression, scale, key, lead, arp, pattern):
+def compose(seed, bpm, beats, progression, scale, key, centre, lead, arp, pattern):
     """Intro, theme twice, answer twice, theme once more and an outro: seven times the
     progression, with pad chords, bass, arpeggios and a lead melody."""
     rng = np.random.default_rng(seed)
@@ -144,8 +144,8 @@ def compose(seed, bpm, beats, progression, scale, key, lead, arp, pattern):
     track = Track(bars * bar_len + 4)
     rhythms = [[2, 1, 1], [1, 1, 2], [3, 1], [1.5, 0.5, 2], [4], [2, 2], [-1, 1, 1, 1], [1, 1, 1, 1]]
     rhythms = [r for r in rhythms if sum(abs(x) for x in r) == beats] or [[beats]]
-    phrase = melody(rng, progression * 2, scale, beats, key + 24, rhythms)
-    answer = melody(rng, progression * 2, scale, beats, key + 26, rhythms)
+    phrase = melody(rng, progression * 2, scale, beats, centre, rhythms)
+    answer = melody(rng, progression * 2, scale, beats, centre + 2, rhythms)
     for b in range(bars):
         root, shape = progression[b % len(progression)]
         start = b * bar_len
@@ -153,9 +153,10 @@ def compose(seed, bpm, beats, progression, scale, key, lead, arp, pattern):
         for tone in chord_tones(key + root, shape, key - 5, key + 12):
             track.note(pad, tone, start, bar_len, 0.05, pan=((tone % 5) - 2) * 0.2, tail=1.8)
         if section != "intro" or b >= size // 2:
-            track.note(bass, key - 12 + root % 12, start, bar_len * 0.9, 0.28, tail=0.8)
+            low = 36 + (key + root - 36) % 12
+            track.note(bass, low, start, bar_len * 0.9, 0.3, tail=0.8)
             if section in ("a", "b"):
-                track.note(bass, key - 12 + root % 12 + 7, start + beat * (beats - 1), beat, 0.14)
+                track.note(bass, low + 7, start + beat * (beats - 1), beat, 0.15)
         tones = chord_tones(key + root, shape, key + 7, key + 26)
         steps = beats * 2
         for s in range(steps):
@@ -176,9 +177,9 @@ def compose(seed, bpm, beats, progression, scale, key, lead, arp, pattern):
     return out
 
 
-def write_wav(path, stereo, rate=RATE):
+def write_wav(path, stereo, rate=RATE, peak_level=0.89):
     peak = np.max(np.abs(stereo))
-    pcm = (stereo / peak * 0.89 * 32767).astype("<i2")
+    pcm = (stereo / peak * peak_level * 32767).astype("<i2")
     with wave.open(path, "wb") as f:
         f.setnchannels(2)
         f.setsampwidth(2)
@@ -190,13 +191,13 @@ D, F, A = 62, 65, 57
 MAJOR = lambda key: {(key + i) % 12 for i in (0, 2, 4, 5, 7, 9, 11)}  # noqa: E731
 
 TRACKS = {
-    "harbour-dawn": dict(seed=11, bpm=72, beats=4, key=D, scale=MAJOR(D),
+    "harbour-dawn": dict(seed=11, bpm=72, beats=4, key=D, centre=74, scale=MAJOR(D),
                          progression=[(0, MAJ7), (9, MIN7), (7, MAJ7), (9, SUS4)],
                          lead=epiano, arp=harp, pattern=[0, 2, 4, 5, 3, 4, 2, 1]),
-    "open-water": dict(seed=23, bpm=80, beats=4, key=F, scale=MAJOR(F),
+    "open-water": dict(seed=23, bpm=80, beats=4, key=F, centre=72, scale=MAJOR(F),
                        progression=[(0, ADD9), (9, MIN7), (5, MAJ7), (7, MAJ)],
                        lead=flute, arp=epiano, pattern=[0, 3, 2, 4, 1, 3, 2, 5]),
-    "evening-swell": dict(seed=37, bpm=66, beats=4, key=A, scale=MAJOR(A + 3),
+    "evening-swell": dict(seed=37, bpm=66, beats=4, key=A, centre=76, scale=MAJOR(A + 3),
                           progression=[(0, MIN9), (8, MAJ7), (3, ADD9), (10, MAJ)],
                           lead=bell, arp=harp, pattern=[0, 1, 2, 3, 4, 3, 2, 1]),
 }
@@ -237,4 +238,4 @@ def waves(path):
         crest = np.maximum(0, np.sin(2 * np.pi * (3 * t - 0.08 + shift))) ** 4 + \
             0.6 * np.maximum(0, np.sin(2 * np.pi * (4 * t + 0.15 + shift))) ** 6
         out[:, channel] = rumble * swell * 0.8 + wash * (0.12 + 0.55 * crest)
-    write_wav(path, out, WAVES_RATE)
+    write_wav(path, out, WAVES_RATE, peak_level=0.7)
