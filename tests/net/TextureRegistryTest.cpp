@@ -130,6 +130,9 @@ protected:
         fs::create_directories(work / "data");
         previousFolder = fs::current_path();
         fs::current_path(work);
+        // A cache of its own for every test, even when tests are repeated.
+        previousDataHome = std::getenv("XDG_DATA_HOME");
+        setenv("XDG_DATA_HOME", (work / "xdg").c_str(), 1);
         initTextures(display.renderer);
         cacheFolder = textureRegistry.cacheFolder;
         png = pngOf(6, 4);
@@ -141,7 +144,15 @@ protected:
     {
         clearTextures();
         fs::current_path(previousFolder);
+        setenv("XDG_DATA_HOME", previousDataHome.c_str(), 1);
         server.stop();
+    }
+
+    // Returns once the server accepts connections: stopping it any earlier would not end it.
+    void listen()
+    {
+        server.start();
+        ASSERT_TRUE(waitUntil([&] { return server.server.is_running(); }));
     }
 
     // Serves the PNG at every path, or what `bodies` holds for a path.
@@ -153,7 +164,7 @@ protected:
             auto body = bodies.find(request.path);
             response.set_content(body == bodies.end() ? png : body->second, "image/png");
         });
-        server.start();
+        listen();
     }
 
     int requestsFor(const std::string& path)
@@ -187,6 +198,7 @@ protected:
     fs::path home;
     fs::path work;
     fs::path previousFolder;
+    std::string previousDataHome;
     fs::path cacheFolder;
     std::string png;
     static inline int serial = 0;
@@ -280,7 +292,7 @@ TEST_F(TextureRegistryTest, AFailedDownloadStaysEmptyUntilRedownloadAndRedownloa
         // Promises more bytes than it sends and drops the connection: a transport failure.
         response.set_content_provider(1000, "image/png", [](size_t, size_t, httplib::DataSink&) { return false; });
     });
-    server.start();
+    listen();
 
     auto texture = loadTexture(url("/flaky.png"));
     ASSERT_TRUE(runFramesUntil([&] { return !texture->isLoading(); }));
