@@ -102,7 +102,7 @@ class RaceServer:
 
     def get(self, path, cookies=""):
         """(headers, body) of a GET to the race interface."""
-        connection = http.client.HTTPConnection("127.0.0.1", self.port, timeout=10)
+        connection = http.client.HTTPConnection("127.0.0.1", self.port, timeout=30)
         try:
             connection.request("GET", path, headers={"Cookie": cookies} if cookies else {})
             response = connection.getresponse()

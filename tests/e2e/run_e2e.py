@@ -293,11 +293,8 @@ class Run:
         for _ in range(3):
             self.display.click(150, 600, button=4)
             time.sleep(1.2)
-        self.save(self.wait_tiles(), "race-zoomed")
 
-        # Tiles and wind arrows under the information panel have all arrived once its heading
-        # line stays the same; from then on only a new heading can change it.
-        heading_before = self.stable_region(HEADING_LINE)
+        heading_before = screens.ink(self.shot(), HEADING_LINE)
         failures = self.client.count("Error downloading position")
         self.server.stop()
         log("server stopped")
@@ -311,19 +308,19 @@ class Run:
                   "race-server-down")
         self.display.click(*CANCEL_BUTTON)
         wait_for("the cancel button to go", lambda: self.same(before, CANCEL_BUTTON, 20, 20), 10)
-        assert not differs(heading_before, self.shot().region(*HEADING_LINE)), "the heading changed without a server"
+        assert screens.same_text(heading_before, screens.ink(self.shot(), HEADING_LINE)), \
+            "the heading changed without a server"
 
         self.server.start()
         log("server started again")
         cookies, answer = self.server.login(self.email, PASSWORD)
         assert answer == "<result>OK</result>", f"login over HTTP: {answer!r}"
-        _, heading, _ = self.own_boat()
+        race, heading, _ = self.own_boat()
         new_heading = round(heading + 120) % 360
-        _, answer = self.server.get(f"/boats?action=2&heading={new_heading}&sail=2&raceId={self.own_boat()[0]}", cookies)
+        _, answer = self.server.get(f"/boats?action=2&heading={new_heading}&sail=2&raceId={race}", cookies)
         assert answer == "<result>OK</result>", f"course change over HTTP: {answer!r}"
         log(f"the server now steers heading {new_heading}")
-        back = wait_for("the new heading in the information panel",
-                        lambda: self.changed_region(heading_before, HEADING_LINE), 45)
+        back = wait_for("the new heading in the information panel", lambda: self.new_text(heading_before, HEADING_LINE), 45)
         self.save(back, "race-server-back")
         self.end_client_with_escape()
 
@@ -332,20 +329,9 @@ class Run:
         box = (point[0] - w // 2, point[1] - h // 2, w, h)
         return shot if not differs(before.region(*box), shot.region(*box)) else None
 
-    def stable_region(self, box, span=2.0, timeout=60):
-        """A rectangle's pixels once they have stayed the same for `span` seconds."""
-        since = [time.monotonic(), self.shot().region(*box)]
-
-        def settled():
-            now = self.shot().region(*box)
-            if now != since[1]:
-                since[:] = [time.monotonic(), now]
-            return now if time.monotonic() - since[0] >= span else None
-        return wait_for("the information panel to settle", settled, timeout, step=0.25)
-
-    def changed_region(self, before, box):
+    def new_text(self, before, box):
         shot = self.shot()
-        return shot if differs(before, shot.region(*box)) else None
+        return shot if screens.other_text(before, screens.ink(shot, box)) else None
 
     def close(self):
         if self.client:

@@ -77,3 +77,25 @@ def light_share(shot, skip):
     points = [(x, y) for y in range(160, HEIGHT - 60, 24) for x in range(8, WIDTH - 8, 24)
               if not (sx <= x < sx + sw and sy <= y < sy + sh)]
     return sum(1 for x, y in points if sum(shot.pixel(x, y)) > 480) / len(points)
+
+
+def ink(shot, box):
+    """The pixels of dark text in a rectangle: darker than a third of the brightest pixel of
+    their column, so that the same text gives the same pixels over a light chart tile or the
+    dark sea picture."""
+    x0, y0, w, h = box
+    pixels = set()
+    for x in range(x0, x0 + w):
+        column = [max(shot.pixel(x, y)) for y in range(y0, y0 + h)]
+        background = max(column)
+        pixels |= {(x, y0 + i) for i, value in enumerate(column) if value < 0.35 * background}
+    return pixels
+
+
+def same_text(a, b):
+    """Whether two ink sets show the same text; one changed character moves dozens of pixels."""
+    return len(a ^ b) <= 10
+
+
+def other_text(a, b):
+    return len(a ^ b) > 25

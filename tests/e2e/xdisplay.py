@@ -147,7 +147,7 @@ class Display:
         self.run("xdotool", "key", "--window", window, *keys)
 
     def type(self, window, text):
-        self.run("xdotool", "type", "--window", window, "--delay", "40", text)
+        self.run("xdotool", "type", "--window", window, "--delay", "20", text)
 
     def close(self):
         if self.process.poll() is None:
