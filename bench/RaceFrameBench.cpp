@@ -1,0 +1,235 @@
+// One frame of the race screen with the software renderer at 1920 x 1080: the map with 40
+// loaded tiles and their wind arrows, the route, 200 boat markers with labels, the boat
+// control panel with its course projection, the information panel, the wind tape and the
+// close button. Run from the source tree so that data/ is found.
+
+#include "app/Storage.h"
+#include "boat/BoatControl.h"
+#include "boat/BoatInfo.h"
+#include "gui/Button.h"
+#include "gui/FontManager.h"
+#include "gui/Screen.h"
+#include "lobby/RaceRecord.h"
+#include "net/TextureRegistry.h"
+#include "race/BoatRecord.h"
+#include "race/BoatWidget.h"
+#include "race/Map.h"
+#include "race/Projection.h"
+#include "race/RaceScreen.h"
+#include "race/WindTape.h"
+#include "race/WindTile.h"
+
+#include <SDL.h>
+#include <SDL_image.h>
+#include <benchmark/benchmark.h>
+
+#include <sys/resource.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <random>
+#include <stdexcept>
+#include <vector>
+
+namespace {
+
+constexpr int screenWidth = 1920;
+constexpr int screenHeight = 1080;
+constexpr int32_t zoom = 8;
+constexpr int windCells = 8;
+
+// A tile-sized PNG with a pattern, as the tile server would send it.
+std::vector<char> tilePng(int seed)
+{
+    SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormat(0, 256, 256, 32, SDL_PIXELFORMAT_RGBA32);
+    if (!surface)
+        throw std::runtime_error(SDL_GetError());
+    for (int band = 0; band < 16; ++band) {
+        SDL_Rect stripe { 0, band * 16, 256, 16 };
+        SDL_FillRect(surface, &stripe, SDL_MapRGBA(surface->format, Uint8(30 + seed * 3), Uint8(90 + band * 8), 160, 255));
+    }
+    std::vector<char> buffer(1 << 20);
+    SDL_RWops* stream = SDL_RWFromMem(buffer.data(), int(buffer.size()));
+    if (IMG_SavePNG_RW(surface, stream, 0) != 0)
+        throw std::runtime_error(SDL_GetError());
+    buffer.resize(size_t(SDL_RWtell(stream)));
+    SDL_RWclose(stream);
+    SDL_FreeSurface(surface);
+    return buffer;
+}
+
+// Everything the race screen shows, built as runRaceScreen builds it, minus the loop and
+// the periodic downloads.
+struct RaceFrame {
+    explicit RaceFrame(SDL_Window* window)
+    {
+        race.id = 1;
+        race.lat = 46.0;
+        race.lon = -5.0;
+        race.heading = 240;
+        race.speed = 8.5;
+        race.sail = 1;
+        race.nick = "Bench";
+        race.route = { Waypoint { 47.5, -3.0, 0, 0, 0 }, Waypoint { 45.0, -6.5, 90, 3, 2 },
+            Waypoint { 44.0, -2.0, 0, 0, 1 } };
+        own.lat = race.lat;
+        own.lon = race.lon;
+        own.heading = race.heading;
+        own.speed = race.speed;
+        own.sail = race.sail;
+        own.user = -1;
+        own.nick = race.nick;
+        own.windDir = 200;
+        own.windSpeed = 14;
+        own.boat = &race.boat;
+
+        screen = std::make_unique<Screen>(window);
+        auto chart = std::make_unique<Map>(screen->width, screen->height, race.lat, race.lon);
+        map = chart.get();
+        map->zoom = zoom;
+        map->targetZoom = zoom;
+        alignViewAndLoadTiles();
+        addRouteFeatures(race.route, *map);
+
+        auto control = std::make_unique<BoatControl>(map, &own, &race);
+        auto* ownMarker = map->addWidget(std::make_unique<BoatWidget>(&own, control.get(), map));
+        ownMarker->setFocus(true);
+        map->placeWidget(*ownMarker);
+        addBoats();
+
+        screen->addChild(std::move(chart));
+        screen->addChild(std::move(control));
+        screen->addChild(std::make_unique<BoatInfo>(&own));
+        screen->addChild(std::make_unique<WindTape>(screen->height - 50, screen->width, map));
+        screen->addChild(std::make_unique<Button>(screen->width - 48, 0, 49, 48, "images/close-btn.png", nullptr, false));
+
+        // The first frame asks for the tiles' wind grids; fill them as finished downloads.
+        frame();
+        fillWind();
+    }
+
+    // The view on a tile corner, so that exactly 8 x 5 tiles cover the screen, each one
+    // found in the disk cache as if downloaded before.
+    void alignViewAndLoadTiles()
+    {
+        WorldPixel centre = latLonToWorldPixel(race.lat, race.lon, zoom);
+        map->viewX = (centre.px - screenWidth / 2) / 256 * 256;
+        map->viewY = (centre.py - screenHeight / 2) / 256 * 256;
+        int n = 0;
+        for (int row = 0; row < 5; ++row) {
+            for (int column = 0; column < 8; ++column) {
+                char path[100];
+                std::snprintf(path, sizeof path, "/tiles/%i/%i/%i.png", zoom, map->viewX / 256 + column, map->viewY / 256 + row);
+                std::vector<char> png = tilePng(n++);
+                writeCachedFile(tileServerUrl() + path, png.data(), png.size());
+            }
+        }
+    }
+
+    void addBoats()
+    {
+        std::mt19937 random(7);
+        std::uniform_real_distribution<double> lat(race.lat - 2.0, race.lat + 2.0);
+        std::uniform_real_distribution<double> lon(race.lon - 4.0, race.lon + 4.0);
+        std::uniform_real_distribution<double> heading(0, 360);
+        boats.resize(200);
+        for (size_t i = 0; i < boats.size(); ++i) {
+            BoatRecord& boat = boats[i];
+            boat.lat = lat(random);
+            boat.lon = lon(random);
+            boat.heading = heading(random);
+            boat.speed = 7;
+            boat.position = int32_t(i + 1);
+            boat.nick = "Sailor " + std::to_string(i);
+            map->placeWidget(*map->addWidget(std::make_unique<BoatWidget>(&boat, nullptr, map)));
+        }
+    }
+
+    void fillWind()
+    {
+        for (auto& [url, data] : windRegistry.records) {
+            data.n = windCells;
+            data.winds.assign(windCells * windCells, Wind { 225.0, 18.0 });
+            data.request = 0;
+        }
+    }
+
+    // One turn of the event loop without the input and the pause.
+    void frame()
+    {
+        screen->update(0.016);
+        screen->draw(screen->renderer, 0, 0);
+        takeFinishedTextures();
+        pollWindDownloads();
+        SDL_RenderPresent(screen->renderer);
+    }
+
+    RaceRecord race;
+    BoatRecord own;
+    std::vector<BoatRecord> boats;
+    std::unique_ptr<Screen> screen;
+    Map* map = nullptr;
+};
+
+SDL_Window* window = nullptr;
+
+void RaceScreenFrame(benchmark::State& state)
+{
+    RaceFrame race(window);
+    size_t loadedTiles = 0;
+    for (auto& [key, entry] : race.map->tiles)
+        loadedTiles += entry.texture && entry.texture->getTexture() && entry.wind && entry.wind->gridSize() > 0;
+    if (loadedTiles != 40) {
+        state.SkipWithError("the 40 tiles did not load from the cache");
+        return;
+    }
+    for (auto _ : state)
+        race.frame();
+    rusage usage {};
+    getrusage(RUSAGE_SELF, &usage);
+    state.counters["tiles"] = double(loadedTiles);
+    state.counters["maxrss_MiB"] = double(usage.ru_maxrss) / 1024.0;
+}
+
+BENCHMARK(RaceScreenFrame)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
+
+}
+
+int main(int argc, char** argv)
+{
+    setenv("SDL_VIDEODRIVER", "dummy", 0);
+    setenv("SDL_AUDIODRIVER", "dummy", 0);
+    setenv("SDL_RENDER_DRIVER", "software", 0);
+    setenv("SDL_RENDER_VSYNC", "0", 0);
+    // The tiles go into a disk cache of the bench's own.
+    char pattern[] = "/tmp/tidewake-bench-XXXXXX";
+    const char* home = mkdtemp(pattern);
+    if (!home)
+        return 2;
+    setenv("XDG_DATA_HOME", home, 1);
+
+    benchmark::Initialize(&argc, argv);
+    if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_TIMER) != 0)
+        return 2;
+    window = SDL_CreateWindow("bench", 0, 0, screenWidth, screenHeight, SDL_WINDOW_HIDDEN);
+    SDL_Renderer* renderer = window ? SDL_CreateRenderer(window, -1, SDL_RENDERER_SOFTWARE) : nullptr;
+    if (!renderer)
+        return 2;
+    initTextures(renderer);
+    resetWindRegistry();
+    createFontManager();
+
+    benchmark::RunSpecifiedBenchmarks();
+
+    deleteFontManager();
+    resetWindRegistry();
+    clearTextures();
+    SDL_DestroyRenderer(renderer);
+    SDL_DestroyWindow(window);
+    SDL_Quit();
+    std::error_code ignored;
+    std::filesystem::remove_all(home, ignored);
+    return 0;
+}
