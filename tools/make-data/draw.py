@@ -70,19 +70,6 @@ def text_centred(ctx, text, cx, cy, size, colour, weight=cairo.FONT_WEIGHT_BOLD)
     ctx.show_text(text)
 
 
-def shadow(ctx, draw_shape, dx=0, dy=2, alpha=0.35, spread=(3, 2, 1)):
-    """A soft drop shadow: the shape stroked a few times with growing width."""
-    for width in spread:
-        ctx.save()
-        ctx.translate(dx, dy)
-        draw_shape(ctx)
-        ctx.set_source_rgba(0, 0, 0, alpha / len(spread))
-        ctx.set_line_width(width * 2)
-        ctx.stroke_preserve()
-        ctx.fill()
-        ctx.restore()
-
-
 def nine_slice(surf, folder, base, left, top, right, bottom, slice_width=8):
     """Cuts a frame drawn at a nominal size into the nine pieces of a skin.
 

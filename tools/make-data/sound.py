@@ -188,16 +188,21 @@ def write_wav(path, stereo, rate=RATE, peak_level=0.89):
 
 
 D, F, A = 62, 65, 57
-MAJOR = lambda key: {(key + i) % 12 for i in (0, 2, 4, 5, 7, 9, 11)}  # noqa: E731
+
+
+def major_scale(key):
+    """Pitch classes of the major scale on key (its relative minor shares them)."""
+    return {(key + i) % 12 for i in (0, 2, 4, 5, 7, 9, 11)}
+
 
 TRACKS = {
-    "harbour-dawn": dict(seed=11, bpm=72, beats=4, key=D, centre=74, scale=MAJOR(D),
+    "harbour-dawn": dict(seed=11, bpm=72, beats=4, key=D, centre=74, scale=major_scale(D),
                          progression=[(0, MAJ7), (9, MIN7), (7, MAJ7), (9, SUS4)],
                          lead=epiano, arp=harp, pattern=[0, 2, 4, 5, 3, 4, 2, 1]),
-    "open-water": dict(seed=23, bpm=80, beats=4, key=F, centre=72, scale=MAJOR(F),
+    "open-water": dict(seed=23, bpm=80, beats=4, key=F, centre=72, scale=major_scale(F),
                        progression=[(0, ADD9), (9, MIN7), (5, MAJ7), (7, MAJ)],
                        lead=flute, arp=epiano, pattern=[0, 3, 2, 4, 1, 3, 2, 5]),
-    "evening-swell": dict(seed=37, bpm=66, beats=4, key=A, centre=76, scale=MAJOR(A + 3),
+    "evening-swell": dict(seed=37, bpm=66, beats=4, key=A, centre=76, scale=major_scale(A + 3),
                           progression=[(0, MIN9), (8, MAJ7), (3, ADD9), (10, MAJ)],
                           lead=bell, arp=harp, pattern=[0, 1, 2, 3, 4, 3, 2, 1]),
 }
