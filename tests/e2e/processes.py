@@ -1,5 +1,6 @@
 """The companion server and the client as child processes, with their logs and data."""
 
+import ctypes
 import http.client
 import os
 import re
@@ -12,6 +13,12 @@ import time
 import urllib.parse
 
 COAST_FILES = ("coast-l.bin", "coast-i.bin", "coast-h.bin")
+
+
+def die_with_parent():
+    """Run in the child before exec: the kernel ends it when this driver ends, even by SIGKILL
+    (a test timeout), so no server, client or display outlives a run."""
+    ctypes.CDLL(None, use_errno=True).prctl(1, signal.SIGKILL)  # PR_SET_PDEATHSIG
 
 
 def free_port():
@@ -70,9 +77,19 @@ class RaceServer:
         log = open(self.log_path, "ab")
         self.process = subprocess.Popen(
             [self.binary, "--data", self.data_dir, "--port", str(self.port), "--boats", str(boats)],
-            stdout=log, stderr=subprocess.STDOUT)
+            stdout=log, stderr=subprocess.STDOUT, preexec_fn=die_with_parent)
         log.close()
         wait_for("the race server to answer", self._answers, ready_timeout, step=0.2)
+        if not all(os.path.exists(os.path.join(self.coast_cache, name)) for name in COAST_FILES):
+            self._build_coastline()
+
+    def _build_coastline(self):
+        """Without a kept copy the server builds each coastline grid when a chart tile first
+        needs it, holding up every request meanwhile; one tile of each detail builds them
+        before the client comes."""
+        for tile in ("/tiles/2/1/1.png", "/tiles/6/31/21.png", "/tiles/9/255/170.png"):
+            self.get(tile, timeout=600)
+        self.keep_coastline()
 
     def _answers(self):
         if self.process.poll() is not None:
@@ -100,9 +117,9 @@ class RaceServer:
             self.process.kill()
             self.process.wait()
 
-    def get(self, path, cookies=""):
+    def get(self, path, cookies="", timeout=30):
         """(headers, body) of a GET to the race interface."""
-        connection = http.client.HTTPConnection("127.0.0.1", self.port, timeout=30)
+        connection = http.client.HTTPConnection("127.0.0.1", self.port, timeout=timeout)
         try:
             connection.request("GET", path, headers={"Cookie": cookies} if cookies else {})
             response = connection.getresponse()
@@ -134,7 +151,7 @@ class Client:
         self.log = open(log_path, "wb")
         # Line-buffered standard output, so that the log shows what the client has printed so far.
         self.process = subprocess.Popen(["stdbuf", "-oL", "-eL", binary], cwd=source_dir, env=env,
-                                        stdout=self.log, stderr=subprocess.STDOUT)
+                                        stdout=self.log, stderr=subprocess.STDOUT, preexec_fn=die_with_parent)
 
     @property
     def pid(self):

@@ -11,6 +11,7 @@ import argparse
 import os
 import re
 import shutil
+import signal
 import sys
 import tempfile
 import time
@@ -323,6 +324,7 @@ class Run:
         back = wait_for("the new heading in the information panel", lambda: self.new_text(heading_before, HEADING_LINE), 45)
         self.save(back, "race-server-back")
         self.end_client_with_escape()
+        self.server.stop()
 
     def same(self, before, point, w, h):
         shot = self.shot()
@@ -337,8 +339,6 @@ class Run:
         if self.client:
             self.client.kill()
         self.server.kill()
-        if self.server.process:
-            self.server.keep_coastline()
         self.display.close()
         shutil.rmtree(self.work, ignore_errors=True)
 
@@ -356,6 +356,8 @@ def main():
         if not shutil.which(tool):
             print(f"e2e: {tool} is missing (scripts/install-deps.sh installs it)")
             return 1
+    # A termination request still runs the clean-up below.
+    signal.signal(signal.SIGTERM, lambda *_: sys.exit(1))
     started = time.monotonic()
     run = Run(options)
     try:

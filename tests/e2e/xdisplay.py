@@ -6,6 +6,8 @@ import subprocess
 import time
 import zlib
 
+from processes import die_with_parent
+
 WIDTH = 1024
 HEIGHT = 768
 
@@ -96,7 +98,7 @@ class Display:
         self.process = subprocess.Popen(
             ["Xvfb", "-displayfd", str(write_end), "-screen", "0", f"{WIDTH}x{HEIGHT}x24", "-nolisten", "tcp",
              "-noreset"],
-            pass_fds=(write_end,), stdout=self.log, stderr=subprocess.STDOUT)
+            pass_fds=(write_end,), stdout=self.log, stderr=subprocess.STDOUT, preexec_fn=die_with_parent)
         os.close(write_end)
         number = b""
         deadline = time.monotonic() + 20
