@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <memory>
 #include <sstream>
 #include <vector>
 
@@ -260,20 +261,22 @@ TEST(DownloaderLifetime, StopWhileIdleEndsTheThreadAtOnce)
 TEST(DownloaderLifetime, DestroyingARunningDownloaderAbandonsItsTransfers)
 {
     Gate gate;
+    std::atomic<bool> entered { false };
     LocalHttpServer server;
     server.server.Get("/gate", [&](const httplib::Request&, httplib::Response& response) {
+        entered = true;
         gate.pass();
         response.set_content("late", "text/plain");
     });
     server.start();
+    auto running = std::make_unique<Downloader>();
+    running->startThread();
+    running->download(server.baseUrl() + "/gate", BatchRequest, nullptr);
+    ASSERT_TRUE(waitUntil([&] { return entered.load(); }));
     auto start = std::chrono::steady_clock::now();
-    {
-        Downloader running;
-        running.startThread();
-        running.download(server.baseUrl() + "/gate", BatchRequest, nullptr);
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    }
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+    running.reset();
+    auto ending = std::chrono::steady_clock::now() - start;
+    EXPECT_LT(ending, std::chrono::seconds(2));
     gate.open();
 }
 
