@@ -20,7 +20,7 @@ const char* const robotNames[] = { "Albatross", "Petrel", "Shearwater", "Gannet"
 constexpr size_t robotNameCount = sizeof robotNames / sizeof robotNames[0];
 // After a pause the simulation catches up in steps of this many real seconds, for at
 // most maxCatchUp seconds.
-constexpr int64_t catchUpStep = 60;
+constexpr int64_t catchUpStep = 300;
 constexpr int64_t maxCatchUp = 6 * 3600;
 
 std::string robotName(size_t index)

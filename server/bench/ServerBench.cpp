@@ -1,7 +1,6 @@
-// Measurements of the server's heavy paths: a simulation step of a large fleet, the
-// boats answer of a race, and map tiles rendered without the disk cache.
+// Measurements of the server's heavy paths: a simulation step of a large fleet and map
+// tiles rendered without the disk cache. The boats answer is measured over HTTP with wrk.
 #include "server/Coastline.h"
-#include "server/GameServer.h"
 #include "server/RaceCatalog.h"
 #include "server/RaceSimulation.h"
 #include "server/TileService.h"
@@ -10,7 +9,6 @@
 
 #include <cmath>
 #include <cstdlib>
-#include <filesystem>
 
 using namespace server;
 
@@ -68,21 +66,6 @@ void tileRender(benchmark::State& state)
         benchmark::DoNotOptimize(tiles.render(zoom, x, y));
 }
 BENCHMARK(tileRender)->Arg(3)->Arg(8)->Arg(14)->Unit(benchmark::kMillisecond);
-
-void boatsAnswer(benchmark::State& state)
-{
-    static std::filesystem::path dir = std::filesystem::temp_directory_path() / "tidewake-bench-server";
-    std::filesystem::remove_all(dir);
-    GameConfig config;
-    config.dataDir = dir.string();
-    config.coastDir = coastDir();
-    config.robots = static_cast<int>(state.range(0));
-    GameServer game(config);
-    for (auto _ : state)
-        benchmark::DoNotOptimize(game.boats(1));
-    state.SetItemsProcessed(state.iterations());
-}
-BENCHMARK(boatsAnswer)->Arg(1000)->Unit(benchmark::kMicrosecond);
 
 }
 
