@@ -62,10 +62,11 @@ int opaqueWidth(const SDL_Surface* surface, int y)
     return count;
 }
 
-// Every "images/....png" or "images/....jpg" literal in the program's sources.
+// Every "images/....png" or "images/....jpg" literal in the program's sources, also when
+// written with its "data/" prefix.
 std::set<std::string> imageNamesInSources()
 {
-    const std::regex literal(R"re("(images/[A-Za-z0-9_./-]+\.(png|jpg))")re");
+    const std::regex literal(R"re("(?:data/)?(images/[A-Za-z0-9_./-]+\.(png|jpg))")re");
     std::set<std::string> names;
     for (const char* folder : { "app", "gui", "net", "lobby", "race", "boat" }) {
         if (!fs::is_directory(sourceRoot / folder))
