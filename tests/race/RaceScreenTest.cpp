@@ -136,7 +136,7 @@ protected:
     void collect(PeriodicDownloader& downloader)
     {
         ASSERT_NE(downloader.request, 0);
-        for (int turn = 0; turn < 1000 && downloader.request != 0; ++turn) {
+        for (int turn = 0; turn < 2000 && downloader.request != 0; ++turn) {
             downloader.onIdle(*screen);
             SDL_Delay(5);
         }
