@@ -41,11 +41,6 @@ class Shot:
     def is_one_colour(self):
         return self.rgb == self.rgb[:3] * (self.width * self.height)
 
-    def colours(self, x, y, w, h):
-        """The number of different colours in a rectangle."""
-        data = self.region(x, y, w, h)
-        return len({data[i:i + 3] for i in range(0, len(data), 3)})
-
     def save_png(self, path):
         stride = 3 * self.width
         raw = b"".join(b"\0" + self.rgb[r * stride:(r + 1) * stride] for r in range(self.height))
