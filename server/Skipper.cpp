@@ -12,9 +12,15 @@ namespace server {
 namespace {
 
 constexpr double headingStep = 5.0;
+
 // Keep the present course unless another is clearly better, so boats do not tack on
-// every step.
-constexpr double keepCourseRatio = 0.97;
+// every step. How much better differs from skipper to skipper, which spreads the fleet.
+double keepCourseRatio(int64_t boatId)
+{
+    double golden = 0.6180339887498949;
+    double fraction = std::fmod(static_cast<double>(boatId) * golden, 1.0);
+    return 0.88 + 0.11 * fraction;
+}
 
 }
 
@@ -42,7 +48,7 @@ Course Skipper::choose(const Boat& current, const Waypoint& target, const Wind& 
             }
         }
         double presentGain = velocityMadeGood(present, bearing, wind);
-        return presentGain > 0.0 && presentGain >= keepCourseRatio * bestGain ? present : best;
+        return presentGain > 0.0 && presentGain >= keepCourseRatio(current.id) * bestGain ? present : best;
     }
     // Aground: the first course in order of gain whose next step stays off the land.
     std::vector<std::pair<double, Course>> candidates;
