@@ -78,18 +78,4 @@ TEST(DownloaderCookies, LearnsIdAndSessionCookiesFromTheLoginAndSendsThemAfterwa
     }
 }
 
-TEST(DownloaderCookies, KeepsTheFirstLearntValuesForTheRestOfTheRun)
-{
-    CookieServer server;
-    Downloader client;
-    client.startThread();
-    server.answerLoginWith({ "JSESSIONID=first" });
-    server.fetch(client, "/login");
-    server.answerLoginWith({ "id=5", "JSESSIONID=second" });
-    EXPECT_EQ(server.fetch(client, "/login"), "JSESSIONID=first");
-    EXPECT_EQ(server.fetch(client, "/echo"), "JSESSIONID=first");
-    client.stop();
-    client.waitThread();
-}
-
 }
