@@ -31,6 +31,29 @@ void drawWindLine(SDL_Renderer* renderer, int centreX, int centreY, const Wind& 
     SDL_RenderDrawLine(renderer, centreX - dx, centreY - dy, centreX + dx, centreY + dy);
 }
 
+// The record a finished download belongs to. The registry may have been emptied while the
+// transfer ran, so the handed-back pointer is only trusted when it still names a record
+// waiting for exactly this download.
+WindData* recordWaitingFor(const Answer& answer)
+{
+    for (auto& [name, data] : windRegistry.records) {
+        if (&data == answer.user && data.request == answer.id)
+            return &data;
+    }
+    return nullptr;
+}
+
+void takeIn(const Answer& answer, WindData& data)
+{
+    if (answer.status == 0 && answer.bytes && answer.length > 0) {
+        if (!parseWinds(answer.bytes.get(), data))
+            std::printf("Error downloading '%s'\n", data.name.c_str());
+    } else {
+        std::printf("Error downloading wind '%s'\n", data.name.c_str());
+    }
+    data.request = 0;
+}
+
 }
 
 WindTileImp::WindTileImp(WindData* data)
@@ -97,14 +120,8 @@ void pollWindDownloads()
 {
     Answer answer;
     if (downloader.pollByKind(WindRequest, answer)) {
-        WindData& data = *static_cast<WindData*>(answer.user);
-        if (answer.status == 0 && answer.bytes && answer.length > 0) {
-            if (!parseWinds(answer.bytes.get(), data))
-                std::printf("Error downloading '%s'\n", data.name.c_str());
-        } else {
-            std::printf("Error downloading wind '%s'\n", data.name.c_str());
-        }
-        data.request = 0;
+        if (WindData* data = recordWaitingFor(answer))
+            takeIn(answer, *data);
     }
     trimWindRegistry();
 }

@@ -2,7 +2,9 @@
 
 #include "ChartTestSupport.h"
 
+#include <condition_variable>
 #include <map>
+#include <set>
 #include <memory>
 
 namespace {
@@ -15,9 +17,32 @@ class WindTileTest : public ChartTest {
 protected:
     std::string windAnswer(const httplib::Request& request) override
     {
-        std::lock_guard<std::mutex> hold(mutex);
-        auto found = answers.find(std::stoi(request.get_param_value("x")));
+        int column = std::stoi(request.get_param_value("x"));
+        std::unique_lock<std::mutex> hold(mutex);
+        released.wait_for(hold, std::chrono::seconds(10), [&] { return heldColumns.count(column) == 0; });
+        auto found = answers.find(column);
         return found != answers.end() ? found->second : ChartTest::windAnswer(request);
+    }
+
+    void TearDown() override
+    {
+        releaseColumns();
+        ChartTest::TearDown();
+    }
+
+    // Holds the answers of these columns back until released.
+    void holdColumns(std::set<int> columns)
+    {
+        std::lock_guard<std::mutex> hold(mutex);
+        heldColumns = std::move(columns);
+    }
+
+    void releaseColumns(std::set<int> columns = {})
+    {
+        std::lock_guard<std::mutex> hold(mutex);
+        for (auto column = heldColumns.begin(); column != heldColumns.end();)
+            column = columns.empty() || columns.count(*column) ? heldColumns.erase(column) : std::next(column);
+        released.notify_all();
     }
 
     void answerColumn(int x, const std::string& text)
@@ -42,6 +67,8 @@ protected:
     }
 
     std::map<int, std::string> answers;
+    std::set<int> heldColumns;
+    std::condition_variable released;
 };
 
 TEST_F(WindTileTest, TwoTilesOfTheSameGridShareOneRecordAndOneDownload)
@@ -77,6 +104,30 @@ TEST_F(WindTileTest, TwoTilesOfTheSameGridShareOneRecordAndOneDownload)
     EXPECT_EQ(again->gridSize(), 2);
     EXPECT_FALSE(again->isLoading());
     EXPECT_EQ(windRegistry.records.size(), 2u);
+}
+
+TEST_F(WindTileTest, AnAnswerForAGridNoLongerRegisteredIsDropped)
+{
+    holdColumns({ 90, 91 });
+    std::unique_ptr<WindTile> first = getWindTile(6, 90, 0, 1);
+    ASSERT_TRUE(waitUntil([&] { return countSeen("/wind?6/90/") == 1; }));
+    first.reset();
+    resetWindRegistry();
+    std::unique_ptr<WindTile> second = getWindTile(6, 91, 0, 1);
+    ASSERT_TRUE(waitUntil([&] { return countSeen("/wind?6/91/") == 1; }));
+
+    releaseColumns({ 90 });
+    // Time enough for the forgotten grid's answer to arrive and be handed out.
+    waitUntil([] {
+        pollWindDownloads();
+        return false;
+    }, std::chrono::milliseconds(500));
+    EXPECT_TRUE(second->isLoading());
+    EXPECT_EQ(second->gridSize(), 0);
+
+    releaseColumns();
+    ASSERT_TRUE(takeIn(*second));
+    EXPECT_EQ(second->gridSize(), 2);
 }
 
 struct AnswerCase {
