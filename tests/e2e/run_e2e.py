@@ -300,7 +300,8 @@ class Run:
         failures = self.client.count("Error downloading position")
         self.server.stop()
         log("server stopped")
-        wait_for("a failed position download", lambda: self.client.count("Error downloading position") > failures, 30)
+        wait_for("a failed position download",
+                 lambda: self.client.count("Error downloading position") > failures, 45)
         assert self.client.running(), "the client ended when the server stopped"
 
         # The panel still answers: a sail click shows apply and cancel, cancel hides them again.
@@ -324,7 +325,8 @@ class Run:
         _, answer = self.server.get(f"/boats?action=2&heading={new_heading}&sail=2&raceId={race}", cookies)
         assert answer == "<result>OK</result>", f"course change over HTTP: {answer!r}"
         log(f"the server now steers heading {new_heading}")
-        back = wait_for("the new heading in the information panel", lambda: self.new_text(heading_before, HEADING_LINE), 45)
+        back = wait_for("the new heading in the information panel",
+                        lambda: self.new_text(heading_before, HEADING_LINE), 45)
         self.save(back, "race-server-back")
         self.end_client_with_escape()
         self.server.stop()
