@@ -16,6 +16,7 @@ import sys
 import tempfile
 import time
 import traceback
+import urllib.parse
 
 # Keeps the source folder free of compiled module caches.
 sys.dont_write_bytecode = True
@@ -30,6 +31,8 @@ NICK = "Tester"
 PASSWORD = "Sea breeze 7"
 WRONG_PASSWORD = "not my password"
 SERVER_REFUSAL = "Wrong e-mail or password."
+SHORT_PASSWORD = "abc"
+SHORT_PASSWORD_REFUSAL = "Please choose a password of 4 to 128 characters."
 
 LOGIN_WINDOW = screens.LOGIN
 REGISTER_BUTTON = screens.at(LOGIN_WINDOW, 320 + 90, 300 + 48)
@@ -82,6 +85,7 @@ class Run:
         self.runs = 0
         self.shots = []
         self.first_login = None
+        self.refusal = None
 
     # --- plumbing -------------------------------------------------------------------------
 
@@ -174,12 +178,10 @@ class Run:
         self.start_client()
         self.first_login = self.wait_screen("login")
         self.save(self.first_login, "login")
+        self.refused_registration()
         self.display.click(*REGISTER_BUTTON)
-        self.save(self.wait_screen("registration", avoid=("selector",)), "registration")
-        for index, text in enumerate((self.email, PASSWORD, PASSWORD, NICK)):
-            if index:
-                self.display.key(self.window, "Tab")
-            self.display.type(self.window, text)
+        self.wait_screen("registration", avoid=("selector",))
+        self.fill_registration(self.email, PASSWORD, PASSWORD, NICK)
         self.save(self.shot(), "registration-filled")
         self.display.key(self.window, "Return")
         wait_shot = self.catch_screen("wait", until="selector")
@@ -198,6 +200,31 @@ class Run:
         self.display.click(*join)
         self.wait_screen("race", avoid=("message",))
         self.save(self.wait_tiles(), "race")
+
+    def fill_registration(self, *texts):
+        for index, text in enumerate(texts):
+            if index:
+                self.display.key(self.window, "Tab")
+            self.display.type(self.window, text)
+
+    def refused_registration(self):
+        """A password the server finds too short: its refusal shows in a message box, and
+        Cancel leads back to the login screen."""
+        _, answer = self.server.get(f"/users?action=1&autoLogin=1&{self.query(SHORT_PASSWORD)}&nick={NICK}")
+        assert answer == f"<result>{SHORT_PASSWORD_REFUSAL}</result>", f"the server refused with {answer!r}"
+        self.display.click(*REGISTER_BUTTON)
+        self.save(self.wait_screen("registration", avoid=("selector",)), "registration")
+        self.fill_registration(self.email, SHORT_PASSWORD, SHORT_PASSWORD, NICK)
+        self.display.key(self.window, "Return")
+        self.refusal = self.wait_screen("message", avoid=("selector",))
+        self.save(self.refusal, "message-box-registration")
+        self.display.key(self.window, "Escape")
+        self.wait_screen("registration")
+        self.display.key(self.window, "Escape")
+        self.wait_screen("login")
+
+    def query(self, password):
+        return urllib.parse.urlencode({"email": self.email, "password": password})
 
     def catch_screen(self, name, until):
         """A screenshot of a passing screen `name` if one is caught before `until` shows."""
@@ -266,7 +293,12 @@ class Run:
         self.display.key(self.window, "Return")
         box = self.wait_screen("message", avoid=("selector", "race"))
         self.save(box, "message-box")
-        assert screens.white_pixels(box, MESSAGE_TEXT) > 100, "the message box shows no text"
+        # The two refusals are the server's own texts, the registration's twice as long.
+        login_end = screens.text_end(box, MESSAGE_TEXT)
+        registration_end = screens.text_end(self.refusal, MESSAGE_TEXT)
+        assert login_end is not None and registration_end is not None, "a message box shows no text"
+        assert registration_end - MESSAGE_TEXT[0] > 1.6 * (login_end - MESSAGE_TEXT[0]), \
+            f"the message texts end at x {login_end} and {registration_end}: not the server's two texts"
         self.display.key(self.window, "Escape")
         self.wait_screen("login", avoid=("selector",))
         wait_for("'something wrong' from the client", lambda: self.client.count("something wrong") == 1, 10)

@@ -101,7 +101,11 @@ def other_text(a, b):
     return len(a ^ b) > 25
 
 
-def white_pixels(shot, box):
-    """The number of near-white pixels in a rectangle: the dialogs' texts are white on blue."""
-    data = shot.region(*box)
-    return sum(1 for i in range(0, len(data), 3) if min(data[i:i + 3]) > 200)
+def text_end(shot, box):
+    """The rightmost column of white text in a rectangle, or None when it holds none: the
+    dialogs' texts are white on blue."""
+    x0, y0, w, h = box
+    for x in range(x0 + w - 1, x0 - 1, -1):
+        if any(min(shot.pixel(x, y)) > 200 for y in range(y0, y0 + h)):
+            return x
+    return None
