@@ -1,5 +1,6 @@
 #include "support/LocalHttpServer.h"
 
+#include <chrono>
 #include <stdexcept>
 
 LocalHttpServer::~LocalHttpServer()
@@ -16,6 +17,9 @@ void LocalHttpServer::start()
     if (port <= 0)
         throw std::runtime_error("cannot bind a local HTTP port");
     thread = std::thread([this] { server.listen_after_bind(); });
+    // stop() before the listening loop has begun would be lost and leave join() waiting.
+    for (int waited = 0; !server.is_running() && waited < 5000; ++waited)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
 }
 
 void LocalHttpServer::stop()
