@@ -9,7 +9,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev nlohmann-json3-dev libgeographiclib-dev
   libcpp-httplib-dev libsqlite3-dev libsodium-dev libcairo2-dev
   gmt gmt-gshhg-low gmt-gshhg-high
-  fonts-dejavu-core xvfb xauth xdotool imagemagick x11-apps matchbox-window-manager
+  fonts-dejavu-core xvfb xauth xdotool imagemagick x11-apps matchbox-window-manager python3
   sox libsox-fmt-all vorbis-tools wrk curl
   clang libclang-rt-14-dev
 )
