@@ -103,7 +103,7 @@ protected:
 
     void TearDown() override
     {
-        drainWindDownloads();
+        EXPECT_TRUE(drainWindDownloads()) << "wind grids still in flight at the end of the test";
         clearTextures();
         resetWindRegistry();
         server.stop();
@@ -141,9 +141,9 @@ protected:
 
     // Runs the registries' per-frame work until no wind grid is in flight, so that no
     // answer of this test is left for the next one.
-    void drainWindDownloads()
+    bool drainWindDownloads()
     {
-        waitUntil([] {
+        return waitUntil([] {
             takeFinishedTextures();
             pollWindDownloads();
             for (const auto& [name, data] : windRegistry.records) {

@@ -425,6 +425,35 @@ TEST_F(MapTest, DuringTheAnimationTilesAreScaledAboutTheCentre)
     EXPECT_TRUE(sameColour(display.pixelAt(511, 383), tileColour(31, 31)));
 }
 
+TEST_F(MapTest, EachLoadedTileCarriesItsWindArrowsAtTwoHundredAlpha)
+{
+    data.writeImage("images/wind-arrow.png", 20, 40, SDL_Color { 255, 255, 255, 255 });
+    Map& map = makeMap();
+    map.viewX = 8192 - 512;
+    map.viewY = 8192 - 384;
+    ASSERT_TRUE(drawUntilLoaded(map));
+    TileEntry& tile = map.tiles.at({ 6, 32, 32 });
+    ASSERT_TRUE(waitUntil([&] {
+        pollWindDownloads();
+        return tile.wind->gridSize() == 2;
+    }));
+    display.clear();
+    map.draw(display.renderer, 0, 0);
+    // The default grid has wind from the north at 50 in each of its four cells: a 20 x 40
+    // arrow over the centre of each quarter of the tile, the tile showing through.
+    SDL_Color ground = tileColour(32, 32);
+    auto blend = [](Uint8 arrow, Uint8 below) { return (arrow * 200 + below * 55) / 255; };
+    const SDL_Point inside[] { { 64, 64 }, { 54, 44 }, { 73, 83 }, { 192, 64 }, { 64, 192 }, { 201, 211 } };
+    for (SDL_Point point : inside) {
+        SDL_Color seen = display.pixelAt(512 + point.x, 384 + point.y);
+        EXPECT_NEAR(seen.r, blend(255, ground.r), 2) << point.x << ", " << point.y;
+        EXPECT_NEAR(seen.g, blend(255, ground.g), 2) << point.x << ", " << point.y;
+    }
+    const SDL_Point outside[] { { 53, 64 }, { 74, 64 }, { 64, 43 }, { 64, 84 }, { 128, 128 } };
+    for (SDL_Point point : outside)
+        EXPECT_TRUE(sameColour(display.pixelAt(512 + point.x, 384 + point.y), ground)) << point.x << ", " << point.y;
+}
+
 TEST_F(MapTest, AFailedTileIsAskedForAgainWhenItIsUsed)
 {
     std::atomic<int> failures { 1 };
