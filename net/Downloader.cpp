@@ -80,6 +80,8 @@ Downloader::Downloader(DownloaderOptions options)
 {
     if (!lock || !workSignal)
         throw std::runtime_error(SDL_GetError());
+    // libcurl's global set-up is done here, before any thread uses libcurl, rather than
+    // implicitly by the first curl_easy_init, which need not be thread-safe.
     curl_global_init(CURL_GLOBAL_DEFAULT);
 }
 
