@@ -52,6 +52,8 @@ public:
         });
         http.start();
     }
+    // Answers in progress finish before the fields they use go away.
+    ~HeadingServer() { http.stop(); }
 
     // Waits up to five seconds for the download thread's request to arrive.
     std::vector<std::string> waitForRequests(size_t count)

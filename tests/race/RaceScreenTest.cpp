@@ -50,7 +50,12 @@ public:
         });
         http.start();
     }
-    ~RaceServer() { hold(false); }
+    // Lets a held answer go and waits for it before the fields it reads go away.
+    ~RaceServer()
+    {
+        hold(false);
+        http.stop();
+    }
 
     void answer(const std::string& action, const std::string& text)
     {
@@ -501,6 +506,16 @@ TEST_F(RaceDownloadTest, GateHasTwoFlagsAcrossItsHeadingAndNoneAtItsCentre)
     EXPECT_NEAR((along->my + against->my) / 2, centre.my, 50);
     EXPECT_FALSE(samePlace(*along, centre));
     EXPECT_FALSE(samePlace(*against, centre));
+}
+
+TEST_F(RaceDownloadTest, OnlyEscapeIsTheRaceScreensKey)
+{
+    ExitGameAccelerator accelerator(screen.get());
+    const SDL_Keycode others[] = { SDLK_RETURN, SDLK_TAB, SDLK_q, SDLK_F4, SDLK_BACKSPACE, SDLK_AC_BACK };
+    for (SDL_Keycode key : others) {
+        EXPECT_FALSE(accelerator.handleKey(key)) << key;
+        EXPECT_FALSE(screen->done);
+    }
 }
 
 // Runs the race screen of a two-waypoint route at 0, 0 after a press and release at (x, y)
