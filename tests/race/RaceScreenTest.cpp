@@ -46,7 +46,7 @@ public:
         http.server.Get("/boats", [this](const httplib::Request& request, httplib::Response& response) {
             std::lock_guard<std::mutex> lock(mutex);
             targets.push_back(request.target);
-            response.set_content("<result>OK</result>", "text/plain");
+            response.set_content(headingAnswer, "text/plain");
         });
         http.start();
     }
@@ -97,6 +97,8 @@ public:
     }
 
     LocalHttpServer http;
+    // Set before the first heading request.
+    std::string headingAnswer = "<result>OK</result>";
 
 private:
     std::mutex mutex;
@@ -422,6 +424,26 @@ TEST_F(RaceDownloadTest, HeadingIsSentAsAnOutputStreamWritesItAndCopiedIntoTheRa
         ASSERT_EQ(server.headingRequests(expected.size()).size(), expected.size());
     }
     EXPECT_EQ(server.headingRequests(expected.size()), expected);
+}
+
+// The heading request is fire-and-forget: the download thread checks the "OK" itself and
+// prints a refusal; nothing is left for the race screen to collect.
+TEST_F(RaceDownloadTest, RefusedHeadingIsReportedByTheDownloadThread)
+{
+    server.headingAnswer = "<result>Race is over.</result>";
+    BoatRecord own;
+    own.heading = 12.5;
+    own.sail = 1;
+    testing::internal::CaptureStdout();
+    submitHeading(own, race);
+    ASSERT_EQ(server.headingRequests(1).size(), 1u);
+    SDL_Delay(1000);
+    std::string printed = testing::internal::GetCapturedStdout();
+    EXPECT_NE(printed.find("Invalid response for download "), std::string::npos) << printed;
+    EXPECT_NE(printed.find(": '<result>Race is over.</result>'\n"), std::string::npos) << printed;
+    Answer answer;
+    EXPECT_FALSE(downloader.pollByKind(RaceRequest, answer));
+    EXPECT_FALSE(downloader.pollByKind(OkRequest, answer));
 }
 
 Waypoint waypoint(double lat, double lon, int type, double hdg = 0, double dst = 0)
