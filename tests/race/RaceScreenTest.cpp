@@ -199,6 +199,8 @@ TEST_F(RaceDownloadTest, NoSecondRequestWhileOneIsInFlight)
     SDL_Delay(100);
     EXPECT_EQ(server.count("5"), 1);
     server.hold(false);
+    collect(position);
+    EXPECT_DOUBLE_EQ(own.windSpeed, 6);
 }
 
 TEST_F(RaceDownloadTest, UnusableAnswerIsReportedAndRetriedInTheNextPeriod)
