@@ -53,6 +53,8 @@ public:
         });
         http.start();
     }
+    // The handlers use the fields below: stop serving before they go.
+    ~LobbyServer() { http.stop(); }
 
     std::vector<std::string> requests()
     {
