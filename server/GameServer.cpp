@@ -56,6 +56,10 @@ GameServer::GameServer(GameConfig config)
     if (settings.fastHashing)
         accountsStore->useFastHashing();
     coast = std::make_unique<Coastline>(settings.coastDir);
+    // Loaded (or, in a new data folder, built) before the first request, so that no
+    // request ever waits for a shoreline grid.
+    for (CoastDetail detail : { CoastDetail::Low, CoastDetail::Intermediate, CoastDetail::High })
+        coast->grid(detail);
     wind = settings.wind ? settings.wind : std::make_shared<ForecastWind>();
     loadRaces();
 }
