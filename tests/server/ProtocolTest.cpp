@@ -3,12 +3,15 @@
 #include "boat/BoatDescription.h"
 #include "lobby/RaceRecord.h"
 #include "net/Text.h"
+#include "server/GeoMath.h"
+#include "server/WindField.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
 #include <ctime>
+#include <fstream>
 
 namespace {
 
@@ -159,6 +162,58 @@ TEST_F(ProtocolTest, WindGridHasNoEnvelopeAndCoversTheTile)
     std::string path = "/wind?action=1&z=4&x=7&y=5&s=256&t=";
     EXPECT_EQ(client.get(path + std::to_string(now)).body, client.get(path + std::to_string(now)).body);
     EXPECT_NE(client.get(path + std::to_string(now)).body, client.get(path + std::to_string(now + 86400)).body);
+}
+
+TEST_F(ProtocolTest, WindCellsRunRowByRowFromTheTilesNorthWestCorner)
+{
+    // Each cell holds the forecast at its centre: column i and row j of an n x n grid are
+    // the pair at 2 * (j * n + i), and row 0 is the top (northern) edge of the tile.
+    GameClient client = harness.client();
+    const int z = 4, x = 7, y = 5;
+    const int64_t t = 1800000000;
+    Table grid = parseTable(client.get("/wind?action=1&z=4&x=7&y=5&s=256&t=1800000000").body);
+    int n = getInt(grid, "numWinds");
+    const Table* winds = getTable(grid, "winds");
+    ASSERT_NE(winds, nullptr);
+    server::ForecastWind forecast;
+    for (int j = 0; j < n; ++j) {
+        for (int i = 0; i < n; ++i) {
+            double lat = server::worldYToLat((y + (j + 0.5) / n) * 256.0, z);
+            double lon = server::worldXToLon((x + (i + 0.5) / n) * 256.0, z);
+            server::Wind expected = forecast.at(lat, lon, t);
+            int k = 2 * (j * n + i);
+            EXPECT_NEAR(getDouble(*winds, std::to_string(k)), expected.dir, 0.051) << i << "," << j;
+            EXPECT_NEAR(getDouble(*winds, std::to_string(k + 1)), expected.speed, 0.051) << i << "," << j;
+        }
+    }
+}
+
+TEST(RaceFileTest, AnAdministratorsRacesAreServedWithTheBuiltInOnes)
+{
+    ServerHarness harness;
+    std::ofstream(harness.dataDir() / "races.txt") << "race 20\nname Solent Dash\ndescr Round the Nab.\nstart 2027-01-01 09:00\n"
+                                                       "gate 50.70 -1.05 0 0.8\nmark 50.67 -0.95 0.3\ngate 50.70 -1.05 0 0.8\nend\n";
+    harness.start();
+    GameClient client = harness.player("admin@example.org");
+    RaceList races = parseRaceList(answerBody(client.result("/races?action=1")));
+    auto added = std::find_if(races.begin(), races.end(), [](const RaceRecord& race) { return race.id == 20; });
+    ASSERT_NE(added, races.end());
+    EXPECT_EQ(races.size(), 4u);
+    EXPECT_EQ(added->name, "Solent Dash");
+    EXPECT_EQ(added->start, 1798794000);
+    EXPECT_FALSE(added->active);
+    std::vector<Waypoint> route;
+    ASSERT_TRUE(parseRoute(answerBody(client.result("/races?action=3&raceId=20")), route));
+    ASSERT_EQ(route.size(), 3u);
+    EXPECT_DOUBLE_EQ(route[1].lat, 50.67);
+    EXPECT_DOUBLE_EQ(route[1].dst, 0.3);
+    EXPECT_EQ(client.get("/images/race-20.png").status, 200);
+    EXPECT_EQ(client.get("/images/race-21.png").status, 404);
+
+    // Before the start a joined boat waits on the line.
+    client.table("/races?action=2&raceId=20");
+    Table position = client.table("/races?action=5&raceId=20");
+    EXPECT_EQ(getDouble(position, "speed"), 0.0);
 }
 
 TEST_F(ProtocolTest, TilesArePngsOf256PixelsForEveryZoom)
