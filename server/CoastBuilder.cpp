@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <filesystem>
 #include <map>
 #include <memory>
 #include <sstream>
@@ -205,11 +206,15 @@ CoastGrid CoastBuilder::cut(const std::vector<Ring>& rings, double cellSize)
     return grid;
 }
 
-CoastGrid CoastBuilder::fromGmt(char resolution, double cellSize)
+CoastGrid CoastBuilder::fromGmt(char resolution, double cellSize, const std::string& workDir)
 {
     if (std::string("clih").find(resolution) == std::string::npos)
         throw std::invalid_argument("unknown coastline resolution");
-    std::string command = std::string("gmt coast -Rd -D") + resolution + " -W -M 2>/dev/null";
+    std::string quoted = "'";
+    for (char c : workDir)
+        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    quoted += "'";
+    std::string command = "cd " + quoted + " && gmt coast -Rd -D" + resolution + " -W -M 2>/dev/null";
     std::unique_ptr<FILE, PipeCloser> pipe(popen(command.c_str(), "r"));
     if (!pipe)
         throw std::runtime_error("Can't run: " + command);
@@ -218,6 +223,9 @@ CoastGrid CoastBuilder::fromGmt(char resolution, double cellSize)
     size_t count;
     while ((count = std::fread(buffer, 1, sizeof buffer, pipe.get())) > 0)
         text.append(buffer, count);
+    pipe.reset();
+    std::error_code ignored;
+    std::filesystem::remove(std::filesystem::path(workDir) / "gmt.history", ignored);
     std::istringstream in(text);
     std::vector<Ring> segments = readSegments(in);
     if (segments.empty())

@@ -12,8 +12,9 @@ namespace server {
 // closed land rings, and cuts those into the cells of a CoastGrid.
 class CoastBuilder {
 public:
-    // Runs "gmt coast" for a resolution letter (c, l, i, h) and builds the grid.
-    static CoastGrid fromGmt(char resolution, double cellSize);
+    // Runs "gmt coast" for a resolution letter (c, l, i, h) in `workDir` (GMT leaves a
+    // history file in its working folder, removed afterwards) and builds the grid.
+    static CoastGrid fromGmt(char resolution, double cellSize, const std::string& workDir);
 
     // Reads GMT's multisegment text: "> header" lines, then "lon lat" lines.
     static std::vector<Ring> readSegments(std::istream& in);

@@ -49,7 +49,7 @@ const CoastGrid& Coastline::grid(CoastDetail detail) const
         auto loaded = std::make_unique<CoastGrid>();
         if (!loaded->load(path)) {
             std::printf("Building the %c coastline cache in %s\n", level.letter, cacheDir.c_str());
-            *loaded = CoastBuilder::fromGmt(level.letter, level.cellSize);
+            *loaded = CoastBuilder::fromGmt(level.letter, level.cellSize, cacheDir);
             loaded->save(path);
         }
         slot = std::move(loaded);
