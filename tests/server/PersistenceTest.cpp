@@ -10,13 +10,11 @@
 #include <arpa/inet.h>
 #include <csignal>
 #include <netinet/in.h>
-#include <spawn.h>
+#include <sys/prctl.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
-
-extern char** environ;
 
 namespace {
 
@@ -63,8 +61,13 @@ public:
         for (std::string& argument : arguments)
             argv.push_back(argument.data());
         argv.push_back(nullptr);
-        if (posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0)
-            pid = -1;
+        pid = fork();
+        if (pid == 0) {
+            // The server must not outlive a test program that is killed halfway.
+            prctl(PR_SET_PDEATHSIG, SIGKILL);
+            execv(argv[0], argv.data());
+            _exit(127);
+        }
     }
     ~ServerProcess() { kill(SIGKILL); }
 
