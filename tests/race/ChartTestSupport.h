@@ -98,6 +98,8 @@ protected:
             response.set_content(windAnswer(request), "text/plain");
         });
         server.start();
+        // Stopping a server whose thread has not begun to listen yet would wait forever.
+        ASSERT_TRUE(waitUntil([this] { return server.server.is_running(); }));
         useServer(server.baseUrl());
     }
 
@@ -140,7 +142,8 @@ protected:
     }
 
     // Runs the registries' per-frame work until no wind grid is in flight, so that no
-    // answer of this test is left for the next one.
+    // answer of this test is left for the next one. On a loaded machine a connection
+    // the local server's short backlog refused is retried after a few seconds.
     bool drainWindDownloads()
     {
         return waitUntil([] {
@@ -151,7 +154,7 @@ protected:
                     return false;
             }
             return true;
-        });
+        }, std::chrono::seconds(60));
     }
 
     std::string tilePng(int column, int row)
