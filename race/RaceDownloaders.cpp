@@ -92,17 +92,17 @@ std::string PositionDownloader::path() const
 // The own record's heading, speed and sail stay as the boat control panel has them.
 void PositionDownloader::onAnswer(const std::string& answer)
 {
-    PositionReport report = parsePosition(answer);
-    if (!report.valid)
+    std::optional<BoatRecord> report = parsePosition(answer);
+    if (!report)
         return;
-    own->lat = report.lat;
-    own->lon = report.lon;
-    own->windDir = report.windDir;
-    own->windSpeed = report.windSpeed;
-    race->lat = report.lat;
-    race->lon = report.lon;
-    race->heading = report.heading;
-    race->speed = report.speed;
+    own->lat = report->lat;
+    own->lon = report->lon;
+    own->windDir = report->windDir;
+    own->windSpeed = report->windSpeed;
+    race->lat = report->lat;
+    race->lon = report->lon;
+    race->heading = report->heading;
+    race->speed = report->speed;
 }
 
 void PositionDownloader::onFailure()

@@ -50,10 +50,10 @@ void reportParseError(const Exception& error, const char* what, const std::strin
     std::printf("Error parsing %s table '%s'\n", what, answer.c_str());
 }
 
-BoatRecord readBoat(const Table& table)
+// The keys that boats and position answers share.
+BoatRecord readBoatState(const Table& table)
 {
     BoatRecord boat;
-    boat.sail = getInt(table, "sail");
     boat.position = getInt(table, "position");
     boat.lat = getDouble(table, "lat");
     boat.lon = getDouble(table, "lon");
@@ -62,6 +62,13 @@ BoatRecord readBoat(const Table& table)
     boat.speed = getDouble(table, "speed");
     boat.waypoint = getInt(table, "waypoint");
     boat.finished = getInt(table, "finished") != 0;
+    return boat;
+}
+
+BoatRecord readBoat(const Table& table)
+{
+    BoatRecord boat = readBoatState(table);
+    boat.sail = getInt(table, "sail");
     boat.nick = getString(table, "nick", "");
     boat.user = getInt(table, "user");
     return boat;
@@ -107,28 +114,20 @@ std::vector<BoatRecord> parseBoats(const std::string& answer)
     return boats;
 }
 
-PositionReport parsePosition(const std::string& answer)
+std::optional<BoatRecord> parsePosition(const std::string& answer)
 {
-    PositionReport report;
     try {
         Table root = parseAnswer(answer);
-        report.position = getInt(root, "position");
-        report.lat = getDouble(root, "lat");
-        report.lon = getDouble(root, "lon");
-        report.grounded = getInt(root, "grounded") != 0;
-        report.heading = getDouble(root, "heading");
-        report.speed = getDouble(root, "speed");
-        report.waypoint = getInt(root, "waypoint");
-        report.finished = getInt(root, "finished") != 0;
+        BoatRecord report = readBoatState(root);
         report.windDir = getDouble(root, "windDir");
         report.windSpeed = getDouble(root, "windSpeed");
-        report.valid = true;
+        return report;
     } catch (const Exception& error) {
         reportParseError(error, "position", answer);
     } catch (...) {
         std::printf("Error parsing position table '%s'\n", answer.c_str());
     }
-    return report;
+    return std::nullopt;
 }
 
 void addRouteFeatures(const std::vector<Waypoint>& route, Map& map)

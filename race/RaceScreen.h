@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <ctime>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -30,23 +31,10 @@ int32_t downloadPeriod(int32_t zoom);
 using Clock = std::function<int32_t()>;
 int32_t systemClock();
 
-// The position answer: valid only when every key could be read.
-struct PositionReport {
-    bool valid = false;
-    int32_t position = 0;
-    double lat = 0.0;
-    double lon = 0.0;
-    bool grounded = false;
-    double heading = 0.0;
-    double speed = 0.0;
-    int32_t waypoint = 0;
-    bool finished = false;
-    double windDir = 0.0;
-    double windSpeed = 0.0;
-};
-
+// The boats of a boats answer, in the numeric order of their keys.
 std::vector<BoatRecord> parseBoats(const std::string& answer);
-PositionReport parsePosition(const std::string& answer);
+// The own boat's state and the wind at it; nothing when some key could not be read.
+std::optional<BoatRecord> parsePosition(const std::string& answer);
 
 // The close button: ends the program.
 class ExitGameCommand : public Command {

@@ -112,7 +112,8 @@ std::unique_ptr<WindTile> getWindTile(int32_t z, int32_t x, int32_t y, int32_t t
     data.x = x;
     data.y = y;
     data.time = time;
-    data.request = downloader.download(url, WindRequest, &data);
+    int id = downloader.download(url, WindRequest, &data);
+    data.request = id > 0 ? id : 0;
     return std::make_unique<WindTileImp>(&data);
 }
 
@@ -156,7 +157,6 @@ bool parseWinds(const std::string& text, WindData& data)
     return false;
 }
 
-// Grids with a download in flight stay: the download thread hands their record back.
 void trimWindRegistry()
 {
     if (--windRegistry.countdown != 0)
@@ -168,7 +168,7 @@ void trimWindRegistry()
     auto oldest = windRegistry.records.end();
     for (auto it = windRegistry.records.begin(); it != windRegistry.records.end(); ++it) {
         const WindData& data = it->second;
-        if (data.users >= 1 || data.request != 0)
+        if (data.users >= 1)
             continue;
         ++unused;
         if (oldest == windRegistry.records.end() || data.releasedAt < oldest->second.releasedAt)

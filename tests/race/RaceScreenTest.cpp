@@ -389,11 +389,13 @@ TEST(ParsePosition, ValidOnlyWhenTheWholeAnswerWasRead)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.answer);
         testing::internal::CaptureStdout();
-        PositionReport report = parsePosition(c.answer);
+        std::optional<BoatRecord> report = parsePosition(c.answer);
         EXPECT_EQ(testing::internal::GetCapturedStdout(), c.message);
-        EXPECT_EQ(report.valid, c.valid);
-        EXPECT_DOUBLE_EQ(report.lat, c.lat);
-        EXPECT_DOUBLE_EQ(report.windSpeed, c.windSpeed);
+        ASSERT_EQ(report.has_value(), c.valid);
+        if (report) {
+            EXPECT_DOUBLE_EQ(report->lat, c.lat);
+            EXPECT_DOUBLE_EQ(report->windSpeed, c.windSpeed);
+        }
     }
 }
 
