@@ -13,7 +13,8 @@ scripts/build.sh build
 scripts/build.sh build-asan -DTIDEWAKE_SANITIZE=ON -DTIDEWAKE_BENCHMARKS=OFF -DTIDEWAKE_SERVER=OFF
 (cd build-asan && ASAN_OPTIONS=detect_leaks=1 ctest --output-on-failure -j "$jobs" -LE e2e)
 
-cmake -S . -B build-tsan -DTIDEWAKE_TSAN=ON -DTIDEWAKE_BENCHMARKS=OFF -DTIDEWAKE_SERVER=OFF > build-tsan.configure.log
+mkdir -p build-tsan
+cmake -S . -B build-tsan -DTIDEWAKE_TSAN=ON -DTIDEWAKE_BENCHMARKS=OFF -DTIDEWAKE_SERVER=OFF > build-tsan/configure.log
 cmake --build build-tsan -j "$jobs" --target net_tests app_tests
 for program in net_tests app_tests; do
   TSAN_OPTIONS=halt_on_error=1 "build-tsan/tests/$program"
