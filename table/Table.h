@@ -1,5 +1,6 @@
 #pragma once
 
+#include "table/BlockPool.h"
 #include "table/Value.h"
 
 #include <istream>
@@ -11,7 +12,9 @@
 // get the decimal keys "0", "1", ... from nextIndex.
 class Table {
 public:
-    using Entries = std::map<std::string, std::unique_ptr<Value>>;
+    // The map's nodes come from the BlockPool, one per entry of an answer.
+    using Entries = std::map<std::string, std::unique_ptr<Value>, std::less<std::string>,
+        PoolAllocator<std::pair<const std::string, std::unique_ptr<Value>>>>;
 
     Table() = default;
     Table(const Table& other);

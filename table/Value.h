@@ -1,5 +1,8 @@
 #pragma once
 
+#include "table/BlockPool.h"
+
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -18,6 +21,11 @@ enum ValueType {
 class Value {
 public:
     virtual ~Value() = default;
+
+    // An answer holds one value per entry, so values come from the BlockPool.
+    static void* operator new(size_t size) { return BlockPool::allocate(size); }
+    static void operator delete(void* block, size_t size) noexcept { BlockPool::release(block, size); }
+
     virtual const Table* toTable() const = 0;
     virtual ValueType type() const = 0;
     virtual int32_t toInt() const = 0;
