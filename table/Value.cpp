@@ -3,6 +3,8 @@
 #include "table/Exception.h"
 #include "table/Table.h"
 
+#include <cctype>
+#include <charconv>
 #include <cmath>
 #include <cstdlib>
 #include <limits>
@@ -13,15 +15,33 @@ namespace {
 constexpr int32_t minInt = std::numeric_limits<int32_t>::min();
 constexpr int32_t maxInt = std::numeric_limits<int32_t>::max();
 
+// Reads the whole text when it is a plain in-range number, the common case of an answer's
+// numbers: from_chars is several times faster than strtol and strtod. Whatever it takes,
+// they read the same way. Everything else is left to them: a "+" before a sign, leading
+// blanks, numbers out of range.
+template <typename Number>
+bool readPlainNumber(const std::string& text, Number& value)
+{
+    const char* begin = text.data();
+    const char* end = begin + text.size();
+    if (text.size() > 1 && text[0] == '+' && (std::isdigit(static_cast<unsigned char>(text[1])) || text[1] == '.'))
+        ++begin;
+    auto [stop, error] = std::from_chars(begin, end, value);
+    return error == std::errc() && stop == end;
+}
+
 // Reads the whole text as a base-10 integer by strtol rules; numbers beyond the 32-bit
 // range take the nearest limit rather than failing.
 int32_t parseWholeInteger(const std::string& text, const char* kind)
 {
-    const char* begin = text.c_str();
-    char* end = nullptr;
-    long value = std::strtol(begin, &end, 10);
-    if (text.empty() || end != begin + text.size())
-        throw Exception(std::string("Invalid ") + kind + " '" + text + "'");
+    long value = 0;
+    if (!readPlainNumber(text, value)) {
+        const char* begin = text.c_str();
+        char* end = nullptr;
+        value = std::strtol(begin, &end, 10);
+        if (text.empty() || end != begin + text.size())
+            throw Exception(std::string("Invalid ") + kind + " '" + text + "'");
+    }
     if (value < minInt)
         return minInt;
     if (value > maxInt)
@@ -66,6 +86,9 @@ int32_t parseLong(const std::string& text)
 
 double parseDouble(const std::string& text)
 {
+    double plain = 0.0;
+    if (readPlainNumber(text, plain))
+        return plain;
     const char* begin = text.c_str();
     char* end = nullptr;
     double value = std::strtod(begin, &end);

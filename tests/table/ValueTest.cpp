@@ -4,9 +4,16 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <functional>
 #include <limits>
+#include <random>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -61,6 +68,43 @@ TEST(ValueTest, StringToDoubleConversions)
         EXPECT_EQ(StringValue(c.text).toDouble(), c.expected) << c.text;
     for (std::string text : {"", "1.5x", "2.5 ", "."})
         EXPECT_EQ(messageOf([&] { StringValue(text).toDouble(); }), "Invalid double '" + text + "'");
+}
+
+TEST(ValueTest, NumbersReadAsTheCLibraryReadsThem)
+{
+    // Plain numbers take a faster path than strtod and strtol; both must give the same
+    // bits, also for the forms the faster path leaves to them.
+    std::vector<std::string> texts = {"+-5", "-+5", "+inf", "-nan", "1e400", "-1e400", "1e-400", "0x1p3",
+        "9223372036854775808", "-9223372036854775809", "-0", "+.5", "4.9e-324", "1.7976931348623157e308"};
+    std::mt19937_64 random(2026);
+    std::uniform_real_distribution<double> wide(-1e6, 1e6);
+    char text[64];
+    for (int i = 0; i < 3000; ++i) {
+        double value = wide(random);
+        for (const char* format : {"%.6f", "%.17g", "%.3e", "%.0f"}) {
+            std::snprintf(text, sizeof text, format, value);
+            texts.push_back(text);
+        }
+        std::snprintf(text, sizeof text, "%lld", static_cast<long long>(random()) >> (random() % 64));
+        texts.push_back(text);
+    }
+    for (const std::string& text : texts) {
+        char* end = nullptr;
+        double expected = std::strtod(text.c_str(), &end);
+        if (end == text.c_str() + text.size()) {
+            double read = parseDouble(text);
+            EXPECT_EQ(std::memcmp(&read, &expected, sizeof read), 0) << text;
+        } else {
+            EXPECT_EQ(messageOf([&] { parseDouble(text); }), "Invalid double '" + text + "'");
+        }
+        long whole = std::strtol(text.c_str(), &end, 10);
+        if (end == text.c_str() + text.size()) {
+            int32_t clamped = static_cast<int32_t>(std::clamp<long>(whole, minInt, maxInt));
+            EXPECT_EQ(parseLong(text), clamped) << text;
+        } else {
+            EXPECT_EQ(messageOf([&] { parseLong(text); }), "Invalid long '" + text + "'");
+        }
+    }
 }
 
 TEST(ValueTest, DoubleTruncatesTowardZeroAndClampsToInt32)
