@@ -10,10 +10,10 @@
 // chunk, and a freed block goes back on the list of its size.
 //
 // Each thread keeps its own lists, so parsing on several threads takes no lock; a block
-// freed on another thread joins that thread's lists. Chunks are kept for the life of the
-// process, ready for the next answer: the memory held is that of the largest trees that
-// were alive at once. Sanitizer builds use the general allocator, so that a use after
-// free is still caught.
+// freed on another thread joins that thread's lists. Chunks are never given back, not even
+// when their thread ends, since a tree may outlive the thread that built it: the memory
+// held is that of the largest trees that were alive at once. Sanitizer builds use the
+// general allocator, so that a use after free is still caught.
 class BlockPool {
 public:
     // Blocks are whole multiples of the alignment every new expression gets.
