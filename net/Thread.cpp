@@ -1,5 +1,6 @@
 #include "net/Thread.h"
 
+#include <cassert>
 #include <exception>
 #include <iostream>
 #include <stdexcept>
@@ -11,6 +12,8 @@ Thread::Thread(std::string name)
 
 void Thread::startThread()
 {
+    // One platform thread per object: a second would share its state unguarded.
+    assert(!handle);
     handle = SDL_CreateThread(&Thread::entry, name.c_str(), this);
     if (!handle)
         throw std::runtime_error(SDL_GetError());

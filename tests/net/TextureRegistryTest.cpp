@@ -4,6 +4,7 @@
 #include "NetTestSupport.h"
 #include "support/HeadlessWindow.h"
 #include "support/LocalHttpServer.h"
+#include "support/RunningDownloader.h"
 
 #include <SDL_image.h>
 #include <gtest/gtest.h>
@@ -70,12 +71,7 @@ TEST(CachePathTest, KeepsThePathAfterTheHostOnlyWhenItStaysInsideTheCacheFolder)
 // working directory, the process-wide download thread and a local server serving a PNG.
 class TextureRegistryTest : public testing::Test {
 protected:
-    static void SetUpTestSuite() { downloader.startThread(); }
-    static void TearDownTestSuite()
-    {
-        downloader.stop();
-        downloader.waitThread();
-    }
+    static void SetUpTestSuite() { startDownloaderOnce(); }
 
     void SetUp() override
     {
