@@ -24,11 +24,6 @@ void addFrameService(FrameService service)
     frameServices.push_back(service);
 }
 
-void clearFrameServices()
-{
-    frameServices.clear();
-}
-
 Uint32 previousFrameTicks()
 {
     return previousTicks;

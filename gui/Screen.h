@@ -33,7 +33,6 @@ private:
 // frame (taking in finished image and wind downloads). Start-up registers them in order.
 using FrameService = void (*)();
 void addFrameService(FrameService service);
-void clearFrameServices();
 
 // The tick count of the previous frame, shared by all screens: 0 before the first frame.
 Uint32 previousFrameTicks();

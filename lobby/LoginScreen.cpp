@@ -61,11 +61,12 @@ void buildLoginWindow(Screen& screen, const StoredLogin& stored, LoginCommand& l
     window->cancelCommand = &exitLogin;
 }
 
-}
-
+// The login URL for an e-mail address and a password, both escaped.
 std::string loginUrl(const std::string& email, const std::string& password)
 {
     return raceServerUrl() + "/users?action=2&email=" + escape(email) + "&password=" + escape(password);
+}
+
 }
 
 RaceList runLoginScreen(SDL_Window* window)

@@ -9,9 +9,6 @@
 // returns the race list the server then sends.
 RaceList runLoginScreen(SDL_Window* window);
 
-// The login URL for an e-mail address and a password, both escaped.
-std::string loginUrl(const std::string& email, const std::string& password);
-
 class LoginCommand : public Command {
 public:
     void execute() override;

@@ -31,12 +31,12 @@ InputLine* addField(Window& window, int y, const char* caption, bool password)
     return line;
 }
 
-}
-
 std::string registrationUrl(const std::string& email, const std::string& password, const std::string& nick)
 {
     return raceServerUrl() + "/users?action=1&autoLogin=1&email=" + escape(email) + "&password=" + escape(password)
         + "&nick=" + escape(nick);
+}
+
 }
 
 RaceList runRegistrationScreen(SDL_Window* window)

@@ -9,8 +9,6 @@
 // cancelled.
 RaceList runRegistrationScreen(SDL_Window* window);
 
-std::string registrationUrl(const std::string& email, const std::string& password, const std::string& nick);
-
 class RegisterCommand : public Command {
 public:
     void execute() override;
