@@ -15,10 +15,14 @@ build/server/tidewake-server --port "$port" --data "$server_data" &
 server=$!
 trap 'kill $server 2>/dev/null; wait $server 2>/dev/null || true' EXIT
 
-for _ in $(seq 1 100); do
+# The server's first start prepares its coastline data (about half a minute) before it
+# listens; later starts take a second.
+echo "Waiting for the race server on port $port..."
+for _ in $(seq 1 1800); do
   if curl -s -o /dev/null "http://127.0.0.1:$port/races?action=1"; then
     break
   fi
+  kill -0 $server 2>/dev/null || { echo "The race server did not start."; exit 1; }
   sleep 0.1
 done
 build/tidewake
