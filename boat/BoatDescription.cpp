@@ -1,5 +1,6 @@
 #include "boat/BoatDescription.h"
 
+#include "race/GreatCircle.h"
 #include "table/Table.h"
 
 namespace {
@@ -38,10 +39,5 @@ double boatSpeed(const BoatDescription& description, int32_t sail, double headin
     auto found = description.sails.find(sail);
     if (found == description.sails.end())
         return 0.0;
-    double angle = windDir - heading;
-    if (angle < 0)
-        angle += 360;
-    if (angle >= 360)
-        angle -= 360;
-    return polarSpeed(found->second, angle, windSpeed);
+    return polarSpeed(found->second, intoFullCircle(windDir - heading), windSpeed);
 }

@@ -4,23 +4,12 @@
 #include "lobby/RaceRecord.h"
 #include "net/TextureRegistry.h"
 #include "race/BoatRecord.h"
+#include "race/GreatCircle.h"
 
 #include <cmath>
 #include <cstdio>
 #include <string>
 
-namespace {
-
-double intoCircle(double degrees)
-{
-    if (degrees < 0)
-        degrees += 360;
-    if (degrees >= 360)
-        degrees -= 360;
-    return degrees;
-}
-
-}
 
 HeadingRing::HeadingRing(BoatRecord* boat, RaceRecord* race)
     : Widget(0, 0, 100, 100)
@@ -45,7 +34,7 @@ double HeadingRing::angleAt(int mx, int my) const
         return dy >= 0 ? 0 : 180;
     if (dy == 0)
         return dx > 0 ? 90 : 270;
-    return intoCircle(std::atan2(dx, dy) * 180 / M_PI);
+    return intoFullCircle(std::atan2(dx, dy) * 180 / M_PI);
 }
 
 // Presses on the rose's centre or outside the band pass to the widgets below.
@@ -68,7 +57,7 @@ bool HeadingRing::onMouseMove(int, int mx, int my)
 {
     if (!dragging)
         return false;
-    boat->heading = intoCircle(angleAt(mx, my) - startAngle + startHeading);
+    boat->heading = intoFullCircle(angleAt(mx, my) - startAngle + startHeading);
     boat->speed = predictedSpeed(*boat);
     return true;
 }

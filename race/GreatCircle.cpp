@@ -17,6 +17,8 @@ double toDegrees(double radians)
     return radians * 180 / pi;
 }
 
+} // namespace
+
 double intoFullCircle(double degrees)
 {
     if (degrees < 0)
@@ -25,8 +27,6 @@ double intoFullCircle(double degrees)
         degrees -= 360;
     return degrees;
 }
-
-} // namespace
 
 GeoPoint destinationPoint(double lat, double lon, double bearing, double distance)
 {

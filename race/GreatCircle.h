@@ -12,6 +12,9 @@ struct GeoPoint {
     double lon;
 };
 
+// An angle a little outside [0, 360) brought into it, by one turn at most each way.
+double intoFullCircle(double degrees);
+
 // The point reached from (lat, lon) along the bearing after the distance. Both results are
 // brought into [0, 360) (a southern latitude comes out above 270), which the projection
 // places where the signed value would be.
