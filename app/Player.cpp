@@ -1,7 +1,7 @@
 #include "app/Player.h"
 
 #include "app/FolderListing.h"
-#include "net/Text.h"
+#include "base/Text.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "net/Thread.h"
+#include "base/Thread.h"
 
 #include <SDL.h>
 #include <SDL_mixer.h>

@@ -2,7 +2,7 @@
 
 #include "gui/Command.h"
 #include "gui/Font.h"
-#include "net/Text.h"
+#include "base/Text.h"
 #include "net/TextureRegistry.h"
 
 Button::Button(int x, int y, int width, int height, const char* label, Command* command, bool framed)

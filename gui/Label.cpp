@@ -1,6 +1,6 @@
 #include "gui/Label.h"
 
-#include "net/Text.h"
+#include "base/Text.h"
 
 Label::Label(int x, int y, int width, int height, const char* text, Font* font)
     : Widget(x, y, width, height)

@@ -10,7 +10,7 @@
 #include "lobby/LoginAndListRaces.h"
 #include "lobby/RegistrationScreen.h"
 #include "net/Downloader.h"
-#include "net/Text.h"
+#include "base/Text.h"
 
 #include <cstdio>
 #include <cstdlib>

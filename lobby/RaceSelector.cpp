@@ -8,7 +8,7 @@
 #include "gui/MessageBox.h"
 #include "gui/Window.h"
 #include "net/DownloadProcessor.h"
-#include "net/Text.h"
+#include "base/Text.h"
 #include "table/Exception.h"
 #include "table/Table.h"
 

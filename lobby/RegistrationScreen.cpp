@@ -9,7 +9,7 @@
 #include "gui/Window.h"
 #include "lobby/LoginAndListRaces.h"
 #include "net/Downloader.h"
-#include "net/Text.h"
+#include "base/Text.h"
 
 #include <cstdio>
 #include <memory>

@@ -7,7 +7,7 @@
 #include "gui/Window.h"
 #include "net/DownloadBatcher.h"
 #include "net/Downloader.h"
-#include "net/Text.h"
+#include "base/Text.h"
 
 DownloadProcessor::DownloadProcessor(DownloadBatcher* batcher)
     : batcher(batcher)

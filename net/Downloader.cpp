@@ -1,6 +1,6 @@
 #include "net/Downloader.h"
 
-#include "net/Text.h"
+#include "base/Text.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "net/CurlHandles.h"
-#include "net/MutexLock.h"
-#include "net/Thread.h"
+#include "base/MutexLock.h"
+#include "base/Thread.h"
 
 #include <SDL.h>
 

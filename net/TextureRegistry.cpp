@@ -3,7 +3,7 @@
 #include "gui/TexImp.h"
 #include "net/CacheFile.h"
 #include "net/Downloader.h"
-#include "net/Text.h"
+#include "base/Text.h"
 
 #include <SDL_image.h>
 

@@ -5,7 +5,7 @@
 #include "gui/Button.h"
 #include "gui/Screen.h"
 #include "lobby/RaceRecord.h"
-#include "net/Text.h"
+#include "base/Text.h"
 #include "race/BoatWidget.h"
 #include "race/GreatCircle.h"
 #include "race/Map.h"

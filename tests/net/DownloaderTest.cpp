@@ -1,5 +1,5 @@
 #include "NetTestSupport.h"
-#include "net/Text.h"
+#include "base/Text.h"
 #include "support/LocalHttpServer.h"
 
 #include <gtest/gtest.h>

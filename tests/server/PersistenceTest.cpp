@@ -1,7 +1,7 @@
 #include "ServerHarness.h"
 
 #include "lobby/RaceRecord.h"
-#include "net/Text.h"
+#include "base/Text.h"
 
 #include <gtest/gtest.h>
 #include <httplib.h>

@@ -2,7 +2,7 @@
 
 #include "boat/BoatDescription.h"
 #include "lobby/RaceRecord.h"
-#include "net/Text.h"
+#include "base/Text.h"
 #include "server/GeoMath.h"
 #include "server/WindField.h"
 

@@ -1,6 +1,6 @@
 #include "ServerHarness.h"
 
-#include "net/Text.h"
+#include "base/Text.h"
 
 #include <gtest/gtest.h>
 #include <httplib.h>

@@ -1,4 +1,4 @@
-#include "net/Thread.h"
+#include "base/Thread.h"
 
 #include <cassert>
 #include <exception>

@@ -1,4 +1,4 @@
-#include "net/Text.h"
+#include "base/Text.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "net/MutexLock.h"
+#include "base/MutexLock.h"
 
 #include <cassert>
 #include <stdexcept>

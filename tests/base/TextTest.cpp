@@ -1,0 +1,46 @@
+#include "base/Text.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace {
+
+struct Conversion {
+    std::string input;
+    std::string expected;
+};
+
+TEST(Text, ExtractResultTakesTheFirstEnvelope)
+{
+    const std::vector<Conversion> cases = {
+        { "<result>OK</result>", "OK" },
+        { "before<result> OK 1 </result>after", " OK 1 " },
+        { "<result>first</result><result>second</result>", "first" },
+        { "<result></result>", "" },
+        { "</result><result>x</result>", "x" },
+        { "<result>unclosed", "" },
+        { "no envelope</result>", "" },
+        { "", "" },
+    };
+    for (const Conversion& each : cases)
+        EXPECT_EQ(extractResult(each.input), each.expected) << each.input;
+}
+
+TEST(Text, TrimRemovesBlanksAtBothEndsUnlessNothingElseIsLeft)
+{
+    const std::vector<Conversion> cases = {
+        { "  word  ", "word" },
+        { "\t\r\nword\n", "word" },
+        { " two words ", "two words" },
+        { "word", "word" },
+        { "   ", "   " },
+        { "\t\n", "\t\n" },
+        { "", "" },
+        { "\vword\v", "\vword\v" },
+    };
+    for (const Conversion& each : cases)
+        EXPECT_EQ(trim(each.input), each.expected) << '"' << each.input << '"';
+}
+
+}
