@@ -9,7 +9,7 @@
 #include "gui/Window.h"
 #include "lobby/LoginAndListRaces.h"
 #include "lobby/RegistrationScreen.h"
-#include "net/Downloader.h"
+#include "net/Protocol.h"
 #include "base/Text.h"
 
 #include <cstdio>
@@ -59,12 +59,6 @@ void buildLoginWindow(Screen& screen, const StoredLogin& stored, LoginCommand& l
     window->addChild(std::make_unique<Button>(500, 5, 49, 48, "images/close-btn.png", &exitLogin, false));
     window->defaultCommand = &login;
     window->cancelCommand = &exitLogin;
-}
-
-// The login URL for an e-mail address and a password, both escaped.
-std::string loginUrl(const std::string& email, const std::string& password)
-{
-    return raceServerUrl() + "/users?action=2&email=" + escape(email) + "&password=" + escape(password);
 }
 
 }

@@ -83,9 +83,3 @@ std::string formatStartTime(int32_t seconds)
     size_t length = std::strftime(text, sizeof text, "%Y-%m-%d %H:%M", &calendar);
     return std::string(text, length);
 }
-
-// An answer of exactly "OK" carries no table: its text is empty.
-std::string answerTable(const std::string& answer)
-{
-    return answer.size() > 3 ? answer.substr(3) : std::string();
-}

@@ -56,5 +56,3 @@ RaceList parseRaceList(const std::string& text);
 bool parseRoute(const std::string& text, std::vector<Waypoint>& route);
 // "%Y-%m-%d %H:%M" in UTC.
 std::string formatStartTime(int32_t seconds);
-// The table text of a good answer: what follows "OK" and its separator.
-std::string answerTable(const std::string& answer);

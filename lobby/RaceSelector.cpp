@@ -8,6 +8,7 @@
 #include "gui/MessageBox.h"
 #include "gui/Window.h"
 #include "net/DownloadProcessor.h"
+#include "net/Protocol.h"
 #include "base/Text.h"
 #include "table/Exception.h"
 #include "table/Table.h"
@@ -17,11 +18,6 @@
 #include <vector>
 
 namespace {
-
-std::string raceUrl(const char* pathAndQuery, const RaceRecord& race)
-{
-    return raceServerUrl() + pathAndQuery + std::to_string(race.id);
-}
 
 void addRaceRow(Window& window, const RaceRecord& race, int row, Command* command)
 {
@@ -37,8 +33,8 @@ void addRaceRow(Window& window, const RaceRecord& race, int row, Command* comman
 
 bool joinRace(SDL_Window* window, RaceRecord& race)
 {
-    std::string answer = fetch(window, raceUrl("/races?action=2&raceId=", race));
-    if (!startsWith(answer, "OK"))
+    std::string answer = fetch(window, joinUrl(race.id));
+    if (!isGoodAnswer(answer))
         return false;
     bool parsed = false;
     try {
@@ -54,8 +50,8 @@ bool joinRace(SDL_Window* window, RaceRecord& race)
 
 bool loadBoatDescription(SDL_Window* window, RaceRecord& race)
 {
-    std::string answer = fetch(window, raceUrl("/boats?action=1&raceId=", race));
-    if (!startsWith(answer, "OK"))
+    std::string answer = fetch(window, boatDescriptionUrl(race.id));
+    if (!isGoodAnswer(answer))
         return false;
     try {
         race.boat = parseBoatDescription(answerTable(answer));
@@ -68,8 +64,8 @@ bool loadBoatDescription(SDL_Window* window, RaceRecord& race)
 
 bool loadRoute(SDL_Window* window, RaceRecord& race)
 {
-    std::string answer = fetch(window, raceUrl("/races?action=3&raceId=", race));
-    if (!startsWith(answer, "OK"))
+    std::string answer = fetch(window, routeUrl(race.id));
+    if (!isGoodAnswer(answer))
         return false;
     try {
         if (!parseRoute(answerTable(answer), race.route)) {

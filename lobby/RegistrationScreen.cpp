@@ -8,7 +8,7 @@
 #include "gui/MessageBox.h"
 #include "gui/Window.h"
 #include "lobby/LoginAndListRaces.h"
-#include "net/Downloader.h"
+#include "net/Protocol.h"
 #include "base/Text.h"
 
 #include <cstdio>
@@ -29,12 +29,6 @@ InputLine* addField(Window& window, int y, const char* caption, bool password)
     line->password = password;
     window.addChild(std::make_unique<Label>(80, y - 5, 500, 35, caption));
     return line;
-}
-
-std::string registrationUrl(const std::string& email, const std::string& password, const std::string& nick)
-{
-    return raceServerUrl() + "/users?action=1&autoLogin=1&email=" + escape(email) + "&password=" + escape(password)
-        + "&nick=" + escape(nick);
 }
 
 }

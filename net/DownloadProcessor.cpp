@@ -7,6 +7,7 @@
 #include "gui/Window.h"
 #include "net/DownloadBatcher.h"
 #include "net/Downloader.h"
+#include "net/Protocol.h"
 #include "base/Text.h"
 
 DownloadProcessor::DownloadProcessor(DownloadBatcher* batcher)
@@ -33,7 +34,7 @@ void DownloadProcessor::onIdle(Screen& screen)
     std::string text = "Error connecting to server";
     if (answer.status == 0 && answer.bytes && answer.length > 0)
         text = extractResult(answer.bytes.get());
-    if (!startsWith(text, "OK")) {
+    if (!isGoodAnswer(text)) {
         screen.done = true;
         showMessageBox(screen.window, text);
         return;

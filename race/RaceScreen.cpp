@@ -6,6 +6,7 @@
 #include "gui/Screen.h"
 #include "lobby/RaceRecord.h"
 #include "base/Text.h"
+#include "net/Protocol.h"
 #include "race/BoatWidget.h"
 #include "race/GreatCircle.h"
 #include "race/Map.h"

@@ -1,3 +1,4 @@
+#include "net/Protocol.h"
 #include "app/Storage.h"
 #include "gui/FontManager.h"
 #include "gui/MessageBox.h"

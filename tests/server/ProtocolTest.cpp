@@ -1,3 +1,4 @@
+#include "net/Protocol.h"
 #include "ServerHarness.h"
 
 #include "boat/BoatDescription.h"
