@@ -7,7 +7,7 @@
 #include "lobby/RaceRecord.h"
 #include "base/Text.h"
 #include "race/BoatWidget.h"
-#include "race/GreatCircle.h"
+#include "nav/GreatCircle.h"
 #include "race/Map.h"
 #include "race/MapImage.h"
 #include "race/MapLine.h"
