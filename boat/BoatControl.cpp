@@ -7,7 +7,7 @@
 #include "gui/ToggleButton.h"
 #include "net/TextureRegistry.h"
 #include "race/BoatRecord.h"
-#include "race/GreatCircle.h"
+#include "nav/GreatCircle.h"
 #include "race/Map.h"
 
 namespace {

@@ -4,7 +4,7 @@
 #include "lobby/RaceRecord.h"
 #include "net/TextureRegistry.h"
 #include "race/BoatRecord.h"
-#include "race/GreatCircle.h"
+#include "nav/Angles.h"
 
 #include <cmath>
 #include <cstdio>

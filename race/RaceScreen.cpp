@@ -8,7 +8,7 @@
 #include "base/Text.h"
 #include "net/Protocol.h"
 #include "race/BoatWidget.h"
-#include "race/GreatCircle.h"
+#include "nav/GreatCircle.h"
 #include "race/Map.h"
 #include "race/MapImage.h"
 #include "race/MapLine.h"

@@ -6,7 +6,7 @@
 #include "lobby/RaceRecord.h"
 #include "net/TextureRegistry.h"
 #include "race/BoatRecord.h"
-#include "race/GreatCircle.h"
+#include "nav/GreatCircle.h"
 #include "race/Map.h"
 #include "support/HeadlessWindow.h"
 #include "support/LocalHttpServer.h"

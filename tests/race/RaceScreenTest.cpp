@@ -4,7 +4,7 @@
 #include "net/Downloader.h"
 #include "net/TextureRegistry.h"
 #include "race/BoatWidget.h"
-#include "race/GreatCircle.h"
+#include "nav/GreatCircle.h"
 #include "race/HeadingSubmission.h"
 #include "race/Map.h"
 #include "race/MapImage.h"

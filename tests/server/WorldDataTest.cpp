@@ -1,8 +1,8 @@
 #include "ServerHarness.h"
 
+#include "nav/Angles.h"
 #include "server/CoastBuilder.h"
 #include "server/Coastline.h"
-#include "server/GeoMath.h"
 #include "server/QueryValues.h"
 #include "server/RaceCatalog.h"
 #include "server/ServerOptions.h"
