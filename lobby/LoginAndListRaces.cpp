@@ -2,7 +2,7 @@
 
 #include "app/Storage.h"
 #include "gui/MessageBox.h"
-#include "net/DownloadProcessor.h"
+#include "lobby/DownloadProcessor.h"
 #include "net/Protocol.h"
 
 LoginAndListRaces::LoginAndListRaces(std::string firstUrl)

@@ -72,9 +72,20 @@ public:
     Uint32 downTime = 0;
 
 private:
+    // Finger pair and the distance at which the last pinch step was taken.
+    struct PinchState {
+        int64_t touchId = 0;
+        int64_t fingerA = 0;
+        int64_t fingerB = 0;
+        double referenceDistance = 0.0;
+    };
+
     SDL_Point scaled(int32_t sx, int32_t sy) const;
     void drawTile(SDL_Renderer* renderer, int sx, int sy, int32_t column, int32_t row, Uint32 now);
     void zoomTowards(int32_t level);
     void animateZoom(double seconds);
     int pinchSteps();
+
+    // The pinch of each touch device, by its id.
+    std::map<int64_t, PinchState> pinchStates;
 };

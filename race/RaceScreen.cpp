@@ -149,55 +149,63 @@ void addRouteFeatures(const std::vector<Waypoint>& route, Map& map)
     }
 }
 
-ExitGameCommand::ExitGameCommand(Screen* screen)
-    : screen(screen)
+void runRaceScreen(SDL_Window* window, RaceRecord& race)
+{
+    BoatRecord own = ownBoatOf(race);
+    RaceScreen(window, race, own).run();
+}
+
+RaceScreen::RaceScreen(SDL_Window* window, RaceRecord& race, const BoatRecord& ownBoat)
+    : own(ownBoat)
+    , root(std::make_unique<Screen>(window))
+{
+    auto newMap = std::make_unique<Map>(root->width, root->height, race.lat, race.lon);
+    addRouteFeatures(race.route, *newMap);
+    auto control = std::make_unique<BoatControl>(newMap.get(), &own, &race);
+
+    auto* ownMarker = newMap->addWidget(std::make_unique<BoatWidget>(&own, control.get(), newMap.get()));
+    ownMarker->setFocus(true);
+    newMap->placeWidget(*ownMarker);
+    chart = root->addChild(std::move(newMap));
+    root->addChild(std::move(control));
+    root->addChild(std::make_unique<BoatInfo>(&own));
+    root->addChild(std::make_unique<WindTape>(root->height - 50, root->width, chart));
+    root->addChild(std::make_unique<Button>(root->width - 48, 0, 49, 48, "images/close-btn.png", &exitGame, false));
+    root->addAccelerator(&escape);
+
+    boats = std::make_unique<BoatsDownloader>(chart, &race);
+    position = std::make_unique<PositionDownloader>(chart, &race, &own);
+    root->addIdleHandler(boats.get());
+    root->addIdleHandler(position.get());
+}
+
+RaceScreen::~RaceScreen() = default;
+
+void RaceScreen::run()
+{
+    root->runEventLoop();
+}
+
+RaceScreen::ExitGameCommand::ExitGameCommand(RaceScreen* raceScreen)
+    : raceScreen(raceScreen)
 {
 }
 
-void ExitGameCommand::execute()
+void RaceScreen::ExitGameCommand::execute()
 {
-    screen->done = true;
+    raceScreen->root->done = true;
     std::exit(0);
 }
 
-ExitGameAccelerator::ExitGameAccelerator(Screen* screen)
-    : screen(screen)
+RaceScreen::ExitGameAccelerator::ExitGameAccelerator(RaceScreen* raceScreen)
+    : raceScreen(raceScreen)
 {
 }
 
-bool ExitGameAccelerator::handleKey(SDL_Keycode keyCode)
+bool RaceScreen::ExitGameAccelerator::handleKey(SDL_Keycode keyCode)
 {
     if (keyCode != SDLK_ESCAPE)
         return false;
-    screen->done = true;
+    raceScreen->root->done = true;
     std::exit(0);
-}
-
-void runRaceScreen(SDL_Window* window, RaceRecord& race)
-{
-    auto screen = std::make_unique<Screen>(window);
-    auto map = std::make_unique<Map>(screen->width, screen->height, race.lat, race.lon);
-    addRouteFeatures(race.route, *map);
-    BoatRecord own = ownBoatOf(race);
-    auto control = std::make_unique<BoatControl>(map.get(), &own, &race);
-
-    auto* ownMarker = map->addWidget(std::make_unique<BoatWidget>(&own, control.get(), map.get()));
-    ownMarker->setFocus(true);
-    map->placeWidget(*ownMarker);
-    Map* chart = screen->addChild(std::move(map));
-    screen->addChild(std::move(control));
-    screen->addChild(std::make_unique<BoatInfo>(&own));
-    screen->addChild(std::make_unique<WindTape>(screen->height - 50, screen->width, chart));
-
-    ExitGameCommand exitGame(screen.get());
-    screen->addChild(std::make_unique<Button>(screen->width - 48, 0, 49, 48, "images/close-btn.png", &exitGame, false));
-    ExitGameAccelerator escape(screen.get());
-    screen->addAccelerator(&escape);
-
-    BoatsDownloader boats(chart, &race);
-    PositionDownloader position(chart, &race, &own);
-    screen->addIdleHandler(&boats);
-    screen->addIdleHandler(&position);
-    screen->runEventLoop();
-    screen.reset();
 }
