@@ -26,7 +26,7 @@ void addRaceRow(Window& window, const RaceRecord& race, int row, Command* comman
     window.addChild(std::make_unique<Label>(440, y - 5, 460, 50, race.name.c_str()));
     std::string description = race.descr + "  Start at " + formatStartTime(race.start) + " GMT.";
     window.addChild(std::make_unique<Label>(440, y + 50, 460, 150, description.c_str()));
-    window.addChild(std::make_unique<Button>(420, y + 140, 180, 96, race.sail != 0 ? "Continue" : "Join", command, true));
+    window.addChild(std::make_unique<Button>(420, y + 140, 180, 96, race.own.sail != 0 ? "Continue" : "Join", command, true));
 }
 
 }
@@ -92,7 +92,7 @@ JoinRaceSelectorCommand::JoinRaceSelectorCommand(Screen* screen, int* selectedIn
 void JoinRaceSelectorCommand::execute()
 {
     RaceRecord& race = (*races)[size_t(index)];
-    if (race.sail == 0 && !joinRace(screen->window, race))
+    if (race.own.sail == 0 && !joinRace(screen->window, race))
         return;
     if (!loadBoatDescription(screen->window, race))
         return;
