@@ -4,9 +4,9 @@
 // data/ (sea, arrow, boat icons, flag, font) is found.
 
 #include "app/Storage.h"
+#include "boat/BoatRecord.h"
 #include "gui/FontManager.h"
 #include "net/TextureRegistry.h"
-#include "race/BoatRecord.h"
 #include "race/BoatWidget.h"
 #include "nav/GreatCircle.h"
 #include "race/Map.h"

@@ -8,7 +8,6 @@
 #include "gui/Screen.h"
 #include "lobby/RaceRecord.h"
 #include "net/TextureRegistry.h"
-#include "race/BoatRecord.h"
 #include "race/BoatWidget.h"
 #include "race/Map.h"
 #include "race/Projection.h"
@@ -60,30 +59,16 @@ RaceRecord benchRace()
 {
     RaceRecord race;
     race.id = 1;
-    race.lat = 46.0;
-    race.lon = -5.0;
-    race.heading = 240;
-    race.speed = 8.5;
-    race.sail = 1;
-    race.nick = "Bench";
+    race.own.lat = 46.0;
+    race.own.lon = -5.0;
+    race.own.heading = 240;
+    race.own.speed = 8.5;
+    race.own.sail = 1;
+    race.own.nick = "Bench";
+    race.own.windDir = 200;
+    race.own.windSpeed = 14;
     race.route = { Waypoint { 47.5, -3.0, 0, 0, 0 }, Waypoint { 45.0, -6.5, 90, 3, 2 }, Waypoint { 44.0, -2.0, 0, 0, 1 } };
     return race;
-}
-
-BoatRecord ownBoat(const RaceRecord& race)
-{
-    BoatRecord own;
-    own.lat = race.lat;
-    own.lon = race.lon;
-    own.heading = race.heading;
-    own.speed = race.speed;
-    own.sail = race.sail;
-    own.user = -1;
-    own.nick = race.nick;
-    own.windDir = 200;
-    own.windSpeed = 14;
-    own.boat = &race.boat;
-    return own;
 }
 
 // The race screen as the program builds it, with its view moved to zoom 8 and 200 more
@@ -91,7 +76,7 @@ BoatRecord ownBoat(const RaceRecord& race)
 struct RaceFrame {
     explicit RaceFrame(SDL_Window* window)
         : race(benchRace())
-        , raceScreen(window, race, ownBoat(race))
+        , raceScreen(window, race)
         , map(&raceScreen.map())
     {
         map->zoom = zoom;
@@ -108,7 +93,7 @@ struct RaceFrame {
     // found in the disk cache as if downloaded before.
     void alignViewAndLoadTiles()
     {
-        WorldPixel centre = latLonToWorldPixel(race.lat, race.lon, zoom);
+        WorldPixel centre = latLonToWorldPixel(race.own.lat, race.own.lon, zoom);
         map->viewX = (centre.px - screenWidth / 2) / 256 * 256;
         map->viewY = (centre.py - screenHeight / 2) / 256 * 256;
         int n = 0;
@@ -125,8 +110,8 @@ struct RaceFrame {
     void addBoats()
     {
         std::mt19937 random(7);
-        std::uniform_real_distribution<double> lat(race.lat - 2.0, race.lat + 2.0);
-        std::uniform_real_distribution<double> lon(race.lon - 4.0, race.lon + 4.0);
+        std::uniform_real_distribution<double> lat(race.own.lat - 2.0, race.own.lat + 2.0);
+        std::uniform_real_distribution<double> lon(race.own.lon - 4.0, race.own.lon + 4.0);
         std::uniform_real_distribution<double> heading(0, 360);
         boats.resize(200);
         for (size_t i = 0; i < boats.size(); ++i) {

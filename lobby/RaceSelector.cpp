@@ -23,7 +23,7 @@ void addRaceRow(Window& window, const RaceRecord& race, int row, Command* comman
     window.addChild(std::make_unique<Label>(440, y - 5, 460, 50, race.name.c_str()));
     std::string description = race.descr + "  Start at " + formatStartTime(race.start) + " GMT.";
     window.addChild(std::make_unique<Label>(440, y + 50, 460, 150, description.c_str()));
-    window.addChild(std::make_unique<Button>(420, y + 140, 180, 96, race.sail != 0 ? "Continue" : "Join", command, true));
+    window.addChild(std::make_unique<Button>(420, y + 140, 180, 96, race.own.sail != 0 ? "Continue" : "Join", command, true));
 }
 
 }
@@ -121,7 +121,7 @@ void RaceSelector::JoinRaceSelectorCommand::execute()
 {
     RaceRecord& race = selector->races[size_t(index)];
     SDL_Window* window = selector->screen->window;
-    if (race.sail == 0 && !joinRace(window, race))
+    if (race.own.sail == 0 && !joinRace(window, race))
         return;
     if (!loadBoatDescription(window, race))
         return;

@@ -89,7 +89,9 @@ std::string PositionDownloader::url() const
     return positionUrl(race->id);
 }
 
-// The own record's heading, speed and sail stay as the boat control panel has them.
+// The own record's heading, speed and sail stay as the boat control panel has them; the
+// server's heading and speed go to the race's record, which the panel shows while no change
+// is pending and returns to on cancel.
 void PositionDownloader::onAnswer(const std::string& answer)
 {
     std::optional<BoatRecord> report = parsePosition(answer);
@@ -99,10 +101,10 @@ void PositionDownloader::onAnswer(const std::string& answer)
     own->lon = report->lon;
     own->windDir = report->windDir;
     own->windSpeed = report->windSpeed;
-    race->lat = report->lat;
-    race->lon = report->lon;
-    race->heading = report->heading;
-    race->speed = report->speed;
+    race->own.lat = report->lat;
+    race->own.lon = report->lon;
+    race->own.heading = report->heading;
+    race->own.speed = report->speed;
 }
 
 void PositionDownloader::onFailure()

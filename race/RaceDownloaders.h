@@ -1,7 +1,7 @@
 #pragma once
 
+#include "boat/BoatRecord.h"
 #include "gui/Command.h"
-#include "race/BoatRecord.h"
 #include "race/RaceScreen.h"
 
 #include <cstdint>

@@ -22,18 +22,10 @@
 
 namespace {
 
+// The own boat starts as the race reports it, steered against the race's boat description.
 BoatRecord ownBoatOf(const RaceRecord& race)
 {
-    BoatRecord own;
-    own.lat = race.lat;
-    own.lon = race.lon;
-    own.heading = race.heading;
-    own.speed = race.speed;
-    own.sail = race.sail;
-    own.position = race.position;
-    own.windSpeed = race.windSpeed;
-    own.windDir = race.windDir;
-    own.nick = race.nick;
+    BoatRecord own = race.own;
     own.boat = &race.boat;
     own.user = -1;
     return own;
@@ -51,24 +43,10 @@ void reportParseError(const Exception& error, const char* what, const std::strin
     std::printf("Error parsing %s table '%s'\n", what, answer.c_str());
 }
 
-// The keys that boats and position answers share.
-BoatRecord readBoatState(const Table& table)
-{
-    BoatRecord boat;
-    boat.position = getInt(table, "position");
-    boat.lat = getDouble(table, "lat");
-    boat.lon = getDouble(table, "lon");
-    boat.grounded = getInt(table, "grounded") != 0;
-    boat.heading = getDouble(table, "heading");
-    boat.speed = getDouble(table, "speed");
-    boat.waypoint = getInt(table, "waypoint");
-    boat.finished = getInt(table, "finished") != 0;
-    return boat;
-}
-
 BoatRecord readBoat(const Table& table)
 {
-    BoatRecord boat = readBoatState(table);
+    BoatRecord boat;
+    readBoatState(table, boat);
     boat.sail = getInt(table, "sail");
     boat.nick = getString(table, "nick", "");
     boat.user = getInt(table, "user");
@@ -119,7 +97,8 @@ std::optional<BoatRecord> parsePosition(const std::string& answer)
 {
     try {
         Table root = parseAnswer(answer);
-        BoatRecord report = readBoatState(root);
+        BoatRecord report;
+        readBoatState(root, report);
         report.windDir = getDouble(root, "windDir");
         report.windSpeed = getDouble(root, "windSpeed");
         return report;
@@ -151,15 +130,14 @@ void addRouteFeatures(const std::vector<Waypoint>& route, Map& map)
 
 void runRaceScreen(SDL_Window* window, RaceRecord& race)
 {
-    BoatRecord own = ownBoatOf(race);
-    RaceScreen(window, race, own).run();
+    RaceScreen(window, race).run();
 }
 
-RaceScreen::RaceScreen(SDL_Window* window, RaceRecord& race, const BoatRecord& ownBoat)
-    : own(ownBoat)
+RaceScreen::RaceScreen(SDL_Window* window, RaceRecord& race)
+    : own(ownBoatOf(race))
     , root(std::make_unique<Screen>(window))
 {
-    auto newMap = std::make_unique<Map>(root->width, root->height, race.lat, race.lon);
+    auto newMap = std::make_unique<Map>(root->width, root->height, race.own.lat, race.own.lon);
     addRouteFeatures(race.route, *newMap);
     auto control = std::make_unique<BoatControl>(newMap.get(), &own, &race);
 

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "boat/BoatRecord.h"
 #include "gui/Command.h"
-#include "race/BoatRecord.h"
 
 #include <SDL.h>
 
@@ -44,7 +44,7 @@ std::optional<BoatRecord> parsePosition(const std::string& answer);
 class RaceScreen {
 public:
     // The screen keeps its own copy of the own boat's state and updates it.
-    RaceScreen(SDL_Window* window, RaceRecord& race, const BoatRecord& ownBoat);
+    RaceScreen(SDL_Window* window, RaceRecord& race);
     ~RaceScreen();
     RaceScreen(const RaceScreen&) = delete;
     RaceScreen& operator=(const RaceScreen&) = delete;

@@ -241,8 +241,8 @@ TEST_F(LobbyFlowTest, JoinJoinsFirstWhileContinueOnlyLoadsBoatAndRoute)
     clickRaceButton(0);
     ASSERT_TRUE(runRaceSelector(display.window, races, chosen));
     EXPECT_EQ(chosen.id, 1);
-    EXPECT_EQ(chosen.sail, 1); // as the join answer reported it
-    EXPECT_DOUBLE_EQ(chosen.lat, 50.5);
+    EXPECT_EQ(chosen.own.sail, 1); // as the join answer reported it
+    EXPECT_DOUBLE_EQ(chosen.own.lat, 50.5);
     EXPECT_EQ(chosen.boat.name, "Cruiser");
     ASSERT_EQ(chosen.route.size(), 2u);
     EXPECT_EQ(chosen.route[1].type, 2);

@@ -41,9 +41,9 @@ TEST(PersistenceTest, ARestartKeepsAccountsSessionsBoatsAndCourses)
     GameClient sameSession(harness.port());
     sameSession.cookies = client.cookies;
     RaceRecord record = joinedRecord(sameSession, 3);
-    EXPECT_EQ(record.sail, 2);
-    EXPECT_DOUBLE_EQ(record.heading, 200.5);
-    EXPECT_EQ(record.nick, "Ida");
+    EXPECT_EQ(record.own.sail, 2);
+    EXPECT_DOUBLE_EQ(record.own.heading, 200.5);
+    EXPECT_EQ(record.own.nick, "Ida");
     EXPECT_EQ(harness.server().game().boatCount(3), boats) << "no second set of computer boats";
     GameClient fresh(harness.port());
     EXPECT_EQ(fresh.result("/users?action=2&email=IDA%40example.org&password=secret1"), "OK");
@@ -134,9 +134,9 @@ TEST(PersistenceTest, KillingTheProgramLosesNothingAcknowledged)
     ServerProcess server(dir.path().string(), port);
     ASSERT_TRUE(server.waitUntilListening(port));
     RaceRecord record = joinedRecord(client, 1);
-    EXPECT_EQ(record.sail, 1);
-    EXPECT_DOUBLE_EQ(record.heading, 45.0);
-    EXPECT_EQ(record.nick, "Kai");
+    EXPECT_EQ(record.own.sail, 1);
+    EXPECT_DOUBLE_EQ(record.own.heading, 45.0);
+    EXPECT_EQ(record.own.nick, "Kai");
     server.kill(SIGTERM);
 }
 
