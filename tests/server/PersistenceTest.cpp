@@ -1,19 +1,17 @@
 #include "ServerHarness.h"
 
 #include "lobby/RaceRecord.h"
-#include "base/Text.h"
+#include "support/WaitUntil.h"
 
 #include <gtest/gtest.h>
 #include <httplib.h>
 
-#include <chrono>
 #include <arpa/inet.h>
 #include <csignal>
 #include <netinet/in.h>
 #include <sys/prctl.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
-#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -28,33 +26,17 @@ RaceRecord joinedRecord(GameClient& client, int raceId)
     return {};
 }
 
-TEST(PersistenceTest, ARestartKeepsAccountsSessionsBoatsAndCourses)
+size_t boatsIn(GameClient& client, int raceId)
 {
-    ServerHarness harness;
-    harness.start();
-    GameClient client = harness.player("ida@example.org", "Ida");
-    client.table("/races?action=2&raceId=3");
-    EXPECT_EQ(client.result("/boats?action=2&heading=200.5&sail=2&raceId=3"), "OK");
-    size_t boats = harness.server().game().boatCount(3);
-
-    harness.restart();
-    GameClient sameSession(harness.port());
-    sameSession.cookies = client.cookies;
-    RaceRecord record = joinedRecord(sameSession, 3);
-    EXPECT_EQ(record.own.sail, 2);
-    EXPECT_DOUBLE_EQ(record.own.heading, 200.5);
-    EXPECT_EQ(record.own.nick, "Ida");
-    EXPECT_EQ(harness.server().game().boatCount(3), boats) << "no second set of computer boats";
-    GameClient fresh(harness.port());
-    EXPECT_EQ(fresh.result("/users?action=2&email=IDA%40example.org&password=secret1"), "OK");
-    EXPECT_EQ(fresh.result("/users?action=1&autoLogin=1&email=ida%40example.org&password=other1&nick=I"),
-        "This e-mail address is already registered.");
+    const Table* boats = getTable(client.table("/races?action=4&raceId=" + std::to_string(raceId)), "boats");
+    return boats ? boats->size() : 0;
 }
 
-// The program itself, killed without warning: what it acknowledged is in the database.
+// The program itself, on its own data folder and port.
 class ServerProcess {
 public:
     ServerProcess(const std::string& dataDir, int port)
+        : port(port)
     {
         std::vector<std::string> arguments = { TIDEWAKE_SERVER_BINARY, "--data", dataDir, "--port", std::to_string(port), "--boats", "2" };
         std::vector<char*> argv;
@@ -81,18 +63,14 @@ public:
         }
     }
 
-    bool waitUntilListening(int port)
+    bool waitUntilListening()
     {
         httplib::Client http("127.0.0.1", port);
-        for (int attempt = 0; attempt < 600; ++attempt) {
-            if (http.Get("/races?action=1"))
-                return true;
-            std::this_thread::sleep_for(std::chrono::milliseconds(100));
-        }
-        return false;
+        return waitUntil([&] { return static_cast<bool>(http.Get("/races?action=1")); }, std::chrono::seconds(60));
     }
 
 private:
+    int port;
     pid_t pid = -1;
 };
 
@@ -112,9 +90,12 @@ int freePort()
     return port;
 }
 
+// Killed without warning and started again on the same folder, the program still has
+// every account, session, boat and course it acknowledged, and makes no second set of
+// computer boats.
 TEST(PersistenceTest, KillingTheProgramLosesNothingAcknowledged)
 {
-    TempDir dir;
+    TempFolder dir;
     // The coastline caches are shared with the other tests so that they are built once.
     for (const char* name : { "coast-l.bin", "coast-i.bin", "coast-h.bin" }) {
         std::filesystem::path cached = std::filesystem::path(coastCacheDir()) / name;
@@ -123,20 +104,27 @@ TEST(PersistenceTest, KillingTheProgramLosesNothingAcknowledged)
     }
     int port = freePort();
     GameClient client(port);
+    size_t boats = 0;
     {
         ServerProcess server(dir.path().string(), port);
-        ASSERT_TRUE(server.waitUntilListening(port));
+        ASSERT_TRUE(server.waitUntilListening());
         EXPECT_EQ(client.result("/users?action=1&autoLogin=1&email=kai%40example.org&password=secret1&nick=Kai"), "OK");
         client.table("/races?action=2&raceId=1");
-        EXPECT_EQ(client.result("/boats?action=2&heading=45&sail=1&raceId=1"), "OK");
+        EXPECT_EQ(client.result("/boats?action=2&heading=200.5&sail=2&raceId=1"), "OK");
+        boats = boatsIn(client, 1);
         server.kill(SIGKILL);
     }
     ServerProcess server(dir.path().string(), port);
-    ASSERT_TRUE(server.waitUntilListening(port));
+    ASSERT_TRUE(server.waitUntilListening());
     RaceRecord record = joinedRecord(client, 1);
-    EXPECT_EQ(record.own.sail, 1);
-    EXPECT_DOUBLE_EQ(record.own.heading, 45.0);
+    EXPECT_EQ(record.own.sail, 2);
+    EXPECT_DOUBLE_EQ(record.own.heading, 200.5);
     EXPECT_EQ(record.own.nick, "Kai");
+    EXPECT_EQ(boatsIn(client, 1), boats);
+    GameClient fresh(port);
+    EXPECT_EQ(fresh.result("/users?action=2&email=KAI%40example.org&password=secret1"), "OK");
+    EXPECT_EQ(fresh.result("/users?action=1&autoLogin=1&email=kai%40example.org&password=other1&nick=K"),
+        "This e-mail address is already registered.");
     server.kill(SIGTERM);
 }
 

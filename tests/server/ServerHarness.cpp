@@ -7,22 +7,7 @@
 #include <gtest/gtest.h>
 #include <httplib.h>
 
-#include <cstdlib>
-
-TempDir::TempDir()
-{
-    char pattern[] = "/tmp/tidewake-server-test-XXXXXX";
-    const char* made = mkdtemp(pattern);
-    if (!made)
-        throw std::runtime_error("cannot make a temporary folder");
-    root = made;
-}
-
-TempDir::~TempDir()
-{
-    std::error_code ignored;
-    std::filesystem::remove_all(root, ignored);
-}
+#include <stdexcept>
 
 GameClient::GameClient(int port)
     : port(port)
@@ -74,15 +59,13 @@ std::string coastCacheDir()
     return TIDEWAKE_COAST_CACHE;
 }
 
-ServerHarness::ServerHarness(int robots, double timeScale, std::shared_ptr<const server::WindSource> wind)
+ServerHarness::ServerHarness()
 {
     config.dataDir = dir.path().string();
     config.coastDir = coastCacheDir();
-    config.robots = robots;
-    config.timeScale = timeScale;
+    config.robots = 3;
     config.stepSeconds = 0.2;
     config.fastHashing = true;
-    config.wind = std::move(wind);
 }
 
 void ServerHarness::start()
@@ -91,12 +74,6 @@ void ServerHarness::start()
     boundPort = instance->start("127.0.0.1", 0);
     if (boundPort <= 0)
         throw std::runtime_error("the server could not bind a port");
-}
-
-void ServerHarness::restart()
-{
-    instance.reset();
-    start();
 }
 
 GameClient ServerHarness::player(const std::string& email, const std::string& nick)

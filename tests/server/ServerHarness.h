@@ -1,25 +1,13 @@
 #pragma once
 
 #include "server/ServerInstance.h"
+#include "support/TempFolder.h"
 #include "table/Table.h"
 
 #include <filesystem>
 #include <map>
 #include <memory>
 #include <string>
-
-// A temporary folder, removed with everything in it.
-class TempDir {
-public:
-    TempDir();
-    ~TempDir();
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-    const std::filesystem::path& path() const { return root; }
-
-private:
-    std::filesystem::path root;
-};
 
 struct HttpReply {
     int status = 0;
@@ -52,22 +40,18 @@ std::string coastCacheDir();
 // cheap password hashing.
 class ServerHarness {
 public:
-    explicit ServerHarness(int robots = 3, double timeScale = 1.0, std::shared_ptr<const server::WindSource> wind = nullptr);
+    ServerHarness();
 
     void start();
-    // Stops and starts again on the same data folder, as after a restart of the program.
-    void restart();
-    void stop() { instance.reset(); }
 
-    server::ServerInstance& server() { return *instance; }
     int port() const { return boundPort; }
     GameClient client() const { return GameClient(boundPort); }
     // Registers a player and returns a client logged in as them.
     GameClient player(const std::string& email, const std::string& nick = "Skipper");
-    const std::filesystem::path& dataDir() const { return dir.path(); }
+    const TempFolder& dataDir() const { return dir; }
 
 private:
-    TempDir dir;
+    TempFolder dir { "tidewake-server-test" };
     server::GameConfig config;
     std::unique_ptr<server::ServerInstance> instance;
     int boundPort = -1;

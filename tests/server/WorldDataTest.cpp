@@ -11,7 +11,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <fstream>
 #include <sstream>
 
 using namespace server;
@@ -142,14 +141,14 @@ TEST(CoastBuilderTest, LakesAndIslandsInLakesAlternate)
              Point { 9.5, 9.5, true }, Point { 11, 5, false }, Point { -1, 5, false } })
         EXPECT_EQ(grid.isLand(p.lat, p.lon), p.land) << p.lat << " " << p.lon;
 
-    TempDir dir;
+    TempFolder dir;
     std::string path = (dir.path() / "grid.bin").string();
     grid.save(path);
     CoastGrid loaded;
     ASSERT_TRUE(loaded.load(path));
     EXPECT_TRUE(loaded.isLand(5, 5));
     EXPECT_FALSE(loaded.isLand(3, 3));
-    std::ofstream(path, std::ios::binary | std::ios::trunc) << "TWCOAST1 truncated";
+    dir.write("grid.bin", "TWCOAST1 truncated");
     EXPECT_FALSE(loaded.load(path));
     EXPECT_TRUE(loaded.isLand(5, 5)) << "a failed load keeps what was there";
 }

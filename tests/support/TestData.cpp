@@ -8,10 +8,7 @@
 TestDataFolder::TestDataFolder()
     : previous(std::filesystem::current_path())
 {
-    char pattern[] = "/tmp/tidewake-data-XXXXXX";
-    if (!mkdtemp(pattern))
-        throw std::runtime_error("cannot make a temporary folder");
-    root = pattern;
+    root = folder.path();
     std::filesystem::create_directories(root / "data" / "images");
     std::filesystem::current_path(root);
 }
@@ -20,7 +17,6 @@ TestDataFolder::~TestDataFolder()
 {
     std::error_code ignored;
     std::filesystem::current_path(previous, ignored);
-    std::filesystem::remove_all(root, ignored);
 }
 
 void TestDataFolder::writeImage(const std::string& name, int width, int height, SDL_Color colour) const

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "gui/Font.h"
+#include "support/TempFolder.h"
 
 #include <SDL.h>
 
@@ -24,6 +25,7 @@ public:
     std::filesystem::path root;
 
 private:
+    TempFolder folder { "tidewake-data" };
     std::filesystem::path previous;
 };
 

@@ -1,10 +1,9 @@
+#include "table/CharSource.h"
 #include "table/Exception.h"
 #include "table/Parser.h"
 #include "table/Table.h"
 
 #include <gtest/gtest.h>
-
-#include <algorithm>
 
 #include <sstream>
 
@@ -29,13 +28,56 @@ std::string describe(const Table& table)
     return text + "}";
 }
 
-std::string parseResult(const std::string& input)
+template <typename Parse>
+std::string outcome(Parse parse)
 {
     try {
-        return describe(parseTable(input));
+        return describe(parse());
     } catch (const Exception& error) {
         return "error: " + error.message();
     }
+}
+
+// Hands out its text one byte per refill, so every read crosses a buffer boundary.
+class TrickleBuffer : public std::streambuf {
+public:
+    explicit TrickleBuffer(std::string text)
+        : text(std::move(text))
+    {
+    }
+
+protected:
+    int_type underflow() override
+    {
+        if (position == text.size())
+            return traits_type::eof();
+        current = text[position++];
+        setg(&current, &current, &current + 1);
+        return traits_type::to_int_type(current);
+    }
+
+private:
+    std::string text;
+    size_t position = 0;
+    char current = 0;
+};
+
+// Claims a next byte when peeked but delivers none when it is taken.
+class LyingBuffer : public std::streambuf {
+protected:
+    int_type underflow() override { return 'a'; }
+    int_type uflow() override { return traits_type::eof(); }
+};
+
+// The tree as describe writes it, or the message raised. The text is read both in place
+// and from a stream that delivers a byte at a time, which must give the same.
+std::string parseResult(const std::string& input)
+{
+    std::string inPlace = outcome([&] { return parseTable(input); });
+    TrickleBuffer trickle(input);
+    std::istream stream(&trickle);
+    EXPECT_EQ(outcome([&] { return parseTable(stream); }), inPlace) << "byte by byte";
+    return inPlace;
 }
 
 struct Case {
@@ -43,35 +85,27 @@ struct Case {
     const char* expected;
 };
 
-void PrintTo(const Case& c, std::ostream* out)
-{
-    *out << testing::PrintToString(std::string(c.input));
-}
-
 const Case validAnswers[] = {
     {"", "{}"},
     {"  # only\n// remarks\r\n/* and\n more */\t", "{}"},
     {"a = 1, b = 2.5; c = hello, d = 'x y'", "{a:i1,b:d2.5,c:s'hello',d:s'x y'}"},
     {"{1, 2} {3}", "{0:{0:i1,1:i2},1:{0:i3}}"},
-    {"list = {a, b, c}", "{list:{0:s'a',1:s'b',2:s'c'}}"},
     {"list = {a}", "{list:{0:s'a'}}"},
-    {"/* note */ a = 1", "{a:i1}"},
+    {"/*/ 1/2 *x **/ a = 1", "{a:i1}"},
     {"a = 'one\\ntwo'", "{a:s'onentwo'}"},
-    {"a = 1, a = 2", "{a:i2}"},
+    {"a = 1, b = 2, a = 3", "{a:i3,b:i2}"},
     {"x = 1, 10, y = 2, 20", "{0:i10,1:i20,x:i1,y:i2}"},
     {"a = 'it\\'s', b = \"q\\\"\\\\\"", "{a:s'it's',b:s'q\"\\'}"},
     {"a = 'line\nbreak'", "{a:s'linebreak'}"},
     {"a=1;;,,b=2;", "{a:i1,b:i2}"},
     {"a = 1 b = 2", "{a:i1,b:i2}"},
-    {"true, false;", "{0:s'true',1:s'false'}"},
-    {"n.x_1 = -0, _ = +7", "{_:i7,n.x_1:i0}"},
+    {"n.x_1 = -0, _ = +7, Zulu.Az = 1", "{Zulu.Az:i1,_:i7,n.x_1:i0}"},
     {"a = 007, b = -.5, c = 3.0", "{a:i7,b:d-0.5,c:d3}"},
     {"a = 2147483648, b = -2147483649", "{a:i2147483647,b:i-2147483648}"},
     {"a='x'b=1", "{a:s'x',b:i1}"},
     {"a = {}, b = {c = {d = 1}}", "{a:{},b:{c:{d:i1}}}"},
     {"a = 1 # remark\nb = 2 // remark", "{a:i1,b:i2}"},
     {"s = '\xc3\xa9t\xc3\xa9'", "{s:s'\xc3\xa9t\xc3\xa9'}"},
-    {"{a = 1}", "{0:{a:i1}}"},
     {"a = x, b,", "{0:s'b',a:s'x'}"},
 };
 
@@ -80,14 +114,9 @@ const Case malformedAnswers[] = {
     {"x = 1.2.3", "error: To many dots in number at (1:8)"},
     {"x = 12ab", "error: invalid number at (1:7)"},
     {"x = -", "error: Invalid long '-'"},
-    {"x = +", "error: Invalid long '+'"},
-    {"x = +.", "error: Missing digit after dot at (1:6)"},
-    {"a = 1, ok", "error: Unexpected token at (0:0)"},
     {"a b", "error: Unexpected token at (0:0)"},
     {"t = {\n a 'b' }", "error: Unexpected token at (1:4)"},
     {"x = ", "error: Unexpected end of file"},
-    {"x =", "error: Unexpected end of file"},
-    {"x = {1, 2", "error: Table started at (1:4) is never finished"},
     {"a = {\n  b = {1,\n", "error: Table started at (2:6) is never finished"},
     {"x = 3 {", "error: Table started at (1:6) is never finished"},
     {"/* note", "error: Remark started at (1:2) is not closed"},
@@ -105,34 +134,42 @@ const Case malformedAnswers[] = {
     {"a = 'abc", "error: String at (1:4) doesn't closed"},
     {"a = 'abc\\", "error: String at (1:4) doesn't closed"},
     {"a = \"x\ny'", "error: String at (1:4) doesn't closed"},
-    {"}", "error: Invalid lexeme type at (1:0)"},
     {"a=1}", "error: Invalid lexeme type at (1:3)"},
     {"a = }", "error: Invalid lexeme type at (1:4)"},
-    {"a = =", "error: Invalid lexeme type at (1:4)"},
     {"'s' = 1", "error: Invalid lexeme type at (1:4)"},
-    {"a = 1x", "error: invalid number at (1:6)"},
     {"a = 1#c", "error: invalid number at (1:6)"},
-    {"a = 1/* x */", "error: invalid number at (1:6)"},
-    {"a = 1\x80", "error: invalid number at (1:6)"},
     {"a = 1.5e3", "error: invalid number at (1:8)"},
     {"a = 5\n  x = 1.\n", "error: Missing digit after dot at (2:8)"},
 };
 
-class ValidAnswerTest : public testing::TestWithParam<Case> {};
-class MalformedAnswerTest : public testing::TestWithParam<Case> {};
-
-TEST_P(ValidAnswerTest, BuildsTheTree)
+TEST(ParserTest, ValidAnswersBuildTheTree)
 {
-    EXPECT_EQ(parseResult(GetParam().input), GetParam().expected) << GetParam().input;
+    for (const Case& c : validAnswers)
+        EXPECT_EQ(parseResult(c.input), c.expected) << c.input;
 }
 
-TEST_P(MalformedAnswerTest, RaisesTheMessageWithItsPosition)
+TEST(ParserTest, MalformedAnswersRaiseTheMessageWithItsPosition)
 {
-    EXPECT_EQ(parseResult(GetParam().input), GetParam().expected) << GetParam().input;
+    for (const Case& c : malformedAnswers)
+        EXPECT_EQ(parseResult(c.input), c.expected) << c.input;
 }
 
-INSTANTIATE_TEST_SUITE_P(Table, ValidAnswerTest, testing::ValuesIn(validAnswers));
-INSTANTIATE_TEST_SUITE_P(Table, MalformedAnswerTest, testing::ValuesIn(malformedAnswers));
+TEST(ParserTest, BrokenStreamsEndTheInputOrAreReported)
+{
+    std::istringstream failed("a = 1");
+    failed.setstate(std::ios::failbit);
+    EXPECT_EQ(outcome([&] { return parseTable(failed); }), "{}");
+    CharSource source(failed);
+    EXPECT_EQ(outcome([&] {
+        source.read();
+        return Table();
+    }),
+        "error: Error reading from stream 1");
+
+    LyingBuffer lying;
+    std::istream stream(&lying);
+    EXPECT_EQ(outcome([&] { return parseTable(stream); }), "error: Error reading from stream 2");
+}
 
 TEST(ParserTest, UnnamedElementsAreNumberedPerTable)
 {
@@ -142,6 +179,8 @@ TEST(ParserTest, UnnamedElementsAreNumberedPerTable)
     EXPECT_EQ(getString(root, "2", ""), "name");
 }
 
+// Elements are stored in the byte order of their numbers' texts, which for long lists
+// is not the order they arrive in.
 TEST(ParserTest, ListsOfAnyLengthKeepEveryElementUnderItsNumber)
 {
     for (int count : {1, 2, 9, 10, 11, 99, 100, 101, 1234}) {
@@ -154,8 +193,6 @@ TEST(ParserTest, ListsOfAnyLengthKeepEveryElementUnderItsNumber)
         EXPECT_EQ(list.nextIndex, count);
         for (int i = 0; i < count; ++i)
             ASSERT_EQ(getInt(list, std::to_string(i)), i) << count;
-        EXPECT_TRUE(std::is_sorted(list.begin(), list.end(),
-            [](const auto& a, const auto& b) { return a.first < b.first; }));
     }
 }
 
