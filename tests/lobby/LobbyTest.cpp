@@ -29,8 +29,8 @@ using Texts = std::vector<std::string>;
 const char* const raceList = "<result>OK races = { { id = 1, name = 'One' }, { id = 2, sail = 2 } }</result>";
 
 // The race server for the lobby: logins succeed unless refused, race 1 is joined with sail
-// 1, and every race has a two-point route. Every message box records its
-// text and is closed with Escape.
+// 1, and every race has a two-point route. Every message box records its text and closes.
+// Framed buttons show a magenta corner, input lines a white ground.
 class LobbyTest : public testing::Test {
 protected:
     void SetUp() override
@@ -44,14 +44,15 @@ protected:
         storage->writeString("password", "");
         storage->writeInt("autoLogin", 0);
         reloadServerUrls();
+        data.writeImage("images/btn-left-top.png", 8, 8, { 255, 0, 255, 255 });
+        data.writeImage("images/input-middle-center.png", 8, 8, { 255, 255, 255, 255 });
         server.answer("/users", [this](const SeenRequest&) {
             return Reply(refusals-- > 0 ? "<result>Wrong e-mail or password.</result>" : "<result>OK</result>");
         });
         server.answer("/races", [](const SeenRequest& request) {
-            if (request.param("action") == "2")
-                return Reply("<result>OK race = { id = 1, name = 'One', sail = 1, lat = 50.5 }</result>");
-            bool route = request.param("action") == "3";
-            return Reply(route ? "<result>OK waypoints = { {}, { type = 2 } }</result>" : raceList);
+            const char* answers[] = { raceList, "<result>OK race = { id = 1, sail = 1, lat = 50.5 }</result>",
+                "<result>OK waypoints = { {}, { type = 2 } }</result>" };
+            return Reply(answers[std::stoi(request.param("action")) - 1]);
         });
         messageBoxHooks.observer = [this](const std::string& text) {
             messages.push_back(text);
@@ -82,11 +83,25 @@ protected:
             pushText(text);
             pushKey(SDLK_TAB);
         }
-        pushKey(SDLK_RETURN);
     }
     // The selector of two races is 1000 x 610 in the middle of the window; each race's
     // button, 180 x 96, is at (420, 190 + 250 * row) in it.
     static void clickRace(int row) { pushClick(12 + 420 + 90, 79 + 190 + 250 * row + 48); }
+    // The pixel's strong channels as bits: 4 red, 2 green, 1 blue.
+    int channels(int x, int y) const
+    {
+        SDL_Color pixel = display.pixelAt(x, y);
+        return (pixel.r > 127) * 4 + (pixel.g > 127) * 2 + (pixel.b > 127);
+    }
+    // The first pixels of the text in the input line at (257, top) of the registration screen.
+    std::string textStart(int top) const
+    {
+        std::string pixels;
+        for (int y = top + 32; y < top + 68; ++y)
+            for (int x = 307; x < 327; ++x)
+                pixels += char(display.pixelAt(x, y).r);
+        return pixels;
+    }
 
     HeadlessWindow display;
     TestDataFolder data;
@@ -96,9 +111,9 @@ protected:
     std::thread presser;
 };
 
-// What was typed is stored before it is sent, whatever the answer; after a refusal the
-// screen stays for another try.
-TEST_F(LobbyTest, LoginStoresWhatWasTypedAndTriesUntilRacesCome)
+// What was typed is stored before it is sent, whatever the answer, and the screen stays after
+// a refusal. Automatic login sends it at once; when refused, the screen shows it to try again.
+TEST_F(LobbyTest, LoginIsStoredAndSentAgainAutomaticallyNextTime)
 {
     refusals = 1;
     messageBoxHooks.observer = [this](const std::string& text) {
@@ -107,56 +122,65 @@ TEST_F(LobbyTest, LoginStoresWhatWasTypedAndTriesUntilRacesCome)
     };
     typeFields({ " ann@example.org ", "p\xc3\xa4ss word&=" });
     repeatUntil([] { pushKey(SDLK_RETURN); }, [this] { return server.count("/users") == 2; });
-    RaceList races = runLoginScreen(display.window);
-    ASSERT_EQ(races.size(), 2u);
+    EXPECT_EQ(runLoginScreen(display.window).size(), 2u);
+    presser.join();
     EXPECT_EQ(messages, Texts { "Wrong e-mail or password. ann@example.org" });
     EXPECT_EQ(storage->readString("password", ""), "70c3a4737320776f7264263d");
     EXPECT_EQ(storage->readInt("autoLogin", -1), 0);
-    EXPECT_EQ(server.requests()[0].params,
-        (httplib::Params { { "action", "2" }, { "email", "ann@example.org" }, { "password", "p\xc3\xa4ss word&=" } }));
-    EXPECT_EQ(server.requests().back().target, "/races?action=1");
-}
 
-// The stored login is sent at once; when refused, the login screen shows it for a retry.
-TEST_F(LobbyTest, AutomaticLoginSkipsTheScreenOrFallsBackToItFilledIn)
-{
-    storage->writeString("login", "ann@example.org");
-    storage->writeString("password", hexEncode("good"));
     storage->writeInt("autoLogin", 1);
     EXPECT_EQ(runLoginScreen(display.window).size(), 2u);
     refusals = 1;
-    repeatUntil([] { pushKey(SDLK_RETURN); }, [this] { return server.count("/users") == 3; });
+    repeatUntil([] { pushKey(SDLK_RETURN); }, [this] { return server.count("/users") == 5; });
     EXPECT_EQ(runLoginScreen(display.window).size(), 2u);
-    EXPECT_EQ(messages.size(), 1u);
-    EXPECT_EQ(server.count("/users?action=2&email=ann%40example.org&password=good"), 3u);
+    EXPECT_EQ(messages.size(), 2u);
+    EXPECT_EQ(server.count("/users?action=2&email=ann%40example.org&password=p%C3%A4ss%20word%26%3D"), 5u);
     EXPECT_EQ(storage->readInt("autoLogin", -1), 1);
 }
 
-// Differing passwords are refused before anything is sent: the matching registration's
-// requests are the only ones the server sees.
+// Differing passwords are refused before anything is sent; the frame under that message shows
+// the e-mail and nick name, hides both passwords and frames only the text buttons. Made from
+// the login screen, the matching registration ends both with the only requests sent.
 TEST_F(LobbyTest, RegistrationSendsOnlyMatchingPasswordsAndStoresTheLogin)
 {
-    std::atomic<bool> left { false };
-    typeFields({ "new@example.org", " same ", "other", "A&B" });
-    repeatUntil([] { pushKey(SDLK_ESCAPE); }, [&] { return left.load(); });
+    std::atomic<bool> seen { false }, left { false };
+    std::vector<bool> alike;
+    std::vector<int> corners;
+    messageBoxHooks.observer = [&](const std::string& text) {
+        messages.push_back(text);
+        if (!seen && channels(260, 162) == 7) {
+            Texts fields;
+            for (int top : { 159, 244, 329, 414 })
+                fields.push_back(textStart(top));
+            alike = { fields[0] == fields[3], fields[1] == fields[2], fields[0] == fields[1] };
+            for (SDL_Point corner : { SDL_Point { 314, 501 }, SDL_Point { 534, 501 }, SDL_Point { 714, 126 } })
+                corners.push_back(channels(corner.x, corner.y));
+            seen = true;
+        }
+        pushKey(SDLK_ESCAPE);
+    };
+    typeFields({ "abcdefgh", "abcdefgh", "abcdefgX", "abcdefgh" });
+    repeatUntil([&] { pushKey(seen ? SDLK_ESCAPE : SDLK_RETURN); }, [&] { return left.load(); });
     EXPECT_TRUE(runRegistrationScreen(display.window).empty());
     left = true;
     presser.join();
-    EXPECT_EQ(messages, Texts { "Passwords are not the same." });
+    EXPECT_EQ(messages[0], "Passwords are not the same.");
+    EXPECT_EQ(alike, (std::vector<bool> { true, true, false }));
+    EXPECT_EQ(corners, (std::vector<int> { 5, 5, 0 }));
 
+    pushClick(622, 502);
     typeFields({ "new@example.org", " same ", "same", "A&B" });
-    EXPECT_EQ(runRegistrationScreen(display.window).size(), 2u);
+    pushKey(SDLK_RETURN);
+    EXPECT_EQ(runLoginScreen(display.window).size(), 2u);
     EXPECT_EQ(server.requests().size(), 2u);
-    EXPECT_EQ(server.requests()[0].params, (httplib::Params { { "action", "1" }, { "autoLogin", "1" },
-                                               { "email", "new@example.org" }, { "nick", "A&B" },
-                                               { "password", "same" } }));
+    EXPECT_EQ(server.requests()[0].target,
+        "/users?action=1&autoLogin=1&email=new%40example.org&password=same&nick=A%26B");
     EXPECT_EQ(storage->readString("login", "") + " " + storage->readString("password", ""), "new@example.org 73616d65");
 }
 
 // Escape leaves the selector and switches automatic login off. Join joins a race first; a
-// failed step leaves the selector up with what the steps before it stored, so the next
-// click continues the joined race. Continue, for a race with a boat, only loads its boat
-// type and route.
+// failed step leaves the selector up with what the steps before stored, so the next click
+// continues the joined race. Continue, for a race with a boat, loads only boat and route.
 TEST_F(LobbyTest, SelectorJoinsNewRacesAndContinuesOthers)
 {
     server.answer("/boats", [this](const SeenRequest&) {
@@ -186,17 +210,17 @@ TEST_F(LobbyTest, SelectorJoinsNewRacesAndContinuesOthers)
                            "/races?action=3&raceId=1", "/boats?action=1&raceId=2", "/races?action=3&raceId=2" }));
 }
 
-// Answers a step cannot use, an empty race list and failed connections show their message.
-TEST_F(LobbyTest, UnusableAnswersShowTheirMessages)
+// Answers a step cannot use and an empty race list end the wait with their message; Cancel,
+// the button in the middle of the wait dialog or Escape, ends it at once; a batch without
+// requests shows no dialog.
+TEST_F(LobbyTest, WaitEndsWithTheMessageOfAnUnusableAnswerOrAtCancel)
 {
-    const struct {
-        std::string answer;
-        bool (*step)(SDL_Window*, RaceRecord&);
-        const char* message;
-    } cases[] = {
+    const struct { std::string answer; bool (*step)(SDL_Window*, RaceRecord&); const char* message; } cases[] = {
         { "", joinRace, "Error connecting to server" },
         { "<result>OK other = 1</result>", joinRace, "Error: Invalid server response." },
         { "<result>OK race = {</result>", joinRace, "Error: Invalid server response." },
+        { "", loadBoatDescription, "Error connecting to server" },
+        { "", loadRoute, "Error connecting to server" },
         { "<result>OK sails = 5</result>", loadBoatDescription, "Error: Unexpected server response." },
         { "<result>OK route = {}</result>", loadRoute, "Error: Invalid race route." },
         { "<result>OK waypoints = 5</result>", loadRoute, "Error: Unexpected server response." },
@@ -205,23 +229,17 @@ TEST_F(LobbyTest, UnusableAnswersShowTheirMessages)
         server.answer(".*", Reply(c.answer));
         messages.clear();
         RaceRecord race;
-        StdoutCapture output;
         EXPECT_FALSE(c.step(display.window, race)) << c.answer;
         EXPECT_EQ(messages, Texts { c.message }) << c.answer;
     }
     server.answer(".*", Reply("<result>OK</result>"));
     EXPECT_TRUE(loginAndListRaces(display.window, loginUrl("a", "b")).empty());
     EXPECT_EQ(messages.back(), "Error: races not found");
-    EXPECT_EQ(fetch(display.window, "http://127.0.0.1:1/closed"), "");
-    EXPECT_EQ(messages.back(), "Error connecting to server");
-}
 
-// Cancel, the button in the middle of the wait dialog or Escape, ends a batch at once; a
-// batch without requests shows no dialog.
-TEST_F(LobbyTest, CancelEndsTheWaitAndNoRequestMeansNoWait)
-{
     server.hold("/held");
-    SimpleBatcher clicked(server.baseUrl() + "/held"), escaped(server.baseUrl() + "/held"), none("");
+    SimpleBatcher clicked(server.baseUrl() + "/held"), escaped(server.baseUrl() + "/held"), none(""),
+        refused("http://127.0.0.1:1/closed");
+    EXPECT_FALSE(runBatch(display.window, &refused));
     pushClick(512, 407);
     EXPECT_FALSE(runBatch(display.window, &clicked));
     pushKey(SDLK_ESCAPE);
@@ -233,20 +251,16 @@ TEST_F(LobbyTest, CancelEndsTheWaitAndNoRequestMeansNoWait)
     EXPECT_FALSE(runBatch(display.window, nullptr));
 }
 
-std::string race(int id)
-{
-    return "{ id = " + std::to_string(id) + ", name = 'race " + std::to_string(id) + "' }";
-}
-
-// Races come in the order of their keys' text, so "10" before "2".
-TEST(RaceRecord, ListKeepsEveryFieldInKeyOrder)
+// Races come in the order of their keys' text, so "10" before "2"; a malformed list keeps
+// the races before the fault. Waypoints come in numeric order.
+TEST(RaceRecord, ListsKeepEveryFieldInOrderUpToAFault)
 {
     std::string text = "races = { ";
     for (int i = 0; i < 10; ++i)
-        text += race(i) + ", ";
+        text += "{ id = " + std::to_string(i) + " }, ";
     RaceList races = parseRaceList(text + "{ id = 70, name = 'Cape', descr = 'Round it', image = 'http://h/i.jpg', "
-                                          "start = 1700000000, active = 1, sail = 2, position = 3, lat = 10.5, "
-                                          "heading = 87.5, windDir = 270, windSpeed = 12.5, nick = Ann } }");
+                                          "start = 1700000000, active = 1, sail = 2, lat = 10.5, windDir = 270, "
+                                          "windSpeed = 12.5, nick = Ann } }");
     std::vector<int> ids;
     for (const RaceRecord& race : races)
         ids.push_back(race.id);
@@ -254,47 +268,33 @@ TEST(RaceRecord, ListKeepsEveryFieldInKeyOrder)
     const RaceRecord& cape = races[2];
     EXPECT_EQ(std::make_tuple(cape.name, cape.descr, cape.image, cape.start, cape.active),
         std::make_tuple("Cape", "Round it", "http://h/i.jpg", 1700000000, true));
-    EXPECT_EQ(std::make_tuple(cape.own.sail, cape.own.position, cape.own.lat, cape.own.heading, cape.own.nick),
-        std::make_tuple(2, 3, 10.5, 87.5, "Ann"));
-    EXPECT_EQ(std::make_pair(cape.own.windDir, cape.own.windSpeed), std::make_pair(270.0, 12.5));
+    EXPECT_EQ(std::make_tuple(cape.own.sail, cape.own.lat, cape.own.windDir, cape.own.windSpeed, cape.own.nick),
+        std::make_tuple(2, 10.5, 270.0, 12.5, "Ann"));
     EXPECT_EQ(formatStartTime(cape.start), "2023-11-14 22:13");
-    EXPECT_FALSE(races[1].active);
-}
 
-TEST(RaceRecord, MalformedListKeepsTheRacesBeforeTheFault)
-{
-    const struct { std::string text; size_t races; const char* printed; } cases[] = {
+    const struct { const char* text; size_t races; const char* printed; } cases[] = {
         { "other = 1", 0, "" },
-        { "races = { 5, 'text', " + race(1) + " }", 1, "" },
-        { "races = { " + race(1) + ", { id = 'x' } }", 1, "Error parsing table Invalid integer 'x'\n" },
-        { "races = { " + race(1) + ", " + race(2) + ", { id = 3", 0, "Error parsing table Table started at (1:" },
+        { "races = { 5, 'text', { id = 1 } }", 1, "" },
+        { "races = { { id = 1 }, { id = 'x' } }", 1, "Error parsing table Invalid integer 'x'\n" },
+        { "races = { { id = 1 }, { id = 2 }, { id = 3", 0, "Error parsing table Table started at (1:" },
     };
     for (const auto& c : cases) {
         StdoutCapture output;
         EXPECT_EQ(parseRaceList(c.text).size(), c.races) << c.text;
         EXPECT_EQ(output.text().substr(0, std::string(c.printed).size()), c.printed) << c.text;
     }
-}
 
-// A named entry counts in the size but takes no number, so the last number is looked for
-// in vain.
-TEST(RaceRecord, RouteComesInNumericOrderAndAGapDropsTheLastPoint)
-{
     std::string points;
     for (int i = 0; i <= 10; ++i)
         points += "{ lat = " + std::to_string(i) + ", lon = 1, hdg = 90, dst = 2.5, type = 2 }, ";
     std::vector<Waypoint> route;
+    StdoutCapture output;
     ASSERT_TRUE(parseRoute("waypoints = { " + points + "}", route));
+    EXPECT_EQ(output.text(), "");
     ASSERT_EQ(route.size(), 11u);
     EXPECT_EQ(std::make_tuple(route[10].lat, route[10].lon, route[10].hdg, route[10].dst, route[10].type),
         std::make_tuple(10.0, 1.0, 90.0, 2.5, 2));
-
-    StdoutCapture output;
-    std::vector<Waypoint> gapped;
-    ASSERT_TRUE(parseRoute("waypoints = { { lat = 1 }, note = 'x', { lat = 3 } }", gapped));
-    EXPECT_EQ(output.text(), "missing waypoint table\n");
-    EXPECT_EQ(gapped.size(), 2u);
-    EXPECT_FALSE(parseRoute("route = {}", gapped));
+    EXPECT_FALSE(parseRoute("route = {}", route));
 }
 
 }
