@@ -105,10 +105,10 @@ protected:
 
     HeadlessWindow display;
     TestDataFolder data;
-    RecordingServer server;
     std::atomic<int> refusals { 0 };
     Texts messages;
     std::thread presser;
+    RecordingServer server;
 };
 
 // What was typed is stored before it is sent, whatever the answer, and the screen stays after
