@@ -86,10 +86,9 @@ struct FlatChart : ChartProjection {
     }
 };
 
-// The own boat at 0, 0 in race 7, with wind from 0 at 10 knots: the 440 x 300 panel sits
-// at (292, 234), the centre of its ring at (512, 384). Across the wind the jib makes 7
-// knots; dead downwind it makes 4.5 and the spinnaker 10. The sail buttons' "off" images
-// are clear, and the 24 hour marker's image is missing.
+// The own boat at 0, 0 in race 7, with wind from 0 at 10 knots: the 440 x 300 panel sits at
+// (292, 234), its ring's centre at (512, 384). Across the wind the jib makes 7 knots, dead
+// downwind 4.5 and the spinnaker 10. Images: clear "off" sails, no 24 hour marker, magenta frames.
 class BoatControlTest : public testing::Test {
 protected:
     void SetUp() override
@@ -97,11 +96,13 @@ protected:
         startDownloaderOnce();
         storage->writeString("raceServer", server.baseUrl());
         reloadServerUrls();
+        server.answer(".*", Reply("<result>OK</result>"));
         initTextures(display.renderer);
         data.writeImage("images/compas.png", 300, 300, { 0, 0, 0, 0 });
         data.writeImage("images/bracket-left.png", 70, 300, { 0, 0, 255, 255 });
         data.writeImage("images/bracket-right.png", 70, 300, { 0, 0, 255, 255 });
         data.writeImage("images/s12.png", 6, 6, { 0, 255, 0, 255 });
+        data.writeImage("images/btn-left-top.png", 8, 8, { 255, 0, 255, 255 });
         for (const char* sail : { "jib", "spinnaker" }) {
             data.writeImage(std::string("images/sails-") + sail + "-on.png", 50, 44, { 255, 255, 255, 255 });
             data.writeImage(std::string("images/sails-") + sail + "-off.png", 50, 44, { 0, 0, 0, 0 });
@@ -146,7 +147,7 @@ protected:
 };
 
 // Presses strictly inside the ring's band start a drag that steers, outside the ring too,
-// until the button goes up; the centre counts as straight up. Then the server's course shows.
+// until the button goes up; the centre counts as straight up.
 TEST_F(BoatControlTest, RingTurnsByTheSweptAngleWithTheSailsPredictedSpeed)
 {
     const struct { int dx, dy; bool drags; } presses[] = { { 105, 0, false }, { 0, -106, true }, { -144, 0, true },
@@ -167,10 +168,6 @@ TEST_F(BoatControlTest, RingTurnsByTheSweptAngleWithTheSailsPredictedSpeed)
     release(512, 384);
     EXPECT_FALSE(screen->onMouseMove(0, 572, 384));
     EXPECT_EQ(own.heading, 270);
-    race.own.heading = 123;
-    own.pending = false;
-    control->update(0.0);
-    EXPECT_EQ(own.heading, 123);
 }
 
 // Apply sends the course to the race server and makes it the race's; cancel returns to it
@@ -182,8 +179,9 @@ TEST_F(BoatControlTest, SailsMakeAPendingChangeThatApplySendsAndCancelUndoes)
     clickButton(7, 63);
     EXPECT_EQ(std::make_tuple(own.sail, own.speed, own.pending), std::make_tuple(2, 10.0, true));
     control->draw(display.renderer, control->x, control->y);
-    EXPECT_EQ(std::make_pair(channels(control->x + 32, control->y + 35), channels(control->x + 32, control->y + 85)),
-        std::make_pair(1, 7));
+    EXPECT_EQ(std::make_tuple(channels(control->x + 32, control->y + 35), channels(control->x + 32, control->y + 85),
+                  channels(control->x + 385, control->y + 15), channels(control->x + 385, control->y + 65)),
+        std::make_tuple(1, 7, 1, 1));
     EXPECT_TRUE(control->applyButton->visible && control->cancelButton->visible);
     clickButton(7, 13);
     EXPECT_EQ(std::make_pair(own.sail, own.speed), std::make_pair(1, 4.5));
