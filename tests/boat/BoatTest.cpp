@@ -64,9 +64,8 @@ TEST(BoatDescription, OnePolarPerSailTheLaterOfTwoNumbersWinsAndASailWithoutOneM
 TEST(BoatRecord, InformationLinesShowTheServersKeys)
 {
     BoatRecord boat;
-    readBoatState(parseTable("position = 3, lat = 10.5, lon = -20.25, grounded = 1, heading = 359.9, speed = 7.26, "
-                             "waypoint = 4, finished = 0"),
-        boat);
+    readBoatState(parseTable("position = 3, lat = 10.5, lon = -20.25, grounded = 1, heading = 359.9, "
+                             "speed = 7.26, waypoint = 4, finished = 0"), boat);
     EXPECT_EQ(std::make_tuple(boat.lat, boat.lon, boat.grounded, boat.waypoint, boat.finished),
         std::make_tuple(10.5, -20.25, true, 4, false));
     for (int i = 0; i < 100; ++i)
@@ -86,8 +85,8 @@ struct FlatChart : ChartProjection {
     }
 };
 
-// The own boat at 0, 0 in race 7, with wind from 0 at 10 knots: the 440 x 300 panel sits at
-// (292, 234), its ring's centre at (512, 384). Across the wind the jib makes 7 knots, dead
+// The own boat at 0, 0 in race 7 heads 270 in a wind from 0 at 10 knots; its 440 x 300 panel is
+// at (292, 234), the ring's centre at (512, 384). Across the wind the jib makes 7 knots, dead
 // downwind 4.5 and the spinnaker 10. Images: clear "off" sails, no 24 hour marker, magenta frames.
 class BoatControlTest : public testing::Test {
 protected:
@@ -110,6 +109,7 @@ protected:
         description.sails[1] = Polar { { 5, 15 }, { 0, 90, 180 }, { { 0, 0 }, { 6, 8 }, { 4, 5 } } };
         description.sails[2] = Polar { { 5, 15 }, { 0, 90, 180 }, { { 0, 0 }, { 2, 3 }, { 9, 11 } } };
         race.id = 7;
+        race.own.heading = 270;
         race.own.sail = own.sail = 1;
         own.boat = &description;
         own.windSpeed = 10;
@@ -158,8 +158,8 @@ TEST_F(BoatControlTest, RingTurnsByTheSweptAngleWithTheSailsPredictedSpeed)
         release(512 + p.dx, 384 - p.dy);
         EXPECT_EQ(own.pending, p.drags) << p.dx << ", " << p.dy;
     }
-    const struct { int x, y; double heading, speed; } moves[] = { { 512, 760, 90, 7 }, { 212, 384, 180, 4.5 },
-        { 512, 300, 270, 7 }, { 597, 299, 315, 3.5 }, { 512, 384, 270, 7 } };
+    const struct { int x, y; double heading, speed; } moves[] = { { 512, 760, 0, 0 }, { 212, 384, 90, 7 },
+        { 512, 300, 180, 4.5 }, { 597, 299, 225, 5.75 }, { 512, 384, 180, 4.5 } };
     press(512 + 120, 384);
     for (const auto& m : moves) {
         screen->onMouseMove(SDL_BUTTON_LMASK, m.x, m.y);
@@ -167,7 +167,7 @@ TEST_F(BoatControlTest, RingTurnsByTheSweptAngleWithTheSailsPredictedSpeed)
     }
     release(512, 384);
     EXPECT_FALSE(screen->onMouseMove(0, 572, 384));
-    EXPECT_EQ(own.heading, 270);
+    EXPECT_EQ(own.heading, 180);
 }
 
 // Apply sends the course to the race server and makes it the race's; cancel returns to it
