@@ -1,9 +1,9 @@
 #include "gui/Button.h"
 
+#include "base/Text.h"
 #include "gui/Command.h"
 #include "gui/Font.h"
-#include "base/Text.h"
-#include "net/TextureRegistry.h"
+#include "gui/TextureSource.h"
 
 Button::Button(int x, int y, int width, int height, const char* label, Command* command, bool framed)
     : Widget(x, y, width, height)

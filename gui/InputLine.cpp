@@ -3,7 +3,7 @@
 #include "gui/Container.h"
 #include "gui/OnScreenKeyboard.h"
 #include "gui/Utf.h"
-#include "net/TextureRegistry.h"
+#include "gui/TextureSource.h"
 
 #include <algorithm>
 #include <vector>

@@ -1,6 +1,6 @@
 #include "gui/Skin.h"
 
-#include "net/TextureRegistry.h"
+#include "gui/TextureSource.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include "net/TextureRegistry.h"
 
-#include "gui/TexImp.h"
+#include "net/TexImp.h"
 #include "net/CacheFile.h"
 #include "net/Downloader.h"
 #include "base/Text.h"
@@ -109,6 +109,7 @@ void initTextures(SDL_Renderer* renderer)
     textureRegistry.renderer = renderer;
     textureRegistry.cacheFolder = computeCacheFolder();
     textureRegistry.frameCountdown = framesPerEviction;
+    setTextureSource(&textureRegistry);
 }
 
 bool isUrl(const std::string& name)
@@ -116,7 +117,7 @@ bool isUrl(const std::string& name)
     return name.size() >= 10 && toLower(name.substr(0, 7)) == "http://";
 }
 
-std::unique_ptr<Texture> loadTexture(const std::string& name)
+std::unique_ptr<Texture> TextureRegistry::loadTexture(const std::string& name)
 {
     return isUrl(name) ? loadRemoteTexture(name) : loadLocalTexture(name);
 }

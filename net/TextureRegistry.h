@@ -1,6 +1,6 @@
 #pragma once
 
-#include "gui/Texture.h"
+#include "gui/TextureSource.h"
 
 #include <SDL.h>
 
@@ -23,8 +23,11 @@ struct TextureEntry {
 // Every image the program draws, by local file name (under data/) or by http URL.
 // Remote images come from the per-user disk cache or are downloaded and taken in one per
 // frame; images no handle has held for a while are dropped once there are many.
-class TextureRegistry {
+class TextureRegistry : public TextureSource {
 public:
+    // A new handle owned by the caller, or null when a local image cannot be loaded.
+    std::unique_ptr<Texture> loadTexture(const std::string& name) override;
+
     // The fields below are the registry's state; use the free functions.
     std::map<std::string, TextureEntry> entries;
     SDL_Renderer* renderer = nullptr;
@@ -34,9 +37,8 @@ public:
 
 extern TextureRegistry textureRegistry;
 
+// Resets the registry for the renderer and connects it as the source widgets load from.
 void initTextures(SDL_Renderer* renderer);
-// A new handle owned by the caller, or null when a local image cannot be loaded.
-std::unique_ptr<Texture> loadTexture(const std::string& name);
 std::unique_ptr<Texture> loadLocalTexture(const std::string& name);
 std::unique_ptr<Texture> loadRemoteTexture(const std::string& url);
 // Asks again for an image whose download failed.

@@ -1,4 +1,4 @@
-#include "gui/TexImp.h"
+#include "net/TexImp.h"
 #include "net/CacheFile.h"
 #include "net/TextureRegistry.h"
 #include "NetTestSupport.h"

@@ -1,4 +1,4 @@
-#include "gui/TexImp.h"
+#include "net/TexImp.h"
 
 TexImp::TexImp(TextureEntry& entry)
     : entry(&entry)
