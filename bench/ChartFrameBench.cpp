@@ -60,7 +60,7 @@ void writeCachedTile(int32_t z, int32_t x, int32_t y)
         SDL_FillRect(surface, &stripe, SDL_MapRGBA(surface->format, Uint8(60 + 8 * band), Uint8(90 + x % 7 * 20), Uint8(160 + y % 5 * 15), 255));
     }
     std::string path = "tiles/" + std::to_string(z) + "/" + std::to_string(x) + "/" + std::to_string(y) + ".png";
-    std::filesystem::path file = std::filesystem::path(textureRegistry.cacheFolder) / path;
+    std::filesystem::path file = std::filesystem::path(textureRegistry.cacheFolder()) / path;
     std::filesystem::create_directories(file.parent_path());
     IMG_SavePNG(surface, file.c_str());
     SDL_FreeSurface(surface);
@@ -117,12 +117,12 @@ struct Chart {
         std::mt19937 random(7);
         std::uniform_real_distribution<double> direction(0.0, 360.0);
         std::uniform_real_distribution<double> speed(5.0, 45.0);
-        for (auto& [name, data] : windRegistry.records) {
+        windRegistry.forEach([&](WindData& data) {
             data.n = windCells;
             data.winds.clear();
             for (int cell = 0; cell < windCells * windCells; ++cell)
                 data.winds.emplace_back(direction(random), speed(random));
-        }
+        });
     }
 
     void addRoute(double lat, double lon)

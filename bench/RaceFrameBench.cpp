@@ -102,7 +102,7 @@ struct RaceFrame {
                 char path[100];
                 std::snprintf(path, sizeof path, "/tiles/%i/%i/%i.png", zoom, map->viewX / 256 + column, map->viewY / 256 + row);
                 std::vector<char> png = tilePng(n++);
-                writeCachedFile(tileServerUrl() + path, png.data(), png.size());
+                textureRegistry.writeCachedFile(tileServerUrl() + path, png.data(), png.size());
             }
         }
     }
@@ -128,11 +128,11 @@ struct RaceFrame {
 
     void fillWind()
     {
-        for (auto& [url, data] : windRegistry.records) {
+        windRegistry.forEach([](WindData& data) {
             data.n = windCells;
             data.winds.assign(windCells * windCells, Wind { 225.0, 18.0 });
-            data.request = 0;
-        }
+            data.downloadId = 0;
+        });
     }
 
     // One turn of the event loop without the input, the idle handlers and the pause.

@@ -1,5 +1,6 @@
 #include "gui/TtfFont.h"
 
+#include "base/Oldest.h"
 #include "gui/Screen.h"
 
 #include <tuple>
@@ -55,7 +56,7 @@ bool TtfFont::drawNew(SDL_Renderer* renderer, int x, int y, const Key& key)
     SDL_Surface* surface = TTF_RenderUTF8_Blended(font.get(), key.text.c_str(), opaque);
     if (!surface)
         return false;
-    SdlTextureHandle texture(SDL_CreateTextureFromSurface(renderer, surface));
+    SdlTexture texture(SDL_CreateTextureFromSurface(renderer, surface));
     SDL_FreeSurface(surface);
     if (texture) {
         copyWhole(renderer, texture.get(), x, y);
@@ -69,14 +70,8 @@ void TtfFont::checkEviction()
     if (++misses < missesPerEvictionCheck)
         return;
     misses = 0;
-    if (cache.size() <= keptTexts)
-        return;
-    auto oldest = cache.begin();
-    for (auto entry = cache.begin(); entry != cache.end(); ++entry) {
-        if (entry->second.lastUsed < oldest->second.lastUsed)
-            oldest = entry;
-    }
-    cache.erase(oldest);
+    if (cache.size() > keptTexts)
+        cache.erase(findOldest(cache, &RenderedText::lastUsed));
 }
 
 int TtfFont::textWidth(const char* text)

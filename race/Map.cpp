@@ -1,6 +1,7 @@
 #include "race/Map.h"
 
 #include "app/Storage.h"
+#include "base/Oldest.h"
 #include "gui/Screen.h"
 #include "net/TextureRegistry.h"
 #include "race/Projection.h"
@@ -259,14 +260,8 @@ void Map::prefetchTiles()
 
 void Map::evictTile()
 {
-    if (tiles.size() <= 500)
-        return;
-    auto oldest = tiles.begin();
-    for (auto it = tiles.begin(); it != tiles.end(); ++it) {
-        if (it->second.lastUse < oldest->second.lastUse)
-            oldest = it;
-    }
-    tiles.erase(oldest);
+    if (tiles.size() > 500)
+        tiles.erase(findOldest(tiles, &TileEntry::lastUse));
 }
 
 bool Map::onMouseDown(int, int px, int py)

@@ -84,7 +84,7 @@ protected:
         startDownloaderOnce();
         initTextures(display.renderer);
         std::error_code ignored;
-        std::filesystem::remove_all(textureRegistry.cacheFolder, ignored);
+        std::filesystem::remove_all(textureRegistry.cacheFolder(), ignored);
         resetWindRegistry();
         server.server.Get(R"(/tiles/(\d+)/(\d+)/(\d+)\.png)", [this](const httplib::Request& request, httplib::Response& response) {
             record(request.path);
@@ -149,11 +149,9 @@ protected:
         return waitUntil([] {
             takeFinishedTextures();
             pollWindDownloads();
-            for (const auto& [name, data] : windRegistry.records) {
-                if (data.request != 0)
-                    return false;
-            }
-            return true;
+            bool waiting = false;
+            windRegistry.forEach([&](const WindData& data) { waiting |= data.downloadId != 0; });
+            return !waiting;
         }, std::chrono::seconds(60));
     }
 

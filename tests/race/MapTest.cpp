@@ -243,7 +243,7 @@ TEST_F(MapTest, TheTargetLevelsTilesAreRequestedWhenTheWheelTurns)
     for (const auto& [key, entry] : map.tiles)
         held.insert(key);
     EXPECT_EQ(held, expected);
-    EXPECT_EQ(windRegistry.records.size(), expected.size());
+    EXPECT_EQ(windRegistry.size(), expected.size());
 
     ASSERT_TRUE(waitUntil([&] { return countSeen("/tiles/7/") == expected.size(); }));
     for (const Map::TileKey& key : expected) {
@@ -500,13 +500,12 @@ TEST_F(MapTest, ANewForecastTimeGivesEveryTileANewWindGrid)
     map.windTime = 1000;
     map.draw(display.renderer, 0, 0);
     size_t tiles = map.tiles.size();
-    ASSERT_EQ(windRegistry.records.size(), tiles);
+    ASSERT_EQ(windRegistry.size(), tiles);
     map.windTime = 4600;
     map.draw(display.renderer, 0, 0);
-    EXPECT_EQ(windRegistry.records.size(), 2 * tiles);
+    EXPECT_EQ(windRegistry.size(), 2 * tiles);
     size_t unused = 0;
-    for (const auto& [name, record] : windRegistry.records)
-        unused += record.time == 1000 && record.users == 0;
+    windRegistry.forEach([&](const WindData& record) { unused += record.time == 1000 && record.users == 0; });
     EXPECT_EQ(unused, tiles);
     for (const auto& [key, entry] : map.tiles)
         EXPECT_EQ(entry.wind->getTime(), 4600);

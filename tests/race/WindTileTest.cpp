@@ -76,8 +76,8 @@ TEST_F(WindTileTest, TwoTilesOfTheSameGridShareOneRecordAndOneDownload)
     std::unique_ptr<WindTile> first = getWindTile(5, 10, 11, 1000);
     std::unique_ptr<WindTile> second = getWindTile(5, 10, 11, 1000);
     std::unique_ptr<WindTile> later = getWindTile(5, 10, 11, 4600);
-    EXPECT_EQ(windRegistry.records.size(), 2u);
-    WindData& shared = windRegistry.records.at(urlOf(5, 10, 11, 1000));
+    EXPECT_EQ(windRegistry.size(), 2u);
+    const WindData& shared = *windRegistry.find(urlOf(5, 10, 11, 1000));
     EXPECT_EQ(shared.users, 2);
     EXPECT_STREQ(first->getName(), urlOf(5, 10, 11, 1000).c_str());
     EXPECT_EQ(first->getTime(), 1000);
@@ -103,7 +103,7 @@ TEST_F(WindTileTest, TwoTilesOfTheSameGridShareOneRecordAndOneDownload)
     EXPECT_EQ(shared.users, 1);
     EXPECT_EQ(again->gridSize(), 2);
     EXPECT_FALSE(again->isLoading());
-    EXPECT_EQ(windRegistry.records.size(), 2u);
+    EXPECT_EQ(windRegistry.size(), 2u);
 }
 
 TEST_F(WindTileTest, AnAnswerForAGridNoLongerRegisteredIsDropped)
@@ -194,7 +194,6 @@ TEST_F(WindTileTest, AFailedGridIsNotDownloadedAgain)
         std::unique_ptr<WindTile> again = getWindTile(7, column, 1, 9);
         EXPECT_FALSE(again->isLoading()) << test.server << " " << test.answer;
         EXPECT_EQ(again->gridSize(), 0);
-        EXPECT_EQ(windRegistry.records.at(again->getName()).request, 0);
         ++column;
     }
     // Give a second download time to arrive if one had been made.
@@ -241,49 +240,23 @@ TEST_F(WindTileTest, AnAnswerThatFailsToParseEmptiesTheGrid)
     EXPECT_TRUE(data.winds.empty());
 }
 
-struct TrimCase {
-    const char* what;
-    int unused;
-    int used;
-    std::vector<int> frames; // frames run before each check
-    std::vector<size_t> remaining;
-};
-
-TEST_F(WindTileTest, UnusedGridsAreDroppedOnePerFiveHundredFramesBeyondAHundred)
+// The trimming itself is the texture registry's as well and is tested there.
+TEST_F(WindTileTest, PollingDropsTheLongestUnusedGridEveryFiveHundredFramesBeyondAHundred)
 {
-    const TrimCase cases[] {
-        { "101 unused", 101, 0, { 499, 1, 500 }, { 101, 100, 100 } },
-        { "103 unused", 103, 0, { 500, 499, 1, 500, 5000 }, { 102, 102, 101, 100, 100 } },
-        { "100 unused, 40 held", 100, 40, { 500, 5000 }, { 140, 140 } },
-        { "102 unused, 1 held", 102, 1, { 500, 500, 500 }, { 102, 101, 101 } },
-    };
-    for (const TrimCase& test : cases) {
-        resetWindRegistry();
-        std::vector<std::unique_ptr<WindTile>> held;
-        for (int i = 0; i < test.unused + test.used; ++i) {
-            char name[16];
-            std::snprintf(name, sizeof name, "grid-%03d", i);
-            WindData& data = windRegistry.records[name];
-            data.name = name;
-            // The oldest release is in the middle of the name order; the rest were
-            // released together, so name order decides among them.
-            data.releasedAt = i == 50 ? 7 : 1000;
-            if (i >= test.unused)
-                held.push_back(std::make_unique<WindTileImp>(&data));
-        }
-        for (size_t step = 0; step < test.frames.size(); ++step) {
-            for (int frame = 0; frame < test.frames[step]; ++frame)
-                pollWindDownloads();
-            EXPECT_EQ(windRegistry.records.size(), test.remaining[step]) << test.what << ", step " << step;
-        }
-        if (test.unused > 100) {
-            EXPECT_EQ(windRegistry.records.count("grid-050"), 0u) << test.what;
-            EXPECT_EQ(windRegistry.records.count("grid-000"), test.unused > 101 ? 0u : 1u) << test.what;
-        }
-        for (int i = test.unused; i < test.unused + test.used; ++i)
-            EXPECT_EQ(windRegistry.records.count("grid-" + std::to_string(i)), 1u);
-        held.clear();
+    useServer("http://127.0.0.1:1"); // every download fails at once
+    testing::internal::CaptureStdout();
+    for (int32_t time = 1000; time < 1102; ++time)
+        getWindTile(3, 0, 0, time);
+    windRegistry.forEach([](WindData& grid) { grid.releasedAt = grid.time == 1050 ? 7 : 1000; });
+    const std::pair<int, size_t> steps[] { { 499, 102 }, { 1, 101 }, { 500, 100 }, { 500, 100 } };
+    for (auto [frames, remaining] : steps) {
+        for (int frame = 0; frame < frames; ++frame)
+            pollWindDownloads();
+        EXPECT_EQ(windRegistry.size(), remaining) << frames;
     }
+    testing::internal::GetCapturedStdout();
+    EXPECT_EQ(windRegistry.find(urlOf(3, 0, 0, 1050)), nullptr);
+    EXPECT_EQ(windRegistry.find(urlOf(3, 0, 0, 1000)), nullptr);
 }
 
 struct ArrowProbe {
