@@ -1,8 +1,8 @@
 #pragma once
 
+#include "base/SdlHandles.h"
 #include "base/UniqueHandle.h"
 #include "gui/Font.h"
-#include "gui/SdlHandles.h"
 
 #include <SDL.h>
 #include <SDL_ttf.h>

@@ -1,25 +1,30 @@
 #include "gui/Utf.h"
 
+#include "base/UniqueHandle.h"
+
 #include <SDL.h>
 
+#include <type_traits>
 #include <vector>
 
 namespace {
+
+using Converter = UniqueHandle<std::remove_pointer_t<SDL_iconv_t>, SDL_iconv_close>;
 
 // Converts a whole buffer with SDL's iconv; any invalid or incomplete sequence fails the
 // conversion (SDL_iconv_string would skip it instead).
 bool convert(const char* to, const char* from, const char* input, size_t inputBytes, std::vector<char>& output)
 {
-    SDL_iconv_t converter = SDL_iconv_open(to, from);
-    if (converter == reinterpret_cast<SDL_iconv_t>(-1))
+    SDL_iconv_t opened = SDL_iconv_open(to, from);
+    if (opened == reinterpret_cast<SDL_iconv_t>(-1))
         return false;
+    Converter converter(opened);
     output.assign(inputBytes * 4 + 8, '\0');
     const char* in = input;
     size_t inLeft = inputBytes;
     char* out = output.data();
     size_t outLeft = output.size();
-    size_t result = SDL_iconv(converter, &in, &inLeft, &out, &outLeft);
-    SDL_iconv_close(converter);
+    size_t result = SDL_iconv(converter.get(), &in, &inLeft, &out, &outLeft);
     if (result == SDL_ICONV_ERROR || result == SDL_ICONV_E2BIG || result == SDL_ICONV_EILSEQ
         || result == SDL_ICONV_EINVAL || inLeft != 0)
         return false;

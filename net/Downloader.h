@@ -82,6 +82,7 @@ private:
     bool configure(CURL* transfer, const std::string& url) const;
     bool turn();
     void startPending();
+    const char* attach(DownloadRequest& request);
     void collectEnded();
     Requests::iterator findTagged(CURL* transfer);
     void finish(Requests::iterator request);
@@ -92,6 +93,7 @@ private:
     static void deliver(DownloadRequest& request, Answer& answer);
     static Requests::iterator findId(Requests& requests, int id);
 
+    bool curlReady = false;
     bool stopRequested = false;
     CurlMulti multi;
     int lastId = 0;

@@ -17,13 +17,12 @@ namespace {
 // has no per-user data folder.
 std::string computeCacheFolder()
 {
-    char* prefPath = SDL_GetPrefPath("Morvane", "Regattix");
+    SdlText prefPath(SDL_GetPrefPath("Morvane", "Regattix"));
     if (!prefPath) {
         std::printf("No disk cache for images: %s\n", SDL_GetError());
         return "";
     }
-    std::string folder = std::string(prefPath) + "cache/";
-    SDL_free(prefPath);
+    std::string folder = std::string(prefPath.get()) + "cache/";
     createFolders(folder);
     return folder;
 }
@@ -146,16 +145,15 @@ bool TextureRegistry::readCachedFile(const std::string& url, std::vector<char>& 
     std::optional<std::string> path = cachePathOf(url);
     if (folder.empty() || !path || !isRegularFile(folder + *path))
         return false;
-    SDL_RWops* stream = SDL_RWFromFile((folder + *path).c_str(), "rb");
+    SdlStream stream(SDL_RWFromFile((folder + *path).c_str(), "rb"));
     if (!stream)
         return false;
-    Sint64 size = SDL_RWseek(stream, 0, RW_SEEK_END);
-    if (size > 0 && SDL_RWseek(stream, 0, RW_SEEK_SET) == 0) {
+    Sint64 size = SDL_RWseek(stream.get(), 0, RW_SEEK_END);
+    if (size > 0 && SDL_RWseek(stream.get(), 0, RW_SEEK_SET) == 0) {
         bytes.resize(size_t(size));
-        if (SDL_RWread(stream, bytes.data(), 1, bytes.size()) != bytes.size())
+        if (SDL_RWread(stream.get(), bytes.data(), 1, bytes.size()) != bytes.size())
             bytes.clear();
     }
-    SDL_RWclose(stream);
     return !bytes.empty();
 }
 
@@ -172,14 +170,17 @@ void TextureRegistry::writeCachedFile(const std::string& url, const char* bytes,
     if (lastSlash != std::string::npos)
         createFolders(folder + path->substr(0, lastSlash));
     std::string file = folder + *path;
-    SDL_RWops* stream = SDL_RWFromFile(file.c_str(), "wb");
+    SdlStream stream(SDL_RWFromFile(file.c_str(), "wb"));
     if (!stream) {
         SDL_Log("Can't create file %s\n", file.c_str());
         return;
     }
-    if (SDL_RWwrite(stream, bytes, 1, length) < length)
+    bool written = SDL_RWwrite(stream.get(), bytes, 1, length) == length;
+    // Closing flushes the file, so it can fail as a write does.
+    if (SDL_RWclose(stream.release()) != 0)
+        written = false;
+    if (!written)
         SDL_Log("Can't write %d bytes to file %s\n", int(length), file.c_str());
-    SDL_RWclose(stream);
 }
 
 void initTextures(SDL_Renderer* renderer)

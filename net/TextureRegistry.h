@@ -1,6 +1,6 @@
 #pragma once
 
-#include "gui/SdlHandles.h"
+#include "base/SdlHandles.h"
 #include "gui/TextureSource.h"
 #include "net/Registry.h"
 

@@ -1,3 +1,5 @@
+#include "base/SdlHandles.h"
+
 #include <gtest/gtest.h>
 
 #include <SDL.h>
@@ -27,18 +29,13 @@ namespace {
 
 const fs::path sourceRoot = TIDEWAKE_SOURCE_DIR;
 
-struct SurfaceDeleter {
-    void operator()(SDL_Surface* surface) const { SDL_FreeSurface(surface); }
-};
-using SurfacePtr = std::unique_ptr<SDL_Surface, SurfaceDeleter>;
-
 // Loads an image from data/ as 32-bit RGBA, or null.
-SurfacePtr loadImage(const std::string& name)
+SdlSurface loadImage(const std::string& name)
 {
-    SurfacePtr loaded(IMG_Load((sourceRoot / "data" / name).string().c_str()));
+    SdlSurface loaded(IMG_Load((sourceRoot / "data" / name).string().c_str()));
     if (!loaded)
         return nullptr;
-    return SurfacePtr(SDL_ConvertSurfaceFormat(loaded.get(), SDL_PIXELFORMAT_RGBA32, 0));
+    return SdlSurface(SDL_ConvertSurfaceFormat(loaded.get(), SDL_PIXELFORMAT_RGBA32, 0));
 }
 
 SDL_Color pixel(const SDL_Surface* surface, int x, int y)

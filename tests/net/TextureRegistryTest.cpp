@@ -103,9 +103,8 @@ protected:
     std::string pngOf(int width, int height)
     {
         fs::path file = work / "made.png";
-        SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormat(0, width, height, 32, SDL_PIXELFORMAT_RGBA32);
-        IMG_SavePNG(surface, file.c_str());
-        SDL_FreeSurface(surface);
+        SdlSurface surface(SDL_CreateRGBSurfaceWithFormat(0, width, height, 32, SDL_PIXELFORMAT_RGBA32));
+        IMG_SavePNG(surface.get(), file.c_str());
         return readWhole(file);
     }
 

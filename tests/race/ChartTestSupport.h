@@ -52,12 +52,11 @@ inline std::string pngBytes(int width, int height, SDL_Color top, SDL_Color bott
 {
     static int serial = 0;
     std::filesystem::path file = std::filesystem::path(std::getenv("HOME")) / ("chart-" + std::to_string(serial++) + ".png");
-    SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormat(0, width, height, 32, SDL_PIXELFORMAT_RGBA32);
-    SDL_FillRect(surface, nullptr, SDL_MapRGBA(surface->format, top.r, top.g, top.b, top.a));
+    SdlSurface surface(SDL_CreateRGBSurfaceWithFormat(0, width, height, 32, SDL_PIXELFORMAT_RGBA32));
+    SDL_FillRect(surface.get(), nullptr, SDL_MapRGBA(surface->format, top.r, top.g, top.b, top.a));
     SDL_Rect lower { 0, height / 2, width, height - height / 2 };
-    SDL_FillRect(surface, &lower, SDL_MapRGBA(surface->format, bottom.r, bottom.g, bottom.b, bottom.a));
-    IMG_SavePNG(surface, file.c_str());
-    SDL_FreeSurface(surface);
+    SDL_FillRect(surface.get(), &lower, SDL_MapRGBA(surface->format, bottom.r, bottom.g, bottom.b, bottom.a));
+    IMG_SavePNG(surface.get(), file.c_str());
     std::ifstream stream(file, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(stream), std::istreambuf_iterator<char>());
 }
