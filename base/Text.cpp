@@ -6,19 +6,6 @@ const char* const blanks = " \t\r\n";
 
 }
 
-std::string extractResult(const std::string& text)
-{
-    static const std::string opening = "<result>";
-    size_t start = text.find(opening);
-    if (start == std::string::npos)
-        return "";
-    start += opening.size();
-    size_t end = text.find("</result>", start);
-    if (end == std::string::npos)
-        return "";
-    return text.substr(start, end - start);
-}
-
 std::string trim(const std::string& text)
 {
     size_t first = text.find_first_not_of(blanks);

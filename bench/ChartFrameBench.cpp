@@ -4,11 +4,11 @@
 // data/ (sea, arrow, boat icons, flag, font) is found.
 
 #include "app/Storage.h"
+#include "boat/BoatRecord.h"
 #include "gui/FontManager.h"
 #include "net/TextureRegistry.h"
-#include "race/BoatRecord.h"
 #include "race/BoatWidget.h"
-#include "race/GreatCircle.h"
+#include "nav/GreatCircle.h"
 #include "race/Map.h"
 #include "race/MapImage.h"
 #include "race/MapLine.h"

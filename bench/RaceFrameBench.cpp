@@ -4,19 +4,14 @@
 // close button. Run from the source tree so that data/ is found.
 
 #include "app/Storage.h"
-#include "boat/BoatControl.h"
-#include "boat/BoatInfo.h"
-#include "gui/Button.h"
 #include "gui/FontManager.h"
 #include "gui/Screen.h"
 #include "lobby/RaceRecord.h"
 #include "net/TextureRegistry.h"
-#include "race/BoatRecord.h"
 #include "race/BoatWidget.h"
 #include "race/Map.h"
 #include "race/Projection.h"
 #include "race/RaceScreen.h"
-#include "race/WindTape.h"
 #include "race/WindTile.h"
 
 #include <SDL.h>
@@ -60,50 +55,34 @@ std::vector<char> tilePng(int seed)
     return buffer;
 }
 
-// Everything the race screen shows, built as runRaceScreen builds it, minus the loop and
-// the periodic downloads.
+RaceRecord benchRace()
+{
+    RaceRecord race;
+    race.id = 1;
+    race.own.lat = 46.0;
+    race.own.lon = -5.0;
+    race.own.heading = 240;
+    race.own.speed = 8.5;
+    race.own.sail = 1;
+    race.own.nick = "Bench";
+    race.own.windDir = 200;
+    race.own.windSpeed = 14;
+    race.route = { Waypoint { 47.5, -3.0, 0, 0, 0 }, Waypoint { 45.0, -6.5, 90, 3, 2 }, Waypoint { 44.0, -2.0, 0, 0, 1 } };
+    return race;
+}
+
+// The race screen as the program builds it, with its view moved to zoom 8 and 200 more
+// boats; frames are drawn without its loop, so the periodic downloads never run.
 struct RaceFrame {
     explicit RaceFrame(SDL_Window* window)
+        : race(benchRace())
+        , raceScreen(window, race)
+        , map(&raceScreen.map())
     {
-        race.id = 1;
-        race.lat = 46.0;
-        race.lon = -5.0;
-        race.heading = 240;
-        race.speed = 8.5;
-        race.sail = 1;
-        race.nick = "Bench";
-        race.route = { Waypoint { 47.5, -3.0, 0, 0, 0 }, Waypoint { 45.0, -6.5, 90, 3, 2 },
-            Waypoint { 44.0, -2.0, 0, 0, 1 } };
-        own.lat = race.lat;
-        own.lon = race.lon;
-        own.heading = race.heading;
-        own.speed = race.speed;
-        own.sail = race.sail;
-        own.user = -1;
-        own.nick = race.nick;
-        own.windDir = 200;
-        own.windSpeed = 14;
-        own.boat = &race.boat;
-
-        screen = std::make_unique<Screen>(window);
-        auto chart = std::make_unique<Map>(screen->width, screen->height, race.lat, race.lon);
-        map = chart.get();
         map->zoom = zoom;
         map->targetZoom = zoom;
         alignViewAndLoadTiles();
-        addRouteFeatures(race.route, *map);
-
-        auto control = std::make_unique<BoatControl>(map, &own, &race);
-        auto* ownMarker = map->addWidget(std::make_unique<BoatWidget>(&own, control.get(), map));
-        ownMarker->setFocus(true);
-        map->placeWidget(*ownMarker);
         addBoats();
-
-        screen->addChild(std::move(chart));
-        screen->addChild(std::move(control));
-        screen->addChild(std::make_unique<BoatInfo>(&own));
-        screen->addChild(std::make_unique<WindTape>(screen->height - 50, screen->width, map));
-        screen->addChild(std::make_unique<Button>(screen->width - 48, 0, 49, 48, "images/close-btn.png", nullptr, false));
 
         // The first frame asks for the tiles' wind grids; fill them as finished downloads.
         frame();
@@ -114,7 +93,7 @@ struct RaceFrame {
     // found in the disk cache as if downloaded before.
     void alignViewAndLoadTiles()
     {
-        WorldPixel centre = latLonToWorldPixel(race.lat, race.lon, zoom);
+        WorldPixel centre = latLonToWorldPixel(race.own.lat, race.own.lon, zoom);
         map->viewX = (centre.px - screenWidth / 2) / 256 * 256;
         map->viewY = (centre.py - screenHeight / 2) / 256 * 256;
         int n = 0;
@@ -131,8 +110,8 @@ struct RaceFrame {
     void addBoats()
     {
         std::mt19937 random(7);
-        std::uniform_real_distribution<double> lat(race.lat - 2.0, race.lat + 2.0);
-        std::uniform_real_distribution<double> lon(race.lon - 4.0, race.lon + 4.0);
+        std::uniform_real_distribution<double> lat(race.own.lat - 2.0, race.own.lat + 2.0);
+        std::uniform_real_distribution<double> lon(race.own.lon - 4.0, race.own.lon + 4.0);
         std::uniform_real_distribution<double> heading(0, 360);
         boats.resize(200);
         for (size_t i = 0; i < boats.size(); ++i) {
@@ -156,21 +135,21 @@ struct RaceFrame {
         }
     }
 
-    // One turn of the event loop without the input and the pause.
+    // One turn of the event loop without the input, the idle handlers and the pause.
     void frame()
     {
-        screen->update(0.016);
-        screen->draw(screen->renderer, 0, 0);
+        Screen& screen = raceScreen.screen();
+        screen.update(0.016);
+        screen.draw(screen.renderer, 0, 0);
         takeFinishedTextures();
         pollWindDownloads();
-        SDL_RenderPresent(screen->renderer);
+        SDL_RenderPresent(screen.renderer);
     }
 
     RaceRecord race;
-    BoatRecord own;
     std::vector<BoatRecord> boats;
-    std::unique_ptr<Screen> screen;
-    Map* map = nullptr;
+    RaceScreen raceScreen;
+    Map* map;
 };
 
 SDL_Window* window = nullptr;

@@ -1,14 +1,14 @@
 #include "boat/BoatControl.h"
 
+#include "boat/BoatRecord.h"
+#include "boat/ChartProjection.h"
 #include "boat/HeadingCommands.h"
 #include "boat/HeadingRing.h"
 #include "gui/Button.h"
 #include "gui/Image.h"
 #include "gui/ToggleButton.h"
 #include "net/TextureRegistry.h"
-#include "race/BoatRecord.h"
-#include "race/GreatCircle.h"
-#include "race/Map.h"
+#include "nav/GreatCircle.h"
 
 namespace {
 
@@ -33,7 +33,7 @@ void drawCentred(SDL_Renderer* renderer, const Texture* image, SDL_Point centre)
 
 }
 
-BoatControl::BoatControl(Map* map, BoatRecord* boat, RaceRecord* race)
+BoatControl::BoatControl(const ChartProjection* map, BoatRecord* boat, RaceEntry* race)
     : Container(100, 100, 100, 100)
     , boat(boat)
     , map(map)

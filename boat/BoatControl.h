@@ -7,26 +7,26 @@
 #include <memory>
 
 class Button;
-class Map;
+class ChartProjection;
 struct BoatRecord;
-struct RaceRecord;
+struct RaceEntry;
 
 // The panel that steers the own boat, centred on it over the map: the compass ring, the
 // jib and spinnaker buttons, apply and cancel while a change is pending, and under them
 // the course projected 12 and 24 hours ahead.
 class BoatControl : public Container {
 public:
-    BoatControl(Map* map, BoatRecord* boat, RaceRecord* race);
+    BoatControl(const ChartProjection* map, BoatRecord* boat, RaceEntry* race);
 
     void draw(SDL_Renderer* renderer, int x, int y) override;
     void update(double seconds) override;
 
     BoatRecord* boat;
-    Map* map;
+    const ChartProjection* map;
     std::unique_ptr<Texture> hours12Image;
     std::unique_ptr<Texture> hours24Image;
     SailSelectorModel sailModel;
-    RaceRecord* race;
+    RaceEntry* race;
     Button* applyButton;
     Button* cancelButton;
 

@@ -1,6 +1,6 @@
 #include "boat/BoatDescription.h"
 
-#include "race/GreatCircle.h"
+#include "boat/PolarParser.h"
 #include "table/Table.h"
 
 namespace {
@@ -39,5 +39,5 @@ double boatSpeed(const BoatDescription& description, int32_t sail, double headin
     auto found = description.sails.find(sail);
     if (found == description.sails.end())
         return 0.0;
-    return polarSpeed(found->second, intoFullCircle(windDir - heading), windSpeed);
+    return speedOnHeading(found->second, heading, windDir, windSpeed);
 }

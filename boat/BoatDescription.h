@@ -1,6 +1,6 @@
 #pragma once
 
-#include "boat/Polar.h"
+#include "nav/Polar.h"
 
 #include <cstdint>
 #include <map>

@@ -1,8 +1,8 @@
 #include "boat/BoatInfo.h"
 
+#include "boat/BoatRecord.h"
 #include "gui/Font.h"
 #include "gui/Utf.h"
-#include "race/BoatRecord.h"
 
 #include <cstdio>
 

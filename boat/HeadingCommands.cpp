@@ -1,10 +1,9 @@
 #include "boat/HeadingCommands.h"
 
-#include "lobby/RaceRecord.h"
-#include "race/BoatRecord.h"
-#include "race/HeadingSubmission.h"
+#include "boat/BoatRecord.h"
+#include "boat/HeadingSubmission.h"
 
-SubmitHeadingCommand::SubmitHeadingCommand(BoatRecord* boat, RaceRecord* race)
+SubmitHeadingCommand::SubmitHeadingCommand(BoatRecord* boat, RaceEntry* race)
     : boat(boat)
     , race(race)
 {
@@ -16,7 +15,7 @@ void SubmitHeadingCommand::execute()
     boat->pending = false;
 }
 
-CancelHeadingCommand::CancelHeadingCommand(BoatRecord* boat, RaceRecord* race)
+CancelHeadingCommand::CancelHeadingCommand(BoatRecord* boat, RaceEntry* race)
     : boat(boat)
     , race(race)
 {
@@ -24,8 +23,6 @@ CancelHeadingCommand::CancelHeadingCommand(BoatRecord* boat, RaceRecord* race)
 
 void CancelHeadingCommand::execute()
 {
-    boat->heading = race->heading;
-    boat->sail = race->sail;
-    boat->speed = race->speed;
+    copySteering(race->own, *boat);
     boat->pending = false;
 }

@@ -3,26 +3,26 @@
 #include "gui/Command.h"
 
 struct BoatRecord;
-struct RaceRecord;
+struct RaceEntry;
 
 // Apply: sends the edited heading and sail to the race server.
 class SubmitHeadingCommand : public Command {
 public:
-    SubmitHeadingCommand(BoatRecord* boat, RaceRecord* race);
+    SubmitHeadingCommand(BoatRecord* boat, RaceEntry* race);
     void execute() override;
 
 private:
     BoatRecord* boat;
-    RaceRecord* race;
+    RaceEntry* race;
 };
 
 // Cancel: the boat gets the last heading, sail and speed known from the server back.
 class CancelHeadingCommand : public Command {
 public:
-    CancelHeadingCommand(BoatRecord* boat, RaceRecord* race);
+    CancelHeadingCommand(BoatRecord* boat, RaceEntry* race);
     void execute() override;
 
 private:
     BoatRecord* boat;
-    RaceRecord* race;
+    RaceEntry* race;
 };

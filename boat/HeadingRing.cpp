@@ -1,17 +1,15 @@
 #include "boat/HeadingRing.h"
 
+#include "boat/BoatRecord.h"
 #include "gui/Font.h"
-#include "lobby/RaceRecord.h"
 #include "net/TextureRegistry.h"
-#include "race/BoatRecord.h"
-#include "race/GreatCircle.h"
+#include "nav/Angles.h"
 
 #include <cmath>
 #include <cstdio>
 #include <string>
 
-
-HeadingRing::HeadingRing(BoatRecord* boat, RaceRecord* race)
+HeadingRing::HeadingRing(BoatRecord* boat, RaceEntry* race)
     : Widget(0, 0, 100, 100)
     , boat(boat)
     , texture(loadTexture("images/compas.png"))
@@ -73,8 +71,8 @@ void HeadingRing::update(double)
 {
     if (boat->pending)
         return;
-    boat->speed = race->speed;
-    boat->heading = race->heading;
+    boat->speed = race->own.speed;
+    boat->heading = race->own.heading;
 }
 
 void HeadingRing::draw(SDL_Renderer* renderer, int drawX, int drawY)

@@ -7,14 +7,14 @@
 
 class Font;
 struct BoatRecord;
-struct RaceRecord;
+struct RaceEntry;
 
 // The compass ring of the boat control panel. Dragging in the band of radius 105 to 145
 // around the centre turns the heading by the angle the pointer sweeps; the predicted
 // speed follows from the polar. While no change is pending it shows the server's values.
 class HeadingRing : public Widget {
 public:
-    HeadingRing(BoatRecord* boat, RaceRecord* race);
+    HeadingRing(BoatRecord* boat, RaceEntry* race);
 
     bool onMouseDown(int button, int x, int y) override;
     bool onMouseUp(int button, int x, int y) override;
@@ -31,5 +31,5 @@ public:
     bool dragging = false;
     double startAngle = 0.0;
     double startHeading = 0.0;
-    RaceRecord* race;
+    RaceEntry* race;
 };

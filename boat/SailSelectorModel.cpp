@@ -1,6 +1,6 @@
 #include "boat/SailSelectorModel.h"
 
-#include "race/BoatRecord.h"
+#include "boat/BoatRecord.h"
 
 SailSelectorModel::SailSelectorModel(BoatRecord* boat)
     : boat(boat)

@@ -5,40 +5,38 @@
 #include "gui/Label.h"
 #include "gui/Window.h"
 
-namespace {
+MessageBoxHooks messageBoxHooks;
 
-Screen* messageBoxScreen = nullptr;
-MessageBoxObserver observer;
-
+MessageBox::DialogOkCommand::DialogOkCommand(MessageBox* box)
+    : box(box)
+{
 }
 
-void DialogOkCommand::execute()
+void MessageBox::DialogOkCommand::execute()
 {
-    if (messageBoxScreen)
-        messageBoxScreen->done = true;
+    box->screen->done = true;
 }
 
-void setMessageBoxObserver(MessageBoxObserver newObserver)
+MessageBox::MessageBox(SDL_Window* window, const std::string& text)
+    : text(text)
+    , screen(createBackgroundScreen(window))
 {
-    observer = std::move(newObserver);
+    auto* dialog = screen->addChild(std::make_unique<Window>(800, 250, "MESSAGE BOX"));
+    dialog->centreIn(screen->width, screen->height);
+    dialog->addChild(std::make_unique<Label>(80, 40, 640, 35, text.c_str()));
+    dialog->addChild(std::make_unique<Button>((dialog->width - 180) / 2, 100, 180, 96, "OK", &ok, true));
+    dialog->setFocus(true);
+    dialog->cancelCommand = &ok;
+}
+
+void MessageBox::run()
+{
+    if (messageBoxHooks.observer)
+        messageBoxHooks.observer(text);
+    screen->runEventLoop();
 }
 
 void showMessageBox(SDL_Window* window, const std::string& text)
 {
-    std::unique_ptr<Screen> screen = createBackgroundScreen(window);
-    messageBoxScreen = screen.get();
-    DialogOkCommand ok;
-
-    auto* box = screen->addChild(std::make_unique<Window>(800, 250, "MESSAGE BOX"));
-    box->centreIn(screen->width, screen->height);
-    box->addChild(std::make_unique<Label>(80, 40, 640, 35, text.c_str()));
-    box->addChild(std::make_unique<Button>((box->width - 180) / 2, 100, 180, 96, "OK", &ok, true));
-    box->setFocus(true);
-    box->cancelCommand = &ok;
-
-    if (observer)
-        observer(text);
-    screen->runEventLoop();
-    // Only a running message box may be ended by its command.
-    messageBoxScreen = nullptr;
+    MessageBox(window, text).run();
 }

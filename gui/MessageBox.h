@@ -1,22 +1,48 @@
 #pragma once
 
 #include "gui/Command.h"
+#include "gui/Screen.h"
 
 #include <SDL.h>
 
 #include <functional>
+#include <memory>
 #include <string>
 
-// Shows the text with an OK button in a modal box and returns when the player closes it
-// (OK or Escape). Every error the player must see goes through here.
-void showMessageBox(SDL_Window* window, const std::string& text);
-
-// Ends the message box being shown.
-class DialogOkCommand : public Command {
+// A modal box with a text and an OK button over the background picture; OK and Escape
+// close it. Every error the player must see goes through here.
+class MessageBox {
 public:
-    void execute() override;
+    MessageBox(SDL_Window* window, const std::string& text);
+    MessageBox(const MessageBox&) = delete;
+    MessageBox& operator=(const MessageBox&) = delete;
+
+    // Runs the box's own event loop until the player closes it.
+    void run();
+
+private:
+    // OK and Escape: ends the box.
+    class DialogOkCommand : public Command {
+    public:
+        explicit DialogOkCommand(MessageBox* box);
+        void execute() override;
+
+    private:
+        MessageBox* box;
+    };
+
+    std::string text;
+    std::unique_ptr<Screen> screen;
+    DialogOkCommand ok { this };
 };
 
-// Called with the text of every message box as it opens; tests watch the messages here.
-using MessageBoxObserver = std::function<void(const std::string& text)>;
-void setMessageBoxObserver(MessageBoxObserver observer);
+// Shows the text in a message box and returns when the player has closed it.
+void showMessageBox(SDL_Window* window, const std::string& text);
+
+// What the process does around every message box besides showing it.
+struct MessageBoxHooks {
+    // Called with the text of every message box as it opens; tests watch the messages
+    // and close the boxes here.
+    std::function<void(const std::string& text)> observer;
+};
+extern MessageBoxHooks messageBoxHooks;

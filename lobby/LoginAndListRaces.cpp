@@ -2,7 +2,8 @@
 
 #include "app/Storage.h"
 #include "gui/MessageBox.h"
-#include "net/DownloadProcessor.h"
+#include "lobby/DownloadProcessor.h"
+#include "net/Protocol.h"
 
 LoginAndListRaces::LoginAndListRaces(std::string firstUrl)
     : firstUrl(std::move(firstUrl))
@@ -19,7 +20,7 @@ std::string LoginAndListRaces::nextUrl(const std::string& previousAnswer)
         return firstUrl;
     case 1:
         step = 2;
-        return raceServerUrl() + "/races?action=1";
+        return raceListUrl();
     case 2:
         step = 3;
         races = parseRaceList(answerTable(previousAnswer));

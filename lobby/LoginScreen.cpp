@@ -1,6 +1,7 @@
 #include "lobby/LoginScreen.h"
 
 #include "app/Storage.h"
+#include "base/Text.h"
 #include "gui/BackgroundScreen.h"
 #include "gui/Button.h"
 #include "gui/CheckBox.h"
@@ -9,26 +10,12 @@
 #include "gui/Window.h"
 #include "lobby/LoginAndListRaces.h"
 #include "lobby/RegistrationScreen.h"
-#include "net/Downloader.h"
-#include "base/Text.h"
+#include "net/Protocol.h"
 
 #include <cstdio>
 #include <cstdlib>
-#include <memory>
 
 namespace {
-
-// The widgets of the login screen being shown, for its commands.
-Screen* loginScreen = nullptr;
-InputLine* emailLine = nullptr;
-InputLine* passwordLine = nullptr;
-CheckBox* autoLoginBox = nullptr;
-
-struct StoredLogin {
-    std::string email;
-    std::string password;
-    bool autoLogin = false;
-};
 
 StoredLogin readStoredLogin()
 {
@@ -41,32 +28,6 @@ StoredLogin readStoredLogin()
     return stored;
 }
 
-void buildLoginWindow(Screen& screen, const StoredLogin& stored, LoginCommand& login, ShowRegisterCommand& showRegister,
-    ExitLoginCommand& exitLogin)
-{
-    auto* window = screen.addChild(std::make_unique<Window>(600, 460, "PLEASE LOGIN"));
-    window->centreIn(screen.width, screen.height);
-    emailLine = window->addChild(std::make_unique<InputLine>(45, 50, 510, 100, stored.email.c_str()));
-    emailLine->setFocus(true);
-    window->addChild(std::make_unique<Label>(80, 40, 500, 35, "E-Mail:"));
-    passwordLine = window->addChild(std::make_unique<InputLine>(45, 150, 510, 100, stored.password.c_str()));
-    passwordLine->password = true;
-    window->addChild(std::make_unique<Label>(80, 140, 500, 35, "Password:"));
-    autoLoginBox = window->addChild(std::make_unique<CheckBox>(55, 225, 88, 88, stored.autoLogin));
-    window->addChild(std::make_unique<Label>(135, 252, 500, 35, "Login automatically next time"));
-    window->addChild(std::make_unique<Button>(100, 300, 180, 96, "Login", &login, true));
-    window->addChild(std::make_unique<Button>(320, 300, 180, 96, "Register...", &showRegister, true));
-    window->addChild(std::make_unique<Button>(500, 5, 49, 48, "images/close-btn.png", &exitLogin, false));
-    window->defaultCommand = &login;
-    window->cancelCommand = &exitLogin;
-}
-
-// The login URL for an e-mail address and a password, both escaped.
-std::string loginUrl(const std::string& email, const std::string& password)
-{
-    return raceServerUrl() + "/users?action=2&email=" + escape(email) + "&password=" + escape(password);
-}
-
 }
 
 RaceList runLoginScreen(SDL_Window* window)
@@ -77,47 +38,78 @@ RaceList runLoginScreen(SDL_Window* window)
         if (!races.empty())
             return races;
     }
+    return LoginScreen(window, stored).run();
+}
 
-    LoginCommand login;
-    ShowRegisterCommand showRegister;
-    ExitLoginCommand exitLogin;
-    std::unique_ptr<Screen> screen = createBackgroundScreen(window);
-    loginScreen = screen.get();
-    buildLoginWindow(*screen, stored, login, showRegister, exitLogin);
+LoginScreen::LoginScreen(SDL_Window* window, const StoredLogin& stored)
+    : screen(createBackgroundScreen(window))
+{
+    auto* dialog = screen->addChild(std::make_unique<Window>(600, 460, "PLEASE LOGIN"));
+    dialog->centreIn(screen->width, screen->height);
+    emailLine = dialog->addChild(std::make_unique<InputLine>(45, 50, 510, 100, stored.email.c_str()));
+    emailLine->setFocus(true);
+    dialog->addChild(std::make_unique<Label>(80, 40, 500, 35, "E-Mail:"));
+    passwordLine = dialog->addChild(std::make_unique<InputLine>(45, 150, 510, 100, stored.password.c_str()));
+    passwordLine->password = true;
+    dialog->addChild(std::make_unique<Label>(80, 140, 500, 35, "Password:"));
+    autoLoginBox = dialog->addChild(std::make_unique<CheckBox>(55, 225, 88, 88, stored.autoLogin));
+    dialog->addChild(std::make_unique<Label>(135, 252, 500, 35, "Login automatically next time"));
+    dialog->addChild(std::make_unique<Button>(100, 300, 180, 96, "Login", &loginCommand, true));
+    dialog->addChild(std::make_unique<Button>(320, 300, 180, 96, "Register...", &showRegister, true));
+    dialog->addChild(std::make_unique<Button>(500, 5, 49, 48, "images/close-btn.png", &exitLogin, false));
+    dialog->defaultCommand = &loginCommand;
+    dialog->cancelCommand = &exitLogin;
+}
+
+RaceList LoginScreen::run()
+{
     screen->runEventLoop();
-    screen.reset();
-    loginScreen = nullptr;
-    return !login.races.empty() ? login.races : showRegister.races;
+    return !loginCommand.races.empty() ? loginCommand.races : showRegister.races;
+}
+
+LoginScreen::LoginCommand::LoginCommand(LoginScreen* login)
+    : login(login)
+{
 }
 
 // What was typed is stored before the request, whatever its outcome.
-void LoginCommand::execute()
+void LoginScreen::LoginCommand::execute()
 {
-    std::string email = trim(emailLine->getText());
-    std::string password = trim(passwordLine->getText());
-    bool autoLogin = autoLoginBox->isOn;
+    std::string email = trim(login->emailLine->getText());
+    std::string password = trim(login->passwordLine->getText());
+    bool autoLogin = login->autoLoginBox->isOn;
     if (storage) {
         storage->writeString("login", email);
         storage->writeString("password", hexEncode(password));
         storage->writeInt("autoLogin", autoLogin ? 1 : 0);
         storage->flush();
     }
-    races = loginAndListRaces(loginScreen->window, loginUrl(email, password));
+    races = loginAndListRaces(login->screen->window, loginUrl(email, password));
     if (!races.empty())
-        loginScreen->done = true;
+        login->screen->done = true;
     else
         std::printf("something wrong\n");
 }
 
-void ShowRegisterCommand::execute()
+LoginScreen::ShowRegisterCommand::ShowRegisterCommand(LoginScreen* login)
+    : login(login)
 {
-    races = runRegistrationScreen(loginScreen->window);
-    if (!races.empty())
-        loginScreen->done = true;
 }
 
-void ExitLoginCommand::execute()
+void LoginScreen::ShowRegisterCommand::execute()
 {
-    loginScreen->done = true;
+    races = runRegistrationScreen(login->screen->window);
+    if (!races.empty())
+        login->screen->done = true;
+}
+
+LoginScreen::ExitLoginCommand::ExitLoginCommand(LoginScreen* login)
+    : login(login)
+{
+}
+
+void LoginScreen::ExitLoginCommand::execute()
+{
+    login->screen->done = true;
     std::exit(0);
 }

@@ -16,18 +16,11 @@ bool parseRaceRecord(const Table* table, RaceRecord& record)
     record.image = getString(*table, "image", "");
     record.start = getLong(*table, "start");
     record.active = getInt(*table, "active") != 0;
-    record.sail = getInt(*table, "sail");
-    record.position = getInt(*table, "position");
-    record.lat = getDouble(*table, "lat");
-    record.lon = getDouble(*table, "lon");
-    record.grounded = getInt(*table, "grounded") != 0;
-    record.heading = getDouble(*table, "heading");
-    record.speed = getDouble(*table, "speed");
-    record.waypoint = getInt(*table, "waypoint");
-    record.finished = getInt(*table, "finished") != 0;
-    record.windDir = getDouble(*table, "windDir");
-    record.windSpeed = getDouble(*table, "windSpeed");
-    record.nick = getString(*table, "nick", "");
+    record.own.sail = getInt(*table, "sail");
+    readBoatState(*table, record.own);
+    record.own.windDir = getDouble(*table, "windDir");
+    record.own.windSpeed = getDouble(*table, "windSpeed");
+    record.own.nick = getString(*table, "nick", "");
     return true;
 }
 
@@ -82,10 +75,4 @@ std::string formatStartTime(int32_t seconds)
     char text[32];
     size_t length = std::strftime(text, sizeof text, "%Y-%m-%d %H:%M", &calendar);
     return std::string(text, length);
-}
-
-// An answer of exactly "OK" carries no table: its text is empty.
-std::string answerTable(const std::string& answer)
-{
-    return answer.size() > 3 ? answer.substr(3) : std::string();
 }

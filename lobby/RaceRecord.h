@@ -1,6 +1,7 @@
 #pragma once
 
 #include "boat/BoatDescription.h"
+#include "boat/BoatRecord.h"
 
 #include <cstdint>
 #include <string>
@@ -17,30 +18,17 @@ struct Waypoint {
     int32_t type = 0;
 };
 
-// One race as the client knows it, with the state of the player's own boat in it.
-// The boat description and the route come from requests of their own.
-struct RaceRecord {
-    int32_t id = 0;
+// One race as the client knows it, with the player's entry in it: the race number and the
+// own boat's state (sail 0 until the player has a boat in the race). The boat description
+// and the route come from requests of their own.
+struct RaceRecord : RaceEntry {
     std::string name;
     std::string descr;
     std::string image;
     int32_t start = 0;
     bool active = false;
-    double lat = 0.0;
-    double lon = 0.0;
-    int32_t position = 0;
-    bool grounded = false;
-    double heading = 0.0;
-    double speed = 0.0;
-    int32_t waypoint = 0;
-    bool finished = false;
-    // 0 until the player has a boat in the race.
-    int32_t sail = 0;
-    double windSpeed = 0.0;
-    double windDir = 0.0;
     BoatDescription boat;
     std::vector<Waypoint> route;
-    std::string nick;
 };
 
 using RaceList = std::vector<RaceRecord>;
@@ -56,5 +44,3 @@ RaceList parseRaceList(const std::string& text);
 bool parseRoute(const std::string& text, std::vector<Waypoint>& route);
 // "%Y-%m-%d %H:%M" in UTC.
 std::string formatStartTime(int32_t seconds);
-// The table text of a good answer: what follows "OK" and its separator.
-std::string answerTable(const std::string& answer);

@@ -7,21 +7,14 @@
 #include "gui/Label.h"
 #include "gui/MessageBox.h"
 #include "gui/Window.h"
-#include "net/DownloadProcessor.h"
-#include "base/Text.h"
+#include "lobby/DownloadProcessor.h"
+#include "net/Protocol.h"
 #include "table/Exception.h"
 #include "table/Table.h"
 
 #include <cstdio>
-#include <memory>
-#include <vector>
 
 namespace {
-
-std::string raceUrl(const char* pathAndQuery, const RaceRecord& race)
-{
-    return raceServerUrl() + pathAndQuery + std::to_string(race.id);
-}
 
 void addRaceRow(Window& window, const RaceRecord& race, int row, Command* command)
 {
@@ -30,15 +23,15 @@ void addRaceRow(Window& window, const RaceRecord& race, int row, Command* comman
     window.addChild(std::make_unique<Label>(440, y - 5, 460, 50, race.name.c_str()));
     std::string description = race.descr + "  Start at " + formatStartTime(race.start) + " GMT.";
     window.addChild(std::make_unique<Label>(440, y + 50, 460, 150, description.c_str()));
-    window.addChild(std::make_unique<Button>(420, y + 140, 180, 96, race.sail != 0 ? "Continue" : "Join", command, true));
+    window.addChild(std::make_unique<Button>(420, y + 140, 180, 96, race.own.sail != 0 ? "Continue" : "Join", command, true));
 }
 
 }
 
 bool joinRace(SDL_Window* window, RaceRecord& race)
 {
-    std::string answer = fetch(window, raceUrl("/races?action=2&raceId=", race));
-    if (!startsWith(answer, "OK"))
+    std::string answer = fetch(window, joinUrl(race.id));
+    if (!isGoodAnswer(answer))
         return false;
     bool parsed = false;
     try {
@@ -54,8 +47,8 @@ bool joinRace(SDL_Window* window, RaceRecord& race)
 
 bool loadBoatDescription(SDL_Window* window, RaceRecord& race)
 {
-    std::string answer = fetch(window, raceUrl("/boats?action=1&raceId=", race));
-    if (!startsWith(answer, "OK"))
+    std::string answer = fetch(window, boatDescriptionUrl(race.id));
+    if (!isGoodAnswer(answer))
         return false;
     try {
         race.boat = parseBoatDescription(answerTable(answer));
@@ -68,8 +61,8 @@ bool loadBoatDescription(SDL_Window* window, RaceRecord& race)
 
 bool loadRoute(SDL_Window* window, RaceRecord& race)
 {
-    std::string answer = fetch(window, raceUrl("/races?action=3&raceId=", race));
-    if (!startsWith(answer, "OK"))
+    std::string answer = fetch(window, routeUrl(race.id));
+    if (!isGoodAnswer(answer))
         return false;
     try {
         if (!parseRoute(answerTable(answer), race.route)) {
@@ -83,66 +76,69 @@ bool loadRoute(SDL_Window* window, RaceRecord& race)
     return true;
 }
 
-JoinRaceSelectorCommand::JoinRaceSelectorCommand(Screen* screen, int* selectedIndex, int index, RaceList* races)
-    : screen(screen)
-    , selectedIndex(selectedIndex)
+bool runRaceSelector(SDL_Window* window, RaceList& races, RaceRecord& chosen)
+{
+    return RaceSelector(window, races).run(chosen);
+}
+
+RaceSelector::RaceSelector(SDL_Window* window, RaceList& races)
+    : races(races)
+    , screen(createBackgroundScreen(window))
+{
+    int count = int(races.size());
+    // Nothing scrolls: from three races on, the window is taller than a 768-pixel screen.
+    auto* selector = screen->addChild(std::make_unique<Window>(1000, 250 * count + 110, "SELECT RACE"));
+    selector->centreIn(screen->width, screen->height);
+
+    for (int i = 0; i < count; ++i)
+        joins.push_back(std::make_unique<JoinRaceSelectorCommand>(this, i));
+    for (int i = 0; i < count; ++i)
+        addRaceRow(*selector, races[size_t(i)], i, joins[size_t(i)].get());
+
+    selector->addChild(std::make_unique<Button>(900, 5, 49, 48, "images/close-btn.png", &exitSelector, false));
+    selector->cancelCommand = &exitSelector;
+    selector->setFocus(true);
+}
+
+bool RaceSelector::run(RaceRecord& chosen)
+{
+    screen->runEventLoop();
+    if (selectedIndex == -1)
+        return false;
+    chosen = races[size_t(selectedIndex)];
+    return true;
+}
+
+RaceSelector::JoinRaceSelectorCommand::JoinRaceSelectorCommand(RaceSelector* selector, int index)
+    : selector(selector)
     , index(index)
-    , races(races)
 {
 }
 
 // A race the player already has a boat in (sail not 0) is continued without a join; a
 // failed step leaves the selector on screen with what the earlier steps wrote.
-void JoinRaceSelectorCommand::execute()
+void RaceSelector::JoinRaceSelectorCommand::execute()
 {
-    RaceRecord& race = (*races)[size_t(index)];
-    if (race.sail == 0 && !joinRace(screen->window, race))
+    RaceRecord& race = selector->races[size_t(index)];
+    SDL_Window* window = selector->screen->window;
+    if (race.own.sail == 0 && !joinRace(window, race))
         return;
-    if (!loadBoatDescription(screen->window, race))
+    if (!loadBoatDescription(window, race))
         return;
-    if (!loadRoute(screen->window, race))
+    if (!loadRoute(window, race))
         return;
-    *selectedIndex = index;
-    screen->done = true;
+    selector->selectedIndex = index;
+    selector->screen->done = true;
 }
 
-ExitRaceSelectorCommand::ExitRaceSelectorCommand(Screen* screen)
-    : screen(screen)
+RaceSelector::ExitRaceSelectorCommand::ExitRaceSelectorCommand(RaceSelector* selector)
+    : selector(selector)
 {
 }
 
-void ExitRaceSelectorCommand::execute()
+void RaceSelector::ExitRaceSelectorCommand::execute()
 {
-    screen->done = true;
+    selector->screen->done = true;
     if (storage)
         storage->writeInt("autoLogin", 0);
-}
-
-bool runRaceSelector(SDL_Window* window, RaceList& races, RaceRecord& chosen)
-{
-    int count = int(races.size());
-    int selectedIndex = -1;
-    std::unique_ptr<Screen> screen = createBackgroundScreen(window);
-
-    // Nothing scrolls: from three races on, the window is taller than a 768-pixel screen.
-    auto* selector = screen->addChild(std::make_unique<Window>(1000, 250 * count + 110, "SELECT RACE"));
-    selector->centreIn(screen->width, screen->height);
-
-    std::vector<std::unique_ptr<JoinRaceSelectorCommand>> joins;
-    for (int i = 0; i < count; ++i)
-        joins.push_back(std::make_unique<JoinRaceSelectorCommand>(screen.get(), &selectedIndex, i, &races));
-    for (int i = 0; i < count; ++i)
-        addRaceRow(*selector, races[size_t(i)], i, joins[size_t(i)].get());
-
-    ExitRaceSelectorCommand exit(screen.get());
-    selector->addChild(std::make_unique<Button>(900, 5, 49, 48, "images/close-btn.png", &exit, false));
-    selector->cancelCommand = &exit;
-    selector->setFocus(true);
-
-    screen->runEventLoop();
-    screen.reset();
-    if (selectedIndex == -1)
-        return false;
-    chosen = races[size_t(selectedIndex)];
-    return true;
 }

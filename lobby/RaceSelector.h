@@ -1,11 +1,13 @@
 #pragma once
 
 #include "gui/Command.h"
+#include "gui/Screen.h"
 #include "lobby/RaceRecord.h"
 
 #include <SDL.h>
 
-class Screen;
+#include <memory>
+#include <vector>
 
 // Shows the races with their pictures, descriptions and start times; true when the player
 // made a race ready (chosen then holds it, with boat description and route), false when
@@ -17,26 +19,44 @@ bool joinRace(SDL_Window* window, RaceRecord& race);
 bool loadBoatDescription(SDL_Window* window, RaceRecord& race);
 bool loadRoute(SDL_Window* window, RaceRecord& race);
 
-// Join (or Continue) of one race of the selector.
-class JoinRaceSelectorCommand : public Command {
+// The "SELECT RACE" window over the background: a row per race with its Join (or
+// Continue) button, and the close button. It works on the caller's list in place.
+class RaceSelector {
 public:
-    JoinRaceSelectorCommand(Screen* screen, int* selectedIndex, int index, RaceList* races);
-    void execute() override;
+    RaceSelector(SDL_Window* window, RaceList& races);
+    RaceSelector(const RaceSelector&) = delete;
+    RaceSelector& operator=(const RaceSelector&) = delete;
+
+    // Runs until a race is ready (true, chosen then holds a copy of it) or the player
+    // left the selector (false).
+    bool run(RaceRecord& chosen);
 
 private:
-    Screen* screen;
-    int* selectedIndex;
-    int index;
-    RaceList* races;
-};
+    // Join (or Continue) of one race.
+    class JoinRaceSelectorCommand : public Command {
+    public:
+        JoinRaceSelectorCommand(RaceSelector* selector, int index);
+        void execute() override;
 
-// The selector's close button and Escape: back to the login screen, with automatic login
-// switched off for the next start.
-class ExitRaceSelectorCommand : public Command {
-public:
-    explicit ExitRaceSelectorCommand(Screen* screen);
-    void execute() override;
+    private:
+        RaceSelector* selector;
+        int index;
+    };
 
-private:
-    Screen* screen;
+    // The close button and Escape: back to the login screen, with automatic login
+    // switched off for the next start.
+    class ExitRaceSelectorCommand : public Command {
+    public:
+        explicit ExitRaceSelectorCommand(RaceSelector* selector);
+        void execute() override;
+
+    private:
+        RaceSelector* selector;
+    };
+
+    RaceList& races;
+    int selectedIndex = -1;
+    std::vector<std::unique_ptr<JoinRaceSelectorCommand>> joins;
+    ExitRaceSelectorCommand exitSelector { this };
+    std::unique_ptr<Screen> screen;
 };

@@ -1,6 +1,7 @@
 #include "lobby/RegistrationScreen.h"
 
 #include "app/Storage.h"
+#include "base/Text.h"
 #include "gui/BackgroundScreen.h"
 #include "gui/Button.h"
 #include "gui/InputLine.h"
@@ -8,20 +9,11 @@
 #include "gui/MessageBox.h"
 #include "gui/Window.h"
 #include "lobby/LoginAndListRaces.h"
-#include "net/Downloader.h"
-#include "base/Text.h"
+#include "net/Protocol.h"
 
 #include <cstdio>
-#include <memory>
 
 namespace {
-
-// The widgets of the registration screen being shown, for its commands.
-Screen* registrationScreen = nullptr;
-InputLine* emailLine = nullptr;
-InputLine* passwordLine = nullptr;
-InputLine* passwordAgainLine = nullptr;
-InputLine* nickLine = nullptr;
 
 InputLine* addField(Window& window, int y, const char* caption, bool password)
 {
@@ -31,21 +23,16 @@ InputLine* addField(Window& window, int y, const char* caption, bool password)
     return line;
 }
 
-std::string registrationUrl(const std::string& email, const std::string& password, const std::string& nick)
-{
-    return raceServerUrl() + "/users?action=1&autoLogin=1&email=" + escape(email) + "&password=" + escape(password)
-        + "&nick=" + escape(nick);
-}
-
 }
 
 RaceList runRegistrationScreen(SDL_Window* window)
 {
-    RegisterCommand registerCommand;
-    ExitRegisterCommand exitRegister;
-    std::unique_ptr<Screen> screen = createBackgroundScreen(window);
-    registrationScreen = screen.get();
+    return RegistrationScreen(window).run();
+}
 
+RegistrationScreen::RegistrationScreen(SDL_Window* window)
+    : screen(createBackgroundScreen(window))
+{
     auto* dialog = screen->addChild(std::make_unique<Window>(600, 530, "PLEASE REGISTER"));
     dialog->centreIn(screen->width, screen->height);
     emailLine = addField(*dialog, 40, "E-Mail:", false);
@@ -58,30 +45,37 @@ RaceList runRegistrationScreen(SDL_Window* window)
     dialog->addChild(std::make_unique<Button>(500, 5, 49, 48, "images/close-btn.png", &exitRegister, false));
     dialog->defaultCommand = &registerCommand;
     dialog->cancelCommand = &exitRegister;
+}
 
+RaceList RegistrationScreen::run()
+{
     screen->runEventLoop();
-    screen.reset();
-    registrationScreen = nullptr;
     return registerCommand.races;
 }
 
-// Only the password match is checked here; empty fields go to the server as they are.
-void RegisterCommand::execute()
+RegistrationScreen::RegisterCommand::RegisterCommand(RegistrationScreen* registration)
+    : registration(registration)
 {
-    std::string email = trim(emailLine->getText());
-    std::string password = trim(passwordLine->getText());
-    std::string passwordAgain = trim(passwordAgainLine->getText());
-    std::string nick = trim(nickLine->getText());
+}
+
+// Only the password match is checked here; empty fields go to the server as they are.
+void RegistrationScreen::RegisterCommand::execute()
+{
+    std::string email = trim(registration->emailLine->getText());
+    std::string password = trim(registration->passwordLine->getText());
+    std::string passwordAgain = trim(registration->passwordAgainLine->getText());
+    std::string nick = trim(registration->nickLine->getText());
+    SDL_Window* window = registration->screen->window;
     if (password != passwordAgain) {
-        showMessageBox(registrationScreen->window, "Passwords are not the same.");
+        showMessageBox(window, "Passwords are not the same.");
         return;
     }
-    races = loginAndListRaces(registrationScreen->window, registrationUrl(email, password, nick));
+    races = loginAndListRaces(window, registrationUrl(email, password, nick));
     if (races.empty()) {
         std::printf("something wrong\n");
         return;
     }
-    registrationScreen->done = true;
+    registration->screen->done = true;
     if (storage) {
         storage->writeString("login", email);
         storage->writeString("password", hexEncode(password));
@@ -89,7 +83,12 @@ void RegisterCommand::execute()
     }
 }
 
-void ExitRegisterCommand::execute()
+RegistrationScreen::ExitRegisterCommand::ExitRegisterCommand(RegistrationScreen* registration)
+    : registration(registration)
 {
-    registrationScreen->done = true;
+}
+
+void RegistrationScreen::ExitRegisterCommand::execute()
+{
+    registration->screen->done = true;
 }

@@ -1,6 +1,7 @@
 #include "net/Downloader.h"
 
 #include "base/Text.h"
+#include "net/Protocol.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -65,7 +66,7 @@ std::vector<std::string> splitAtTabs(const std::string& line)
 void examineOkAnswer(const DownloadRequest& request)
 {
     const char* text = request.answer ? request.answer.get() : "";
-    if (request.answerLength != 0 && startsWith(extractResult(text), "OK"))
+    if (request.answerLength != 0 && isGoodAnswer(extractResult(text)))
         return;
     std::printf("Invalid response for download %i: '%s'\n", request.id, text);
 }

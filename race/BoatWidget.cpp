@@ -1,9 +1,9 @@
 #include "race/BoatWidget.h"
 
+#include "boat/BoatRecord.h"
 #include "gui/Font.h"
 #include "gui/Utf.h"
 #include "net/TextureRegistry.h"
-#include "race/BoatRecord.h"
 #include "race/Map.h"
 
 #include <cstdio>

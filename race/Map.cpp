@@ -16,16 +16,6 @@ constexpr int tileSide = 256;
 constexpr int32_t minimumZoom = 2;
 constexpr int32_t maximumZoom = 15;
 
-// Finger pair and the distance at which the last pinch step was taken, per touch device.
-struct PinchState {
-    int64_t touchId = 0;
-    int64_t fingerA = 0;
-    int64_t fingerB = 0;
-    double referenceDistance = 0.0;
-};
-
-std::map<int64_t, PinchState> pinchStates;
-
 int32_t floorDiv(int32_t value, int32_t divisor)
 {
     int32_t quotient = value / divisor;

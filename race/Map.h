@@ -1,5 +1,6 @@
 #pragma once
 
+#include "boat/ChartProjection.h"
 #include "gui/Texture.h"
 #include "gui/Widget.h"
 #include "race/MapFeature.h"
@@ -24,7 +25,7 @@ struct TileEntry {
 // repeats in both directions), the wheel or a two-finger pinch zooms it with an animation
 // about the centre, and a short click focuses the marker under the pointer. The map sits
 // at the window's origin, so its coordinates are screen coordinates.
-class Map : public Widget {
+class Map : public Widget, public ChartProjection {
 public:
     Map(int width, int height, double lat, double lon);
     ~Map() override;
@@ -38,7 +39,7 @@ public:
 
     // Moves a map widget to the world pixel of its position at the current zoom.
     void placeWidget(MapWidget& widget) const;
-    SDL_Point latLonToScreen(double lat, double lon) const;
+    SDL_Point latLonToScreen(double lat, double lon) const override;
     SDL_Point metresToScreen(double mx, double my) const;
     TileEntry& getTile(int32_t z, int32_t x, int32_t y, Uint32 now);
     void prefetchTiles();
@@ -72,9 +73,20 @@ public:
     Uint32 downTime = 0;
 
 private:
+    // Finger pair and the distance at which the last pinch step was taken.
+    struct PinchState {
+        int64_t touchId = 0;
+        int64_t fingerA = 0;
+        int64_t fingerB = 0;
+        double referenceDistance = 0.0;
+    };
+
     SDL_Point scaled(int32_t sx, int32_t sy) const;
     void drawTile(SDL_Renderer* renderer, int sx, int sy, int32_t column, int32_t row, Uint32 now);
     void zoomTowards(int32_t level);
     void animateZoom(double seconds);
     int pinchSteps();
+
+    // The pinch of each touch device, by its id.
+    std::map<int64_t, PinchState> pinchStates;
 };

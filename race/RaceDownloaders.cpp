@@ -1,8 +1,8 @@
 #include "race/RaceDownloaders.h"
 
-#include "app/Storage.h"
 #include "lobby/RaceRecord.h"
 #include "net/Downloader.h"
+#include "net/Protocol.h"
 #include "race/BoatWidget.h"
 #include "race/Map.h"
 
@@ -18,7 +18,7 @@ PeriodicDownloader::PeriodicDownloader(Map* map, RaceRecord* race, Clock clock)
 
 void PeriodicDownloader::requestAnswer()
 {
-    int id = downloader.download(raceServerUrl() + path() + std::to_string(race->id), RaceRequest, nullptr);
+    int id = downloader.download(url(), RaceRequest, nullptr);
     request = id > 0 ? id : 0;
     lastStart = clock();
 }
@@ -46,9 +46,9 @@ BoatsDownloader::BoatsDownloader(Map* map, RaceRecord* race, Clock clock)
     requestAnswer();
 }
 
-std::string BoatsDownloader::path() const
+std::string BoatsDownloader::url() const
 {
-    return "/races?action=4&raceId=";
+    return boatsUrl(race->id);
 }
 
 void BoatsDownloader::onAnswer(const std::string& answer)
@@ -84,12 +84,14 @@ PositionDownloader::PositionDownloader(Map* map, RaceRecord* race, BoatRecord* o
     requestAnswer();
 }
 
-std::string PositionDownloader::path() const
+std::string PositionDownloader::url() const
 {
-    return "/races?action=5&raceId=";
+    return positionUrl(race->id);
 }
 
-// The own record's heading, speed and sail stay as the boat control panel has them.
+// The own record's heading, speed and sail stay as the boat control panel has them; the
+// server's heading and speed go to the race's record, which the panel shows while no change
+// is pending and returns to on cancel.
 void PositionDownloader::onAnswer(const std::string& answer)
 {
     std::optional<BoatRecord> report = parsePosition(answer);
@@ -99,10 +101,10 @@ void PositionDownloader::onAnswer(const std::string& answer)
     own->lon = report->lon;
     own->windDir = report->windDir;
     own->windSpeed = report->windSpeed;
-    race->lat = report->lat;
-    race->lon = report->lon;
-    race->heading = report->heading;
-    race->speed = report->speed;
+    race->own.lat = report->lat;
+    race->own.lon = report->lon;
+    race->own.heading = report->heading;
+    race->own.speed = report->speed;
 }
 
 void PositionDownloader::onFailure()

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "boat/BoatRecord.h"
 #include "gui/Command.h"
-#include "race/BoatRecord.h"
 #include "race/RaceScreen.h"
 
 #include <cstdint>
@@ -26,7 +26,7 @@ public:
 
 protected:
     void requestAnswer();
-    virtual std::string path() const = 0;
+    virtual std::string url() const = 0;
     virtual void onAnswer(const std::string& answer) = 0;
     virtual void onFailure() = 0;
 
@@ -44,7 +44,7 @@ public:
     std::vector<BoatWidget*> markers;
 
 protected:
-    std::string path() const override;
+    std::string url() const override;
     void onAnswer(const std::string& answer) override;
     void onFailure() override;
 
@@ -60,7 +60,7 @@ public:
     BoatRecord* own;
 
 protected:
-    std::string path() const override;
+    std::string url() const override;
     void onAnswer(const std::string& answer) override;
     void onFailure() override;
 };

@@ -6,8 +6,9 @@
 #include "gui/Screen.h"
 #include "lobby/RaceRecord.h"
 #include "base/Text.h"
+#include "net/Protocol.h"
 #include "race/BoatWidget.h"
-#include "race/GreatCircle.h"
+#include "nav/GreatCircle.h"
 #include "race/Map.h"
 #include "race/MapImage.h"
 #include "race/MapLine.h"
@@ -21,18 +22,10 @@
 
 namespace {
 
+// The own boat starts as the race reports it, steered against the race's boat description.
 BoatRecord ownBoatOf(const RaceRecord& race)
 {
-    BoatRecord own;
-    own.lat = race.lat;
-    own.lon = race.lon;
-    own.heading = race.heading;
-    own.speed = race.speed;
-    own.sail = race.sail;
-    own.position = race.position;
-    own.windSpeed = race.windSpeed;
-    own.windDir = race.windDir;
-    own.nick = race.nick;
+    BoatRecord own = race.own;
     own.boat = &race.boat;
     own.user = -1;
     return own;
@@ -50,24 +43,10 @@ void reportParseError(const Exception& error, const char* what, const std::strin
     std::printf("Error parsing %s table '%s'\n", what, answer.c_str());
 }
 
-// The keys that boats and position answers share.
-BoatRecord readBoatState(const Table& table)
-{
-    BoatRecord boat;
-    boat.position = getInt(table, "position");
-    boat.lat = getDouble(table, "lat");
-    boat.lon = getDouble(table, "lon");
-    boat.grounded = getInt(table, "grounded") != 0;
-    boat.heading = getDouble(table, "heading");
-    boat.speed = getDouble(table, "speed");
-    boat.waypoint = getInt(table, "waypoint");
-    boat.finished = getInt(table, "finished") != 0;
-    return boat;
-}
-
 BoatRecord readBoat(const Table& table)
 {
-    BoatRecord boat = readBoatState(table);
+    BoatRecord boat;
+    readBoatState(table, boat);
     boat.sail = getInt(table, "sail");
     boat.nick = getString(table, "nick", "");
     boat.user = getInt(table, "user");
@@ -118,7 +97,8 @@ std::optional<BoatRecord> parsePosition(const std::string& answer)
 {
     try {
         Table root = parseAnswer(answer);
-        BoatRecord report = readBoatState(root);
+        BoatRecord report;
+        readBoatState(root, report);
         report.windDir = getDouble(root, "windDir");
         report.windSpeed = getDouble(root, "windSpeed");
         return report;
@@ -148,55 +128,62 @@ void addRouteFeatures(const std::vector<Waypoint>& route, Map& map)
     }
 }
 
-ExitGameCommand::ExitGameCommand(Screen* screen)
-    : screen(screen)
+void runRaceScreen(SDL_Window* window, RaceRecord& race)
+{
+    RaceScreen(window, race).run();
+}
+
+RaceScreen::RaceScreen(SDL_Window* window, RaceRecord& race)
+    : own(ownBoatOf(race))
+    , root(std::make_unique<Screen>(window))
+{
+    auto newMap = std::make_unique<Map>(root->width, root->height, race.own.lat, race.own.lon);
+    addRouteFeatures(race.route, *newMap);
+    auto control = std::make_unique<BoatControl>(newMap.get(), &own, &race);
+
+    auto* ownMarker = newMap->addWidget(std::make_unique<BoatWidget>(&own, control.get(), newMap.get()));
+    ownMarker->setFocus(true);
+    newMap->placeWidget(*ownMarker);
+    chart = root->addChild(std::move(newMap));
+    root->addChild(std::move(control));
+    root->addChild(std::make_unique<BoatInfo>(&own));
+    root->addChild(std::make_unique<WindTape>(root->height - 50, root->width, chart));
+    root->addChild(std::make_unique<Button>(root->width - 48, 0, 49, 48, "images/close-btn.png", &exitGame, false));
+    root->addAccelerator(&escape);
+
+    boats = std::make_unique<BoatsDownloader>(chart, &race);
+    position = std::make_unique<PositionDownloader>(chart, &race, &own);
+    root->addIdleHandler(boats.get());
+    root->addIdleHandler(position.get());
+}
+
+RaceScreen::~RaceScreen() = default;
+
+void RaceScreen::run()
+{
+    root->runEventLoop();
+}
+
+RaceScreen::ExitGameCommand::ExitGameCommand(RaceScreen* raceScreen)
+    : raceScreen(raceScreen)
 {
 }
 
-void ExitGameCommand::execute()
+void RaceScreen::ExitGameCommand::execute()
 {
-    screen->done = true;
+    raceScreen->root->done = true;
     std::exit(0);
 }
 
-ExitGameAccelerator::ExitGameAccelerator(Screen* screen)
-    : screen(screen)
+RaceScreen::ExitGameAccelerator::ExitGameAccelerator(RaceScreen* raceScreen)
+    : raceScreen(raceScreen)
 {
 }
 
-bool ExitGameAccelerator::handleKey(SDL_Keycode keyCode)
+bool RaceScreen::ExitGameAccelerator::handleKey(SDL_Keycode keyCode)
 {
     if (keyCode != SDLK_ESCAPE)
         return false;
-    screen->done = true;
+    raceScreen->root->done = true;
     std::exit(0);
-}
-
-void runRaceScreen(SDL_Window* window, RaceRecord& race)
-{
-    auto screen = std::make_unique<Screen>(window);
-    auto map = std::make_unique<Map>(screen->width, screen->height, race.lat, race.lon);
-    addRouteFeatures(race.route, *map);
-    BoatRecord own = ownBoatOf(race);
-    auto control = std::make_unique<BoatControl>(map.get(), &own, &race);
-
-    auto* ownMarker = map->addWidget(std::make_unique<BoatWidget>(&own, control.get(), map.get()));
-    ownMarker->setFocus(true);
-    map->placeWidget(*ownMarker);
-    Map* chart = screen->addChild(std::move(map));
-    screen->addChild(std::move(control));
-    screen->addChild(std::make_unique<BoatInfo>(&own));
-    screen->addChild(std::make_unique<WindTape>(screen->height - 50, screen->width, chart));
-
-    ExitGameCommand exitGame(screen.get());
-    screen->addChild(std::make_unique<Button>(screen->width - 48, 0, 49, 48, "images/close-btn.png", &exitGame, false));
-    ExitGameAccelerator escape(screen.get());
-    screen->addAccelerator(&escape);
-
-    BoatsDownloader boats(chart, &race);
-    PositionDownloader position(chart, &race, &own);
-    screen->addIdleHandler(&boats);
-    screen->addIdleHandler(&position);
-    screen->runEventLoop();
-    screen.reset();
 }

@@ -1,24 +1,26 @@
 #pragma once
 
+#include "boat/BoatRecord.h"
 #include "gui/Command.h"
-#include "race/BoatRecord.h"
 
 #include <SDL.h>
 
 #include <cstdint>
 #include <ctime>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
+class BoatsDownloader;
 class Map;
+class PositionDownloader;
 class Screen;
 struct RaceRecord;
 struct Waypoint;
 
-// The chosen race on its full screen: the chart with route and boats, the boat control and
-// information panels, the wind tape and the close button. Returns when its loop ends.
+// Builds the race screen for the chosen race and runs it; returns when its loop ends.
 void runRaceScreen(SDL_Window* window, RaceRecord& race);
 
 // Lines between consecutive waypoints, then a flag on each waypoint, or two for a gate.
@@ -36,22 +38,52 @@ std::vector<BoatRecord> parseBoats(const std::string& answer);
 // The own boat's state and the wind at it; nothing when some key could not be read.
 std::optional<BoatRecord> parsePosition(const std::string& answer);
 
-// The close button: ends the program.
-class ExitGameCommand : public Command {
+// The chosen race on its full screen: the chart with route and boats, the boat control and
+// information panels, the wind tape and the close button, with the boats and the own
+// boat's position downloaded periodically.
+class RaceScreen {
 public:
-    explicit ExitGameCommand(Screen* screen);
-    void execute() override;
+    // The screen keeps its own copy of the own boat's state and updates it.
+    RaceScreen(SDL_Window* window, RaceRecord& race);
+    ~RaceScreen();
+    RaceScreen(const RaceScreen&) = delete;
+    RaceScreen& operator=(const RaceScreen&) = delete;
+
+    // Runs the event loop; Escape and the close button end the process.
+    void run();
+
+    // The widget tree and the chart at its bottom, for drawing frames without the loop.
+    Screen& screen() const { return *root; }
+    Map& map() const { return *chart; }
 
 private:
-    Screen* screen;
-};
+    // The close button: ends the program.
+    class ExitGameCommand : public Command {
+    public:
+        explicit ExitGameCommand(RaceScreen* raceScreen);
+        void execute() override;
 
-// Escape, whichever widget has the focus: ends the program.
-class ExitGameAccelerator : public Accelerator {
-public:
-    explicit ExitGameAccelerator(Screen* screen);
-    bool handleKey(SDL_Keycode keyCode) override;
+    private:
+        RaceScreen* raceScreen;
+    };
 
-private:
-    Screen* screen;
+    // Escape, whichever widget has the focus: ends the program.
+    class ExitGameAccelerator : public Accelerator {
+    public:
+        explicit ExitGameAccelerator(RaceScreen* raceScreen);
+        bool handleKey(SDL_Keycode keyCode) override;
+
+    private:
+        RaceScreen* raceScreen;
+    };
+
+    BoatRecord own;
+    ExitGameCommand exitGame { this };
+    ExitGameAccelerator escape { this };
+    std::unique_ptr<BoatsDownloader> boats;
+    std::unique_ptr<PositionDownloader> position;
+    // Declared after the downloaders so that it goes first, with the markers that point
+    // into their records.
+    std::unique_ptr<Screen> root;
+    Map* chart = nullptr;
 };

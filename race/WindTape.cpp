@@ -1,7 +1,7 @@
 #include "race/WindTape.h"
 
+#include "boat/BoatRecord.h"
 #include "gui/Font.h"
-#include "race/BoatRecord.h"
 #include "race/Map.h"
 
 #include <algorithm>

@@ -3,6 +3,7 @@
 #include "app/Storage.h"
 #include "gui/Texture.h"
 #include "net/Downloader.h"
+#include "net/Protocol.h"
 #include "table/Exception.h"
 #include "table/Table.h"
 
@@ -12,12 +13,6 @@
 WindRegistry windRegistry;
 
 namespace {
-
-std::string windUrl(int32_t z, int32_t x, int32_t y, int32_t time)
-{
-    return raceServerUrl() + "/wind?action=1&z=" + std::to_string(z) + "&x=" + std::to_string(x)
-        + "&y=" + std::to_string(y) + "&s=256&t=" + std::to_string(time);
-}
 
 // Without the arrow image the wind is still shown: a line from the cell's centre in the
 // direction the wind blows, as long as the image would be tall.

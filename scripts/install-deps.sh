@@ -12,6 +12,7 @@ packages=(
   fonts-dejavu-core xvfb xauth xdotool imagemagick x11-apps matchbox-window-manager python3
   sox libsox-fmt-all vorbis-tools wrk curl
   clang libclang-rt-14-dev
+  dpkg-dev file desktop-file-utils appstream lintian systemd
 )
 
 missing=()

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Regenerates everything under data/ (images, font, music, waves) from tools/make-data/.
+# Regenerates everything under data/ (images, icons, font, music, waves) from tools/make-data/.
 # Installs the generator's own Debian packages when they are missing. The output is
 # deterministic: seeded noise, fixed Ogg serial numbers, no time stamps in the images.
 set -euo pipefail
@@ -34,6 +34,9 @@ mkdir -p data/images data/fonts data/music data/sound
 
 echo "images"
 "$python" "$generator" images data/images "$scratch"
+
+echo "icons"
+"$python" "$generator" icons data/icons
 
 echo "font"
 font=/usr/share/fonts/truetype/roboto/unhinted/RobotoCondensed-Bold.ttf

@@ -19,3 +19,4 @@ cmake --build build-tsan -j "$jobs" --target net_tests app_tests
 for program in net_tests app_tests; do
   TSAN_OPTIONS=halt_on_error=1 "build-tsan/tests/$program"
 done
+scripts/check-packages.sh build

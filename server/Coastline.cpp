@@ -1,5 +1,6 @@
 #include "server/Coastline.h"
 
+#include "nav/GreatCircle.h"
 #include "server/CoastBuilder.h"
 
 #include <algorithm>
@@ -22,9 +23,9 @@ const Level levels[] = { { 'l', 10.0 }, { 'i', 2.0 }, { 'h', 0.5 } };
 
 bool LandMask::crossesLand(const GeoPoint& from, const GeoPoint& to) const
 {
-    double length = distanceKm(from, to);
+    double length = greatCircleDistance(from.lat, from.lon, to.lat, to.lon);
     int steps = std::clamp(static_cast<int>(std::ceil(length / 0.1)), 1, 2000);
-    double bearing = initialBearing(from, to);
+    double bearing = initialBearing(from.lat, from.lon, to.lat, to.lon);
     for (int i = 1; i <= steps; ++i) {
         GeoPoint p = i == steps ? to : destination(from, bearing, length * i / steps);
         if (isLand(p.lat, p.lon))

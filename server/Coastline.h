@@ -1,7 +1,7 @@
 #pragma once
 
+#include "nav/GreatCircle.h"
 #include "server/CoastGrid.h"
-#include "server/GeoMath.h"
 
 #include <array>
 #include <memory>

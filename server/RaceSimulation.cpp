@@ -1,7 +1,8 @@
 #include "server/RaceSimulation.h"
 
+#include "nav/Angles.h"
+#include "nav/GreatCircle.h"
 #include "server/Coastline.h"
-#include "server/GeoMath.h"
 
 #include <algorithm>
 #include <numeric>
@@ -54,7 +55,7 @@ Boat RaceSimulation::newBoat(int user, const std::string& nick, double slot, int
     boat.lat = place.lat;
     boat.lon = place.lon;
     boat.waypoint = raceInfo.route.size() > 1 ? 1 : 0;
-    boat.heading = raceInfo.route.size() > 1 ? initialBearing(place, raceInfo.route[1].centre()) : 0.0;
+    boat.heading = raceInfo.route.size() > 1 ? initialBearing(place.lat, place.lon, raceInfo.route[1].lat, raceInfo.route[1].lon) : 0.0;
     boat.sail = Jib;
     Wind w = wind.at(boat.lat, boat.lon, time);
     boat.windDir = w.dir;
@@ -144,7 +145,8 @@ double RaceSimulation::remainingKm(const Boat& boat) const
 {
     if (boat.finished || boat.waypoint >= static_cast<int>(raceInfo.route.size()))
         return 0.0;
-    return distanceKm({ boat.lat, boat.lon }, raceInfo.route[boat.waypoint].centre());
+    const Waypoint& next = raceInfo.route[boat.waypoint];
+    return greatCircleDistance(boat.lat, boat.lon, next.lat, next.lon);
 }
 
 void RaceSimulation::step(double sailSeconds, int64_t time)

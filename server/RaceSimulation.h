@@ -1,7 +1,7 @@
 #pragma once
 
 #include "server/Boat.h"
-#include "server/Polar.h"
+#include "server/BoatType.h"
 #include "server/Route.h"
 #include "server/Skipper.h"
 #include "server/WindField.h"

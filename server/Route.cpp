@@ -1,5 +1,8 @@
 #include "server/Route.h"
 
+#include "nav/GreatCircle.h"
+#include "server/GeoMath.h"
+
 #include <algorithm>
 #include <cmath>
 

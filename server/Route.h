@@ -1,6 +1,6 @@
 #pragma once
 
-#include "server/GeoMath.h"
+#include "nav/GreatCircle.h"
 
 #include <string>
 #include <vector>

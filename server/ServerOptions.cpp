@@ -7,11 +7,13 @@ namespace server {
 const char* ServerOptions::usage()
 {
     return "usage: tidewake-server --data DIR [--port N] [--bind ADDR] [--boats N] [--time-scale X]\n"
+           "       tidewake-server --help\n"
            "  --data DIR        folder of the database, caches and races.txt (required)\n"
            "  --port N          port to listen on (default 7080; 0 picks a free one)\n"
            "  --bind ADDR       address to listen on (default 127.0.0.1)\n"
            "  --boats N         computer-steered boats per race (default 20)\n"
-           "  --time-scale X    seconds of sailing per real second (default 1)\n";
+           "  --time-scale X    seconds of sailing per real second (default 1)\n"
+           "  --help            print this usage and exit\n";
 }
 
 std::optional<ServerOptions> ServerOptions::parse(const std::vector<std::string>& arguments, std::string& error)
@@ -19,6 +21,10 @@ std::optional<ServerOptions> ServerOptions::parse(const std::vector<std::string>
     ServerOptions options;
     for (size_t i = 0; i < arguments.size(); ++i) {
         const std::string& name = arguments[i];
+        if (name == "--help") {
+            options.help = true;
+            return options;
+        }
         if (i + 1 >= arguments.size()) {
             error = "missing value after " + name;
             return std::nullopt;

@@ -13,8 +13,10 @@ struct ServerOptions {
     std::string dataDir;
     int boats = 20;
     double timeScale = 1.0;
+    bool help = false;
 
-    // The options, or nothing with `error` describing what is wrong.
+    // The options, or nothing with `error` describing what is wrong. "--help" in the
+    // place of an option ends the parse with `help` set.
     static std::optional<ServerOptions> parse(const std::vector<std::string>& arguments, std::string& error);
     static const char* usage();
 };

@@ -1,7 +1,7 @@
 #include "server/Skipper.h"
 
+#include "nav/GreatCircle.h"
 #include "server/Coastline.h"
-#include "server/GeoMath.h"
 
 #include <algorithm>
 #include <cmath>
@@ -33,7 +33,7 @@ double Skipper::velocityMadeGood(const Course& course, double bearing, const Win
 Course Skipper::choose(const Boat& current, const Waypoint& target, const Wind& wind, double stepKm) const
 {
     GeoPoint here { current.lat, current.lon };
-    double bearing = initialBearing(here, target.centre());
+    double bearing = initialBearing(here.lat, here.lon, target.lat, target.lon);
     Course present { current.heading, current.sail };
     if (!current.grounded) {
         Course best = present;

@@ -1,5 +1,6 @@
 #include "server/WindField.h"
 
+#include "nav/Angles.h"
 #include "server/GeoMath.h"
 
 #include <cmath>

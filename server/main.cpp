@@ -13,6 +13,10 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "tidewake-server: %s\n%s", error.c_str(), server::ServerOptions::usage());
         return 2;
     }
+    if (options->help) {
+        std::fputs(server::ServerOptions::usage(), stdout);
+        return 0;
+    }
     // The signals that end the server are taken by sigwait below, so every thread started
     // from here on must have them blocked.
     sigset_t endSignals;

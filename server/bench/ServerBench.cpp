@@ -1,6 +1,7 @@
 // Measurements of the server's heavy paths: a simulation step of a large fleet and map
 // tiles rendered without the disk cache. The boats answer is measured over HTTP with wrk.
 #include "server/Coastline.h"
+#include "server/GeoMath.h"
 #include "server/RaceCatalog.h"
 #include "server/RaceSimulation.h"
 #include "server/TileService.h"

@@ -11,22 +11,6 @@ struct Conversion {
     std::string expected;
 };
 
-TEST(Text, ExtractResultTakesTheFirstEnvelope)
-{
-    const std::vector<Conversion> cases = {
-        { "<result>OK</result>", "OK" },
-        { "before<result> OK 1 </result>after", " OK 1 " },
-        { "<result>first</result><result>second</result>", "first" },
-        { "<result></result>", "" },
-        { "</result><result>x</result>", "x" },
-        { "<result>unclosed", "" },
-        { "no envelope</result>", "" },
-        { "", "" },
-    };
-    for (const Conversion& each : cases)
-        EXPECT_EQ(extractResult(each.input), each.expected) << each.input;
-}
-
 TEST(Text, TrimRemovesBlanksAtBothEndsUnlessNothingElseIsLeft)
 {
     const std::vector<Conversion> cases = {

@@ -1,7 +1,7 @@
 #include "boat/BoatInfo.h"
+#include "boat/BoatRecord.h"
 #include "gui/FontManager.h"
 #include "net/TextureRegistry.h"
-#include "race/BoatRecord.h"
 #include "support/HeadlessWindow.h"
 #include "support/RecordingFont.h"
 #include "support/TestData.h"
@@ -44,18 +44,6 @@ TEST(BoatInfoLines, FormatTheSevenValues)
     };
     for (const Case& c : cases)
         EXPECT_EQ(BoatInfo::lines(c.boat), c.lines);
-}
-
-TEST(BoatInfoLines, OnlySailOneIsTheJib)
-{
-    struct Case {
-        int sail;
-        const char* line;
-    };
-    const Case cases[] = { { 1, "Sail: Jib" }, { 2, "Sail: Spinnaker" }, { 0, "Sail: Spinnaker" },
-        { -1, "Sail: Spinnaker" }, { 3, "Sail: Spinnaker" } };
-    for (const Case& c : cases)
-        EXPECT_EQ(BoatInfo::lines(boatWith("x", 0, 0, 0, 0, 0, c.sail)).back(), c.line) << c.sail;
 }
 
 // The name line is made in a 200-byte buffer: a longer nick is cut to the last whole

@@ -1,3 +1,4 @@
+#include "net/Protocol.h"
 #include "app/Storage.h"
 #include "gui/FontManager.h"
 #include "gui/MessageBox.h"
@@ -13,6 +14,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -101,17 +103,25 @@ protected:
         storage->writeString("password", "");
         storage->writeInt("autoLogin", 0);
         reloadServerUrls();
-        // Every message box records its text and is closed at once with Escape.
-        setMessageBoxObserver([this](const std::string& text) {
-            messages.push_back(text);
-            pushKey(SDLK_ESCAPE);
-        });
+        closeBoxesThen(nullptr);
     }
     void TearDown() override
     {
-        setMessageBoxObserver(nullptr);
+        messageBoxHooks.observer = nullptr;
         deleteFontManager();
         clearTextures();
+    }
+
+    // Every message box records its text and is closed at once with Escape; the action,
+    // if any, follows once the box has gone.
+    void closeBoxesThen(std::function<void()> action)
+    {
+        messageBoxHooks.observer = [this, action](const std::string& text) {
+            messages.push_back(text);
+            pushKey(SDLK_ESCAPE);
+            if (action)
+                later(300, action);
+        };
     }
 
     static void typeInto(const char* text)
@@ -162,12 +172,12 @@ TEST_F(LobbyFlowTest, FailedLoginStoresTooAndKeepsTheScreenForAnotherTry)
     pushText("wrong");
     pushKey(SDLK_RETURN);
     // Once the refusal's box has closed, try again with what is still typed.
-    setMessageBoxObserver([this](const std::string& text) {
+    messageBoxHooks.observer = [this](const std::string& text) {
         messages.push_back(text);
         EXPECT_EQ(storage->readString("login", ""), "bob@example.org");
         pushKey(SDLK_ESCAPE);
         later(300, [] { pushKey(SDLK_RETURN); });
-    });
+    };
     RaceList races = runLoginScreen(display.window);
     EXPECT_EQ(races.size(), 2u);
     EXPECT_EQ(messages, std::vector<std::string>({ "Wrong e-mail or password." }));
@@ -184,11 +194,7 @@ TEST_F(LobbyFlowTest, AutomaticLoginSkipsTheScreenOrFallsBackToIt)
 
     // Refused: the screen shows the stored values and the ticked box; Login tries again.
     server.refusedLogins = 1;
-    setMessageBoxObserver([this](const std::string& text) {
-        messages.push_back(text);
-        pushKey(SDLK_ESCAPE);
-        later(300, [] { pushKey(SDLK_RETURN); });
-    });
+    closeBoxesThen([] { pushKey(SDLK_RETURN); });
     EXPECT_EQ(runLoginScreen(display.window).size(), 2u);
     EXPECT_EQ(messages.size(), 1u);
     EXPECT_EQ(count("/users?action=2&email=ann@example.org&password=good"), 3);
@@ -202,11 +208,7 @@ TEST_F(LobbyFlowTest, RegistrationSendsNothingWhilePasswordsDiffer)
     typeInto("two");
     pushText("Nick");
     pushKey(SDLK_RETURN);
-    setMessageBoxObserver([this](const std::string& text) {
-        messages.push_back(text);
-        pushKey(SDLK_ESCAPE);
-        later(300, [] { pushKey(SDLK_ESCAPE); });
-    });
+    closeBoxesThen([] { pushKey(SDLK_ESCAPE); });
     EXPECT_TRUE(runRegistrationScreen(display.window).empty());
     EXPECT_EQ(messages, std::vector<std::string>({ "Passwords are not the same." }));
     EXPECT_TRUE(server.requests().empty());
@@ -239,8 +241,8 @@ TEST_F(LobbyFlowTest, JoinJoinsFirstWhileContinueOnlyLoadsBoatAndRoute)
     clickRaceButton(0);
     ASSERT_TRUE(runRaceSelector(display.window, races, chosen));
     EXPECT_EQ(chosen.id, 1);
-    EXPECT_EQ(chosen.sail, 1); // as the join answer reported it
-    EXPECT_DOUBLE_EQ(chosen.lat, 50.5);
+    EXPECT_EQ(chosen.own.sail, 1); // as the join answer reported it
+    EXPECT_DOUBLE_EQ(chosen.own.lat, 50.5);
     EXPECT_EQ(chosen.boat.name, "Cruiser");
     ASSERT_EQ(chosen.route.size(), 2u);
     EXPECT_EQ(chosen.route[1].type, 2);
@@ -260,11 +262,7 @@ TEST_F(LobbyFlowTest, FailedBoatDescriptionAfterAJoinLeavesTheRaceJoined)
     RaceList races = parseRaceList(answerTable(raceList));
     RaceRecord chosen;
     clickRaceButton(0);
-    setMessageBoxObserver([this](const std::string& text) {
-        messages.push_back(text);
-        pushKey(SDLK_ESCAPE);
-        later(300, [] { clickRaceButton(0); });
-    });
+    closeBoxesThen([] { clickRaceButton(0); });
     ASSERT_TRUE(runRaceSelector(display.window, races, chosen));
     EXPECT_EQ(messages, std::vector<std::string>({ "No boat." }));
     EXPECT_EQ(count("/races?action=2&raceId=1"), 1);

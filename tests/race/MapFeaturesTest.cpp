@@ -1,4 +1,4 @@
-#include "race/BoatRecord.h"
+#include "boat/BoatRecord.h"
 #include "race/BoatWidget.h"
 #include "race/GreatCircle.h"
 #include "race/Map.h"

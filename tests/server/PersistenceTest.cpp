@@ -117,9 +117,9 @@ TEST(PersistenceTest, KillingTheProgramLosesNothingAcknowledged)
     ServerProcess server(dir.path().string(), port);
     ASSERT_TRUE(server.waitUntilListening());
     RaceRecord record = joinedRecord(client, 1);
-    EXPECT_EQ(record.sail, 2);
-    EXPECT_DOUBLE_EQ(record.heading, 200.5);
-    EXPECT_EQ(record.nick, "Kai");
+    EXPECT_EQ(record.own.sail, 2);
+    EXPECT_DOUBLE_EQ(record.own.heading, 200.5);
+    EXPECT_EQ(record.own.nick, "Kai");
     EXPECT_EQ(boatsIn(client, 1), boats);
     GameClient fresh(port);
     EXPECT_EQ(fresh.result("/users?action=2&email=KAI%40example.org&password=secret1"), "OK");

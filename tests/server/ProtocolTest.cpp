@@ -1,3 +1,4 @@
+#include "net/Protocol.h"
 #include "ServerHarness.h"
 
 #include "boat/BoatDescription.h"
@@ -32,7 +33,7 @@ TEST_F(ProtocolTest, RegistrationSetsBothCookiesAndLogsIn)
     RaceList races = parseRaceList(answerBody(client.result("/races?action=1")));
     ASSERT_GE(races.size(), 3u);
     for (const RaceRecord& race : races)
-        EXPECT_EQ(race.nick, "Ann B");
+        EXPECT_EQ(race.own.nick, "Ann B");
 
     // The escaped password is the one stored: a fresh login with it works.
     GameClient again = harness.client();
@@ -54,9 +55,9 @@ TEST_F(ProtocolTest, RaceListCarriesEveryRaceFieldAndAPictureOnThisServer)
         EXPECT_FALSE(race.descr.empty());
         EXPECT_TRUE(startsWith(race.image, host)) << race.image;
         EXPECT_GT(race.start, 1500000000);
-        EXPECT_EQ(race.sail, 0) << "not joined yet";
-        EXPECT_GT(race.windSpeed, 0.0);
-        EXPECT_NE(race.lat, 0.0);
+        EXPECT_EQ(race.own.sail, 0) << "not joined yet";
+        EXPECT_GT(race.own.windSpeed, 0.0);
+        EXPECT_NE(race.own.lat, 0.0);
 
         HttpReply picture = client.get(race.image.substr(race.image.find("/images/")));
         EXPECT_EQ(picture.status, 200);
@@ -72,18 +73,18 @@ TEST_F(ProtocolTest, JoinThenBoatDescriptionThenRouteAsTheSelectorDoes)
     RaceRecord record;
     ASSERT_TRUE(parseRaceRecord(getTable(joined, "race"), record));
     EXPECT_EQ(record.id, 2);
-    EXPECT_EQ(record.sail, 1);
-    EXPECT_EQ(record.waypoint, 1);
-    EXPECT_EQ(record.nick, "Kim");
-    EXPECT_NEAR(record.lat, 28.10, 0.1);
+    EXPECT_EQ(record.own.sail, 1);
+    EXPECT_EQ(record.own.waypoint, 1);
+    EXPECT_EQ(record.own.nick, "Kim");
+    EXPECT_NEAR(record.own.lat, 28.10, 0.1);
 
     // Joining again keeps the same boat.
     RaceRecord again;
     ASSERT_TRUE(parseRaceRecord(getTable(client.table("/races?action=2&raceId=2"), "race"), again));
-    EXPECT_DOUBLE_EQ(again.lat, record.lat);
+    EXPECT_DOUBLE_EQ(again.own.lat, record.own.lat);
     RaceList races = parseRaceList(answerBody(client.result("/races?action=1")));
     for (const RaceRecord& race : races)
-        EXPECT_EQ(race.sail != 0, race.id == 2) << race.id;
+        EXPECT_EQ(race.own.sail != 0, race.id == 2) << race.id;
 
     BoatDescription boat = parseBoatDescription(answerBody(client.result("/boats?action=1&raceId=2")));
     ASSERT_EQ(boat.sails.size(), 2u);

@@ -1,5 +1,7 @@
 #include "ServerHarness.h"
 
+#include "net/Protocol.h"
+
 #include "base/Text.h"
 
 #include <gtest/gtest.h>

@@ -1,8 +1,8 @@
 #include "ServerHarness.h"
 
+#include "nav/GreatCircle.h"
+#include "server/BoatType.h"
 #include "server/Coastline.h"
-#include "server/GeoMath.h"
-#include "server/Polar.h"
 #include "server/RaceSimulation.h"
 
 #include <gtest/gtest.h>
@@ -77,10 +77,10 @@ TEST(SimulationTest, ABoatSailsThePolarDistanceInAStep)
         simulation.step(hour, raceStart + 60);
         const Boat& boat = *simulation.boatOf(7);
         EXPECT_NEAR(boat.speed, c.knots, 1e-9);
-        double sailed = distanceKm({ 40.5, -35.0 }, { boat.lat, boat.lon });
+        double sailed = greatCircleDistance(40.5, -35.0, boat.lat, boat.lon);
         EXPECT_NEAR(sailed, c.knots * kmPerNauticalMile, 1e-6);
         if (c.knots > 0.0) {
-            EXPECT_NEAR(initialBearing({ 40.5, -35.0 }, { boat.lat, boat.lon }), c.heading, 0.01);
+            EXPECT_NEAR(initialBearing(40.5, -35.0, boat.lat, boat.lon), c.heading, 0.01);
         }
         EXPECT_FALSE(boat.grounded);
     }

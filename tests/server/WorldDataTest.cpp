@@ -1,8 +1,8 @@
 #include "ServerHarness.h"
 
+#include "nav/Angles.h"
 #include "server/CoastBuilder.h"
 #include "server/Coastline.h"
-#include "server/GeoMath.h"
 #include "server/QueryValues.h"
 #include "server/RaceCatalog.h"
 #include "server/ServerOptions.h"
@@ -261,6 +261,7 @@ TEST(ServerOptionsTest, TheCommandLineIsCheckedWordByWord)
     EXPECT_EQ(options->timeScale, 60.0);
     ASSERT_TRUE(ServerOptions::parse({ "--data", "d" }, error).has_value());
     EXPECT_EQ(ServerOptions::parse({ "--data", "d" }, error)->port, 7080);
+    EXPECT_TRUE(ServerOptions::parse({ "--boats", "5", "--help", "--port", "x" }, error).value_or(ServerOptions()).help);
 
     struct Bad {
         std::vector<std::string> arguments;

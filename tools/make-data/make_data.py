@@ -1,6 +1,7 @@
 """Entry point of the data generator, called by scripts/make-data.sh:
 
     make_data.py images OUT_FOLDER SCRATCH_FOLDER   every picture under data/images
+    make_data.py icons OUT_FOLDER                   the desktop icons under data/icons
     make_data.py music NAME OUT.wav                 one music track, before reverb
     make_data.py tracks                             the names of the music tracks
     make_data.py waves OUT.wav                      the sea-waves loop
@@ -27,6 +28,8 @@ def main(argv):
         chart.make_all(folder)
         seascape.sea_texture(folder)
         seascape.background(folder, scratch)
+    elif command == "icons":
+        ui.desktop_icons(argv[2])
     elif command == "music":
         sound.music(argv[2], argv[3])
     elif command == "tracks":

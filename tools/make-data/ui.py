@@ -1,6 +1,7 @@
 """Window, button and input-line skins and the small interface pictures."""
 
 import math
+import os
 
 import cairo
 
@@ -185,7 +186,24 @@ def keyboard(folder):
 def window_icon(folder):
     """The window icon: a white sailing boat on a round patch of sea."""
     surf = surface(64, 64)
-    ctx = cairo.Context(surf)
+    sailing_boat(cairo.Context(surf))
+    save(surf, folder, "sail_boat.png")
+
+
+def desktop_icons(folder):
+    """The window icon's picture at the desktop's icon sizes, laid out as an icon theme."""
+    for size in (48, 128, 256):
+        surf = surface(size, size)
+        ctx = cairo.Context(surf)
+        ctx.scale(size / 64, size / 64)
+        sailing_boat(ctx)
+        apps = os.path.join(folder, "hicolor", f"{size}x{size}", "apps")
+        os.makedirs(apps, exist_ok=True)
+        save(surf, apps, "tidewake.png")
+
+
+def sailing_boat(ctx):
+    """Draws the boat on its patch of sea into a 64 by 64 square."""
     ctx.arc(32, 32, 30, 0, 2 * math.pi)
     ctx.set_source(vertical(2, 62, SEA_LIGHT, SEA, NAVY))
     ctx.fill_preserve()
@@ -219,7 +237,6 @@ def window_icon(folder):
     ctx.curve_to(20, 53, 26, 58, 32, 55)
     ctx.curve_to(38, 52, 44, 58, 54, 55)
     ctx.stroke()
-    save(surf, folder, "sail_boat.png")
 
 
 def make_all(folder):

@@ -2,8 +2,6 @@
 
 #include <vector>
 
-class Table;
-
 // Boat speed over true wind angle and wind speed for one sail.
 struct Polar {
     // Wind speeds of the columns, ascending.
@@ -14,12 +12,11 @@ struct Polar {
     std::vector<std::vector<double>> values;
 };
 
-// Reads "winds", "angles" and "values" from a polar table. Missing or inconsistent parts
-// are reported on standard output and left empty; a part of the wrong kind raises the
-// table conversion's Exception.
-Polar parsePolar(const Table& table);
-
 // Bilinear interpolation in the polar, holding the edge values beyond the table. The
 // angle is folded into 0 to 180 first. A polar that is empty or whose rows do not match
 // its angles and winds gives 0.0.
 double polarSpeed(const Polar& polar, double angle, double windSpeed);
+
+// Speed on a heading for a wind from windDir (both in degrees, within one turn of the
+// full circle): the polar at the angle between them.
+double speedOnHeading(const Polar& polar, double heading, double windDir, double windSpeed);

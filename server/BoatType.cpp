@@ -1,4 +1,4 @@
-#include "server/Polar.h"
+#include "server/BoatType.h"
 
 #include <cmath>
 
@@ -48,46 +48,12 @@ Polar spinnakerPolar()
 
 }
 
-double Polar::rowSpeed(size_t row, double windSpeed) const
-{
-    const std::vector<double>& speeds = values[row];
-    size_t j = 0;
-    while (j < winds.size() && winds[j] < windSpeed)
-        ++j;
-    if (j == winds.size())
-        return speeds.back();
-    if (j == 0)
-        return speeds.front();
-    return speeds[j - 1] + (windSpeed - winds[j - 1]) / (winds[j] - winds[j - 1]) * (speeds[j] - speeds[j - 1]);
-}
-
-double Polar::speed(double angle, double windSpeed) const
-{
-    if (winds.empty() || angles.empty() || values.size() != angles.size())
-        return 0.0;
-    double a = angle > 180.0 ? 360.0 - angle : angle;
-    a = std::fabs(a);
-    size_t i = 0;
-    while (i < angles.size() && angles[i] < a)
-        ++i;
-    if (i == angles.size())
-        return rowSpeed(angles.size() - 1, windSpeed);
-    if (i == 0)
-        return rowSpeed(0, windSpeed);
-    double s0 = rowSpeed(i - 1, windSpeed);
-    double s1 = rowSpeed(i, windSpeed);
-    return s0 + (a - angles[i - 1]) / (angles[i] - angles[i - 1]) * (s1 - s0);
-}
-
 double BoatType::boatSpeed(int sail, double heading, double windDir, double windSpeed) const
 {
     auto found = sails.find(sail);
     if (found == sails.end())
         return 0.0;
-    double angle = std::fmod(windDir - heading, 360.0);
-    if (angle < 0.0)
-        angle += 360.0;
-    return found->second.speed(angle, windSpeed);
+    return speedOnHeading(found->second, heading, windDir, windSpeed);
 }
 
 const BoatType& standardBoat()

@@ -1,23 +1,11 @@
 #pragma once
 
+#include "nav/Polar.h"
+
 #include <map>
 #include <string>
-#include <vector>
 
 namespace server {
-
-// A boat speed table over true wind angle (rows) and wind speed (columns), in knots.
-struct Polar {
-    std::vector<double> winds;
-    std::vector<double> angles;
-    std::vector<std::vector<double>> values;
-
-    // Bilinear interpolation, clamped at every edge; the angle folds into [0, 180].
-    double speed(double angle, double windSpeed) const;
-
-private:
-    double rowSpeed(size_t row, double windSpeed) const;
-};
 
 // The one boat type sailed in every race: sail 1 is the jib, sail 2 the spinnaker.
 struct BoatType {

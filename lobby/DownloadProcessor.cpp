@@ -1,13 +1,41 @@
-#include "net/DownloadProcessor.h"
+#include "lobby/DownloadProcessor.h"
 
 #include "gui/BackgroundScreen.h"
 #include "gui/Button.h"
+#include "gui/Command.h"
 #include "gui/Label.h"
 #include "gui/MessageBox.h"
 #include "gui/Window.h"
 #include "net/DownloadBatcher.h"
 #include "net/Downloader.h"
-#include "base/Text.h"
+#include "net/Protocol.h"
+
+namespace {
+
+// Drives a batch through the download thread, one poll per frame of the wait dialog.
+class DownloadProcessor : public IdleHandler {
+public:
+    explicit DownloadProcessor(DownloadBatcher* batcher);
+
+    void onIdle(Screen& screen) override;
+    // Queues the batch's next request; true when the batch needs none (it is complete).
+    virtual bool advance(const std::string& previousAnswer);
+
+    DownloadBatcher* batcher;
+    int requestId = 0;
+    bool completed = false;
+    Screen* waitScreen = nullptr;
+};
+
+// The wait dialog's Cancel button and Escape key: the late answer is dropped.
+class CancelWaiterCommand : public Command {
+public:
+    explicit CancelWaiterCommand(DownloadProcessor* processor);
+    void execute() override;
+
+private:
+    DownloadProcessor* processor;
+};
 
 DownloadProcessor::DownloadProcessor(DownloadBatcher* batcher)
     : batcher(batcher)
@@ -33,7 +61,7 @@ void DownloadProcessor::onIdle(Screen& screen)
     std::string text = "Error connecting to server";
     if (answer.status == 0 && answer.bytes && answer.length > 0)
         text = extractResult(answer.bytes.get());
-    if (!startsWith(text, "OK")) {
+    if (!isGoodAnswer(text)) {
         screen.done = true;
         showMessageBox(screen.window, text);
         return;
@@ -53,6 +81,8 @@ void CancelWaiterCommand::execute()
     processor->completed = false;
     downloader.cancel(processor->requestId);
     processor->waitScreen->done = true;
+}
+
 }
 
 bool runBatch(SDL_Window* window, DownloadBatcher* batcher)

@@ -1,7 +1,7 @@
 #include "gui/MessageBox.h"
 #include "gui/Screen.h"
 #include "net/DownloadBatcher.h"
-#include "net/DownloadProcessor.h"
+#include "lobby/DownloadProcessor.h"
 #include "net/TextureRegistry.h"
 #include "support/HeadlessWindow.h"
 #include "support/LocalHttpServer.h"
@@ -45,14 +45,14 @@ protected:
         });
         http.start();
         // Every message box records its text and is closed at once with Escape.
-        setMessageBoxObserver([this](const std::string& text) {
+        messageBoxHooks.observer = [this](const std::string& text) {
             messages.push_back(text);
             pushKey(SDLK_ESCAPE);
-        });
+        };
     }
     void TearDown() override
     {
-        setMessageBoxObserver(nullptr);
+        messageBoxHooks.observer = nullptr;
         clearTextures();
     }
 

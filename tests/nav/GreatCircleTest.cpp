@@ -1,0 +1,102 @@
+#include "nav/Angles.h"
+#include "nav/GreatCircle.h"
+
+#include <GeographicLib/Geodesic.hpp>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+constexpr double pi = 3.141592653589793;
+constexpr double relativeTolerance = 1e-9;
+
+// GeographicLib on a sphere of the same radius is the reference for the great circles.
+const GeographicLib::Geodesic& sphere()
+{
+    static const GeographicLib::Geodesic geodesic(6371000.0, 0.0);
+    return geodesic;
+}
+
+// Two angles in degrees compared the short way round.
+void expectSameAngle(double expected, double actual, const char* what)
+{
+    double tolerance = relativeTolerance * std::max(1.0, std::fabs(expected));
+    EXPECT_LE(std::fabs(std::remainder(actual - expected, 360.0)), tolerance) << what << ": " << expected << " vs " << actual;
+}
+
+void expectInFullCircle(double angle)
+{
+    EXPECT_GE(angle, 0.0);
+    EXPECT_LT(angle, 360.0);
+}
+
+TEST(Angles, ComeIntoTheirRanges)
+{
+    // The angle, then intoFullCircle (one turn at most), normalizeDegrees and normalizeLongitude of it.
+    const double cases[][4] = {
+        {-10, 350, 350, -10}, {180, 180, 180, -180}, {-725, -365, 355, -5}, {720, 360, 0, 0}, {-1e-14, 0, 0, 0},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(c[1], intoFullCircle(c[0])) << c[0];
+        EXPECT_EQ(c[2], normalizeDegrees(c[0])) << c[0];
+        EXPECT_EQ(c[3], normalizeLongitude(c[0])) << c[0];
+    }
+}
+
+TEST(Destination, MatchesTheSphericalReference)
+{
+    struct Case {
+        double lat, lon, bearing, distance;
+    };
+    const Case cases[] = {
+        {0, 0, 90, 100},         {0, 0, 270, 10},        {45, 5, 30, 500},     {-33.9, 18.4, 200, 3000},
+        {51.5, -0.1, 300, 5500}, {-45, 170, 120, 2500},  {10, -60, 45, 12000}, {60, 20, 0, 2000},
+        {-10, 100, 180, 1000},   {30, -40, 359, 800},    {0, 179.5, 90, 200},  {20, 350, 60, 300},
+        {-70, -120, 250, 4000},  {5, 5, 135, 0.05},      {12, 34, 77, 0},      {40, 10, 90, 19000},
+        {0, 0, 0, 6371 * pi / 2},
+    };
+    // Southern and western results come out above 270 and just below 360 for the chart.
+    for (const Case& c : cases) {
+        double lat2 = 0, lon2 = 0;
+        sphere().Direct(c.lat, c.lon, c.bearing, c.distance * 1000, lat2, lon2);
+        SCOPED_TRACE(testing::Message() << c.lat << ", " << c.lon << " along " << c.bearing << " for " << c.distance);
+
+        GeoPoint point = destinationPoint(c.lat, c.lon, c.bearing, c.distance);
+        expectInFullCircle(point.lat);
+        expectInFullCircle(point.lon);
+        expectSameAngle(lat2, point.lat, "latitude");
+        expectSameAngle(lon2, point.lon, "longitude");
+
+        GeoPoint signedPoint = destination({c.lat, c.lon}, c.bearing, c.distance);
+        EXPECT_NEAR(lat2, signedPoint.lat, relativeTolerance * 90);
+        EXPECT_NEAR(lon2, signedPoint.lon, relativeTolerance * 180);
+    }
+}
+
+TEST(GreatCircleLeg, DistanceAndBearingMatchTheSphericalReference)
+{
+    struct Leg {
+        double lat1, lon1, lat2, lon2;
+    };
+    const Leg legs[] = {
+        {0, 0, 0, 1},       {51.5, -0.12, 40.71, -74.0},     {-33.86, 151.2, -36.85, 174.76},
+        {0, 0, 0, 179},     {35.68, 139.69, 37.77, -122.42}, {10, 10, 10.001, 10.001},
+        {80, 0, 80, 180},   {-60, -70, 50, 100},             {-5, 350, 5, 10},
+    };
+    for (const Leg& leg : legs) {
+        double metres = 0, azimuth1 = 0, azimuth2 = 0;
+        sphere().Inverse(leg.lat1, leg.lon1, leg.lat2, leg.lon2, metres, azimuth1, azimuth2);
+        SCOPED_TRACE(testing::Message() << leg.lat1 << ", " << leg.lon1 << " to " << leg.lat2 << ", " << leg.lon2);
+
+        double distance = greatCircleDistance(leg.lat1, leg.lon1, leg.lat2, leg.lon2);
+        EXPECT_NEAR(metres / 1000, distance, relativeTolerance * metres / 1000);
+
+        double bearing = initialBearing(leg.lat1, leg.lon1, leg.lat2, leg.lon2);
+        expectInFullCircle(bearing);
+        expectSameAngle(azimuth1, bearing, "bearing");
+    }
+}
+
+} // namespace
