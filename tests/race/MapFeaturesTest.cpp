@@ -8,6 +8,7 @@
 #include "ChartTestSupport.h"
 
 #include <memory>
+#include <vector>
 
 namespace {
 
@@ -329,6 +330,44 @@ TEST_F(MapFeaturesTest, TheMapDrawsMarkersCentredOnTheirBoatsOverTheFeatures)
     for (int dy = -2; dy <= 2; ++dy)
         lineBesideTheMarker |= !sameColour(display.pixelAt(at.x + 40, at.y + dy), white);
     EXPECT_TRUE(lineBesideTheMarker);
+}
+
+// The world repeats east and west: what lies just across the 180-degree meridian from the
+// view is drawn at its copy beside the view, and a leg across the meridian takes the short
+// way instead of running across the whole world.
+TEST_F(MapFeaturesTest, AcrossTheDateLineEverythingIsDrawnAtTheCopyNearestTheView)
+{
+    const struct {
+        int32_t px, centre, copy;
+    } copies[] { { 100, 16000, 16484 }, { 16300, 50, -84 }, { 100, -16000, -16284 }, { 8192, 8192, 8192 }, { 100, 24000, 16484 } };
+    for (const auto& c : copies)
+        EXPECT_EQ(nearestCopy(c.px, c.centre, 16384), c.copy) << c.px << " near " << c.centre;
+
+    MapLine leg(0.0, 179.5, 0.0, -179.5);
+    const struct {
+        int32_t centre, from, to;
+    } legs[] { { 16384, 16361, 16406 }, { 0, -23, 22 }, { 8192, 16361, 16406 } };
+    for (const auto& c : legs) {
+        std::vector<MapLine::Segment> segments = leg.segmentsNear(6, c.centre);
+        ASSERT_EQ(segments.size(), 1u);
+        EXPECT_EQ(segments[0].first.px, c.from) << c.centre;
+        EXPECT_EQ(segments[0].second.px, c.to) << c.centre;
+    }
+
+    // The view is centred on 179.5 W; the leg is drawn from 467 to 512 across the screen's
+    // middle row, and a marker at 179.9 E stands left of the centre.
+    Map map(1024, 768, 0.0, -179.5);
+    drawFeature(leg, map);
+    EXPECT_TRUE(isRouteColour(display.pixelAt(490, 384)));
+    EXPECT_FALSE(isRouteColour(display.pixelAt(700, 384)));
+    BoatRecord record;
+    record.lat = 1.0;
+    record.lon = 179.9;
+    MapWidget* marker = map.addWidget(std::make_unique<BoatWidget>(&record, nullptr, &map));
+    map.update(0.01);
+    EXPECT_EQ(map.latLonToScreen(1.0, 179.9).x, 485);
+    map.focusAt(485, 338);
+    EXPECT_TRUE(marker->focused);
 }
 
 }

@@ -2,6 +2,7 @@
 
 #include "ChartTestSupport.h"
 
+#include <cmath>
 #include <condition_variable>
 #include <map>
 #include <set>
@@ -347,6 +348,27 @@ TEST_F(WindTileTest, NoGridDrawsNothing)
     for (int y = 0; y < 256; y += 4) {
         for (int x = 0; x < 256; x += 4)
             ASSERT_EQ(display.pixelAt(x, y).r, 0) << x << ", " << y;
+    }
+}
+
+// A numeral too long for a double reads as infinity. Cells holding no real wind (not
+// finite, or far too strong) are left out, with and without the arrow image, and the
+// other cells still show.
+TEST_F(WindTileTest, CellsWithoutARealWindAreLeftOut)
+{
+    std::string huge = "1" + std::string(400, '0') + ".5";
+    WindData grid;
+    ASSERT_TRUE(parseWinds("numWinds = 2, winds = { 0, " + huge + ", " + huge + ", 10, 0, 1000000, 0, 50 }", grid));
+    ASSERT_TRUE(std::isinf(grid.winds[0].second));
+    writeFile(data.root / "data" / "images" / "arrow.png", pngBytes(20, 40, { 255, 255, 255, 255 }, { 255, 255, 255, 255 }));
+    std::unique_ptr<Texture> arrow = loadLocalTexture("images/arrow.png");
+    WindTileImp tile(&grid);
+    for (const Texture* image : { arrow.get(), static_cast<Texture*>(nullptr) }) {
+        display.clear();
+        drawWindArrows(display.renderer, SDL_Rect { 0, 0, 256, 256 }, &tile, image);
+        EXPECT_GT(display.pixelAt(192, 180).r, 150) << (image ? "arrow" : "line");
+        for (SDL_Point centre : { SDL_Point { 64, 64 }, SDL_Point { 192, 64 }, SDL_Point { 64, 192 } })
+            EXPECT_EQ(display.pixelAt(centre.x, centre.y).r, 0) << (image ? "arrow" : "line");
     }
 }
 
