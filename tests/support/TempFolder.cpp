@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <iterator>
 #include <stdexcept>
 
 TempFolder::TempFolder(const std::string& prefix)
@@ -26,4 +27,10 @@ std::filesystem::path TempFolder::write(const std::string& relative, const std::
     if (!(stream << bytes))
         throw std::runtime_error("cannot write " + file.string());
     return file;
+}
+
+std::string TempFolder::read(const std::filesystem::path& relative) const
+{
+    std::ifstream stream(root / relative, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(stream), std::istreambuf_iterator<char>());
 }
