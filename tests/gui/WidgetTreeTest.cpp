@@ -120,27 +120,25 @@ TEST(WidgetTree, CaptureSendsEveryMouseEventToTheCapturingWidget)
     EXPECT_EQ(other->events, Events { "move 0 5,5" });
 }
 
+// Which children can take the focus, the focused one before (-1: none) and after a Tab
+// (-1: not handled).
 TEST(WidgetTree, TabFocusesTheNextFocusableChildAndWraps)
 {
-    const struct {
-        std::vector<bool> focusable;
-        int focusedBefore; // -1: none
-        int focusedAfter; // -1: Tab not handled
-    } cases[] = { { { true, false, true }, 0, 2 }, { { true, false, true }, 2, 0 }, { { false, true, true }, -1, 1 },
-        { { false, true, false }, 1, 1 }, { { false, false }, -1, -1 } };
-    for (const auto& c : cases) {
+    const std::tuple<std::vector<bool>, int, int> cases[] = { { { true, false, true }, 0, 2 },
+        { { true, false, true }, 2, 0 }, { { false, true, true }, -1, 1 }, { { false, true, false }, 1, 1 },
+        { { false, false }, -1, -1 } };
+    for (const auto& [focusable, before, after] : cases) {
         Container root(0, 0, 100, 100);
         std::vector<Probe*> probes;
-        for (bool focusable : c.focusable) {
+        for (bool canFocus : focusable) {
             probes.push_back(root.addChild(std::make_unique<Probe>(0, 0, 10, 10)));
-            probes.back()->focusable = focusable;
+            probes.back()->focusable = canFocus;
         }
-        if (c.focusedBefore >= 0)
-            probes[c.focusedBefore]->setFocus(true);
-        EXPECT_EQ(root.onKeyDown(SDLK_TAB), c.focusedAfter >= 0);
+        if (before >= 0)
+            probes[before]->setFocus(true);
+        EXPECT_EQ(root.onKeyDown(SDLK_TAB), after >= 0);
         for (int i = 0; i < int(probes.size()); ++i)
-            EXPECT_EQ(probes[i]->focused, i == (c.focusedAfter >= 0 ? c.focusedAfter : c.focusedBefore))
-                << c.focusedBefore << " then child " << i;
+            EXPECT_EQ(probes[i]->focused, i == (after >= 0 ? after : before)) << before << " then child " << i;
     }
 }
 
@@ -163,18 +161,19 @@ TEST(WidgetTree, KeysGoToAcceleratorsThenTheFocusedChildThenEnterToTheDefaultCom
     EXPECT_EQ(field->events, (Events { "key A", "key Return", "key Return", "key B", "text x" }));
     field->visible = false;
     EXPECT_FALSE(root.onKeyDown(SDLK_a) || root.onTextInput("y")) << "an invisible child gets no keys";
+    root.addChild(std::make_unique<Widget>(0, 0, 10, 10))->setFocus(true);
+    EXPECT_TRUE(root.onKeyDown(SDLK_RETURN) && counter.runs == 2) << "a plain widget lets Enter through";
 }
 
-class ScreenTest : public testing::Test {
-protected:
-    HeadlessWindow display;
-    Screen screen { display.window };
-};
-
-TEST_F(ScreenTest, TheEventLoopRoutesEventsAndRunsIdleHandlersEachFrameInAWindowOfAnySize)
+TEST(Screen, TheEventLoopRoutesEventsDrawsAndRunsIdleHandlersEachFrameInAWindowOfAnySize)
 {
+    HeadlessWindow display;
+    Screen screen(display.window);
     auto* left = screen.addChild(std::make_unique<Probe>(0, 0, 100, 100));
-    auto* right = screen.addChild(std::make_unique<Probe>(100, 100, 100, 100));
+    auto* panel = screen.addChild(std::make_unique<Container>(100, 100, 200, 200));
+    auto* right = panel->addChild(std::make_unique<Probe>(0, 0, 100, 100));
+    right->colour = { 0, 0, 255, 255 };
+    panel->addChild(std::make_unique<Probe>(50, 50, 100, 100))->visible = false;
     Counter frames;
     screen.addIdleHandler(&frames);
     SDL_SetWindowSize(display.window, 640, 480);
@@ -188,43 +187,14 @@ TEST_F(ScreenTest, TheEventLoopRoutesEventsAndRunsIdleHandlersEachFrameInAWindow
     EXPECT_EQ(right->events, (Events { "down 1 50,60", "up 1 50,60", "move 1 20,30", "wheel -1 20,30", "text hé", "key X" }));
     EXPECT_TRUE(left->events.empty());
     EXPECT_EQ((std::pair { screen.width, screen.height }), (std::pair { 640, 480 }));
+    EXPECT_TRUE(display.pixelAt(50, 50).r == 255 && display.pixelAt(190, 190).b == 255 && display.pixelAt(220, 220).r == 0);
 }
 
-TEST_F(ScreenTest, ChildrenAreDrawnInOrderAtTheirWindowPositionsAndInvisibleOnesNot)
-{
-    auto* panel = screen.addChild(std::make_unique<Container>(100, 100, 200, 200));
-    panel->addChild(std::make_unique<Probe>(0, 0, 20, 20));
-    panel->addChild(std::make_unique<Probe>(10, 10, 20, 20))->colour = { 0, 0, 255, 255 };
-    panel->addChild(std::make_unique<Probe>(40, 40, 20, 20))->visible = false;
-    display.clear();
-    screen.draw(display.renderer, 0, 0);
-    EXPECT_EQ(display.pixelAt(105, 105).r, 255);
-    EXPECT_EQ(display.pixelAt(115, 115).b, 255) << "the later child is on top";
-    EXPECT_EQ(display.pixelAt(145, 145).r, 0);
-}
-
-// Both run in a process of their own: the frame clock is shared and quitting exits.
+// In a process of its own, as the clock is shared by every screen.
 TEST(FrameClock, TheFirstFrameOfTheProcessTakesNoTimeAndLaterOnesMeasureTheGap)
 {
     testing::FLAGS_gtest_death_test_style = "threadsafe";
-    EXPECT_EXIT(std::exit(advanceFrameClock(5000) == 0.0 && advanceFrameClock(5250) == 0.25
-                            && advanceFrameClock(10) == Uint32(10 - 5250) / 1000.0
-                        ? 0
-                        : 1),
-        testing::ExitedWithCode(0), "");
-}
-
-TEST(EventLoop, TheQuitEventEndsTheProcessWithStatusZero)
-{
-    testing::FLAGS_gtest_death_test_style = "threadsafe";
-    EXPECT_EXIT(
-        {
-            HeadlessWindow display;
-            Screen screen(display.window);
-            pushQuit();
-            screen.runEventLoop();
-            std::exit(3);
-        },
+    EXPECT_EXIT(std::exit(advanceFrameClock(5000) == 0.0 && advanceFrameClock(5250) == 0.25 ? 0 : 1),
         testing::ExitedWithCode(0), "");
 }
 
