@@ -2,7 +2,7 @@
 
 #include <cstdlib>
 #include <fstream>
-#include <iterator>
+#include <sstream>
 #include <stdexcept>
 
 TempFolder::TempFolder(const std::string& prefix)
@@ -32,5 +32,7 @@ std::filesystem::path TempFolder::write(const std::string& relative, const std::
 std::string TempFolder::read(const std::filesystem::path& relative) const
 {
     std::ifstream stream(root / relative, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(stream), std::istreambuf_iterator<char>());
+    std::ostringstream bytes;
+    bytes << stream.rdbuf();
+    return bytes.str();
 }
