@@ -105,6 +105,7 @@ TEST_F(ControlsTest, PictureButtonsShowTheirStateAndChangeIt)
 {
     Selection model;
     ToggleButton(0, 0, 8, 8, 1, &model, "images/on.png", "images/missing.png").draw(display.renderer, 0, 0);
+    ToggleButton(0, 0, 8, 8, 2, &model, "images/missing.png", "images/off.png").draw(display.renderer, 0, 0);
     EXPECT_TRUE(colourAt(4, 4, black));
     ToggleButton first(0, 0, 8, 8, 1, &model, "images/on.png", "images/off.png");
     ToggleButton second(0, 0, 8, 8, 2, &model, "images/on.png", "images/off.png");

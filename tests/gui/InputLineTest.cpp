@@ -98,7 +98,7 @@ TEST_F(InputLineTest, MousePlacesTheCaretAtTheNearerBoundary)
     type("abcd");
     // x, button, caret: a tie goes to the later boundary; the middle button places nothing.
     const std::tuple<int, int, int> presses[] = { { 0, 1, 0 }, { 50 + 4, 1, 0 }, { 50 + 14, 1, 1 }, { 50 + 15, 3, 2 },
-        { 50 + 16, 2, 2 }, { 400, 1, 4 } };
+        { 50 + 16, 2, 2 }, { 50 + 34, 1, 3 }, { 400, 1, 4 } };
     for (const auto& [x, button, cursor] : presses) {
         EXPECT_TRUE(line->onMouseDown(button, x, 50));
         EXPECT_EQ(line->cursor, cursor) << x;

@@ -85,11 +85,11 @@ TEST(WidgetTree, APressFocusesEachChildItReachesUntilOneHandlesIt)
     auto* above = root.addChild(std::make_unique<Probe>(50, 50, 50, 50));
     above->handles = false;
     auto* side = root.addChild(std::make_unique<Probe>(250, 250, 50, 50));
-    EXPECT_TRUE(root.onMouseDown(1, 60, 70));
-    EXPECT_EQ(above->events, Events { "down 1 10,20" });
-    EXPECT_EQ(below->events, Events { "down 1 60,70" });
-    EXPECT_EQ(root.focusedChild, below);
-    EXPECT_TRUE(below->focused && !above->focused);
+    root.addChild(std::make_unique<Widget>(50, 50, 50, 50)); // a plain widget lets everything through
+    EXPECT_TRUE(root.onMouseDown(1, 60, 70) && root.onMouseMove(0, 60, 70) && root.onMouseWheel(2, 60, 70));
+    EXPECT_EQ(above->events.front(), "down 1 10,20");
+    EXPECT_EQ(below->events, (Events { "down 1 60,70", "move 0 60,70", "wheel 2 60,70" }));
+    EXPECT_TRUE(root.focusedChild == below && below->focused && !above->focused);
     EXPECT_TRUE(root.onMouseUp(1, 260, 260));
     EXPECT_FALSE(side->focused) << "a release moves no focus";
 
@@ -150,9 +150,7 @@ TEST(WidgetTree, KeysGoToAcceleratorsThenTheFocusedChildThenEnterToTheDefaultCom
     field->setFocus(true);
     Counter counter;
     root.addAccelerator(&counter);
-    EXPECT_TRUE(root.onKeyDown(SDLK_ESCAPE));
-    EXPECT_TRUE(root.onKeyDown(SDLK_a));
-    EXPECT_FALSE(root.onKeyDown(SDLK_RETURN));
+    EXPECT_TRUE(root.onKeyDown(SDLK_ESCAPE) && root.onKeyDown(SDLK_a) && !root.onKeyDown(SDLK_RETURN));
     root.defaultCommand = &counter;
     EXPECT_TRUE(root.onKeyDown(SDLK_RETURN));
     EXPECT_EQ(counter.runs, 1);
