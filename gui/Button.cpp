@@ -23,7 +23,6 @@ Button::Button(int x, int y, int width, int height, const char* label, Command* 
 Button::Button(int x, int y, int width, int height, const char* label, std::unique_ptr<Command> owned, bool framed)
     : Button(x, y, width, height, label, owned.get(), framed)
 {
-    ownsCommand = true;
     ownedCommand = std::move(owned);
 }
 

@@ -15,8 +15,6 @@ namespace {
 
 // While transfers run the loop turns on a timed wait rather than on the sockets.
 constexpr Uint32 busyWait = 10;
-// Once idle with nothing to collect, a counter this high starts again from 0.
-constexpr int idRestart = 10001;
 constexpr long maxRedirects = 10;
 
 void check(CURLMcode code, const char* call)
@@ -320,7 +318,7 @@ void Downloader::waitForWork(MutexLock& guard)
         guard.wait(workSignal.get(), busyWait);
         return;
     }
-    if (finished.empty() && lastId >= idRestart) {
+    if (finished.empty() && lastId >= options.idRestart) {
         lastId = 0;
         // Nothing can arrive any more for the ids still listed.
         cancelled.clear();
