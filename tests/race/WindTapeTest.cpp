@@ -1,183 +1,104 @@
 #include "gui/Screen.h"
-#include "net/TextureRegistry.h"
 #include "race/Map.h"
 #include "race/WindTape.h"
-#include "support/HeadlessWindow.h"
 #include "support/RecordingFont.h"
 
-#include <gtest/gtest.h>
+#include "ChartTestSupport.h"
 
-#include <set>
-#include <string>
-#include <vector>
+#include <ctime>
 
 namespace {
 
+using namespace chart;
+
 constexpr int tapeTop = 768 - 50;
 
-// A 1024-pixel tape at the bottom of the window, as the race screen places it.
-class WindTapeTest : public testing::Test {
+// A 1024-pixel tape along the bottom of the window over the map, as the race screen has it.
+class WindTapeTest : public ChartTest {
 protected:
-    void SetUp() override
-    {
-        initTextures(display.renderer);
-        map = std::make_unique<Map>(1024, 768, 0.0, 0.0);
-        screen = std::make_unique<Screen>(display.window);
-        tape = screen->addChild(std::make_unique<WindTape>(tapeTop, 1024, map.get()));
-        tape->font = &font;
-    }
-    void TearDown() override
-    {
-        screen.reset();
-        map.reset();
-        clearTextures();
-    }
+    void press(int x) { screen.onMouseDown(SDL_BUTTON_LEFT, x, tapeTop + 20); }
+    void move(int x) { screen.onMouseMove(SDL_BUTTON_LMASK, x, 100); }
+    void release(int x) { screen.onMouseUp(SDL_BUTTON_LEFT, x, tapeTop + 20); }
 
-    // The knob's offset for the tape's current selection, from the scale's definition.
-    int knob() const { return int(double(tape->selected - tape->start) / double(tape->end - tape->start) * 964); }
-
-    void press(int x) { screen->onMouseDown(SDL_BUTTON_LEFT, x, tapeTop + 20); }
-    void move(int x, int y = tapeTop + 20) { screen->onMouseMove(SDL_BUTTON_LMASK, x, y); }
-    void release(int x) { screen->onMouseUp(SDL_BUTTON_LEFT, x, tapeTop + 20); }
-
-    // Columns of one row of the tape that show a tick's dark grey (the knob's outline too).
-    std::set<int> darkColumns(int row, int from, int to)
-    {
-        std::set<int> columns;
-        for (int x = from; x < to; ++x) {
-            SDL_Color pixel = display.pixelAt(x, tapeTop + row);
-            if (pixel.r < 100 && pixel.g < 100)
-                columns.insert(x);
-        }
-        return columns;
-    }
-
-    void drawAt(int32_t selected)
-    {
-        tape->selected = selected;
-        display.clear();
-        tape->draw(display.renderer, 0, tapeTop);
-    }
-
-    HeadlessWindow display;
-    RecordingFont font;
-    std::unique_ptr<Map> map;
-    std::unique_ptr<Screen> screen;
-    WindTape* tape = nullptr;
+    Screen screen { display.window };
+    Map* map = screen.addChild(std::make_unique<Map>(1024, 768, 0.0, 0.0));
+    WindTape* tape = screen.addChild(std::make_unique<WindTape>(tapeTop, 1024, map));
 };
 
-TEST_F(WindTapeTest, SpansSeventyTwoHoursFromTheWholeHour)
+// 30 pixels stay free at each end of the scale.
+TEST_F(WindTapeTest, TheScaleSpansSeventyTwoHoursFromTheCurrentWholeHour)
 {
+    int32_t now = int32_t(std::time(nullptr));
     EXPECT_EQ(tape->start % 3600, 0);
     EXPECT_LE(tape->start, tape->selected);
-    EXPECT_LT(tape->selected - tape->start, 3600);
+    EXPECT_LE(now - tape->start, 3600);
     EXPECT_EQ(tape->end - tape->start, 72 * 3600);
-    EXPECT_EQ(tape->height, 50);
-    EXPECT_EQ(tape->width, 1024);
-}
-
-// The knob hides the ticks under it, so each count joins a draw with the knob at the
-// start (counted right of it) and one with the knob at the end (counted left of it).
-TEST_F(WindTapeTest, DrawsHourAndQuarterTicksAndALabelEveryFourHours)
-{
-    struct Case {
-        int row;
-        size_t ticks;
-    };
-    const Case cases[] = { { 10, 73 }, { 20, 289 } };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.row);
-        drawAt(tape->start);
-        std::set<int> columns = darkColumns(c.row, 40, 1024);
-        drawAt(tape->end);
-        std::set<int> left = darkColumns(c.row, 0, 984);
-        columns.insert(left.begin(), left.end());
-        EXPECT_EQ(columns.size(), c.ticks);
-    }
-
-    std::vector<std::string> expected { "00h" };
-    for (int hour = 4; hour <= 72; hour += 4)
-        expected.push_back((hour < 10 ? "+0" : "+") + std::to_string(hour) + "h");
-    font.drawn.clear();
-    drawAt(tape->start);
-    ASSERT_EQ(font.texts(), expected);
-    for (size_t label = 0; label < font.drawn.size(); ++label) {
-        int hourX = int(label * 4 * (964.0 / 72) + 30.0);
-        EXPECT_EQ(font.drawn[label].x, hourX - font.textWidth(expected[label].c_str()) / 2);
-        EXPECT_EQ(font.drawn[label].y, tapeTop + 27);
+    for (auto [hour, offset] : { std::pair(0, 30), std::pair(36, 512), std::pair(72, 994), std::pair(1, 43) })
+        EXPECT_EQ(tape->hourOffset(hour), offset) << "hour " << hour;
+    for (auto [selected, offset] : { std::pair(0, 0), std::pair(129600, 482), std::pair(259200, 964), std::pair(1800, 6) }) {
+        tape->selected = tape->start + selected;
+        EXPECT_EQ(tape->knobOffset(), offset) << selected << " s";
     }
 }
 
-TEST_F(WindTapeTest, KnobSitsAtTheSelectedTime)
+TEST_F(WindTapeTest, HourAndQuarterTicksAndALabelEveryFourHoursAreDrawnUnderTheKnob)
 {
-    const int32_t offsets[] = { 0, 36 * 3600, 72 * 3600, 1800 };
-    for (int32_t offset : offsets) {
-        drawAt(tape->start + offset);
-        int kx = int(offset / 259200.0 * 964);
-        SDL_Color inside = display.pixelAt(kx + 30, tapeTop + 20);
-        SDL_Color beside = display.pixelAt(kx + 45, tapeTop + 5);
-        EXPECT_GT(inside.b, 150) << offset;
-        EXPECT_LT(beside.b, 100) << offset;
-    }
+    RecordingFont font;
+    tape->font = &font;
+    tape->selected = tape->start + 129600;
+    display.clear();
+    tape->draw(display.renderer, 0, tapeTop);
+    auto dark = [](SDL_Color colour) { return colour.r < 100 && colour.g < 100; };
+    // Hour ticks from 8 to 15 pixels down, quarter ticks from 15 to 25; the knob's face fills
+    // 3 to 33 down over 20 pixels right of its offset.
+    const struct {
+        int x, row;
+        bool dark;
+    } probes[] {
+        { 30, 10, true }, { 30, 5, false }, { 994, 10, true }, { 994, 20, true }, { 33, 20, true }, { 33, 10, false },
+    };
+    for (const auto& probe : probes)
+        EXPECT_EQ(dark(display.pixelAt(probe.x, tapeTop + probe.row)), probe.dark) << probe.x << ", " << probe.row;
+    SDL_Color knob = display.pixelAt(512, tapeTop + 30);
+    EXPECT_TRUE(knob.r > 150 && knob.b > 150) << int(knob.r) << ", " << int(knob.b);
+
+    ASSERT_EQ(font.drawn.size(), 19u);
+    EXPECT_EQ(font.drawn[0].text, "00h");
+    EXPECT_EQ(font.drawn[18].text, "+72h");
+    EXPECT_EQ(font.drawn[1].text, "+04h");
+    EXPECT_EQ(font.drawn[1].x, tape->hourOffset(4) - 20);
+    EXPECT_EQ(font.drawn[1].y, tapeTop + 27);
 }
 
-TEST_F(WindTapeTest, DragFollowsThePointerAndPinsAtBothEnds)
+TEST_F(WindTapeTest, DraggingTheKnobFollowsThePointerWithinTheScaleAndSetsTheMapsTimeOnRelease)
 {
-    struct Case {
-        int x;
-        int32_t offset;
-    };
-    const Case cases[] = {
-        { 30 + 482, 129600 }, { -500, 0 }, { 30, 0 }, { 994, 259200 }, { 5000, 259200 }, { 30 + 241, 64800 },
-    };
-    int32_t chosen = tape->selected;
     map->windTime = 0;
-    press(knob() + 30);
-    ASSERT_TRUE(tape->dragging);
-    for (const Case& c : cases) {
-        // The pointer may leave the tape: the drag holds the mouse.
-        move(c.x, 100);
-        EXPECT_EQ(tape->selected - tape->start, c.offset) << c.x;
+    press(tape->knobOffset() + 30);
+    const std::pair<int, int32_t> moves[] { { 30 + 482, 129600 }, { -500, 0 }, { 994, 259200 }, { 5000, 259200 }, { 30 + 241, 64800 } };
+    for (auto [x, offset] : moves) {
+        move(x);
+        EXPECT_EQ(tape->selected - tape->start, offset) << x;
         EXPECT_EQ(map->windTime, 0);
     }
-    EXPECT_NE(tape->selected, chosen);
     release(30 + 241);
-    EXPECT_FALSE(tape->dragging);
     EXPECT_EQ(map->windTime, tape->start + 64800);
+    move(700);
+    EXPECT_EQ(tape->selected, tape->start + 64800);
 }
 
-TEST_F(WindTapeTest, OnlyAPressOnTheKnobOrJustRightOfItStartsADrag)
+// A press elsewhere on the tape neither moves the knob nor reaches the map below.
+TEST_F(WindTapeTest, OnlyAPressOnTheKnobOrUpToTenPixelsRightOfItStartsADrag)
 {
-    struct Case {
-        int offset;
-        bool drags;
-    };
-    const Case cases[] = { { 19, false }, { 20, true }, { 30, true }, { 50, true }, { 51, false }, { 400, false } };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.offset);
+    const int32_t viewX = map->viewX;
+    for (auto [offset, drags] : { std::pair(19, false), std::pair(20, true), std::pair(50, true), std::pair(51, false), std::pair(400, false) }) {
+        tape->selected = tape->start;
         map->windTime = 0;
-        int32_t before = tape->selected;
-        press(knob() + c.offset);
-        EXPECT_EQ(tape->dragging, c.drags);
+        press(tape->knobOffset() + offset);
         move(700);
-        if (!c.drags) {
-            EXPECT_EQ(tape->selected, before);
-        }
         release(700);
-        EXPECT_EQ(map->windTime, c.drags ? tape->selected : 0);
-        tape->selected = before;
-    }
-}
-
-TEST_F(WindTapeTest, PressAndReleaseOnTheKnobCentreKeepsTheSelection)
-{
-    const int32_t offsets[] = { 0, 1234, 100000, 259200 };
-    for (int32_t offset : offsets) {
-        tape->selected = tape->start + offset;
-        press(knob() + 30);
-        release(knob() + 30);
-        EXPECT_EQ(tape->selected, tape->start + offset);
-        EXPECT_EQ(map->windTime, tape->start + offset);
+        EXPECT_EQ(tape->selected != tape->start, drags) << offset;
+        EXPECT_EQ(map->windTime, drags ? tape->selected : 0) << offset;
+        EXPECT_EQ(map->viewX, viewX) << offset;
     }
 }
 
