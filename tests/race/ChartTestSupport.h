@@ -22,8 +22,8 @@ inline bool sameColour(SDL_Color a, SDL_Color b)
     return a.r == b.r && a.g == b.g && a.b == b.b;
 }
 
-// Writes a PNG whose upper half has one colour and lower half another, so that pixels show
-// which way a drawn image was turned; returns its bytes.
+// Writes a PNG with its upper half in one colour and its lower half in another, so that
+// pixels show which way a drawn image was turned; returns the file's bytes.
 inline std::string savePng(const std::filesystem::path& file, int width, int height, SDL_Color top, SDL_Color bottom)
 {
     SdlSurface surface(SDL_CreateRGBSurfaceWithFormat(0, width, height, 32, SDL_PIXELFORMAT_RGBA32));
@@ -44,7 +44,7 @@ inline void useServer(const std::string& url)
 }
 
 // A software renderer, an empty data folder, empty image and wind registries and an empty
-// image cache; until a test names its own server every request goes to a closed port.
+// image cache. Until a test names a server of its own every request goes to a closed port.
 class ChartTest : public testing::Test {
 protected:
     ChartTest()
@@ -56,7 +56,7 @@ protected:
         useServer("http://127.0.0.1:1");
     }
 
-    // Tiles come from the image cache in a colour of their own, so pixels tell which shows.
+    // Tiles come from the image cache in colours of their own, so pixels tell which shows.
     static SDL_Color tileColour(int column, int row) { return { Uint8(40 + 50 * column), Uint8(30 + 60 * row), 222, 255 }; }
     void cacheTile(int zoom, int column, int row) const
     {

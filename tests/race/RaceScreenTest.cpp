@@ -19,35 +19,22 @@ namespace {
 
 using namespace chart;
 
-const char* const twoBoats = "<result>OK boats = { { nick = Ann, lat = 1.5, lon = 2.5, sail = 2, user = 11, grounded = 1 }, "
-                             "{ nick = Bob, lat = -1, lon = -2 } }</result>";
-
-std::vector<std::string> nicks(const std::vector<BoatRecord>& boats)
-{
-    std::vector<std::string> names;
-    for (const BoatRecord& boat : boats)
-        names.push_back(boat.nick);
-    return names;
-}
+const std::string twoBoats = "<result>OK boats = { { nick = Ann, lat = 1.5, lon = 2.5, sail = 2, user = 11, grounded = 1 }, { nick = Bob, lat = -1, lon = -2 } }</result>";
+const std::string position = "<result>OK lat = 1.5, lon = 2.5, heading = 45, speed = 6.5, windDir = 10, windSpeed = 12.5</result>";
 
 TEST(RaceAnswers, BoatsAreReadInTheOrderOfTheirKeysAndAFaultIsReported)
 {
-    const struct {
-        std::string answer;
-        std::vector<std::string> nicks;
-        std::string printed;
-    } cases[] {
-        { twoBoats, { "Ann", "Bob" }, "" },
-        { "<result>OK boats = { { nick = A }, x = { nick = C } }</result>", { "A" }, "missing boat table\n" },
-        { "<result>OK boats = { { nick = A }, { lat = x } }</result>", { "A" },
-            "Invalid double 'x'\nError parsing boat table '<result>OK boats = { { nick = A }, { lat = x } }</result>'\n" },
-        { "<result>OK boats = { 5 }</result>", {}, "Can't convert integer to table\nError parsing boat table '<result>OK boats = { 5 }</result>'\n" },
-        { "no envelope", {}, "missing boats table\n" },
-    };
-    for (const auto& c : cases) {
+    for (auto [answer, nicks, printed] : std::initializer_list<std::tuple<std::string, std::string, std::string>> {
+             { twoBoats, "Ann Bob ", "" },
+             { "<result>OK boats = { { nick = A }, x = { nick = C } }</result>", "A ", "missing boat table\n" },
+             { "<result>OK boats = { { nick = A }, { lat = x } }</result>", "A ", "Invalid double 'x'\nError parsing boat table '<result>OK boats = { { nick = A }, { lat = x } }</result>'\n" },
+             { "<result>OK boats = { 5 }</result>", "", "Can't convert integer to table\nError parsing boat table '<result>OK boats = { 5 }</result>'\n" },
+             { "no envelope", "", "missing boats table\n" } }) {
         StdoutCapture out;
-        EXPECT_EQ(nicks(parseBoats(c.answer)), c.nicks) << c.answer;
-        EXPECT_EQ(out.text(), c.printed) << c.answer;
+        std::string read;
+        for (const BoatRecord& boat : parseBoats(answer))
+            read += boat.nick + " ";
+        EXPECT_EQ(std::pair(read, out.text()), std::pair(nicks, printed)) << answer;
     }
     std::vector<BoatRecord> boats = parseBoats(twoBoats);
     EXPECT_EQ(std::tuple(boats[0].sail, boats[0].user, boats[0].grounded, boats[0].lon), std::tuple(2, 11, true, 2.5));
@@ -56,24 +43,12 @@ TEST(RaceAnswers, BoatsAreReadInTheOrderOfTheirKeysAndAFaultIsReported)
 
 TEST(RaceAnswers, APositionIsReadOnlyWholeAndThePeriodHalvesWithEachZoomLevelDownToOneSecond)
 {
-    const struct {
-        const char* answer;
-        bool read;
-        std::string printed;
-    } cases[] {
-        { "<result>OK lat = 1.25, lon = 2, windSpeed = 14</result>", true, "" },
-        { "<result>OK windSpeed = {}</result>", false,
-            "Can't convert table to double\nError parsing position table '<result>OK windSpeed = {}</result>'\n" },
-    };
-    for (const auto& c : cases) {
-        StdoutCapture out;
-        std::optional<BoatRecord> report = parsePosition(c.answer);
-        EXPECT_EQ(report.has_value(), c.read) << c.answer;
-        EXPECT_EQ(out.text(), c.printed) << c.answer;
-        if (report) {
-            EXPECT_EQ(std::tuple(report->lat, report->lon, report->windSpeed), std::tuple(1.25, 2.0, 14.0));
-        }
-    }
+    std::optional<BoatRecord> report = parsePosition(position);
+    ASSERT_TRUE(report);
+    EXPECT_EQ(std::tuple(report->lat, report->lon, report->heading, report->speed, report->windDir, report->windSpeed), std::tuple(1.5, 2.5, 45.0, 6.5, 10.0, 12.5));
+    StdoutCapture out;
+    EXPECT_FALSE(parsePosition("<result>OK windSpeed = {}</result>"));
+    EXPECT_EQ(out.text(), "Can't convert table to double\nError parsing position table '<result>OK windSpeed = {}</result>'\n");
     for (auto [zoom, period] : { std::pair(2, 512), std::pair(6, 32), std::pair(10, 2), std::pair(11, 1), std::pair(15, 1) })
         EXPECT_EQ(downloadPeriod(zoom), period) << "zoom " << zoom;
 }
@@ -85,23 +60,18 @@ protected:
     {
         startDownloaderOnce();
         useServer(server.baseUrl());
-        answer(twoBoats, "<result>OK lat = 1.5, lon = 2.5, heading = 45, speed = 6.5, windDir = 10, windSpeed = 12.5</result>");
+        answer(twoBoats, position);
         race.id = 7;
     }
-
-    void answer(const std::string& boats, const std::string& position)
+    void answer(const std::string& boats, const std::string& own)
     {
-        server.answer("/races", [boats, position](const SeenRequest& request) { return Reply(request.param("action") == "4" ? boats : position); });
+        server.answer("/races", [boats, own](const SeenRequest& request) { return Reply(request.param("action") == "4" ? boats : own); });
     }
-
     // Runs the downloader's frames until its request in flight has been answered.
     void collect(PeriodicDownloader& downloader)
     {
         ASSERT_NE(downloader.request, 0);
-        ASSERT_TRUE(waitUntil([&] {
-            downloader.onIdle(screen);
-            return downloader.request == 0;
-        }));
+        ASSERT_TRUE(waitUntil([&] { return downloader.onIdle(screen), downloader.request == 0; }));
     }
 
     RecordingServer server;
@@ -132,69 +102,41 @@ TEST_F(RaceDownloadTest, ADownloaderAsksAgainOnlyOnceThePeriodHasPassedAndNoAnsw
     EXPECT_EQ(server.count("/races"), 2u);
 }
 
-TEST_F(RaceDownloadTest, AnEmptyAnswerIsReportedAndAskedForAgainInTheNextPeriod)
-{
-    answer("", "");
-    BoatRecord own;
-    BoatsDownloader boats(&map, &race, clock);
-    PositionDownloader position(&map, &race, &own, clock);
-    StdoutCapture out;
-    collect(boats);
-    collect(position);
-    EXPECT_EQ(out.text(), "Error downloading boats\nError downloading position\n");
-    now += 33;
-    for (PeriodicDownloader* downloader : std::initializer_list<PeriodicDownloader*> { &boats, &position }) {
-        downloader->onIdle(screen);
-        collect(*downloader);
-    }
-    EXPECT_EQ(server.count("/races"), 4u);
-}
-
-TEST_F(RaceDownloadTest, TheBoatMarkersFollowTheLatestAnswerThatHasBoats)
-{
-    BoatsDownloader boats(&map, &race, clock);
-    const struct {
-        const char* answer;
-        std::vector<std::string> nicks;
-    } steps[] {
-        { nullptr, { "Ann", "Bob" } },
-        { "<result>OK boats = {}</result>", { "Ann", "Bob" } },
-        { "<result>OK boats = { { nick = Cid, lat = 10 } }</result>", { "Cid" } },
-    };
-    for (const auto& step : steps) {
-        if (step.answer) {
-            answer(step.answer, "");
-            now += 33;
-            boats.onIdle(screen);
-        }
-        collect(boats);
-        ASSERT_EQ(map.widgets.size(), step.nicks.size());
-        for (size_t i = 0; i < step.nicks.size(); ++i) {
-            const BoatRecord& boat = *static_cast<BoatWidget&>(*map.widgets[i]).record;
-            WorldPixel at = latLonToWorldPixel(boat.lat, boat.lon, map.zoom);
-            EXPECT_EQ(boat.nick, step.nicks[i]);
-            EXPECT_EQ(std::pair(map.widgets[i]->x, map.widgets[i]->y), std::pair(at.px, at.py)) << boat.nick;
-        }
-    }
-}
-
-// The server's heading and speed go to the race's record, which the panel shows while no
-// change is pending.
-TEST_F(RaceDownloadTest, APositionMovesTheOwnBoatAndGivesItsWindButLeavesItsSteeringToThePanel)
+// An empty answer is reported, changes nothing and is asked for again in the next period.
+TEST_F(RaceDownloadTest, TheMarkersFollowTheLatestAnswerWithBoatsAndThePositionMovesTheOwnBoat)
 {
     BoatRecord own;
     own.heading = 100;
     own.speed = 3;
-    PositionDownloader position(&map, &race, &own, clock);
-    collect(position);
-    EXPECT_EQ(std::vector<double>({ own.lat, own.lon, own.windDir, own.windSpeed, own.heading, own.speed }),
-        std::vector<double>({ 1.5, 2.5, 10, 12.5, 100, 3 }));
-    EXPECT_EQ(std::vector<double>({ race.own.lat, race.own.lon, race.own.heading, race.own.speed }),
-        std::vector<double>({ 1.5, 2.5, 45, 6.5 }));
+    BoatsDownloader boats(&map, &race, clock);
+    PositionDownloader ownPosition(&map, &race, &own, clock);
+    for (auto [boatsAnswer, nicks, printed] : std::initializer_list<std::tuple<std::string, std::vector<std::string>, std::string>> {
+             { twoBoats, { "Ann", "Bob" }, "" }, { "", { "Ann", "Bob" }, "Error downloading boats\nError downloading position\n" },
+             { "<result>OK boats = {}</result>", { "Ann", "Bob" }, "" }, { "<result>OK boats = { { nick = Cid, lat = 10 } }</result>", { "Cid" }, "" } }) {
+        answer(boatsAnswer, boatsAnswer.empty() ? "" : position);
+        StdoutCapture out;
+        for (PeriodicDownloader* downloader : std::initializer_list<PeriodicDownloader*> { &boats, &ownPosition }) {
+            if (downloader->request == 0)
+                downloader->onIdle(screen);
+            collect(*downloader);
+        }
+        EXPECT_EQ(out.text(), printed);
+        ASSERT_EQ(map.widgets.size(), nicks.size());
+        for (size_t i = 0; i < nicks.size(); ++i) {
+            const BoatRecord& boat = *static_cast<BoatWidget&>(*map.widgets[i]).record;
+            WorldPixel at = latLonToWorldPixel(boat.lat, boat.lon, map.zoom);
+            EXPECT_EQ(std::tuple(boat.nick, map.widgets[i]->x, map.widgets[i]->y), std::tuple(nicks[i], at.px, at.py));
+        }
+        // The server's heading and speed go to the race's record, which the control panel
+        // shows while no change is pending; the own record keeps the panel's.
+        EXPECT_EQ(std::tuple(own.lat, own.lon, own.windDir, own.windSpeed, own.heading, own.speed), std::tuple(1.5, 2.5, 10.0, 12.5, 100.0, 3.0));
+        EXPECT_EQ(std::tuple(race.own.lat, race.own.lon, race.own.heading, race.own.speed), std::tuple(1.5, 2.5, 45.0, 6.5));
+        now += 33;
+    }
 }
 
-// Presses keys other than Escape on a race screen; exits with 7 when every one passed on
-// to an accelerator added after the screen's own.
+// Presses keys other than Escape on a race screen; exits with 7 when every one passed on to
+// an accelerator added after the screen's own.
 void pressEveryKeyButEscape(SDL_Window* window, RaceRecord& race)
 {
     struct Recorder : Accelerator {
@@ -209,10 +151,9 @@ void pressEveryKeyButEscape(SDL_Window* window, RaceRecord& race)
     std::_Exit(recorder.keys == others ? 7 : 8);
 }
 
-// Escape ends the program from the race screen's loop, also while the map has the focus,
-// and so does the close button; every other key passes to what is added after the screen's
-// own. A loop that went on would be cut by the timer with status 3.
-TEST_F(RaceDownloadTest, TheOwnBoatStartsFocusedAndEscapeOrTheCloseButtonEndTheProgram)
+// Escape ends the program from the race screen's loop, also while the map has the focus, and
+// so does the close button. A loop that went on would be cut by the timer with status 3.
+TEST_F(RaceDownloadTest, TheOwnBoatStartsFocusedAndOnlyEscapeOrTheCloseButtonEndTheProgram)
 {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     data.writeImage("images/compas.png", 300, 300, { 250, 250, 250, 255 });
@@ -224,7 +165,7 @@ TEST_F(RaceDownloadTest, TheOwnBoatStartsFocusedAndEscapeOrTheCloseButtonEndTheP
     }
     EXPECT_EXIT(pressEveryKeyButEscape(display.window, race), testing::ExitedWithCode(7), "");
     for (auto [x, y, escape] : { std::tuple(100, 400, true), std::tuple(1024 - 24, 24, false) }) {
-        auto run = [&] {
+        auto run = [&, x = x, y = y, escape = escape] {
             later(10000, [] { std::_Exit(3); });
             pushMouseButton(SDL_MOUSEBUTTONDOWN, x, y);
             if (escape)
