@@ -1,13 +1,17 @@
+#include "race/Map.h"
+
 #include "boat/BoatRecord.h"
 #include "gui/Screen.h"
+#include "lobby/RaceRecord.h"
+#include "nav/GreatCircle.h"
 #include "race/BoatWidget.h"
-#include "race/Map.h"
+#include "race/MapImage.h"
+#include "race/MapLine.h"
 #include "race/Projection.h"
+#include "race/RaceScreen.h"
 #include "race/WindTape.h"
-#include "support/RecordingServer.h"
-#include "support/RunningDownloader.h"
+#include "support/RecordingFont.h"
 #include "support/StdoutCapture.h"
-#include "support/WaitUntil.h"
 
 #include "ChartTestSupport.h"
 
@@ -15,7 +19,19 @@
 
 namespace {
 
-using namespace chart;
+// The fingers on the one touch device of the pinch test; none is down while the first has id 0.
+SDL_Finger touchFingers[2];
+
+}
+
+extern "C" int __wrap_SDL_GetNumTouchDevices() { return 1; }
+extern "C" SDL_TouchID __wrap_SDL_GetTouchDevice(int index) { return index == 0 ? 7 : 0; }
+extern "C" int __wrap_SDL_GetNumTouchFingers(SDL_TouchID device) { return device == 7 && touchFingers[0].id ? 2 : 0; }
+extern "C" SDL_Finger* __wrap_SDL_GetTouchFinger(SDL_TouchID, int index) { return &touchFingers[index]; }
+
+namespace {
+
+const SDL_Color bow { 230, 60, 20, 255 }, stern { 20, 60, 230, 255 };
 
 // A map at the bottom of a screen, as the race screen holds it.
 class MapTest : public ChartTest {
@@ -25,16 +41,15 @@ protected:
         screen = std::make_unique<Screen>(display.window);
         return *screen->addChild(std::make_unique<Map>(width, height, lat, lon));
     }
-    static std::set<Map::TileKey> keys(const Map& map)
-    {
-        std::set<Map::TileKey> held;
-        for (const auto& [key, entry] : map.tiles)
-            held.insert(key);
-        return held;
-    }
 
     std::unique_ptr<Screen> screen;
 };
+
+double apart(Metres a, double lat, double lon)
+{
+    Metres b = latLonToMetres(lat, lon);
+    return std::hypot(a.mx - b.mx, a.my - b.my);
+}
 
 // Dragging by (dx, dy) moves the view the other way; a view beyond a whole world wraps.
 TEST_F(MapTest, DraggingMovesTheViewAgainstThePointerAndWrapsItBeyondAWholeWorld)
@@ -55,24 +70,35 @@ TEST_F(MapTest, DraggingMovesTheViewAgainstThePointerAndWrapsItBeyondAWholeWorld
     }
 }
 
+// The tiles asked for at once, so that they load during the animation, are exactly those the
+// new level shows once it has ended.
 TEST_F(MapTest, TheWheelAimsOneLevelFromTheShownOneWithinTwoToFifteenAndAsksForThatLevelsTiles)
 {
     for (auto [zoom, turns, target, asked] : std::initializer_list<std::tuple<int32_t, std::vector<int>, int32_t, std::set<int32_t>>> {
              { 6, { 1 }, 7, { 7 } }, { 6, { 3 }, 7, { 7 } }, { 6, { -4 }, 5, { 5 } }, { 6, { 0 }, 5, { 5 } }, { 6, { 1, 1, 1 }, 7, { 7 } },
              { 6, { -1, 1 }, 7, { 5, 7 } }, { 14, { 1 }, 15, { 15 } }, { 3, { -1 }, 2, { 2 } }, { 2, { -1 }, 2, {} }, { 15, { 1 }, 15, {} } }) {
-        Map& map = makeMap(40.0, -30.0, 300, 200);
+        Map& map = makeMap(40.1, -30.3);
         map.zoom = map.targetZoom = zoom;
         for (int turn : turns)
             screen->onMouseWheel(turn, 0, 0);
         std::set<int32_t> levels;
-        for (const Map::TileKey& key : keys(map))
+        std::set<Map::TileKey> shown, drawn;
+        for (const auto& [key, entry] : map.tiles) {
             levels.insert(std::get<0>(key));
+            if (std::get<0>(key) == target)
+                shown.insert(key);
+        }
         EXPECT_EQ(std::tuple(map.zoom, map.targetZoom, levels), std::tuple(zoom, target, asked)) << zoom << " turned by " << turns[0];
+        map.update(1.5);
+        map.tiles.clear();
+        map.draw(display.renderer, 0, 0);
+        for (const auto& [key, entry] : map.tiles)
+            drawn.insert(key);
+        EXPECT_TRUE(asked.empty() || drawn == shown) << zoom << " turned by " << turns[0];
     }
 }
 
-// The markers move to their places at the new level.
-TEST_F(MapTest, ALevelTakesASecondInAndHalfASecondOutKeepingTheCentre)
+TEST_F(MapTest, ALevelTakesASecondInAndHalfASecondOutKeepingTheCentreAndMovingTheMarkers)
 {
     BoatRecord boat;
     boat.lat = 10.5;
@@ -86,40 +112,43 @@ TEST_F(MapTest, ALevelTakesASecondInAndHalfASecondOutKeepingTheCentre)
         screen->onMouseWheel(turn, 0, 0);
         for (double elapsed = 0.0; elapsed < seconds; elapsed += 0.25)
             map.update(0.25);
-        SCOPED_TRACE(testing::Message() << "turn " << turn << " after " << seconds << " s");
-        EXPECT_EQ(std::pair(map.zoom, map.scale), std::pair(zoom, scale));
         WorldPixel at = latLonToWorldPixel(boat.lat, boat.lon, map.zoom);
-        EXPECT_EQ(std::pair(marker->x, marker->y), std::pair(at.px, at.py));
-        double factor = zoom == 7 ? 2.0 : zoom == 5 ? 0.5 : 1.0;
+        double factor = zoom == 7 ? 2.0 : (zoom == 5 ? 0.5 : 1.0);
+        SCOPED_TRACE(testing::Message() << "turn " << turn << " after " << seconds << " s");
+        EXPECT_EQ(std::tuple(map.zoom, map.scale, marker->x, marker->y), std::tuple(zoom, scale, at.px, at.py));
         EXPECT_NEAR(map.viewX + 150, centre.x * factor, 1);
         EXPECT_NEAR(map.viewY + 100, centre.y * factor, 1);
     }
 }
 
-// They load while the animation runs.
-TEST_F(MapTest, TheWheelAsksAtOnceForExactlyTheTilesTheNewLevelWillShow)
+// Spreading or closing two fingers by a tenth of the screen's diagonal zooms a level from the
+// shown one; a new pair starts again from where it stands.
+TEST_F(MapTest, APinchZoomsALevelForEachTenthOfTheScreenTheFingersSpreadOrClose)
 {
-    for (int turn : { 1, -1 }) {
-        Map& map = makeMap(47.1, -3.3);
-        screen->onMouseWheel(turn, 0, 0);
-        std::set<Map::TileKey> asked = keys(map);
-        map.update(1.5);
-        map.tiles.clear();
-        map.draw(display.renderer, 0, 0);
-        EXPECT_EQ(asked.size(), 20u);
-        EXPECT_EQ(keys(map), asked) << "turn " << turn;
+    Map& map = makeMap(0.0, 0.0, 300, 200);
+    for (auto [a, b, distance, target] : std::initializer_list<std::tuple<int, int, double, int32_t>> {
+             { 1, 2, 0.10, 6 }, { 1, 2, 0.35, 8 }, { 2, 1, 0.05, 4 }, { 1, 3, 0.40, 4 }, { 1, 3, 0.65, 8 } }) {
+        touchFingers[0] = { a, 0.1f, 0.1f, 1.0f };
+        touchFingers[1] = { b, float(0.1 + 0.6 * distance), float(0.1 + 0.8 * distance), 1.0f };
+        map.update(0.001);
+        EXPECT_EQ(map.targetZoom, target) << "fingers " << a << " and " << b << " " << distance << " apart";
     }
+    touchFingers[0].id = 0;
 }
 
-// Each tile also carries its wind grid's arrows at alpha 200.
+// Tiles come from the image cache in colours of their own. Each carries its wind grid's
+// arrows at alpha 200.
 TEST_F(MapTest, TilesFillTheScreenAcrossTheDateLineAndTheAnimationScalesThemAboutTheCentre)
 {
+    auto colour = [](int column, int row) { return SDL_Color { Uint8(40 + 50 * column), Uint8(30 + 60 * row), 222, 255 }; };
+    for (int tile = 0; tile < 16; ++tile) {
+        std::string path = "tiles/2/" + std::to_string(tile % 4) + "/" + std::to_string(tile / 4) + ".png";
+        savePng(textureRegistry.cacheFolder() + path, 256, 256, colour(tile % 4, tile / 4), colour(tile % 4, tile / 4));
+    }
     data.writeImage("images/wind-arrow.png", 20, 40, { 255, 255, 255, 255 });
-    for (int tile = 0; tile < 16; ++tile)
-        cacheTile(2, tile % 4, tile / 4);
     Map& map = makeMap();
     map.zoom = map.targetZoom = 2;
-    using Probe = std::tuple<int, int, int, int>; // x, y and the tile's column and row
+    using Probe = std::tuple<int, int, int, int>; // x, y and the column and row of the tile there
     for (auto [viewX, viewY, scale, probes] : std::initializer_list<std::tuple<int32_t, int32_t, double, std::vector<Probe>>> {
              // West of column 0 and north of row 0 the last column and row show.
              { -100, -40, 1.0, { { 0, 0, 3, 3 }, { 99, 39, 3, 3 }, { 100, 39, 0, 3 }, { 99, 40, 3, 0 }, { 356, 296, 1, 1 }, { 1023, 767, 3, 2 } } },
@@ -131,20 +160,31 @@ TEST_F(MapTest, TilesFillTheScreenAcrossTheDateLineAndTheAnimationScalesThemAbou
         map.scale = scale;
         map.draw(display.renderer, 0, 0);
         for (auto [x, y, column, row] : probes)
-            EXPECT_TRUE(sameColour(display.pixelAt(x, y), tileColour(column, row))) << "view " << viewX << ", " << viewY << " at " << x << ", " << y;
+            EXPECT_TRUE(sameColour(display.pixelAt(x, y), colour(column, row))) << "view " << viewX << ", " << viewY << " at " << x << ", " << y;
     }
     windRegistry.forEach([](WindData& grid) { grid.n = 1, grid.winds = { { 0, 50 } }; });
     map.draw(display.renderer, 0, 0);
-    EXPECT_NEAR(display.pixelAt(704, 576).g, (255 * 200 + tileColour(2, 2).g * 55) / 255, 2);
+    EXPECT_NEAR(display.pixelAt(704, 576).g, (255 * 200 + colour(2, 2).g * 55) / 255, 2);
 }
 
-TEST_F(MapTest, EveryHundredthFrameTheLeastRecentlyUsedTileBeyondFiveHundredGoesButNotOneOnScreen)
+// A tile still loading shows no arrows, not even the line drawn without the arrow image.
+// Every hundredth frame the least recently used tile beyond 500 goes, never one on screen.
+TEST_F(MapTest, ANewForecastTimeGivesEveryTileItsWindGridAndOldTilesGoBeyondFiveHundred)
 {
     Map& map = makeMap(0.0, 0.0, 10, 10);
     map.viewX = map.viewY = 100;
+    for (int32_t time : { 1000, 4600 }) {
+        map.windTime = time;
+        map.draw(display.renderer, 0, 0);
+        EXPECT_EQ(map.tiles.at({ 6, 0, 0 }).wind->getTime(), time);
+    }
+    windRegistry.forEach([](WindData& grid) { grid.n = 1, grid.winds = { { 0, 50 } }; });
+    display.clear();
+    map.draw(display.renderer, 0, 0);
+    EXPECT_TRUE(sameColour(display.pixelAt(28, 28), { 0, 0, 0, 255 }));
     for (int32_t i = 0; map.tiles.size() < 501; ++i)
         map.tiles[{ 3, i, 0 }].lastUse = 0;
-    for (auto [frames, remaining] : { std::pair(99, 502u), std::pair(1, 501u), std::pair(100, 500u), std::pair(100, 500u) }) {
+    for (auto [frames, remaining] : { std::pair(96, 501u), std::pair(1, 500u), std::pair(99, 500u), std::pair(100, 500u) }) {
         for (int frame = 0; frame < frames; ++frame)
             map.draw(display.renderer, 0, 0);
         EXPECT_EQ(map.tiles.size(), remaining) << "after " << frames << " more frames";
@@ -186,36 +226,84 @@ TEST_F(MapTest, AShortClickFocusesTheMarkerUnderThePressAndTheOwnMarkerShowsItsP
     advanceFrameClock(0);
 }
 
-TEST_F(MapTest, AFailedTileIsAskedForAgainWhenNextUsed)
+// Waypoints are (lat, lon, hdg, dst, type); a gate, type 2, here reaches a degree to each
+// side across its heading at the equator. Flags without
+// their image draw nothing.
+TEST_F(MapTest, ARouteBecomesLinesBetweenItsWaypointsThenAFlagOnEachAndTwoAcrossAGate)
 {
-    RecordingServer server;
-    const std::string png = savePng(data.root / "tile.png", 256, 256, tileColour(1, 1), tileColour(1, 1));
-    server.answer("/tiles/.*", [&](const SeenRequest&) { return server.count("/tiles/") == 1 ? Reply("", 500) : Reply(png, 200, "image/png"); });
-    startDownloaderOnce();
-    useServer(server.baseUrl());
-    Map& map = makeMap();
-    StdoutCapture out;
-    TileEntry& tile = map.getTile(9, 1, 1, 5);
-    auto settled = [&] { return takeFinishedTextures(), !tile.texture->isLoading(); };
-    ASSERT_TRUE(waitUntil(settled));
-    EXPECT_EQ(tile.texture->getTexture(), nullptr);
-    map.getTile(9, 1, 1, 6);
-    ASSERT_TRUE(waitUntil(settled));
-    map.getTile(9, 1, 1, 7);
-    EXPECT_NE(tile.texture->getTexture(), nullptr);
-    EXPECT_EQ(out.text(), "redownloading tile after error " + server.baseUrl() + "/tiles/9/1/1.png\n");
+    const double degree = 6371 * 3.141592653589793 / 180;
+    for (auto [route, lines, flags] : std::initializer_list<std::tuple<std::vector<Waypoint>, size_t, std::vector<GeoPoint>>> {
+             { { { 10, 20 } }, 0, {} }, { { { 10, 20 }, { 11, 21, 0, 0, 1 } }, 1, { { 10, 20 }, { 11, 21 } } },
+             { { { 10, 20 }, { 0, 30, 90, degree, 2 }, { 12, 22, 0, 0, 1 } }, 2, { { 10, 20 }, { 0, 31 }, { 0, 29 }, { 12, 22 } } },
+             { { { 0, 0, 0, degree, 2 }, { 5, 5 } }, 1, { { 1, 0 }, { -1, 0 }, { 5, 5 } } } }) {
+        Map& map = makeMap();
+        addRouteFeatures(route, map);
+        ASSERT_EQ(map.features.size(), lines + flags.size()) << route.size() << " waypoints";
+        for (size_t i = 0; i < lines; ++i) {
+            const auto& points = dynamic_cast<MapLine&>(*map.features[i]).points;
+            EXPECT_LT(apart(points.front(), route[i].lat, route[i].lon) + apart(points.back(), route[i + 1].lat, route[i + 1].lon), 1) << "line " << i;
+        }
+        for (size_t i = 0; i < flags.size(); ++i) {
+            const auto& flag = dynamic_cast<MapImage&>(*map.features[lines + i]);
+            EXPECT_LT(apart({ flag.mx, flag.my }, flags[i].lat, flags[i].lon), 1) << "flag " << i << " of " << route.size() << " waypoints";
+        }
+        map.draw(display.renderer, 0, 0);
+    }
 }
 
-TEST_F(MapTest, ANewForecastTimeGivesEveryTileTheWindGridOfThatTime)
+// The line runs from its first waypoint, the flag stands with its bottom-left corner on it,
+// and the marker, turned by its heading, covers the line and the flag at the other end.
+TEST_F(MapTest, RouteLinesFlagsAndMarkersAreDrawnWhereTheMapPutsThemMarkersOnTop)
 {
-    Map& map = makeMap(0.0, 0.0, 10, 10);
-    map.viewX = map.viewY = 100;
-    for (int32_t time : { 1000, 4600 }) {
-        map.windTime = time;
-        map.draw(display.renderer, 0, 0);
-        ASSERT_EQ(map.tiles.size(), 1u);
-        EXPECT_EQ(map.tiles.begin()->second.wind->getTime(), time);
+    const SDL_Color flagColour { 250, 200, 0, 255 };
+    data.writeImage("images/flag-red.png", 10, 20, flagColour);
+    savePng(data.root / "data/images/boat-red.png", 64, 64, bow, stern);
+    Map& map = makeMap(60.0, 0.0);
+    map.viewX += 150;
+    addRouteFeatures({ { 58, -4 }, { 62, 3 } }, map);
+    BoatRecord boat;
+    boat.lat = 62;
+    boat.lon = 3;
+    boat.heading = 90;
+    map.addWidget(std::make_unique<BoatWidget>(&boat, nullptr, &map));
+    map.update(0.01);
+    display.clear();
+    map.draw(display.renderer, 0, 0);
+    SDL_Point flag = map.latLonToScreen(58, -4), marker = map.latLonToScreen(62, 3);
+    SDL_Color line = display.pixelAt(flag.x, flag.y);
+    EXPECT_TRUE(line.r > 140 && line.r < 200 && line.g < 30 && line.b > 190) << int(line.r) << ", " << int(line.g);
+    for (auto [x, y, colour, shown] : { std::tuple(flag.x + 1, flag.y - 2, flagColour, true), std::tuple(flag.x + 1, flag.y + 1, flagColour, false),
+             std::tuple(marker.x + 2, marker.y - 2, bow, true), std::tuple(marker.x + 20, marker.y, bow, true), std::tuple(marker.x - 20, marker.y, stern, true) })
+        EXPECT_EQ(sameColour(display.pixelAt(x, y), colour), shown) << x << ", " << y;
+}
+
+// The own boat's icon is green, the others' red; without its icon a marker says so when drawn.
+TEST_F(MapTest, FromZoomEightAMarkerShowsNickAndPlaceCentredUnderItsIcon)
+{
+    Map& map = makeMap();
+    BoatRecord boat;
+    boat.nick = "Ann";
+    StdoutCapture out;
+    BoatWidget(&boat, nullptr, &map).draw(display.renderer, 100, 200);
+    EXPECT_EQ(out.text(), "boat icon not found\n");
+    savePng(data.root / "data/images/boat-red.png", 64, 64, bow, stern);
+    savePng(data.root / "data/images/boat-green.png", 64, 64, bow, stern);
+    Widget panel(0, 0, 10, 10);
+    EXPECT_STREQ(BoatWidget(&boat, &panel, &map).icon->getName(), "images/boat-green.png");
+    for (auto [zoom, position, drawn] : { std::tuple(8, 3, "97, 250: Ann (3)"), std::tuple(15, 0, "117, 250: Ann"), std::tuple(7, 3, "") }) {
+        map.zoom = zoom;
+        boat.position = position;
+        BoatWidget marker(&boat, nullptr, &map);
+        RecordingFont font;
+        marker.font = &font;
+        marker.draw(display.renderer, 100, 200);
+        std::string texts;
+        for (const RecordingFont::Drawn& text : font.drawn)
+            texts += std::to_string(text.x) + ", " + std::to_string(text.y) + ": " + text.text;
+        EXPECT_EQ(std::pair(texts, std::string(marker.icon->getName())), std::pair(std::string(drawn), std::string("images/boat-red.png")));
     }
+    boat.nick = std::string(600, 'x');
+    EXPECT_EQ(BoatWidget::label(boat), std::string(499, 'x'));
 }
 
 }
