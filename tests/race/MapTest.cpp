@@ -1,5 +1,6 @@
 #include "race/Map.h"
 
+#include "ChartTestSupport.h"
 #include "boat/BoatRecord.h"
 #include "gui/Screen.h"
 #include "lobby/RaceRecord.h"
@@ -13,8 +14,7 @@
 #include "support/RecordingFont.h"
 #include "support/StdoutCapture.h"
 
-#include "ChartTestSupport.h"
-
+#include <cmath>
 #include <set>
 
 namespace {

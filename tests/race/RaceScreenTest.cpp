@@ -1,5 +1,6 @@
 #include "race/RaceScreen.h"
 
+#include "ChartTestSupport.h"
 #include "gui/Screen.h"
 #include "lobby/RaceRecord.h"
 #include "race/BoatWidget.h"
@@ -11,8 +12,6 @@
 #include "support/RunningDownloader.h"
 #include "support/StdoutCapture.h"
 #include "support/WaitUntil.h"
-
-#include "ChartTestSupport.h"
 
 namespace {
 
@@ -37,10 +36,9 @@ TEST(ParseBoats, BoatsAreReadInTheOrderOfTheirKeysAndAFaultIsReported)
 
 using RaceScreenTest = ChartTest;
 
-// A request waits for the period of the zoom to pass after the last one and for the answer in
-// flight. An empty answer is reported and changes nothing, one without boats keeps the
-// markers. The server's heading and speed go to the race's record, which the control panel
-// shows while no change is pending.
+// A request waits for the period of the zoom to pass after the last one. An empty answer is
+// reported and changes nothing, one without boats keeps the markers. The server's heading
+// and speed go to the race's record, which the control panel shows while no change is pending.
 TEST_F(RaceScreenTest, EachPeriodTheBoatsAndTheOwnPositionAreAskedForAndShown)
 {
     const std::string position = "<result>OK lat = 1.5, lon = 2.5, heading = 45, speed = 6.5, windDir = 10, windSpeed = 12.5</result>";

@@ -1,3 +1,4 @@
+#include "ChartTestSupport.h"
 #include "gui/Screen.h"
 #include "race/Map.h"
 #include "race/WindTape.h"
@@ -7,8 +8,6 @@
 #include "support/RunningDownloader.h"
 #include "support/StdoutCapture.h"
 #include "support/WaitUntil.h"
-
-#include "ChartTestSupport.h"
 
 #include <ctime>
 
@@ -105,7 +104,8 @@ TEST_F(WindTest, HandlesOnOneGridShareOneDownloadAndAFailedOneIsReportedOnce)
 {
     RecordingServer server;
     server.answer("/wind", [](const SeenRequest& request) {
-        return Reply(request.param("x") == "1" ? "numWinds = 1, winds = {90, 12.5}" : request.param("x") == "2" ? "" : "numWinds = 2");
+        std::string x = request.param("x");
+        return Reply(x == "1" ? "numWinds = 1, winds = {90, 12.5}" : (x == "2" ? "" : "numWinds = 2"));
     });
     startDownloaderOnce();
     useServer(server.baseUrl());
@@ -143,7 +143,7 @@ TEST_F(WindTest, EachCellsArrowIsCentredOnItTurnedByTheWindAndSizedByItsSpeed)
     drawWindArrows(display.renderer, { 40, 30, 256, 256 }, nullptr, arrow.get());
     for (auto [x, y, colour] : { std::tuple(94, 74, top), std::tuple(113, 113, bottom), std::tuple(93, 94, black), std::tuple(104, 114, black),
              std::tuple(240, 222, top), std::tuple(224, 222, bottom), std::tuple(232, 214, black), std::tuple(245, 222, black),
-             std::tuple(232, 94, black), std::tuple(104, 222, black), std::tuple(104, 350, black) })
+             std::tuple(232, 94, black), std::tuple(104, 222, black), std::tuple(104, 350, black), std::tuple(360, 222, black) })
         EXPECT_TRUE(sameColour(display.pixelAt(x, y), colour)) << x << ", " << y;
     display.clear(black);
     drawWindArrows(display.renderer, { 40, 30, 256, 256 }, &grid, nullptr);
