@@ -163,14 +163,15 @@ TEST_F(MapTest, TilesFillTheScreenAcrossTheDateLineAndTheAnimationScalesThemAbou
         for (auto [x, y, column, row] : probes)
             EXPECT_TRUE(sameColour(display.pixelAt(x, y), colour(column, row))) << "view " << viewX << ", " << viewY << " at " << x << ", " << y;
     }
-    windRegistry.forEach([](WindData& grid) { grid.n = 1, grid.winds = { { 0, 50 } }; });
+    windRegistry.forEach([](WindData& grid) { parseWinds("numWinds = 1, winds = {0, 50}", grid); });
     map.draw(display.renderer, 0, 0);
     EXPECT_NEAR(display.pixelAt(704, 576).g, (255 * 200 + colour(2, 2).g * 55) / 255, 2);
     EXPECT_EQ(out.text(), "");
 }
 
 // The map asks only for the tiles it shows. A tile still loading shows no arrows, not even the
-// line drawn without the arrow image. Every hundredth frame the least recently used tile beyond 500 goes, never one on screen.
+// line drawn without the arrow image. Every hundredth frame the least recently used tile
+// beyond 500 goes, never one on screen.
 TEST_F(MapTest, ANewForecastTimeGivesEveryTileItsWindGridAndOldTilesGoBeyondFiveHundred)
 {
     Map& map = makeMap(0.0, 0.0, 256, 256);
@@ -181,7 +182,7 @@ TEST_F(MapTest, ANewForecastTimeGivesEveryTileItsWindGridAndOldTilesGoBeyondFive
         ASSERT_EQ(map.tiles.size(), 1u);
         EXPECT_EQ(map.tiles.at({ 6, 0, 0 }).wind->getTime(), time);
     }
-    windRegistry.forEach([](WindData& grid) { grid.n = 1, grid.winds = { { 0, 50 } }; });
+    windRegistry.forEach([](WindData& grid) { parseWinds("numWinds = 1, winds = {0, 50}", grid); });
     display.clear();
     map.draw(display.renderer, 0, 0);
     EXPECT_TRUE(sameColour(display.pixelAt(128, 128), { 0, 0, 0, 255 }));
@@ -230,8 +231,7 @@ TEST_F(MapTest, AShortClickFocusesTheMarkerUnderThePressAndTheOwnMarkerShowsItsP
 }
 
 // Waypoints are (lat, lon, hdg, dst, type); a gate, type 2, here reaches a degree to each
-// side across its heading at the equator. Flags without
-// their image draw nothing.
+// side across its heading at the equator. Flags without their image draw nothing.
 TEST_F(MapTest, ARouteBecomesLinesBetweenItsWaypointsThenAFlagOnEachAndTwoAcrossAGate)
 {
     const double degree = 6371 * 3.141592653589793 / 180;
@@ -254,8 +254,9 @@ TEST_F(MapTest, ARouteBecomesLinesBetweenItsWaypointsThenAFlagOnEachAndTwoAcross
     }
 }
 
-// The line runs from its first waypoint along its points, the flag stands with its bottom-left corner on it,
-// and the marker, turned by its heading, covers the line and the flag at the other end.
+// The line runs from its first waypoint through its points, the flag stands with its
+// bottom-left corner on that waypoint, and the marker, turned by its heading, covers the line
+// and the flag at the other end.
 TEST_F(MapTest, RouteLinesFlagsAndMarkersAreDrawnWhereTheMapPutsThemMarkersOnTop)
 {
     const SDL_Color flagColour { 250, 200, 0, 255 };
