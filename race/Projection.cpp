@@ -56,3 +56,10 @@ WorldPixel latLonToWorldPixel(double lat, double lon, int32_t zoom)
     Metres metres = latLonToMetres(lat, lon);
     return metresToWorldPixel(metres.mx, metres.my, zoom);
 }
+
+int32_t nearestCopy(int32_t px, int32_t centre, int32_t world)
+{
+    int64_t distance = int64_t(centre) - px + world / 2;
+    int64_t copies = distance / world - (distance % world < 0 ? 1 : 0);
+    return int32_t(px + copies * world);
+}

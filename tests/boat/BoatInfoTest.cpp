@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -143,6 +145,28 @@ TEST_F(BoatInfoDrawTest, RealFontDrawsBlackTextInTheSevenRows)
     // Every line shows: some dark pixel in each 20-pixel band.
     for (int line = 0; line < 7; ++line)
         EXPECT_FALSE(darkRows(10 + 20 * line, 30 + 20 * line).empty()) << line;
+}
+
+// A number from the server may be anything, infinity included; the whole-number lines
+// clamp it to the int range.
+TEST(BoatInfoLines, WildNumbersClampToTheIntRange)
+{
+    const double infinity = std::numeric_limits<double>::infinity();
+    const struct {
+        double value;
+        const char* twa;
+        const char* heading;
+    } cases[] = {
+        { infinity, "TWA: 2147483647", "Heading: 2147483647" },
+        { -infinity, "TWA: -2147483648", "Heading: -2147483648" },
+        { std::nan(""), "TWA: 0", "Heading: 0" },
+        { -1e12, "TWA: -2147483648", "Heading: -2147483648" },
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> lines = BoatInfo::lines(boatWith("Ann", 1, c.value, 0, c.value, 0, 1));
+        EXPECT_EQ(lines[2], c.twa);
+        EXPECT_EQ(lines[4], c.heading);
+    }
 }
 
 }

@@ -151,7 +151,6 @@ TEST(UtfTest, ConversionsRoundTripAndFailToEmpty)
     EXPECT_EQ(toUtf8(u"h\u00e9\U0001D11E"), "h\xc3\xa9\xf0\x9d\x84\x9e");
     EXPECT_EQ(toUtf16("a\xff" "b"), u"");
     EXPECT_EQ(toUtf16("a\xc3"), u"");
-    EXPECT_EQ(toUtf8(std::u16string(1, char16_t(0xD834))), "");
     EXPECT_EQ(toUtf8(u""), "");
 }
 
@@ -170,6 +169,28 @@ TEST_F(InputLineTest, TextTypedRightAfterTabReachesTheNextField)
         screen.handleEvent(event);
     EXPECT_EQ(next->getText(), "xy");
     EXPECT_EQ(line->getText(), "");
+}
+
+// The caret can stand inside a surrogate pair; an edit there leaves half a pair, which
+// reads as U+FFFD while the rest of the text stays.
+TEST_F(InputLineTest, HalfASurrogatePairReadsAsTheReplacementCharacter)
+{
+    const std::string replacement = "\xef\xbf\xbd";
+    type("a\xf0\x9f\x98\x80" "b");
+    const struct {
+        SDL_Keycode key;
+        std::string text;
+    } steps[] = {
+        { SDLK_LEFT, "a\xf0\x9f\x98\x80" "b" },
+        { SDLK_LEFT, "a\xf0\x9f\x98\x80" "b" },
+        { SDLK_BACKSPACE, "a" + replacement + "b" },
+        { SDLK_DELETE, "ab" },
+    };
+    for (const auto& step : steps) {
+        line->onKeyDown(step.key);
+        EXPECT_EQ(line->getText(), step.text) << line->cursor;
+    }
+    EXPECT_EQ(toUtf8(u"\xDE00x\xD834"), replacement + "x" + replacement);
 }
 
 }

@@ -148,4 +148,12 @@ TEST_F(BatchTest, BatchWithoutRequestsShowsNoDialog)
     EXPECT_FALSE(runBatch(display.window, nullptr));
 }
 
+// libcurl refuses a URL this long, so the request never starts: the dialog ends as after a
+// failed transfer instead of waiting for the player to cancel.
+TEST_F(BatchTest, ARequestThatCannotStartEndsLikeAFailedTransfer)
+{
+    EXPECT_EQ(fetch(display.window, "http://127.0.0.1/" + std::string(8000000, 'x')), "");
+    EXPECT_EQ(messages, std::vector<std::string>({ "Error connecting to server" }));
+}
+
 }

@@ -1,4 +1,5 @@
 #include "lobby/RaceRecord.h"
+#include "table/Exception.h"
 
 #include <gtest/gtest.h>
 
@@ -96,6 +97,19 @@ TEST(AnswerTextTest, StartTimesInUtc)
 {
     EXPECT_EQ(formatStartTime(0), "1970-01-01 00:00");
     EXPECT_EQ(formatStartTime(1700000000), "2023-11-14 22:13");
+}
+
+// An answer that fails half-way leaves the route as it was, so the retry does not add the
+// whole route after a partial one; a good answer replaces it.
+TEST(RouteTest, OnlyAWholeAnswerReplacesTheRoute)
+{
+    std::vector<Waypoint> route { Waypoint { 5, 6, 0, 0, 1 } };
+    EXPECT_THROW(parseRoute("waypoints = { { lat = 1 }, { lat = {} } }", route), Exception);
+    ASSERT_EQ(route.size(), 1u);
+    EXPECT_DOUBLE_EQ(route[0].lat, 5);
+    ASSERT_TRUE(parseRoute("waypoints = { { lat = 1 }, { lat = 2 } }", route));
+    ASSERT_EQ(route.size(), 2u);
+    EXPECT_DOUBLE_EQ(route[1].lat, 2);
 }
 
 }

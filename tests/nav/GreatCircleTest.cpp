@@ -1,7 +1,9 @@
 #include "nav/Angles.h"
 #include "nav/GreatCircle.h"
+#include "nav/RhumbLine.h"
 
 #include <GeographicLib/Geodesic.hpp>
+#include <GeographicLib/Rhumb.hpp>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -96,6 +98,31 @@ TEST(GreatCircleLeg, DistanceAndBearingMatchTheSphericalReference)
         double bearing = initialBearing(leg.lat1, leg.lon1, leg.lat2, leg.lon2);
         expectInFullCircle(bearing);
         expectSameAngle(azimuth1, bearing, "bearing");
+    }
+}
+
+TEST(RhumbLine, DestinationAndBearingMatchTheSphericalReference)
+{
+    static const GeographicLib::Rhumb rhumb(6371000.0, 0.0);
+    struct Case {
+        double lat, lon, bearing, distance;
+    };
+    const Case cases[] = {
+        {0, 0, 90, 1000},     {45, -35, 30, 500},   {60, 20, 90, 800},     {-33.9, 18.4, 250, 5000},
+        {50, 170, 80, 2000},  {10, -60, 0, 3000},   {-40, -179.5, 270, 300}, {5, 5, 135, 0.05},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.lat << ", " << c.lon << " along " << c.bearing << " for " << c.distance);
+        double lat2 = 0, lon2 = 0;
+        rhumb.Direct(c.lat, c.lon, c.bearing, c.distance * 1000, lat2, lon2);
+        GeoPoint point = rhumbDestination({c.lat, c.lon}, c.bearing, c.distance);
+        EXPECT_NEAR(lat2, point.lat, 1e-9 * 90);
+        expectSameAngle(lon2, point.lon, "longitude");
+        double metres = 0, azimuth = 0;
+        rhumb.Inverse(c.lat, c.lon, lat2, lon2, metres, azimuth);
+        double bearing = rhumbBearing({c.lat, c.lon}, point);
+        expectInFullCircle(bearing);
+        expectSameAngle(azimuth, bearing, "bearing");
     }
 }
 

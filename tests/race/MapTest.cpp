@@ -45,6 +45,11 @@ protected:
     std::unique_ptr<Screen> screen;
 };
 
+bool isRoute(SDL_Color colour)
+{
+    return colour.r > 140 && colour.r < 200 && colour.g < 30 && colour.b > 190;
+}
+
 double apart(Metres a, double lat, double lon)
 {
     Metres b = latLonToMetres(lat, lon);
@@ -275,10 +280,8 @@ TEST_F(MapTest, RouteLinesFlagsAndMarkersAreDrawnWhereTheMapPutsThemMarkersOnTop
     map.draw(display.renderer, 0, 0);
     SDL_Point flag = map.latLonToScreen(58, -4), marker = map.latLonToScreen(62, 3);
     const Metres& third = dynamic_cast<MapLine&>(*map.features[0]).points.at(2);
-    for (SDL_Point at : { flag, map.metresToScreen(third.mx, third.my) }) {
-        SDL_Color line = display.pixelAt(at.x, at.y);
-        EXPECT_TRUE(line.r > 140 && line.r < 200 && line.g < 30 && line.b > 190) << at.x << ", " << at.y;
-    }
+    for (SDL_Point at : { flag, map.metresToScreen(third.mx, third.my) })
+        EXPECT_TRUE(isRoute(display.pixelAt(at.x, at.y))) << at.x << ", " << at.y;
     for (auto [x, y, colour, shown] : { std::tuple(flag.x + 1, flag.y - 2, flagColour, true), std::tuple(flag.x + 1, flag.y + 1, flagColour, false),
              std::tuple(marker.x + 2, marker.y - 2, bow, true), std::tuple(marker.x + 20, marker.y, bow, true), std::tuple(marker.x - 20, marker.y, stern, true) })
         EXPECT_EQ(sameColour(display.pixelAt(x, y), colour), shown) << x << ", " << y;
@@ -311,6 +314,36 @@ TEST_F(MapTest, FromZoomEightAMarkerShowsNickAndPlaceCentredUnderItsIcon)
     }
     boat.nick = std::string(600, 'x');
     EXPECT_EQ(BoatWidget::label(boat), std::string(499, 'x'));
+}
+
+// The world repeats east and west: what lies just across the 180-degree meridian from the
+// view is drawn at its copy beside the view, and a leg across the meridian takes the short
+// way instead of running across the whole world.
+TEST_F(MapTest, AcrossTheDateLineEverythingIsDrawnAtTheCopyNearestTheView)
+{
+    for (auto [px, centre, copy] : { std::tuple(100, 16000, 16484), std::tuple(16300, 50, -84), std::tuple(100, -16000, -16284), std::tuple(8192, 8192, 8192), std::tuple(100, 24000, 16484) })
+        EXPECT_EQ(nearestCopy(px, centre, 16384), copy) << px << " near " << centre;
+    MapLine leg(0.0, 179.5, 0.0, -179.5);
+    for (auto [centre, from, to] : { std::tuple(16384, 16361, 16406), std::tuple(0, -23, 22), std::tuple(8192, 16361, 16406) }) {
+        std::vector<MapLine::Segment> segments = leg.segmentsNear(6, centre);
+        ASSERT_EQ(segments.size(), 1u);
+        EXPECT_EQ(std::pair(segments[0].first.px, segments[0].second.px), std::pair(from, to)) << centre;
+    }
+    // The view is centred on 179.5 W; the leg is drawn from 467 to 512 across the screen's
+    // middle row, and a marker at 179.9 E stands left of the centre.
+    Map& map = makeMap(0.0, -179.5);
+    display.clear();
+    leg.draw(map, display.renderer, map.viewX, map.viewY, 64, 1.0);
+    EXPECT_TRUE(isRoute(display.pixelAt(490, 384)));
+    EXPECT_FALSE(isRoute(display.pixelAt(700, 384)));
+    BoatRecord boat;
+    boat.lat = 1.0;
+    boat.lon = 179.9;
+    MapWidget* marker = map.addWidget(std::make_unique<BoatWidget>(&boat, nullptr, &map));
+    map.update(0.01);
+    EXPECT_EQ(map.latLonToScreen(1.0, 179.9).x, 485);
+    map.focusAt(485, 338);
+    EXPECT_TRUE(marker->focused);
 }
 
 }

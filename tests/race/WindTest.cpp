@@ -9,6 +9,7 @@
 #include "support/StdoutCapture.h"
 #include "support/WaitUntil.h"
 
+#include <cmath>
 #include <ctime>
 
 namespace {
@@ -150,6 +151,27 @@ TEST_F(WindTest, EachCellsArrowIsCentredOnItTurnedByTheWindAndSizedByItsSpeed)
     for (auto [x, y, lit] : { std::tuple(104, 71, true), std::tuple(104, 117, true), std::tuple(108, 94, false), std::tuple(221, 222, true),
              std::tuple(243, 222, true), std::tuple(232, 226, false) })
         EXPECT_EQ(display.pixelAt(x, y).r > 150, lit) << x << ", " << y;
+}
+
+// A numeral too long for a double reads as infinity. Cells holding no real wind (not finite,
+// or far too strong) are left out, with and without the arrow image, and the other cells
+// still show.
+TEST_F(WindTest, CellsWithoutARealWindAreLeftOut)
+{
+    std::string huge = "1" + std::string(400, '0') + ".5";
+    WindData grid;
+    ASSERT_TRUE(parseWinds("numWinds = 2, winds = { 0, " + huge + ", " + huge + ", 10, 0, 1000000, 0, 50 }", grid));
+    ASSERT_TRUE(std::isinf(grid.winds[0].second));
+    savePng(data.root / "data/images/arrow.png", 20, 40, { 255, 255, 255, 255 }, { 255, 255, 255, 255 });
+    std::unique_ptr<Texture> arrow = loadLocalTexture("images/arrow.png");
+    WindTileImp tile(&grid);
+    for (const Texture* image : { arrow.get(), static_cast<Texture*>(nullptr) }) {
+        display.clear();
+        drawWindArrows(display.renderer, SDL_Rect { 0, 0, 256, 256 }, &tile, image);
+        EXPECT_GT(display.pixelAt(192, 180).r, 150) << (image ? "arrow" : "line");
+        for (SDL_Point centre : { SDL_Point { 64, 64 }, SDL_Point { 192, 64 }, SDL_Point { 64, 192 } })
+            EXPECT_EQ(display.pixelAt(centre.x, centre.y).r, 0) << (image ? "arrow" : "line");
+    }
 }
 
 }
