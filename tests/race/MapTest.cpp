@@ -344,6 +344,10 @@ TEST_F(MapTest, AcrossTheDateLineEverythingIsDrawnAtTheCopyNearestTheView)
     EXPECT_EQ(map.latLonToScreen(1.0, 179.9).x, 485);
     map.focusAt(485, 338);
     EXPECT_TRUE(marker->focused);
+    // Where the screen shows half the world a point 70 degrees east stays right of the centre.
+    map.zoom = 3;
+    map.viewX = 512;
+    EXPECT_EQ(map.latLonToScreen(0.0, 70.0).x, 910);
 }
 
 }
