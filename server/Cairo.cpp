@@ -1,5 +1,7 @@
 #include "server/Cairo.h"
 
+#include <fontconfig/fontconfig.h>
+
 #include <stdexcept>
 
 namespace server {
@@ -29,6 +31,12 @@ std::string Canvas::png()
     if (cairo_surface_write_to_png_stream(surface.get(), appendBytes, &bytes) != CAIRO_STATUS_SUCCESS)
         throw std::runtime_error("cairo could not write a PNG");
     return bytes;
+}
+
+void releaseFontCaches()
+{
+    cairo_debug_reset_static_data();
+    FcFini();
 }
 
 } // namespace server
