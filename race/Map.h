@@ -45,9 +45,6 @@ public:
     SDL_Point metresToScreen(double mx, double my) const;
     // The world column at the middle of the view.
     int32_t centreColumn() const;
-    // A world pixel moved by whole world widths to its copy nearest the view, so that what
-    // lies just across the 180-degree meridian is drawn beside the view, not a world away.
-    WorldPixel nearView(WorldPixel pixel) const;
     // The screen position of a world pixel as it stands, with the zoom animation's scaling.
     SDL_Point worldToScreen(WorldPixel pixel) const;
     TileEntry& getTile(int32_t z, int32_t x, int32_t y, Uint32 now);
@@ -91,6 +88,9 @@ private:
     };
 
     SDL_Point scaled(int32_t sx, int32_t sy) const;
+    // A world pixel moved by whole world widths to its copy nearest the view, so that what
+    // lies just across the 180-degree meridian is drawn beside the view, not a world away.
+    WorldPixel nearView(WorldPixel pixel) const;
     SDL_Point markerCentre(const MapWidget& widget) const;
     void drawTile(SDL_Renderer* renderer, int sx, int sy, int32_t column, int32_t row, Uint32 now);
     void zoomTowards(int32_t level);
