@@ -2,8 +2,8 @@
 
 #include "boat/BoatRecord.h"
 #include "gui/Font.h"
-#include "net/TextureRegistry.h"
 #include "nav/Angles.h"
+#include "net/TextureRegistry.h"
 #include "table/Value.h"
 
 #include <cmath>

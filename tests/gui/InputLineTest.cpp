@@ -1,4 +1,5 @@
 #include "gui/InputLine.h"
+
 #include "gui/Screen.h"
 #include "gui/Utf.h"
 #include "net/TextureRegistry.h"
@@ -149,11 +150,13 @@ TEST_F(InputLineTest, APressOnTheKeyboardIconStartsTheOnScreenKeyboard)
 // reads as U+FFFD while the rest of the text stays (the login once sent an empty e-mail).
 TEST_F(InputLineTest, AnEditInsideASurrogatePairKeepsTheRestOfTheText)
 {
-    type("a\xf0\x9f\x98\x80" "b");
+    type("a\xf0\x9f\x98\x80"
+         "b");
     line->onKeyDown(SDLK_LEFT);
     line->onKeyDown(SDLK_LEFT);
     line->onKeyDown(SDLK_BACKSPACE);
-    EXPECT_EQ(line->getText(), "a\xef\xbf\xbd" "b");
+    EXPECT_EQ(line->getText(), "a\xef\xbf\xbd"
+                               "b");
 }
 
 TEST(Utf, ConversionsRoundTripAndFailToEmpty)

@@ -213,8 +213,7 @@ TEST_F(LobbyTest, SelectorJoinsNewRacesAndContinuesOthers)
     Texts targets;
     for (const SeenRequest& request : server.requests())
         targets.push_back(request.target);
-    EXPECT_EQ(targets, (Texts { "/races?action=2&raceId=1", "/boats?action=1&raceId=1", "/boats?action=1&raceId=1",
-                           "/races?action=3&raceId=1", "/boats?action=1&raceId=2", "/races?action=3&raceId=2" }));
+    EXPECT_EQ(targets, (Texts { "/races?action=2&raceId=1", "/boats?action=1&raceId=1", "/boats?action=1&raceId=1", "/races?action=3&raceId=1", "/boats?action=1&raceId=2", "/races?action=3&raceId=2" }));
 }
 
 // Answers a step cannot use and an empty race list end the wait with their message; Cancel,
@@ -222,7 +221,11 @@ TEST_F(LobbyTest, SelectorJoinsNewRacesAndContinuesOthers)
 // requests shows no dialog.
 TEST_F(LobbyTest, WaitEndsWithTheMessageOfAnUnusableAnswerOrAtCancel)
 {
-    const struct { std::string answer; bool (*step)(SDL_Window*, RaceRecord&); const char* message; } cases[] = {
+    const struct {
+        std::string answer;
+        bool (*step)(SDL_Window*, RaceRecord&);
+        const char* message;
+    } cases[] = {
         { "", joinRace, "Error connecting to server" },
         { "<result>OK other = 1</result>", joinRace, "Error: Invalid server response." },
         { "<result>OK race = {</result>", joinRace, "Error: Invalid server response." },
@@ -281,7 +284,11 @@ TEST(RaceRecord, ListsKeepEveryFieldInOrderUpToAFault)
         std::make_tuple(2, 10.5, 270.0, 12.5, "Ann"));
     EXPECT_EQ(formatStartTime(cape.start), "2023-11-14 22:13");
 
-    const struct { const char* text; size_t races; const char* printed; } cases[] = {
+    const struct {
+        const char* text;
+        size_t races;
+        const char* printed;
+    } cases[] = {
         { "other = 1", 0, "" },
         { "races = { 5, 'text', { id = 1 } }", 1, "" },
         { "races = { { id = 1 }, { id = 'x' } }", 1, "Error parsing table Invalid integer 'x'\n" },

@@ -1,8 +1,9 @@
+#include "router/Router.h"
+
 #include "nav/GreatCircle.h"
 #include "nav/Polar.h"
 #include "nav/Waypoint.h"
 #include "router/LandChart.h"
-#include "router/Router.h"
 #include "router/WindSampler.h"
 
 #include <gtest/gtest.h>
@@ -18,23 +19,23 @@ namespace {
 constexpr double pi = 3.141592653589793;
 constexpr double minute = 1.0 / 60.0;
 const double never = std::numeric_limits<double>::infinity();
-const GeoPoint start{45.0, -20.0};
+const GeoPoint start { 45.0, -20.0 };
 
 // A cruiser's jib and spinnaker; the spinnaker is the jib scaled by a factor per row.
 std::map<int, Polar> testSails()
 {
-    Polar jib{{0, 6, 10, 16, 25},
-        {0, 30, 40, 50, 60, 80, 100, 120, 140, 160, 180},
-        {{0, 0, 0, 0, 0}, {0, 0, 0, 0, 0}, {0, 3.8, 5.6, 6.6, 6.9}, {0, 4.4, 6.2, 7.1, 7.4}, {0, 4.8, 6.6, 7.5, 7.8},
-            {0, 5.2, 7.0, 8.0, 8.4}, {0, 5.1, 7.1, 8.3, 8.9}, {0, 4.7, 6.8, 8.1, 8.9}, {0, 4.0, 6.0, 7.4, 8.4},
-            {0, 3.3, 5.1, 6.6, 7.7}, {0, 3.0, 4.7, 6.2, 7.3}}};
-    const double factors[] = {0, 0, 0, 0, 0, 0.9, 1.05, 1.15, 1.22, 1.25, 1.22};
+    Polar jib { { 0, 6, 10, 16, 25 },
+        { 0, 30, 40, 50, 60, 80, 100, 120, 140, 160, 180 },
+        { { 0, 0, 0, 0, 0 }, { 0, 0, 0, 0, 0 }, { 0, 3.8, 5.6, 6.6, 6.9 }, { 0, 4.4, 6.2, 7.1, 7.4 }, { 0, 4.8, 6.6, 7.5, 7.8 },
+            { 0, 5.2, 7.0, 8.0, 8.4 }, { 0, 5.1, 7.1, 8.3, 8.9 }, { 0, 4.7, 6.8, 8.1, 8.9 }, { 0, 4.0, 6.0, 7.4, 8.4 },
+            { 0, 3.3, 5.1, 6.6, 7.7 }, { 0, 3.0, 4.7, 6.2, 7.3 } } };
+    const double factors[] = { 0, 0, 0, 0, 0, 0.9, 1.05, 1.15, 1.22, 1.25, 1.22 };
     Polar spinnaker = jib;
     for (size_t row = 0; row < spinnaker.values.size(); ++row) {
         for (double& speed : spinnaker.values[row])
             speed *= factors[row];
     }
-    return {{1, jib}, {2, spinnaker}};
+    return { { 1, jib }, { 2, spinnaker } };
 }
 
 double bestSpeed(const std::map<int, Polar>& sails, double angle, double windSpeed)
@@ -76,7 +77,7 @@ private:
 
 FieldWind uniform(double dir, double speed)
 {
-    return FieldWind([=](double, double, double) { return WindSample{dir, speed}; });
+    return FieldWind([=](double, double, double) { return WindSample { dir, speed }; });
 }
 
 // A front lying north-south sweeps east at 15 knots: a southwesterly of 10 knots ahead of
@@ -84,11 +85,11 @@ FieldWind uniform(double dir, double speed)
 const FieldWind front([](double lat, double lon, double hours) {
     double kmEast = (lon + 21.0) * 111.2 * std::cos(lat * pi / 180) - 27.8 * hours;
     double ahead = 0.5 * (1 + std::tanh(kmEast / 40));
-    return WindSample{300 - 80 * ahead, 20 - 10 * ahead};
+    return WindSample { 300 - 80 * ahead, 20 - 10 * ahead };
 });
 
 // A breeze that veers 5 degrees an hour and freshens towards the north.
-const FieldWind veering([](double lat, double, double hours) { return WindSample{200 + 5 * hours, 8 + 2 * (lat - 44)}; });
+const FieldWind veering([](double lat, double, double hours) { return WindSample { 200 + 5 * hours, 8 + 2 * (lat - 44) }; });
 
 RouteRequest request(const WindSampler& wind, const RouteWaypoint& target)
 {
@@ -103,7 +104,7 @@ RouteRequest request(const WindSampler& wind, const RouteWaypoint& target)
 RouteWaypoint markAt(double bearing, double nauticalMiles, double dst = 0.5)
 {
     GeoPoint p = destination(start, bearing, nauticalMiles * kmPerNauticalMile);
-    return {p.lat, p.lon, 0, dst, MarkWaypoint};
+    return { p.lat, p.lon, 0, dst, MarkWaypoint };
 }
 
 // Gives the heading and sail for the time and place, and until when they hold.
@@ -177,10 +178,10 @@ TEST(Router, UniformWindMatchesTheClosedFormOptimum)
         double windDir, bearing, expectedHours;
     };
     const Case cases[] = {
-        {"upwind, tacking", 0, 0, (miles - dst) / bestVmg(sails, knots, 1)},
-        {"downwind, gybing", 200, 20, (miles - dst) / bestVmg(sails, knots, -1)},
-        {"close reach", 0, 55, (miles - dst) / bestSpeed(sails, 55, knots)},
-        {"broad reach", 250, 125, (miles - dst) / bestSpeed(sails, 125, knots)},
+        { "upwind, tacking", 0, 0, (miles - dst) / bestVmg(sails, knots, 1) },
+        { "downwind, gybing", 200, 20, (miles - dst) / bestVmg(sails, knots, -1) },
+        { "close reach", 0, 55, (miles - dst) / bestSpeed(sails, 55, knots) },
+        { "broad reach", 250, 125, (miles - dst) / bestSpeed(sails, 125, knots) },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -201,10 +202,10 @@ TEST(Router, TheRouteSailedMinuteByMinuteArrivesOnTimeAndNeverAfterTheStraightCo
     };
     GeoPoint gate = destination(start, 90, 150 * kmPerNauticalMile);
     const Case cases[] = {
-        {"uniform, dead upwind", westerly, markAt(270, 60)},
-        {"uniform, on a reach", westerly, markAt(160, 80)},
-        {"a front passing over a gate", front, {gate.lat, gate.lon, 0, 5, GateWaypoint}},
-        {"a veering breeze", veering, markAt(330, 120, 1)},
+        { "uniform, dead upwind", westerly, markAt(270, 60) },
+        { "uniform, on a reach", westerly, markAt(160, 80) },
+        { "a front passing over a gate", front, { gate.lat, gate.lon, 0, 5, GateWaypoint } },
+        { "a veering breeze", veering, markAt(330, 120, 1) },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -250,9 +251,9 @@ TEST(Router, TheRouteGoesRoundLandOnTheChart)
         double bearing, miles, radiusKm;
     };
     const Case cases[] = {
-        {"an island on the straight course", 90, 50, 20},
-        {"an island just off the start", 80, 8, 10},
-        {"an island just short of the target", 92, 90, 12},
+        { "an island on the straight course", 90, 50, 20 },
+        { "an island just off the start", 80, 8, 10 },
+        { "an island just short of the target", 92, 90, 12 },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -274,9 +275,9 @@ TEST(Router, TheRouteGoesRoundLandOnTheChart)
 
 TEST(Router, AnUnfinishedRouteEndsNearestTheTargetAndSaysWhy)
 {
-    const FieldWind tenHours([](double, double, double) { return WindSample{0, 12}; }, 9.9);
+    const FieldWind tenHours([](double, double, double) { return WindSample { 0, 12 }; }, 9.9);
     const FieldWind northerly = uniform(0, 12);
-    const std::atomic<bool> cancelled{true};
+    const std::atomic<bool> cancelled { true };
     const double nan = std::numeric_limits<double>::quiet_NaN();
     struct Case {
         const char* what;
@@ -287,11 +288,11 @@ TEST(Router, AnUnfinishedRouteEndsNearestTheTargetAndSaysWhy)
         bool reached, windMissing, cancelled;
     };
     const Case cases[] = {
-        {"the horizon runs out", &northerly, {5, 5, 1.0 / 6, 1, 1}, nullptr, 5, false, false, false},
-        {"the wind runs out", &tenHours, {}, nullptr, 10, false, true, false},
-        {"no wind at all", nullptr, {}, nullptr, 0, false, true, false},
-        {"cancelled", &northerly, {}, &cancelled, 0, false, false, true},
-        {"unusable options", &northerly, {nan, 1e9, -1, -5, 1e9}, nullptr, 72, true, false, false},
+        { "the horizon runs out", &northerly, { 5, 5, 1.0 / 6, 1, 1 }, nullptr, 5, false, false, false },
+        { "the wind runs out", &tenHours, {}, nullptr, 10, false, true, false },
+        { "no wind at all", nullptr, {}, nullptr, 0, false, true, false },
+        { "cancelled", &northerly, {}, &cancelled, 0, false, false, true },
+        { "unusable options", &northerly, { nan, 1e9, -1, -5, 1e9 }, nullptr, 72, true, false, false },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

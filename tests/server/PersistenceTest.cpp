@@ -1,5 +1,4 @@
 #include "ServerHarness.h"
-
 #include "lobby/RaceRecord.h"
 #include "support/WaitUntil.h"
 
@@ -7,12 +6,13 @@
 #include <httplib.h>
 
 #include <arpa/inet.h>
-#include <csignal>
 #include <netinet/in.h>
 #include <sys/prctl.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+#include <csignal>
 
 namespace {
 

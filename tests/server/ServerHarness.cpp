@@ -1,9 +1,8 @@
 #include "ServerHarness.h"
 
+#include "base/Text.h"
 #include "net/Protocol.h"
 #include "server/Cairo.h"
-
-#include "base/Text.h"
 
 #include <gtest/gtest.h>
 #include <httplib.h>
