@@ -22,6 +22,6 @@ mkdir -p build-tsan
 cmake -S . -B build-tsan -DTIDEWAKE_TSAN=ON -DTIDEWAKE_BENCHMARKS=OFF > build-tsan/configure.log
 cmake --build build-tsan -j "$jobs" --target $threaded
 for program in $threaded; do
-  TSAN_OPTIONS=halt_on_error=1 "build-tsan/tests/$program"
+  TSAN_OPTIONS="halt_on_error=1 suppressions=$PWD/tests/tsan.supp" "build-tsan/tests/$program"
 done
 scripts/check-packages.sh build
