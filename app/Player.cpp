@@ -254,8 +254,9 @@ Mix_Chunk* Player::sample(const std::string& name)
     if (cached != sampleCache.end())
         return cached->second.get();
     std::string path = dataFolder + name;
-    SDL_RWops* file = SDL_RWFromFile(path.c_str(), "rb");
-    ChunkHandle chunk(file ? Mix_LoadWAV_RW(file, 1) : nullptr);
+    SdlStream file(SDL_RWFromFile(path.c_str(), "rb"));
+    // The decoder closes the stream whether or not it succeeds.
+    ChunkHandle chunk(file ? Mix_LoadWAV_RW(file.release(), 1) : nullptr);
     if (!chunk) {
         std::printf("Can't load sample %s: %s\n", path.c_str(), SDL_GetError());
         return nullptr;

@@ -1,6 +1,8 @@
 #pragma once
 
+#include "base/SdlHandles.h"
 #include "base/Thread.h"
+#include "base/UniqueHandle.h"
 
 #include <SDL.h>
 #include <SDL_mixer.h>
@@ -11,15 +13,8 @@
 #include <string>
 #include <vector>
 
-struct MusicDeleter {
-    void operator()(Mix_Music* music) const { Mix_FreeMusic(music); }
-};
-using MusicHandle = std::unique_ptr<Mix_Music, MusicDeleter>;
-
-struct ChunkDeleter {
-    void operator()(Mix_Chunk* chunk) const { Mix_FreeChunk(chunk); }
-};
-using ChunkHandle = std::unique_ptr<Mix_Chunk, ChunkDeleter>;
+using MusicHandle = UniqueHandle<Mix_Music, Mix_FreeMusic>;
+using ChunkHandle = UniqueHandle<Mix_Chunk, Mix_FreeChunk>;
 
 // What the player thread has done so far, as last reported under the mutex.
 struct PlayerProgress {
@@ -54,12 +49,6 @@ protected:
     int run() override;
 
 private:
-    struct MutexDeleter {
-        void operator()(SDL_mutex* mutex) const { SDL_DestroyMutex(mutex); }
-    };
-    struct ConditionDeleter {
-        void operator()(SDL_cond* condition) const { SDL_DestroyCond(condition); }
-    };
     struct SampleRequest {
         std::string name;
         int loops;
@@ -80,9 +69,9 @@ private:
     std::map<std::string, ChunkHandle> sampleCache;
     std::list<SampleRequest> sampleRequests;
     int channels = 0;
-    std::unique_ptr<SDL_mutex, MutexDeleter> mutex;
+    SdlMutex mutex;
     bool stop = false;
-    std::unique_ptr<SDL_cond, ConditionDeleter> condition;
+    SdlCondition condition;
     std::vector<MusicHandle> playlist;
     int current = 0;
     std::list<std::string> musicRequests;

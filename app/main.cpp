@@ -1,5 +1,6 @@
 #include "app/AudioDriver.h"
 #include "app/Player.h"
+#include "base/SdlHandles.h"
 #include "gui/FontManager.h"
 #include "gui/Screen.h"
 #include "lobby/LoginScreen.h"
@@ -24,11 +25,9 @@ int failWithSdlError()
 
 void setWindowIcon(SDL_Window* window)
 {
-    SDL_Surface* icon = IMG_Load("data/images/sail_boat.png");
-    if (!icon)
-        return;
-    SDL_SetWindowIcon(window, icon);
-    SDL_FreeSurface(icon);
+    SdlSurface icon(IMG_Load("data/images/sail_boat.png"));
+    if (icon)
+        SDL_SetWindowIcon(window, icon.get());
 }
 
 void startServices(SDL_Renderer* renderer)
@@ -77,25 +76,28 @@ int main(int, char**)
     if (SDL_Init(SDL_INIT_TIMER | SDL_INIT_AUDIO | SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0)
         return failWithSdlError();
     // Full screen on the desktop: every screen reads the window's real size itself.
-    SDL_Window* window = SDL_CreateWindow("Tidewake", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, 1024, 768,
-        SDL_WINDOW_FULLSCREEN_DESKTOP | SDL_WINDOW_SHOWN | SDL_WINDOW_RESIZABLE);
+    SdlWindow window(SDL_CreateWindow("Tidewake", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, 1024, 768,
+        SDL_WINDOW_FULLSCREEN_DESKTOP | SDL_WINDOW_SHOWN | SDL_WINDOW_RESIZABLE));
     if (!window)
         return failWithSdlError();
-    setWindowIcon(window);
-    SDL_Renderer* renderer = SDL_CreateRenderer(window, -1, SDL_RENDERER_ACCELERATED | SDL_RENDERER_PRESENTVSYNC);
+    setWindowIcon(window.get());
+    SdlRenderer renderer(SDL_CreateRenderer(window.get(), -1, SDL_RENDERER_ACCELERATED | SDL_RENDERER_PRESENTVSYNC));
     if (!renderer)
         return failWithSdlError();
-    SDL_SetRenderDrawBlendMode(renderer, SDL_BLENDMODE_BLEND);
+    // The draw blend mode only affects lines and rectangles drawn with alpha, which are
+    // drawn opaque without it, so a failure is reported and the program goes on.
+    if (SDL_SetRenderDrawBlendMode(renderer.get(), SDL_BLENDMODE_BLEND) != 0)
+        std::printf("Can't set the blend mode: %s\n", SDL_GetError());
     SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "best");
 
-    startServices(renderer);
+    startServices(renderer.get());
     RaceList races;
     RaceRecord race;
-    runScreens(window, races, race);
+    runScreens(window.get(), races, race);
     stopServices();
 
-    SDL_DestroyRenderer(renderer);
-    SDL_DestroyWindow(window);
+    renderer.reset();
+    window.reset();
     SDL_Quit();
     return 0;
 }

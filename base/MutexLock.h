@@ -1,18 +1,8 @@
 #pragma once
 
+#include "base/SdlHandles.h"
+
 #include <SDL.h>
-
-#include <memory>
-
-struct SdlMutexDestroy {
-    void operator()(SDL_mutex* mutex) const { SDL_DestroyMutex(mutex); }
-};
-using SdlMutex = std::unique_ptr<SDL_mutex, SdlMutexDestroy>;
-
-struct SdlConditionDestroy {
-    void operator()(SDL_cond* condition) const { SDL_DestroyCond(condition); }
-};
-using SdlCondition = std::unique_ptr<SDL_cond, SdlConditionDestroy>;
 
 // Holds an SDL mutex for its lifetime. A failure to lock, wait or signal throws
 // std::runtime_error with SDL's text; the mutex is released on every way out.

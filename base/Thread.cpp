@@ -10,6 +10,11 @@ Thread::Thread(std::string name)
 {
 }
 
+Thread::~Thread()
+{
+    assert(!handle && "a started thread must be joined before its object goes");
+}
+
 void Thread::startThread()
 {
     // One platform thread per object: a second would share its state unguarded.

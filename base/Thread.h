@@ -5,11 +5,13 @@
 #include <string>
 
 // A named platform thread running run(). An exception escaping run() is reported on
-// standard error and ends the thread; joining is the owner's business (waitThread).
+// standard error and ends the thread. A started thread must be joined (waitThread) before
+// the object goes: run() uses the derived object, so a derived class that can be
+// destroyed while its thread runs stops and joins it in its own destructor.
 class Thread {
 public:
     explicit Thread(std::string name);
-    virtual ~Thread() = default;
+    virtual ~Thread();
     Thread(const Thread&) = delete;
     Thread& operator=(const Thread&) = delete;
 

@@ -4,11 +4,12 @@
 // data/ (sea, arrow, boat icons, flag, font) is found.
 
 #include "app/Storage.h"
+#include "base/SdlHandles.h"
 #include "boat/BoatRecord.h"
 #include "gui/FontManager.h"
+#include "nav/GreatCircle.h"
 #include "net/TextureRegistry.h"
 #include "race/BoatWidget.h"
-#include "nav/GreatCircle.h"
 #include "race/Map.h"
 #include "race/MapImage.h"
 #include "race/MapLine.h"
@@ -54,27 +55,26 @@ void useTemporaryFolders()
 // A tile image with some structure, so that the copy is not of one flat colour.
 void writeCachedTile(int32_t z, int32_t x, int32_t y)
 {
-    SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormat(0, 256, 256, 32, SDL_PIXELFORMAT_RGBA32);
+    SdlSurface surface(SDL_CreateRGBSurfaceWithFormat(0, 256, 256, 32, SDL_PIXELFORMAT_RGBA32));
     for (int band = 0; band < 16; ++band) {
         SDL_Rect stripe { 0, band * 16, 256, 16 };
-        SDL_FillRect(surface, &stripe, SDL_MapRGBA(surface->format, Uint8(60 + 8 * band), Uint8(90 + x % 7 * 20), Uint8(160 + y % 5 * 15), 255));
+        SDL_FillRect(surface.get(), &stripe, SDL_MapRGBA(surface->format, Uint8(60 + 8 * band), Uint8(90 + x % 7 * 20), Uint8(160 + y % 5 * 15), 255));
     }
     std::string path = "tiles/" + std::to_string(z) + "/" + std::to_string(x) + "/" + std::to_string(y) + ".png";
-    std::filesystem::path file = std::filesystem::path(textureRegistry.cacheFolder) / path;
+    std::filesystem::path file = std::filesystem::path(textureRegistry.cacheFolder()) / path;
     std::filesystem::create_directories(file.parent_path());
-    IMG_SavePNG(surface, file.c_str());
-    SDL_FreeSurface(surface);
+    IMG_SavePNG(surface.get(), file.c_str());
 }
 
 // The chart of a race in full swing, drawn into a surface by SDL's software renderer.
 struct Chart {
     explicit Chart(bool withRaceOnTop)
     {
-        surface = SDL_CreateRGBSurfaceWithFormat(0, screenWidth, screenHeight, 32, SDL_PIXELFORMAT_ARGB8888);
-        renderer = SDL_CreateSoftwareRenderer(surface);
+        surface.reset(SDL_CreateRGBSurfaceWithFormat(0, screenWidth, screenHeight, 32, SDL_PIXELFORMAT_ARGB8888));
+        renderer.reset(SDL_CreateSoftwareRenderer(surface.get()));
         if (!renderer)
             throw std::runtime_error(SDL_GetError());
-        initTextures(renderer);
+        initTextures(renderer.get());
         resetWindRegistry();
         createFontManager();
 
@@ -91,7 +91,7 @@ struct Chart {
             for (int32_t column = 0; column < 8; ++column)
                 writeCachedTile(chartZoom, map->viewX / 256 + column, map->viewY / 256 + row);
         }
-        map->draw(renderer, 0, 0);
+        map->draw(renderer.get(), 0, 0);
         fillWindGrids();
         if (withRaceOnTop) {
             addRoute(lat, lon);
@@ -106,8 +106,7 @@ struct Chart {
         clearTextures();
         resetWindRegistry();
         deleteFontManager();
-        SDL_DestroyRenderer(renderer);
-        SDL_FreeSurface(surface);
+        renderer.reset();
     }
 
     // The grids stay in flight (no download thread runs here); their data is filled in as
@@ -117,12 +116,12 @@ struct Chart {
         std::mt19937 random(7);
         std::uniform_real_distribution<double> direction(0.0, 360.0);
         std::uniform_real_distribution<double> speed(5.0, 45.0);
-        for (auto& [name, data] : windRegistry.records) {
+        windRegistry.forEach([&](WindData& data) {
             data.n = windCells;
             data.winds.clear();
             for (int cell = 0; cell < windCells * windCells; ++cell)
                 data.winds.emplace_back(direction(random), speed(random));
-        }
+        });
     }
 
     void addRoute(double lat, double lon)
@@ -157,11 +156,11 @@ struct Chart {
     void frame()
     {
         map->update(0.016);
-        map->draw(renderer, 0, 0);
+        map->draw(renderer.get(), 0, 0);
     }
 
-    SDL_Surface* surface = nullptr;
-    SDL_Renderer* renderer = nullptr;
+    SdlSurface surface;
+    SdlRenderer renderer;
     std::unique_ptr<Map> map;
     std::vector<BoatRecord> records;
     Widget panel { 0, 0, 10, 10 };
@@ -183,7 +182,7 @@ void chartFrame(benchmark::State& state)
         chart.frame();
     // A picture of the last frame, to see what was measured.
     if (const char* snapshot = std::getenv("CHART_BENCH_SNAPSHOT"))
-        IMG_SavePNG(chart.surface, snapshot);
+        IMG_SavePNG(chart.surface.get(), snapshot);
     state.counters["tiles"] = double(loaded);
     state.counters["markers"] = double(chart.map->widgets.size());
     state.counters["features"] = double(chart.map->features.size());

@@ -4,6 +4,7 @@
 // close button. Run from the source tree so that data/ is found.
 
 #include "app/Storage.h"
+#include "base/SdlHandles.h"
 #include "gui/FontManager.h"
 #include "gui/Screen.h"
 #include "lobby/RaceRecord.h"
@@ -38,20 +39,18 @@ constexpr int windCells = 8;
 // A tile-sized PNG with a pattern, as the tile server would send it.
 std::vector<char> tilePng(int seed)
 {
-    SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormat(0, 256, 256, 32, SDL_PIXELFORMAT_RGBA32);
+    SdlSurface surface(SDL_CreateRGBSurfaceWithFormat(0, 256, 256, 32, SDL_PIXELFORMAT_RGBA32));
     if (!surface)
         throw std::runtime_error(SDL_GetError());
     for (int band = 0; band < 16; ++band) {
         SDL_Rect stripe { 0, band * 16, 256, 16 };
-        SDL_FillRect(surface, &stripe, SDL_MapRGBA(surface->format, Uint8(30 + seed * 3), Uint8(90 + band * 8), 160, 255));
+        SDL_FillRect(surface.get(), &stripe, SDL_MapRGBA(surface->format, Uint8(30 + seed * 3), Uint8(90 + band * 8), 160, 255));
     }
     std::vector<char> buffer(1 << 20);
-    SDL_RWops* stream = SDL_RWFromMem(buffer.data(), int(buffer.size()));
-    if (IMG_SavePNG_RW(surface, stream, 0) != 0)
+    SdlStream stream(SDL_RWFromMem(buffer.data(), int(buffer.size())));
+    if (!stream || IMG_SavePNG_RW(surface.get(), stream.get(), 0) != 0)
         throw std::runtime_error(SDL_GetError());
-    buffer.resize(size_t(SDL_RWtell(stream)));
-    SDL_RWclose(stream);
-    SDL_FreeSurface(surface);
+    buffer.resize(size_t(SDL_RWtell(stream.get())));
     return buffer;
 }
 
@@ -102,7 +101,7 @@ struct RaceFrame {
                 char path[100];
                 std::snprintf(path, sizeof path, "/tiles/%i/%i/%i.png", zoom, map->viewX / 256 + column, map->viewY / 256 + row);
                 std::vector<char> png = tilePng(n++);
-                writeCachedFile(tileServerUrl() + path, png.data(), png.size());
+                textureRegistry.writeCachedFile(tileServerUrl() + path, png.data(), png.size());
             }
         }
     }
@@ -128,11 +127,11 @@ struct RaceFrame {
 
     void fillWind()
     {
-        for (auto& [url, data] : windRegistry.records) {
+        windRegistry.forEach([](WindData& data) {
             data.n = windCells;
             data.winds.assign(windCells * windCells, Wind { 225.0, 18.0 });
-            data.request = 0;
-        }
+            data.downloadId = 0;
+        });
     }
 
     // One turn of the event loop without the input, the idle handlers and the pause.

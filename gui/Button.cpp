@@ -1,9 +1,9 @@
 #include "gui/Button.h"
 
+#include "base/Text.h"
 #include "gui/Command.h"
 #include "gui/Font.h"
-#include "base/Text.h"
-#include "net/TextureRegistry.h"
+#include "gui/TextureSource.h"
 
 Button::Button(int x, int y, int width, int height, const char* label, Command* command, bool framed)
     : Widget(x, y, width, height)
@@ -23,7 +23,6 @@ Button::Button(int x, int y, int width, int height, const char* label, Command* 
 Button::Button(int x, int y, int width, int height, const char* label, std::unique_ptr<Command> owned, bool framed)
     : Button(x, y, width, height, label, owned.get(), framed)
 {
-    ownsCommand = true;
     ownedCommand = std::move(owned);
 }
 

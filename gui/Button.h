@@ -30,7 +30,6 @@ public:
     Command* command;
     bool framed;
     std::unique_ptr<Texture> icon;
-    bool ownsCommand = false;
 
 private:
     std::unique_ptr<Command> ownedCommand;

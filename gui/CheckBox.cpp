@@ -1,6 +1,6 @@
 #include "gui/CheckBox.h"
 
-#include "net/TextureRegistry.h"
+#include "gui/TextureSource.h"
 
 CheckBox::CheckBox(int x, int y, int width, int height, bool isOn)
     : Widget(x, y, width, height)

@@ -1,6 +1,6 @@
 #include "gui/Image.h"
 
-#include "net/TextureRegistry.h"
+#include "gui/TextureSource.h"
 
 Image::Image(int x, int y, int width, int height, const char* name)
     : Widget(x, y, width, height)

@@ -1,13 +1,19 @@
 #include "gui/Skin.h"
 
-#include "net/TextureRegistry.h"
+#include "gui/TextureSource.h"
 
 namespace {
 
 const char* const pieceSuffixes[] = {
-    "-left-top.png", "-middle-top.png", "-right-top.png",
-    "-left-center.png", "-middle-center.png", "-right-center.png",
-    "-left-bottom.png", "-middle-bottom.png", "-right-bottom.png",
+    "-left-top.png",
+    "-middle-top.png",
+    "-right-top.png",
+    "-left-center.png",
+    "-middle-center.png",
+    "-right-center.png",
+    "-left-bottom.png",
+    "-middle-bottom.png",
+    "-right-bottom.png",
 };
 
 }

@@ -1,6 +1,6 @@
 #include "gui/ToggleButton.h"
 
-#include "net/TextureRegistry.h"
+#include "gui/TextureSource.h"
 
 ToggleButton::ToggleButton(int x, int y, int width, int height, int value, ToggleButtonModel* model,
     const char* onImage, const char* offImage)

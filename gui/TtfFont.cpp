@@ -1,5 +1,6 @@
 #include "gui/TtfFont.h"
 
+#include "base/Oldest.h"
 #include "gui/Screen.h"
 
 #include <tuple>
@@ -52,11 +53,10 @@ void TtfFont::copyWhole(SDL_Renderer* renderer, SDL_Texture* texture, int x, int
 bool TtfFont::drawNew(SDL_Renderer* renderer, int x, int y, const Key& key)
 {
     SDL_Color opaque { key.red, key.green, key.blue, 255 };
-    SDL_Surface* surface = TTF_RenderUTF8_Blended(font.get(), key.text.c_str(), opaque);
+    SdlSurface surface(TTF_RenderUTF8_Blended(font.get(), key.text.c_str(), opaque));
     if (!surface)
         return false;
-    SdlTextureHandle texture(SDL_CreateTextureFromSurface(renderer, surface));
-    SDL_FreeSurface(surface);
+    SdlTexture texture(SDL_CreateTextureFromSurface(renderer, surface.get()));
     if (texture) {
         copyWhole(renderer, texture.get(), x, y);
         cache.emplace(key, RenderedText { std::move(texture), previousFrameTicks() });
@@ -69,28 +69,23 @@ void TtfFont::checkEviction()
     if (++misses < missesPerEvictionCheck)
         return;
     misses = 0;
-    if (cache.size() <= keptTexts)
-        return;
-    auto oldest = cache.begin();
-    for (auto entry = cache.begin(); entry != cache.end(); ++entry) {
-        if (entry->second.lastUsed < oldest->second.lastUsed)
-            oldest = entry;
-    }
-    cache.erase(oldest);
+    if (cache.size() > keptTexts)
+        cache.erase(findOldest(cache, &RenderedText::lastUsed));
 }
 
+// A text that cannot be measured (no text, or not UTF-8 that SDL_ttf accepts) takes no room.
 int TtfFont::textWidth(const char* text)
 {
     int width = 0;
-    if (text)
-        TTF_SizeUTF8(font.get(), text, &width, nullptr);
+    if (!text || TTF_SizeUTF8(font.get(), text, &width, nullptr) != 0)
+        return 0;
     return width;
 }
 
 int TtfFont::textHeight(const char* text)
 {
     int height = 0;
-    if (text)
-        TTF_SizeUTF8(font.get(), text, nullptr, &height);
+    if (!text || TTF_SizeUTF8(font.get(), text, nullptr, &height) != 0)
+        return 0;
     return height;
 }

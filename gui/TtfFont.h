@@ -1,23 +1,16 @@
 #pragma once
 
+#include "base/SdlHandles.h"
+#include "base/UniqueHandle.h"
 #include "gui/Font.h"
 
 #include <SDL.h>
 #include <SDL_ttf.h>
 
 #include <map>
-#include <memory>
 #include <string>
 
-struct TtfFontCloser {
-    void operator()(TTF_Font* font) const { TTF_CloseFont(font); }
-};
-using TtfFontHandle = std::unique_ptr<TTF_Font, TtfFontCloser>;
-
-struct SdlTextureDestroyer {
-    void operator()(SDL_Texture* texture) const { SDL_DestroyTexture(texture); }
-};
-using SdlTextureHandle = std::unique_ptr<SDL_Texture, SdlTextureDestroyer>;
+using TtfFontHandle = UniqueHandle<TTF_Font, TTF_CloseFont>;
 
 // A TrueType font that keeps every text it has drawn as a texture, so that text drawn
 // each frame is rasterised once. Rarely used texts are dropped slowly: one every 1000
@@ -44,7 +37,7 @@ private:
         bool operator<(const Key& other) const;
     };
     struct RenderedText {
-        SdlTextureHandle texture;
+        SdlTexture texture;
         Uint32 lastUsed;
     };
 

@@ -1,30 +1,59 @@
 #include "gui/Utf.h"
 
+#include "base/UniqueHandle.h"
+
 #include <SDL.h>
 
+#include <type_traits>
 #include <vector>
 
 namespace {
+
+using Converter = UniqueHandle<std::remove_pointer_t<SDL_iconv_t>, SDL_iconv_close>;
 
 // Converts a whole buffer with SDL's iconv; any invalid or incomplete sequence fails the
 // conversion (SDL_iconv_string would skip it instead).
 bool convert(const char* to, const char* from, const char* input, size_t inputBytes, std::vector<char>& output)
 {
-    SDL_iconv_t converter = SDL_iconv_open(to, from);
-    if (converter == reinterpret_cast<SDL_iconv_t>(-1))
+    SDL_iconv_t opened = SDL_iconv_open(to, from);
+    if (opened == reinterpret_cast<SDL_iconv_t>(-1))
         return false;
+    Converter converter(opened);
     output.assign(inputBytes * 4 + 8, '\0');
     const char* in = input;
     size_t inLeft = inputBytes;
     char* out = output.data();
     size_t outLeft = output.size();
-    size_t result = SDL_iconv(converter, &in, &inLeft, &out, &outLeft);
-    SDL_iconv_close(converter);
+    size_t result = SDL_iconv(converter.get(), &in, &inLeft, &out, &outLeft);
     if (result == SDL_ICONV_ERROR || result == SDL_ICONV_E2BIG || result == SDL_ICONV_EILSEQ
         || result == SDL_ICONV_EINVAL || inLeft != 0)
         return false;
     output.resize(output.size() - outLeft);
     return true;
+}
+
+bool isHighSurrogate(char16_t unit)
+{
+    return unit >= 0xD800 && unit <= 0xDBFF;
+}
+
+bool isLowSurrogate(char16_t unit)
+{
+    return unit >= 0xDC00 && unit <= 0xDFFF;
+}
+
+// A surrogate without its partner (the caret may split a pair, and an edit then removes
+// one half) becomes U+FFFD, the replacement character, as the platform's conversion makes
+// it, so the rest of the text survives.
+std::u16string withHalfPairsReplaced(std::u16string text)
+{
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (isHighSurrogate(text[i]) && i + 1 < text.size() && isLowSurrogate(text[i + 1]))
+            ++i;
+        else if (isHighSurrogate(text[i]) || isLowSurrogate(text[i]))
+            text[i] = u'\uFFFD';
+    }
+    return text;
 }
 
 }
@@ -34,7 +63,8 @@ bool convert(const char* to, const char* from, const char* input, size_t inputBy
 std::string toUtf8(const std::u16string& text)
 {
     std::vector<char> bytes;
-    if (text.empty() || !convert("UTF-8", "UTF-16LE", reinterpret_cast<const char*>(text.data()), text.size() * 2, bytes))
+    std::u16string whole = withHalfPairsReplaced(text);
+    if (whole.empty() || !convert("UTF-8", "UTF-16LE", reinterpret_cast<const char*>(whole.data()), whole.size() * 2, bytes))
         return {};
     return std::string(bytes.begin(), bytes.end());
 }

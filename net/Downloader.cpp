@@ -15,8 +15,6 @@ namespace {
 
 // While transfers run the loop turns on a timed wait rather than on the sockets.
 constexpr Uint32 busyWait = 10;
-// Once idle with nothing to collect, a counter this high starts again from 0.
-constexpr int idRestart = 10001;
 constexpr long maxRedirects = 10;
 
 void check(CURLMcode code, const char* call)
@@ -82,8 +80,13 @@ Downloader::Downloader(DownloaderOptions options)
     if (!lock || !workSignal)
         throw std::runtime_error(SDL_GetError());
     // libcurl's global set-up is done here, before any thread uses libcurl, rather than
-    // implicitly by the first curl_easy_init, which need not be thread-safe.
-    curl_global_init(CURL_GLOBAL_DEFAULT);
+    // implicitly by the first curl_easy_init, which need not be thread-safe. This runs
+    // during static initialisation, so a failure is reported rather than thrown; every
+    // request then fails to get a transfer.
+    CURLcode initialised = curl_global_init(CURL_GLOBAL_DEFAULT);
+    curlReady = initialised == CURLE_OK;
+    if (!curlReady)
+        std::printf("Can't initialize libcurl: %s\n", curl_easy_strerror(initialised));
 }
 
 Downloader::~Downloader()
@@ -96,7 +99,8 @@ Downloader::~Downloader()
     pending.clear();
     active.clear();
     multi.reset();
-    curl_global_cleanup();
+    if (curlReady)
+        curl_global_cleanup();
 }
 
 int Downloader::download(const std::string& url, DownloadKind kind, void* user)
@@ -222,19 +226,30 @@ bool Downloader::turn()
 void Downloader::startPending()
 {
     while (!pending.empty()) {
-        DownloadRequest& request = pending.front();
-        CURL* transfer = request.transfer.get();
-        curl_easy_setopt(transfer, CURLOPT_WRITEFUNCTION, &collectAnswer);
-        curl_easy_setopt(transfer, CURLOPT_WRITEDATA, &request);
-        curl_easy_setopt(transfer, CURLOPT_PRIVATE, &request);
-        CURLMcode added = curl_multi_add_handle(multi.get(), transfer);
         active.splice(active.end(), pending, pending.begin());
-        if (added != CURLM_OK) {
-            std::printf("Can't start download %i: %s\n", request.id, curl_multi_strerror(added));
-            request.transfer.reset();
-            finish(std::prev(active.end()));
+        auto request = std::prev(active.end());
+        if (const char* failure = attach(*request)) {
+            std::printf("Can't start download %i: %s\n", request->id, failure);
+            request->transfer.reset();
+            finish(request);
         }
     }
+}
+
+// Points the transfer's answer and tag at its request and hands it to the multi handle;
+// returns libcurl's reason when that fails, else null. A list keeps the request in place.
+const char* Downloader::attach(DownloadRequest& request)
+{
+    CURL* transfer = request.transfer.get();
+    CURLcode set = curl_easy_setopt(transfer, CURLOPT_WRITEFUNCTION, &collectAnswer);
+    if (set == CURLE_OK)
+        set = curl_easy_setopt(transfer, CURLOPT_WRITEDATA, &request);
+    if (set == CURLE_OK)
+        set = curl_easy_setopt(transfer, CURLOPT_PRIVATE, &request);
+    if (set != CURLE_OK)
+        return curl_easy_strerror(set);
+    CURLMcode added = curl_multi_add_handle(multi.get(), transfer);
+    return added == CURLM_OK ? nullptr : curl_multi_strerror(added);
 }
 
 void Downloader::collectEnded()
@@ -303,7 +318,7 @@ void Downloader::waitForWork(MutexLock& guard)
         guard.wait(workSignal.get(), busyWait);
         return;
     }
-    if (finished.empty() && lastId >= idRestart) {
+    if (finished.empty() && lastId >= options.idRestart) {
         lastId = 0;
         // Nothing can arrive any more for the ids still listed.
         cancelled.clear();

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "net/CurlHandles.h"
 #include "base/MutexLock.h"
 #include "base/Thread.h"
+#include "net/CurlHandles.h"
 
 #include <SDL.h>
 
@@ -34,13 +34,16 @@ struct Answer {
     void* user = nullptr;
 };
 
-// Limits that end a transfer which would otherwise hang or exhaust memory, and how long
-// the idle thread sleeps when nothing wakes it.
+// Limits that end a transfer which would otherwise hang or exhaust memory, how long the
+// idle thread sleeps when nothing wakes it, and when the request ids start again.
 struct DownloaderOptions {
     long connectTimeout = 10; // seconds to establish a connection
     long stallTime = 30; // seconds a transfer may move no byte at all before it fails
     size_t answerLimit = size_t(64) << 20; // bytes; a longer answer fails the transfer
     Uint32 idleWait = 10000; // milliseconds
+    // Once the thread is idle with nothing to collect, a counter this high starts again
+    // from 0, so the ids stay small.
+    int idRestart = 10001;
 };
 
 // One GET on its way through the download thread's lists.
@@ -82,6 +85,7 @@ private:
     bool configure(CURL* transfer, const std::string& url) const;
     bool turn();
     void startPending();
+    const char* attach(DownloadRequest& request);
     void collectEnded();
     Requests::iterator findTagged(CURL* transfer);
     void finish(Requests::iterator request);
@@ -92,6 +96,7 @@ private:
     static void deliver(DownloadRequest& request, Answer& answer);
     static Requests::iterator findId(Requests& requests, int id);
 
+    bool curlReady = false;
     bool stopRequested = false;
     CurlMulti multi;
     int lastId = 0;

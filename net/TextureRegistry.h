@@ -1,55 +1,64 @@
 #pragma once
 
-#include "gui/Texture.h"
+#include "base/SdlHandles.h"
+#include "gui/TextureSource.h"
+#include "net/Registry.h"
 
 #include <SDL.h>
 
-#include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
 // One image of the registry, shared by every handle obtained by its name.
-struct TextureEntry {
-    std::string name;
-    int users = 0;
-    int downloadId = 0;
-    SDL_Texture* texture = nullptr;
+struct TextureEntry : RegistryEntry {
+    SdlTexture texture; // null until the image is loaded
     int width = 0;
     int height = 0;
-    Uint32 releasedAt = 0;
 };
 
 // Every image the program draws, by local file name (under data/) or by http URL.
 // Remote images come from the per-user disk cache or are downloaded and taken in one per
 // frame; images no handle has held for a while are dropped once there are many.
-class TextureRegistry {
+class TextureRegistry : public Registry<TextureEntry>, public TextureSource {
 public:
-    // The fields below are the registry's state; use the free functions.
-    std::map<std::string, TextureEntry> entries;
+    TextureRegistry();
+    ~TextureRegistry() override;
+
+    // Forgets every entry and binds the registry to the renderer and a fresh cache folder.
+    void init(SDL_Renderer* renderer);
+    // A new handle owned by the caller, or null when a local image cannot be loaded.
+    std::unique_ptr<Texture> loadTexture(const std::string& name) override;
+    std::unique_ptr<Texture> loadLocal(const std::string& name);
+    std::unique_ptr<Texture> loadRemote(const std::string& url);
+    // Asks again for an image whose download failed.
+    void redownload(const Texture& texture);
+    // Run once per frame: takes in at most one finished download, then trims.
+    void takeFinished();
+
+    // Empty when there is no disk cache.
+    const std::string& cacheFolder() const { return folder; }
+    // Keeps downloaded bytes in the cache folder at the URL's path, unless that path is unsafe.
+    void writeCachedFile(const std::string& url, const char* bytes, size_t length) const;
+
+private:
+    // The cached copy of a downloaded URL; false when there is none, it is empty or unreadable.
+    bool readCachedFile(const std::string& url, std::vector<char>& bytes) const;
+    bool decodeInto(TextureEntry& entry, const char* bytes, size_t length) const;
+    void takeIn(TextureEntry& entry, const Answer& answer);
+    void abandonTextures();
+
     SDL_Renderer* renderer = nullptr;
-    std::string cacheFolder;
-    int frameCountdown = 500;
+    std::string folder;
 };
 
 extern TextureRegistry textureRegistry;
 
+// The process-wide registry's operations, as the program's start-up, event loop and map
+// call them. initTextures also connects the registry as the source widgets load from.
 void initTextures(SDL_Renderer* renderer);
-// A new handle owned by the caller, or null when a local image cannot be loaded.
-std::unique_ptr<Texture> loadTexture(const std::string& name);
 std::unique_ptr<Texture> loadLocalTexture(const std::string& name);
 std::unique_ptr<Texture> loadRemoteTexture(const std::string& url);
-// Asks again for an image whose download failed.
 void redownload(const Texture& texture);
-// Run once per frame by the event loop: takes in at most one finished download.
 void takeFinishedTextures();
 void clearTextures();
-bool isUrl(const std::string& name);
-
-// The cached copy of a downloaded URL; false when there is none, it is empty or unreadable.
-bool readCachedFile(const std::string& url, std::vector<char>& bytes);
-// Keeps downloaded bytes in the cache folder at the URL's path, unless that path is unsafe.
-void writeCachedFile(const std::string& url, const char* bytes, size_t length);
-// Run at the end of takeFinishedTextures: every 500th time, drops the longest-unused image
-// while more than 100 images have no handle.
-void evictIdleTextures();

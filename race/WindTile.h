@@ -1,9 +1,10 @@
 #pragma once
 
+#include "net/Registry.h"
+
 #include <SDL.h>
 
 #include <cstdint>
-#include <map>
 #include <memory>
 #include <string>
 #include <utility>
@@ -27,26 +28,19 @@ public:
 };
 
 // One wind grid of the registry, shared by every handle on its URL.
-struct WindData {
-    std::string name;
+struct WindData : RegistryEntry {
     int32_t z = 0;
     int32_t x = 0;
     int32_t y = 0;
     int32_t time = 0;
-    int32_t users = 0;
-    int32_t request = 0;
     // n * n cells, row by row.
     std::vector<Wind> winds;
     int32_t n = 0;
-    Uint32 releasedAt = 0;
 };
 
 class WindTileImp : public WindTile {
 public:
     explicit WindTileImp(WindData* data);
-    ~WindTileImp() override;
-    WindTileImp(const WindTileImp&) = delete;
-    WindTileImp& operator=(const WindTileImp&) = delete;
 
     int32_t gridSize() const override;
     const Wind& windAt(int32_t column, int32_t row) const override;
@@ -55,27 +49,29 @@ public:
     int32_t getTime() const override;
 
 private:
-    WindData* data;
+    EntryUse<WindData> data;
 };
 
 // Every wind grid asked for, by request URL; each is downloaded once.
-struct WindRegistry {
-    std::map<std::string, WindData> records;
-    int32_t countdown = 500;
+class WindRegistry : public Registry<WindData> {
+public:
+    WindRegistry();
+
+    // A new handle owned by the caller; the first handle on a grid starts its download.
+    std::unique_ptr<WindTile> getTile(int32_t z, int32_t x, int32_t y, int32_t time);
+    // Run once per frame: takes in at most one finished wind download, then trims.
+    void poll();
 };
 
 extern WindRegistry windRegistry;
 
-// Empties the registry (start-up and tear-down).
+// The process-wide registry's operations, as the program's start-up, event loop and map
+// call them. resetWindRegistry empties it (start-up and tear-down).
 void resetWindRegistry();
-// A new handle owned by the caller; the first handle on a grid starts its download.
 std::unique_ptr<WindTile> getWindTile(int32_t z, int32_t x, int32_t y, int32_t time);
-// Run once per frame by the event loop: takes in at most one finished wind download.
 void pollWindDownloads();
 // Reads a wind answer (no envelope) into the record; false, with a message, when unusable.
 bool parseWinds(const std::string& text, WindData& data);
-// Every 500 calls drops the least recently released grid once more than 100 are unused.
-void trimWindRegistry();
 // Draws one arrow per cell over the tile's rectangle, rotated by the wind's direction and
 // sized by its speed (natural size at 50).
 void drawWindArrows(SDL_Renderer* renderer, const SDL_Rect& tile, const WindTile* wind, const Texture* arrow);

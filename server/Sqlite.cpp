@@ -1,26 +1,26 @@
 #include "server/Sqlite.h"
 
+#include <climits>
+
 namespace server {
 
+// SQLite hands back a connection even when opening fails, to carry the message; the owner
+// closes it either way.
 SqliteDb::SqliteDb(const std::string& path)
 {
-    if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX, nullptr) != SQLITE_OK) {
-        std::string message = db ? sqlite3_errmsg(db) : "out of memory";
-        sqlite3_close(db);
-        throw DatabaseError("Can't open database " + path + ": " + message);
-    }
-    sqlite3_busy_timeout(db, 5000);
-}
-
-SqliteDb::~SqliteDb()
-{
-    sqlite3_close(db);
+    sqlite3* opened = nullptr;
+    int result = sqlite3_open_v2(path.c_str(), &opened, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX, nullptr);
+    db.reset(opened);
+    if (result != SQLITE_OK)
+        throw DatabaseError("Can't open database " + path + ": " + (db ? sqlite3_errmsg(db.get()) : "out of memory"));
+    if (sqlite3_busy_timeout(db.get(), 5000) != SQLITE_OK)
+        throw DatabaseError("Can't set the busy timeout of database " + path + ": " + sqlite3_errmsg(db.get()));
 }
 
 void SqliteDb::exec(const std::string& sql)
 {
     char* error = nullptr;
-    if (sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &error) != SQLITE_OK) {
+    if (sqlite3_exec(db.get(), sql.c_str(), nullptr, nullptr, &error) != SQLITE_OK) {
         std::string message = error ? error : "unknown error";
         sqlite3_free(error);
         throw DatabaseError(message + " in: " + sql);
@@ -29,48 +29,56 @@ void SqliteDb::exec(const std::string& sql)
 
 int64_t SqliteDb::lastInsertId() const
 {
-    return sqlite3_last_insert_rowid(db);
+    return sqlite3_last_insert_rowid(db.get());
 }
 
 Statement::Statement(SqliteDb& owner, const std::string& sql)
     : db(owner.handle())
 {
-    if (sqlite3_prepare_v2(db, sql.c_str(), -1, &statement, nullptr) != SQLITE_OK)
+    sqlite3_stmt* prepared = nullptr;
+    int result = sqlite3_prepare_v2(db, sql.c_str(), -1, &prepared, nullptr);
+    statement.reset(prepared);
+    if (result != SQLITE_OK)
         throw DatabaseError(std::string(sqlite3_errmsg(db)) + " in: " + sql);
-}
-
-Statement::~Statement()
-{
-    sqlite3_finalize(statement);
 }
 
 Statement& Statement::bind(int index, int64_t value)
 {
-    sqlite3_bind_int64(statement, index, value);
+    checkBind(sqlite3_bind_int64(statement.get(), index, value), index);
     return *this;
 }
 
 Statement& Statement::bind(int index, double value)
 {
-    sqlite3_bind_double(statement, index, value);
+    checkBind(sqlite3_bind_double(statement.get(), index, value), index);
     return *this;
 }
 
+// Text longer than an int can count is refused as SQLite refuses text over its own limit.
 Statement& Statement::bind(int index, const std::string& value)
 {
-    sqlite3_bind_text(statement, index, value.data(), static_cast<int>(value.size()), SQLITE_TRANSIENT);
+    int result = value.size() > size_t(INT_MAX) ? SQLITE_TOOBIG
+                                                : sqlite3_bind_text(statement.get(), index, value.data(), static_cast<int>(value.size()), SQLITE_TRANSIENT);
+    checkBind(result, index);
     return *this;
+}
+
+void Statement::checkBind(int result, int index)
+{
+    if (result != SQLITE_OK)
+        throw DatabaseError("Can't bind parameter " + std::to_string(index) + ": " + sqlite3_errstr(result));
 }
 
 bool Statement::step()
 {
-    int result = sqlite3_step(statement);
+    int result = sqlite3_step(statement.get());
     if (result == SQLITE_ROW)
         return true;
     if (result == SQLITE_DONE)
         return false;
     std::string message = sqlite3_errmsg(db);
-    sqlite3_reset(statement);
+    // Resetting after a failed step only repeats the step's error.
+    sqlite3_reset(statement.get());
     throw DatabaseError(message);
 }
 
@@ -80,26 +88,28 @@ void Statement::run()
     reset();
 }
 
+// sqlite3_reset only repeats the error of the last step, which step() has reported, and
+// clearing bindings cannot fail.
 void Statement::reset()
 {
-    sqlite3_reset(statement);
-    sqlite3_clear_bindings(statement);
+    sqlite3_reset(statement.get());
+    sqlite3_clear_bindings(statement.get());
 }
 
 int64_t Statement::integer(int column) const
 {
-    return sqlite3_column_int64(statement, column);
+    return sqlite3_column_int64(statement.get(), column);
 }
 
 double Statement::real(int column) const
 {
-    return sqlite3_column_double(statement, column);
+    return sqlite3_column_double(statement.get(), column);
 }
 
 std::string Statement::text(int column) const
 {
-    const unsigned char* bytes = sqlite3_column_text(statement, column);
-    return bytes ? std::string(reinterpret_cast<const char*>(bytes), sqlite3_column_bytes(statement, column)) : std::string();
+    const unsigned char* bytes = sqlite3_column_text(statement.get(), column);
+    return bytes ? std::string(reinterpret_cast<const char*>(bytes), sqlite3_column_bytes(statement.get(), column)) : std::string();
 }
 
 Transaction::Transaction(SqliteDb& db)

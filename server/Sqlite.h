@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/UniqueHandle.h"
+
 #include <sqlite3.h>
 
 #include <cstdint>
@@ -14,30 +16,28 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+using SqliteConnection = UniqueHandle<sqlite3, sqlite3_close>;
+using SqliteStatement = UniqueHandle<sqlite3_stmt, sqlite3_finalize>;
+
 // Owns one open database connection.
 class SqliteDb {
 public:
     explicit SqliteDb(const std::string& path);
-    ~SqliteDb();
-    SqliteDb(const SqliteDb&) = delete;
-    SqliteDb& operator=(const SqliteDb&) = delete;
 
     void exec(const std::string& sql);
     int64_t lastInsertId() const;
-    sqlite3* handle() const { return db; }
+    sqlite3* handle() const { return db.get(); }
 
 private:
-    sqlite3* db = nullptr;
+    SqliteConnection db;
 };
 
 // Owns one prepared statement; binds are 1-based, columns 0-based, as in SQLite.
 class Statement {
 public:
     Statement(SqliteDb& db, const std::string& sql);
-    ~Statement();
-    Statement(const Statement&) = delete;
-    Statement& operator=(const Statement&) = delete;
 
+    // A value that cannot be bound (an index out of range, no memory) raises DatabaseError.
     Statement& bind(int index, int64_t value);
     Statement& bind(int index, int value) { return bind(index, static_cast<int64_t>(value)); }
     Statement& bind(int index, double value);
@@ -54,7 +54,9 @@ public:
     std::string text(int column) const;
 
 private:
-    sqlite3_stmt* statement = nullptr;
+    void checkBind(int result, int index);
+
+    SqliteStatement statement;
     sqlite3* db = nullptr;
 };
 

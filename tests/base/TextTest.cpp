@@ -27,4 +27,14 @@ TEST(Text, TrimRemovesBlanksAtBothEndsUnlessNothingElseIsLeft)
         EXPECT_EQ(trim(each.input), each.expected) << '"' << each.input << '"';
 }
 
+// Image names are told by their suffix and URLs by their scheme, in any case.
+TEST(Text, PrefixesAndSuffixesMatchByteForByteAndLowerCaseIsAscii)
+{
+    EXPECT_TRUE(startsWith("images/boat.png", "images/") && startsWith("abc", "abc") && startsWith("abc", ""));
+    EXPECT_FALSE(startsWith("ab", "abc") || startsWith("xabc", "abc"));
+    EXPECT_TRUE(endsWith("boat.png", ".png") && endsWith(".png", ".png") && endsWith("abc", ""));
+    EXPECT_FALSE(endsWith("ng", ".png") || endsWith("boat.PNG", ".png") || endsWith("a.pngx", ".png"));
+    EXPECT_EQ(toLower("HTTP://Host/AZ@[`az\xc9"), "http://host/az@[`az\xc9");
+}
+
 }

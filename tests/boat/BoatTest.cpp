@@ -20,6 +20,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 #include <tuple>
 
 namespace {
@@ -65,7 +66,8 @@ TEST(BoatRecord, InformationLinesShowTheServersKeys)
 {
     BoatRecord boat;
     readBoatState(parseTable("position = 3, lat = 10.5, lon = -20.25, grounded = 1, heading = 359.9, "
-                             "speed = 7.26, waypoint = 4, finished = 0"), boat);
+                             "speed = 7.26, waypoint = 4, finished = 0"),
+        boat);
     EXPECT_EQ(std::make_tuple(boat.lat, boat.lon, boat.grounded, boat.waypoint, boat.finished),
         std::make_tuple(10.5, -20.25, true, 4, false));
     for (int i = 0; i < 100; ++i)
@@ -73,8 +75,31 @@ TEST(BoatRecord, InformationLinesShowTheServersKeys)
     boat.windDir = 270.8;
     boat.windSpeed = 12.26;
     boat.sail = 2;
-    EXPECT_EQ(BoatInfo::lines(boat), (std::vector<std::string> { "Name: " + boat.nick.substr(0, 192), "Place: 3",
-                                         "TWA: 270", "TWS: 12.3", "Heading: 359", "Speed: 7.3", "Sail: Spinnaker" }));
+    EXPECT_EQ(BoatInfo::lines(boat), (std::vector<std::string> { "Name: " + boat.nick.substr(0, 192), "Place: 3", "TWA: 270", "TWS: 12.3", "Heading: 359", "Speed: 7.3", "Sail: Spinnaker" }));
+}
+
+// A number from the server may be anything, infinity included: the whole-number lines clamp
+// it to the int range instead of casting it.
+TEST(BoatRecord, InformationLinesClampWildNumbers)
+{
+    const double infinity = std::numeric_limits<double>::infinity();
+    const struct {
+        double value;
+        const char* twa;
+        const char* heading;
+    } cases[] = {
+        { infinity, "TWA: 2147483647", "Heading: 2147483647" },
+        { -infinity, "TWA: -2147483648", "Heading: -2147483648" },
+        { std::nan(""), "TWA: 0", "Heading: 0" },
+    };
+    for (const auto& c : cases) {
+        BoatRecord boat;
+        boat.heading = c.value;
+        boat.windDir = c.value;
+        std::vector<std::string> lines = BoatInfo::lines(boat);
+        EXPECT_EQ(lines[2], c.twa);
+        EXPECT_EQ(lines[4], c.heading);
+    }
 }
 
 // 50 pixels a degree, latitude and longitude 0 at the window's centre.
@@ -117,7 +142,11 @@ protected:
         control = screen->addChild(std::make_unique<BoatControl>(&chart, &own, &race));
         control->update(0.0);
     }
-    void TearDown() override { screen.reset(); clearTextures(); }
+    void TearDown() override
+    {
+        screen.reset();
+        clearTextures();
+    }
 
     bool press(int x, int y) { return screen->onMouseDown(SDL_BUTTON_LEFT, x, y); }
     void release(int x, int y) { screen->onMouseUp(SDL_BUTTON_LEFT, x, y); }
@@ -150,7 +179,10 @@ protected:
 // until the button goes up; the centre counts as straight up.
 TEST_F(BoatControlTest, RingTurnsByTheSweptAngleWithTheSailsPredictedSpeed)
 {
-    const struct { int dx, dy; bool drags; } presses[] = { { 105, 0, false }, { 0, -106, true }, { -144, 0, true },
+    const struct {
+        int dx, dy;
+        bool drags;
+    } presses[] = { { 105, 0, false }, { 0, -106, true }, { -144, 0, true },
         { 0, 145, false }, { 0, 0, false }, { 75, 75, true }, { 103, 103, false } };
     for (const auto& p : presses) {
         own.pending = false;
@@ -158,7 +190,10 @@ TEST_F(BoatControlTest, RingTurnsByTheSweptAngleWithTheSailsPredictedSpeed)
         release(512 + p.dx, 384 - p.dy);
         EXPECT_EQ(own.pending, p.drags) << p.dx << ", " << p.dy;
     }
-    const struct { int x, y; double heading, speed; } moves[] = { { 512, 760, 0, 0 }, { 212, 384, 90, 7 },
+    const struct {
+        int x, y;
+        double heading, speed;
+    } moves[] = { { 512, 760, 0, 0 }, { 212, 384, 90, 7 },
         { 512, 300, 180, 4.5 }, { 597, 299, 225, 5.75 }, { 512, 384, 180, 4.5 } };
     press(512 + 120, 384);
     for (const auto& m : moves) {

@@ -5,6 +5,8 @@
 #include "gui/Label.h"
 #include "gui/Screen.h"
 #include "gui/ToggleButton.h"
+#include "gui/TtfFont.h"
+#include "gui/Window.h"
 #include "net/TextureRegistry.h"
 #include "support/HeadlessWindow.h"
 #include "support/TestData.h"
@@ -16,172 +18,187 @@
 
 namespace {
 
-bool sameRect(const SDL_Rect& a, const SDL_Rect& b)
-{
-    return a.x == b.x && a.y == b.y && a.w == b.w && a.h == b.h;
-}
+const char* const boldFont = "/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf";
 
-TEST(ImageCropTest, SourceIsCutToTheWidgetsAspectAboutTheCentre)
+TEST(ImageCrop, TheSourceIsCutToTheWidgetsAspectAboutTheCentre)
 {
-    const struct {
-        int tw, th, w, h;
-        bool crop;
-        SDL_Rect expected;
-    } cases[] = {
-        { 2000, 1000, 1024, 768, true, { 333, 0, 1333, 1000 } },
-        { 1000, 2000, 1024, 768, true, { 0, 625, 1000, 750 } },
-        { 800, 600, 1024, 768, true, { 0, 0, 800, 600 } },
-        { 2000, 1000, 1024, 768, false, { 0, 0, 2000, 1000 } },
-    };
-    for (const auto& c : cases) {
-        SDL_Rect source = Image::sourceRect(c.tw, c.th, c.w, c.h, c.crop);
-        EXPECT_TRUE(sameRect(source, c.expected))
-            << c.tw << "x" << c.th << " gives " << source.x << "," << source.y << "," << source.w << "," << source.h;
+    const std::tuple<int, int, bool, std::vector<int>> cases[] = { { 2000, 1000, true, { 333, 0, 1333, 1000 } },
+        { 1000, 2000, true, { 0, 625, 1000, 750 } }, { 800, 600, true, { 0, 0, 800, 600 } },
+        { 2000, 1000, false, { 0, 0, 2000, 1000 } } };
+    for (const auto& [width, height, crop, expected] : cases) {
+        SDL_Rect source = Image::sourceRect(width, height, 1024, 768, crop);
+        EXPECT_EQ((std::vector<int> { source.x, source.y, source.w, source.h }), expected) << width << "x" << height;
     }
 }
 
-TEST(LabelLayoutTest, BreaksAtTheLastFittingSpaceAndCutsLongWords)
+TEST(LabelLayout, BreaksAtTheLastFittingSpaceAndCutsLongWords)
 {
     BlockFont font; // 10 pixels a byte
-    const struct {
-        const char* text;
-        int width;
-        std::vector<std::string> lines;
-    } cases[] = {
-        { "short", 100, { "short" } },
+    const std::tuple<const char*, int, std::vector<std::string>> cases[] = { { "short", 100, { "short" } },
         { "aaaa bbbb cccc", 100, { "aaaa bbbb", "cccc" } },
         { "aaaa bbbb cccc dddd eeee", 100, { "aaaa bbbb", "cccc dddd", "eeee" } },
-        { "abcdefghijklmno", 100, { "abcdefghij", "klmno" } },
-        { "abc", 5, {} },
-        { "", 100, { "" } },
-    };
-    for (const auto& c : cases) {
-        Label label(0, 0, c.width, 35, c.text, &font);
-        EXPECT_EQ(label.lines, c.lines) << c.text;
-    }
+        { "abcdefghijklmno", 100, { "abcdefghij", "klmno" } }, { "abcdefghijk", 100, { "abcdefghijk" } },
+        { "abc", 5, {} }, { "", 100, { "" } } };
+    for (const auto& [text, width, lines] : cases)
+        EXPECT_EQ(Label(0, 0, width, 35, text, &font).lines, lines) << text;
 }
 
-TEST(LabelLayoutTest, WithoutAFontThereAreNoLines)
-{
-    Label label(0, 0, 100, 35, "anything", nullptr);
-    EXPECT_TRUE(label.lines.empty());
-}
-
+// Pictures of one colour each: green on, red off, blue and yellow for the check box, and a
+// nine-piece skin "images/test" of 10 x 10 corners, 1-pixel edges and centre.
 class ControlsTest : public testing::Test {
 protected:
+    static void SetUpTestSuite() { ASSERT_EQ(TTF_Init(), 0) << SDL_GetError(); }
     void SetUp() override
     {
-        data.writeImage("images/on.png", 8, 8, { 0, 255, 0, 255 });
-        data.writeImage("images/off.png", 8, 8, { 255, 0, 0, 255 });
-        data.writeImage("images/checkbox-on.png", 8, 8, { 0, 0, 255, 255 });
-        data.writeImage("images/checkbox-off.png", 8, 8, { 255, 255, 0, 255 });
+        data.writeImage("images/on.png", 8, 8, green);
+        data.writeImage("images/off.png", 8, 8, red);
+        data.writeImage("images/checkbox-on.png", 8, 8, blue);
+        data.writeImage("images/checkbox-off.png", 8, 8, yellow);
+        for (int i = 0; i < 9; ++i)
+            data.writeImage("images/test-" + pieces[i] + ".png", i % 3 == 1 ? 1 : 10, i / 3 == 1 ? 1 : 10, pieceColour(i));
         initTextures(display.renderer);
         display.clear();
     }
     void TearDown() override { clearTextures(); }
 
+    static SDL_Color pieceColour(int piece) { return { Uint8(20 + piece * 25), Uint8(240 - piece * 20), Uint8(piece * 9), 255 }; }
+    bool colourAt(int x, int y, SDL_Color expected) const
+    {
+        SDL_Color actual = display.pixelAt(x, y);
+        return actual.r == expected.r && actual.g == expected.g && actual.b == expected.b;
+    }
+
+    static constexpr SDL_Color red { 255, 0, 0, 255 }, green { 0, 255, 0, 255 }, blue { 0, 0, 255, 255 },
+        yellow { 255, 255, 0, 255 }, black { 0, 0, 0, 255 }, white { 255, 255, 255, 255 };
+    const std::string pieces[9] = { "left-top", "middle-top", "right-top", "left-center", "middle-center",
+        "right-center", "left-bottom", "middle-bottom", "right-bottom" };
     HeadlessWindow display;
     TestDataFolder data;
 };
 
-TEST_F(ControlsTest, LabelDrawsOneLineEachTextHeightDown)
+TEST_F(ControlsTest, NineSkinPiecesCoverTheFrameAndOverlapInOrderWhenTooSmall)
 {
-    BlockFont font;
-    Label wrapped(10, 10, 100, 35, "aaaa bbbb cccc", &font);
-    wrapped.draw(display.renderer, 10, 10);
-    EXPECT_EQ(display.pixelAt(95, 15).r, 255);  // "aaaa bbbb" is 90 wide
-    EXPECT_EQ(display.pixelAt(105, 15).r, 0);
-    EXPECT_EQ(display.pixelAt(45, 35).r, 255);  // "cccc" one line down
-    EXPECT_EQ(display.pixelAt(55, 35).r, 0);
-
-    Label unbroken(0, 100, 5, 35, "abc", &font);
-    unbroken.draw(display.renderer, 0, 100);
-    EXPECT_EQ(display.pixelAt(25, 105).r, 255); // the whole text on one line
+    Skin("images/test").drawSkin(display.renderer, 20, 30, 100, 60);
+    const SDL_Point samples[] = { { 20, 30 }, { 70, 35 }, { 119, 30 }, { 25, 60 }, { 70, 60 }, { 115, 60 }, { 20, 89 },
+        { 70, 85 }, { 119, 89 } };
+    for (int i = 0; i < 9; ++i)
+        EXPECT_TRUE(colourAt(samples[i].x, samples[i].y, pieceColour(i))) << pieces[i];
+    EXPECT_TRUE(colourAt(19, 30, black) && colourAt(120, 90, black));
+    // 15 x 15: right corners over left ones, bottom ones over top ones, and no edges.
+    Skin("images/test").drawSkin(display.renderer, 200, 0, 15, 15);
+    const std::pair<SDL_Point, int> corners[] = { { { 202, 2 }, 0 }, { { 207, 2 }, 2 }, { { 202, 7 }, 6 }, { { 207, 7 }, 8 } };
+    for (const auto& [point, piece] : corners)
+        EXPECT_TRUE(colourAt(point.x, point.y, pieceColour(piece))) << pieces[piece];
+    Skin("images/absent").drawSkin(display.renderer, 300, 0, 50, 50);
+    EXPECT_TRUE(colourAt(325, 25, black));
 }
 
-struct SelectionModel : ToggleButtonModel {
+struct Selection : ToggleButtonModel {
     bool isSelected(int value) override { return value == selected; }
     void select(int value) override { selected = value; }
     int selected = 1;
 };
 
-TEST_F(ControlsTest, ToggleButtonDrawsNothingUntilBothImagesExist)
+// A toggle button selects its value on the release and shows nothing until both of its
+// pictures exist; a check box flips on the press.
+TEST_F(ControlsTest, PictureButtonsShowTheirStateAndChangeIt)
 {
-    SelectionModel model;
-    ToggleButton halfLoaded(0, 0, 8, 8, 1, &model, "images/on.png", "images/missing.png");
-    halfLoaded.draw(display.renderer, 0, 0);
-    EXPECT_EQ(display.pixelAt(4, 4).g, 0);
-
+    Selection model;
+    ToggleButton(0, 0, 8, 8, 1, &model, "images/on.png", "images/missing.png").draw(display.renderer, 0, 0);
+    ToggleButton(0, 0, 8, 8, 2, &model, "images/missing.png", "images/off.png").draw(display.renderer, 0, 0);
+    EXPECT_TRUE(colourAt(4, 4, black));
     ToggleButton first(0, 0, 8, 8, 1, &model, "images/on.png", "images/off.png");
     ToggleButton second(0, 0, 8, 8, 2, &model, "images/on.png", "images/off.png");
     first.draw(display.renderer, 0, 0);
     second.draw(display.renderer, 10, 0);
-    EXPECT_EQ(display.pixelAt(4, 4).g, 255);
-    EXPECT_EQ(display.pixelAt(14, 4).r, 255);
+    EXPECT_TRUE(colourAt(4, 4, green) && colourAt(14, 4, red));
+    EXPECT_TRUE(second.onMouseDown(1, 1, 1) && model.selected == 1);
+    EXPECT_TRUE(second.onMouseUp(1, 1, 1) && model.selected == 2);
 
-    EXPECT_TRUE(second.onMouseDown(1, 1, 1));
-    EXPECT_EQ(model.selected, 1); // the press selects nothing
-    EXPECT_TRUE(second.onMouseUp(1, 1, 1));
-    EXPECT_EQ(model.selected, 2);
+    CheckBox box(20, 0, 8, 8, false);
+    box.draw(display.renderer, 20, 0);
+    EXPECT_TRUE(colourAt(22, 2, yellow));
+    EXPECT_TRUE(box.onMouseDown(1, 2, 2) && !box.onMouseUp(1, 2, 2) && box.isOn);
+    box.draw(display.renderer, 20, 0);
+    EXPECT_TRUE(colourAt(22, 2, blue));
 }
 
-struct CountingCommand : Command {
-    explicit CountingCommand(bool* deleted = nullptr)
-        : deleted(deleted)
-    {
-    }
-    ~CountingCommand() override
-    {
-        if (deleted)
-            *deleted = true;
-    }
+struct Counting : Command {
     void execute() override { ++runs; }
     int runs = 0;
-    bool* deleted;
 };
 
-TEST_F(ControlsTest, ButtonRunsOnAReleaseThatBeganElsewhere)
+// A button runs its command on the release; one named after a ".png" (exactly) shows that
+// picture stretched instead of a text.
+TEST_F(ControlsTest, AButtonRunsItsCommandOnTheRelease)
 {
-    Screen screen(display.window);
-    CountingCommand command;
-    screen.addChild(std::make_unique<Widget>(0, 0, 100, 100));
-    screen.addChild(std::make_unique<Button>(200, 200, 100, 50, "Go", &command, true));
-    screen.onMouseDown(1, 10, 10);
-    EXPECT_EQ(command.runs, 0);
-    screen.onMouseUp(1, 250, 220);
-    EXPECT_EQ(command.runs, 1);
+    auto owned = std::make_unique<Counting>();
+    Counting& command = *owned;
+    Button button(0, 0, 40, 20, "images/on.png", std::move(owned), false);
+    EXPECT_TRUE(button.onMouseDown(1, 0, 0) && command.runs == 0);
+    EXPECT_TRUE(button.onMouseUp(1, 0, 0) && command.runs == 1);
+    button.draw(display.renderer, 0, 0);
+    EXPECT_TRUE(button.text.empty() && colourAt(39, 19, green) && colourAt(40, 20, black));
+    EXPECT_EQ(Button(0, 0, 10, 10, "Label.PNG", nullptr, true).text, "Label.PNG");
 }
 
-TEST_F(ControlsTest, ImageButtonStretchesItsIconAndOwnsItsCommandWhenTold)
+TEST_F(ControlsTest, ALabelDrawsEachLineATextHeightBelowThePreviousOne)
 {
-    bool deleted = false;
-    {
-        Button button(0, 0, 40, 20, "images/on.png", std::make_unique<CountingCommand>(&deleted), false);
-        EXPECT_TRUE(button.text.empty());
-        EXPECT_TRUE(button.ownsCommand);
-        button.draw(display.renderer, 0, 0);
-        EXPECT_EQ(display.pixelAt(39, 19).g, 255);
-        EXPECT_EQ(display.pixelAt(40, 20).g, 0);
+    BlockFont font;
+    Label(10, 10, 100, 35, "aaaa bbbb cccc", &font).draw(display.renderer, 10, 10);
+    EXPECT_TRUE(colourAt(95, 15, white) && colourAt(105, 15, black)) << "\"aaaa bbbb\" is 90 wide";
+    EXPECT_TRUE(colourAt(45, 35, white)) << "\"cccc\" a line down";
+    Label(0, 100, 5, 35, "abc", &font).draw(display.renderer, 0, 100);
+    EXPECT_TRUE(colourAt(25, 105, white)) << "a text that cannot be laid out is drawn whole";
+}
+
+// Labels are drawn in white with alpha 0, which must not make them transparent: inside a
+// bold stroke the text's colour is met exactly.
+TEST_F(ControlsTest, TextIsDrawnOpaqueInTheColoursChannels)
+{
+    TtfFont font(TtfFontHandle(TTF_OpenFont(boldFont, 20)));
+    font.drawText(display.renderer, 10, 10, "WWW", { 200, 40, 90, 0 });
+    bool found = false;
+    for (int i = 0; i < 60 * 30 && !found; ++i)
+        found = colourAt(10 + i % 60, 10 + i / 60, { 200, 40, 90, 255 });
+    EXPECT_TRUE(found);
+    EXPECT_EQ(font.textWidth(nullptr) + font.textHeight(nullptr), 0);
+    EXPECT_GT(font.textWidth("Regatta"), font.textWidth("Reg"));
+}
+
+// Misses that keep a texture, misses whose texture cannot be made (there is no renderer),
+// and the texts kept; an empty text makes no surface, so it is no miss.
+TEST_F(ControlsTest, FontsEvictOneTextPerThousandMissesOnlyBeyondOneHundred)
+{
+    const std::tuple<int, int, size_t> cases[] { { 100, 900, 100 }, { 101, 899, 100 }, { 101, 898, 101 },
+        { 150, 1850, 148 }, { 1999, 0, 1998 }, { 2000, 0, 1998 } };
+    for (const auto& [kept, failed, remaining] : cases) {
+        TtfFont font(TtfFontHandle(TTF_OpenFont(boldFont, 20)));
+        for (int i = 0; i < kept + failed + 5; ++i) {
+            std::string text = i < kept + failed ? std::to_string(i) : "";
+            font.drawText(i < kept || text.empty() ? display.renderer : nullptr, 0, 0, text.c_str(), { 1, 2, 3, 255 });
+        }
+        EXPECT_EQ(font.cachedTexts(), remaining) << kept << " kept, " << failed << " failed";
     }
-    EXPECT_TRUE(deleted);
-
-    Button notOwning(0, 0, 10, 10, "Label.PNG", nullptr, true);
-    EXPECT_EQ(notOwning.text, "Label.PNG"); // the image test is case-sensitive
-    EXPECT_TRUE(notOwning.onMouseUp(1, 0, 0));
 }
 
-TEST_F(ControlsTest, CheckBoxFlipsOnThePressOnly)
+// A window is centred with integer halves; Escape runs its cancel command unless something
+// inside handled the key.
+TEST_F(ControlsTest, EscapeRunsTheWindowsCancelCommandOnlyWhenNothingInsideHandledIt)
 {
-    CheckBox box(0, 0, 8, 8, false);
-    box.draw(display.renderer, 0, 0);
-    EXPECT_EQ(display.pixelAt(2, 2).g, 255); // off picture: yellow
-    EXPECT_TRUE(box.onMouseDown(1, 2, 2));
-    EXPECT_TRUE(box.isOn);
-    EXPECT_FALSE(box.onMouseUp(1, 2, 2));
-    EXPECT_TRUE(box.isOn);
-    box.draw(display.renderer, 0, 0);
-    EXPECT_EQ(display.pixelAt(2, 2).b, 255);
-    EXPECT_EQ(display.pixelAt(2, 2).g, 0);
+    Window window(600, 460, nullptr);
+    window.centreIn(1023, 767);
+    EXPECT_EQ((std::pair { window.x, window.y }), (std::pair { 211, 153 }));
+    Counting cancel;
+    window.cancelCommand = &cancel;
+    EXPECT_FALSE(window.onKeyDown(SDLK_a));
+    EXPECT_TRUE(window.onKeyDown(SDLK_ESCAPE));
+    struct EscapeGrabber : Accelerator {
+        bool handleKey(SDL_Keycode key) override { return key == SDLK_ESCAPE; }
+    } grabber;
+    window.addAccelerator(&grabber);
+    EXPECT_TRUE(window.onKeyDown(SDLK_ESCAPE));
+    EXPECT_EQ(cancel.runs, 1);
 }
 
 }

@@ -10,317 +10,189 @@
 
 namespace {
 
-// A widget that records what reaches it and answers with fixed results.
+using Events = std::vector<std::string>;
+
+// A widget that records what reaches it, in its own coordinates, answers with fixed results
+// and fills itself with its colour when drawn.
 struct Probe : Widget {
-    Probe(int x, int y, int w, int h, bool focusable = false, bool handles = true)
-        : Widget(x, y, w, h)
-        , focusable(focusable)
-        , handles(handles)
-    {
-    }
+    using Widget::Widget;
     bool onMouseDown(int button, int px, int py) override { return record("down", button, px, py); }
     bool onMouseUp(int button, int px, int py) override { return record("up", button, px, py); }
     bool onMouseMove(int buttons, int px, int py) override { return record("move", buttons, px, py); }
     bool onMouseWheel(int delta, int px, int py) override { return record("wheel", delta, px, py); }
-    bool onKeyDown(SDL_Keycode key) override
-    {
-        keys.push_back(key);
-        return key == consumedKey;
-    }
-    bool onTextInput(const char* utf8) override
-    {
-        text += utf8;
-        return true;
-    }
+    bool onKeyDown(SDL_Keycode key) override { return record(std::string("key ") + SDL_GetKeyName(key)) && key == consumedKey; }
+    bool onTextInput(const char* utf8) override { return record(std::string("text ") + utf8); }
     bool canFocus() const override { return focusable; }
-    void update(double seconds) override { updates.push_back(seconds); }
-
-    bool record(const char* what, int value, int px, int py)
+    void update(double) override { ++updates; }
+    void draw(SDL_Renderer* renderer, int px, int py) override
     {
-        events.push_back(std::string(what) + " " + std::to_string(value) + " " + std::to_string(px) + "," + std::to_string(py));
+        SDL_Rect rect { px, py, width, height };
+        SDL_SetRenderDrawColor(renderer, colour.r, colour.g, colour.b, 255);
+        SDL_RenderFillRect(renderer, &rect);
+    }
+    bool record(std::string what, int value, int px, int py)
+    {
+        return record(what + " " + std::to_string(value) + " " + std::to_string(px) + "," + std::to_string(py));
+    }
+    bool record(const std::string& event)
+    {
+        events.push_back(event);
         return handles;
     }
 
-    bool focusable;
-    bool handles;
+    bool focusable = false, handles = true;
     SDL_Keycode consumedKey = SDLK_UNKNOWN;
-    std::vector<std::string> events;
-    std::vector<SDL_Keycode> keys;
-    std::vector<double> updates;
-    std::string text;
+    SDL_Color colour { 255, 0, 0, 255 };
+    Events events;
+    int updates = 0;
 };
 
-struct CountingCommand : Command {
+// Counts the commands it runs, grabs one key and ends its screen after a number of frames.
+struct Counter : Command, Accelerator, IdleHandler {
     void execute() override { ++runs; }
+    bool handleKey(SDL_Keycode key) override { return key == SDLK_ESCAPE; }
+    void onIdle(Screen& screen) override { screen.done = ++runs == 3; }
     int runs = 0;
 };
 
-struct KeyGrabber : Accelerator {
-    explicit KeyGrabber(SDL_Keycode key)
-        : key(key)
-    {
-    }
-    bool handleKey(SDL_Keycode pressed) override { return pressed == key; }
-    SDL_Keycode key;
-};
-
-// Ends the screen after a number of frames, recording the frame count.
-struct FrameLimit : IdleHandler {
-    explicit FrameLimit(int frames)
-        : frames(frames)
-    {
-    }
-    void onIdle(Screen& screen) override
-    {
-        if (++seen == frames)
-            screen.done = true;
-    }
-    int frames;
-    int seen = 0;
-};
-
-class WidgetTreeTest : public testing::Test {
-protected:
-    HeadlessWindow display;
-    Screen screen { display.window };
-};
-
-TEST_F(WidgetTreeTest, FocusFormsOnePathFromTheRoot)
+TEST(WidgetTree, FocusFormsOnePathFromTheRoot)
 {
-    auto* left = screen.addChild(std::make_unique<Container>(0, 0, 100, 100));
-    auto* right = screen.addChild(std::make_unique<Container>(100, 0, 100, 100));
-    auto* a = left->addChild(std::make_unique<Probe>(0, 0, 10, 10, true));
-    auto* b = right->addChild(std::make_unique<Probe>(0, 0, 10, 10, true));
-
+    Container root(3, 4, 400, 400);
+    auto* left = root.addChild(std::make_unique<Container>(0, 0, 100, 100));
+    auto* right = root.addChild(std::make_unique<Container>(100, 20, 100, 100));
+    auto* a = left->addChild(std::make_unique<Probe>(0, 0, 10, 10));
+    auto* b = right->addChild(std::make_unique<Probe>(5, 6, 10, 10));
     a->setFocus(true);
-    EXPECT_TRUE(a->focused && left->focused && screen.focused);
+    EXPECT_TRUE(a->focused && left->focused && root.focused);
     EXPECT_EQ(left->focusedChild, a);
-    EXPECT_EQ(screen.focusedChild, left);
-
     b->setFocus(true);
-    EXPECT_FALSE(a->focused);
-    EXPECT_FALSE(left->focused);
+    EXPECT_FALSE(a->focused || left->focused);
     EXPECT_EQ(left->focusedChild, nullptr);
-    EXPECT_TRUE(b->focused && right->focused && screen.focused);
-    EXPECT_EQ(screen.focusedChild, right);
-
+    EXPECT_TRUE(b->focused && right->focused && root.focused);
+    EXPECT_EQ(root.focusedChild, right);
     b->setFocus(false);
-    EXPECT_FALSE(right->focused);
-    EXPECT_FALSE(screen.focused);
+    EXPECT_FALSE(right->focused || root.focused);
+
+    int screenX = 0, screenY = 0;
+    b->localToScreen(1, 2, screenX, screenY);
+    EXPECT_EQ((std::pair { screenX, screenY }), (std::pair { 1 + 5 + 100 + 3, 2 + 6 + 20 + 4 }));
 }
 
-TEST_F(WidgetTreeTest, PressFocusesUnhandlingChildAndFallsThroughToTheOneBelow)
+TEST(WidgetTree, APressFocusesEachChildItReachesUntilOneHandlesIt)
 {
-    auto* below = screen.addChild(std::make_unique<Probe>(0, 0, 200, 200));
-    auto* above = screen.addChild(std::make_unique<Probe>(50, 50, 50, 50, false, false));
+    Container root(0, 0, 400, 400);
+    auto* below = root.addChild(std::make_unique<Probe>(0, 0, 200, 200));
+    auto* above = root.addChild(std::make_unique<Probe>(50, 50, 50, 50));
+    above->handles = false;
+    auto* side = root.addChild(std::make_unique<Probe>(250, 250, 50, 50));
+    root.addChild(std::make_unique<Widget>(50, 50, 50, 50)); // a plain widget lets everything through
+    EXPECT_TRUE(root.onMouseDown(1, 60, 70) && root.onMouseMove(0, 60, 70) && root.onMouseWheel(2, 60, 70));
+    EXPECT_EQ(above->events.front(), "down 1 10,20");
+    EXPECT_EQ(below->events, (Events { "down 1 60,70", "move 0 60,70", "wheel 2 60,70" }));
+    EXPECT_TRUE(root.focusedChild == below && below->focused && !above->focused);
+    EXPECT_TRUE(root.onMouseUp(1, 260, 260));
+    EXPECT_FALSE(side->focused) << "a release moves no focus";
 
-    EXPECT_TRUE(screen.onMouseDown(1, 60, 70));
-    EXPECT_EQ(above->events, std::vector<std::string>({ "down 1 10,20" }));
-    EXPECT_EQ(below->events, std::vector<std::string>({ "down 1 60,70" }));
-    // The later hit child takes the focus from the one above it.
-    EXPECT_EQ(screen.focusedChild, below);
-    EXPECT_TRUE(below->focused);
-    EXPECT_FALSE(above->focused);
+    // A child covers its left and top edges but not its right and bottom ones.
+    const std::pair<SDL_Point, bool> points[] = { { { 250, 250 }, true }, { { 299, 299 }, true },
+        { { 249, 260 }, false }, { { 260, 249 }, false }, { { 300, 260 }, false }, { { 260, 300 }, false } };
+    for (const auto& [point, hit] : points)
+        EXPECT_EQ(root.onMouseMove(0, point.x, point.y), hit) << point.x << "," << point.y;
+    side->visible = false;
+    EXPECT_FALSE(root.onMouseDown(1, 260, 260)) << "an invisible child is not hit";
 }
 
-TEST_F(WidgetTreeTest, InvisibleChildrenAreNeitherHitNorDrawnNorGivenKeys)
+TEST(WidgetTree, CaptureSendsEveryMouseEventToTheCapturingWidget)
 {
-    auto* hidden = screen.addChild(std::make_unique<Probe>(0, 0, 100, 100, true));
-    hidden->setFocus(true);
-    hidden->visible = false;
-    EXPECT_FALSE(screen.onMouseDown(1, 5, 5));
-    EXPECT_FALSE(screen.onKeyDown(SDLK_a));
-    EXPECT_FALSE(screen.onTextInput("x"));
-    EXPECT_TRUE(hidden->events.empty());
-    EXPECT_TRUE(hidden->keys.empty());
-}
-
-TEST_F(WidgetTreeTest, CaptureDeliversEveryMouseEventInTheCapturingWidgetsCoordinates)
-{
-    auto* panel = screen.addChild(std::make_unique<Container>(100, 100, 200, 200));
+    Container root(0, 0, 1000, 1000);
+    auto* panel = root.addChild(std::make_unique<Container>(100, 100, 200, 200));
     auto* knob = panel->addChild(std::make_unique<Probe>(10, 20, 30, 30));
-    auto* other = screen.addChild(std::make_unique<Probe>(0, 0, 50, 50));
-
+    auto* other = root.addChild(std::make_unique<Probe>(0, 0, 50, 50));
     knob->captureMouse();
-    EXPECT_EQ(screen.mouseCapture, panel);
-    EXPECT_EQ(panel->mouseCapture, knob);
-
-    screen.onMouseMove(1, 5, 5);
-    screen.onMouseUp(1, 900, 700);
-    EXPECT_EQ(knob->events, std::vector<std::string>({ "move 1 -105,-115", "up 1 790,580" }));
+    EXPECT_EQ(root.mouseCapture, panel);
+    root.onMouseMove(1, 5, 5);
+    root.onMouseUp(1, 900, 700);
+    EXPECT_EQ(knob->events, (Events { "move 1 -105,-115", "up 1 790,580" }));
     EXPECT_TRUE(other->events.empty());
-
     knob->releaseMouse();
-    EXPECT_EQ(screen.mouseCapture, nullptr);
     EXPECT_EQ(panel->mouseCapture, nullptr);
-    screen.onMouseMove(0, 5, 5);
-    EXPECT_EQ(other->events.size(), 1u);
+    root.onMouseMove(0, 5, 5);
+    EXPECT_EQ(other->events, Events { "move 0 5,5" });
 }
 
-TEST_F(WidgetTreeTest, LocalToScreenAddsEveryAncestor)
+// Which children can take the focus, the focused one before (-1: none) and after a Tab
+// (-1: not handled).
+TEST(WidgetTree, TabFocusesTheNextFocusableChildAndWraps)
 {
-    screen.setPosition(3, 4);
-    auto* outer = screen.addChild(std::make_unique<Container>(10, 20, 100, 100));
-    auto* inner = outer->addChild(std::make_unique<Probe>(5, 6, 10, 10));
-    int sx = 0;
-    int sy = 0;
-    inner->localToScreen(1, 2, sx, sy);
-    EXPECT_EQ(sx, 1 + 5 + 10 + 3);
-    EXPECT_EQ(sy, 2 + 6 + 20 + 4);
-}
-
-TEST_F(WidgetTreeTest, TabWalksFocusableChildrenAndWraps)
-{
-    struct Case {
-        const char* name;
-        std::vector<bool> focusable;
-        int focusedBefore; // -1: none
-        int expectedAfter; // -1: tab not handled
-    };
-    const Case cases[] = {
-        { "next after focused", { true, false, true }, 0, 2 },
-        { "wraps from the last", { true, false, true }, 2, 0 },
-        { "no focus picks the first", { false, true, true }, -1, 1 },
-        { "only child keeps it", { false, true, false }, 1, 1 },
-        { "nothing focusable", { false, false }, -1, -1 },
-    };
-    for (const Case& c : cases) {
-        Screen tabScreen(display.window);
+    const std::tuple<std::vector<bool>, int, int> cases[] = { { { true, false, true }, 0, 2 },
+        { { true, false, true }, 2, 0 }, { { false, true, true }, -1, 1 }, { { false, true, false }, 1, 1 },
+        { { false, false }, -1, -1 } };
+    for (const auto& [focusable, before, after] : cases) {
+        Container root(0, 0, 100, 100);
         std::vector<Probe*> probes;
-        for (size_t i = 0; i < c.focusable.size(); ++i)
-            probes.push_back(tabScreen.addChild(std::make_unique<Probe>(int(i) * 20, 0, 10, 10, c.focusable[i])));
-        if (c.focusedBefore >= 0)
-            probes[c.focusedBefore]->setFocus(true);
-
-        bool handled = tabScreen.onKeyDown(SDLK_TAB);
-
-        EXPECT_EQ(handled, c.expectedAfter >= 0) << c.name;
-        for (size_t i = 0; i < probes.size(); ++i) {
-            bool expected = int(i) == (c.expectedAfter >= 0 ? c.expectedAfter : c.focusedBefore);
-            EXPECT_EQ(probes[i]->focused, expected) << c.name << " child " << i;
+        for (bool canFocus : focusable) {
+            probes.push_back(root.addChild(std::make_unique<Probe>(0, 0, 10, 10)));
+            probes.back()->focusable = canFocus;
         }
+        if (before >= 0)
+            probes[before]->setFocus(true);
+        EXPECT_EQ(root.onKeyDown(SDLK_TAB), after >= 0);
+        for (int i = 0; i < int(probes.size()); ++i)
+            EXPECT_EQ(probes[i]->focused, i == (after >= 0 ? after : before)) << before << " then child " << i;
     }
 }
 
-TEST_F(WidgetTreeTest, KeysGoToAcceleratorsThenFocusedChildThenEnterToDefaultCommand)
+TEST(WidgetTree, KeysGoToAcceleratorsThenTheFocusedChildThenEnterToTheDefaultCommand)
 {
-    auto* field = screen.addChild(std::make_unique<Probe>(0, 0, 10, 10, true));
+    Container root(0, 0, 100, 100);
+    auto* field = root.addChild(std::make_unique<Probe>(0, 0, 10, 10));
     field->consumedKey = SDLK_a;
     field->setFocus(true);
-    KeyGrabber grabber(SDLK_ESCAPE);
-    screen.addAccelerator(&grabber);
-    CountingCommand enter;
-
-    EXPECT_TRUE(screen.onKeyDown(SDLK_ESCAPE));
-    EXPECT_TRUE(field->keys.empty());
-    EXPECT_TRUE(screen.onKeyDown(SDLK_a));
-    EXPECT_FALSE(screen.onKeyDown(SDLK_RETURN));
-    screen.defaultCommand = &enter;
-    EXPECT_TRUE(screen.onKeyDown(SDLK_RETURN));
-    EXPECT_EQ(enter.runs, 1);
-    EXPECT_FALSE(screen.onKeyDown(SDLK_b));
-    EXPECT_EQ(field->keys, std::vector<SDL_Keycode>({ SDLK_a, SDLK_RETURN, SDLK_RETURN, SDLK_b }));
+    Counter counter;
+    root.addAccelerator(&counter);
+    EXPECT_TRUE(root.onKeyDown(SDLK_ESCAPE) && root.onKeyDown(SDLK_a) && !root.onKeyDown(SDLK_RETURN));
+    root.defaultCommand = &counter;
+    EXPECT_TRUE(root.onKeyDown(SDLK_RETURN));
+    EXPECT_EQ(counter.runs, 1);
+    EXPECT_FALSE(root.onKeyDown(SDLK_b));
+    EXPECT_TRUE(root.onTextInput("x"));
+    EXPECT_EQ(field->events, (Events { "key A", "key Return", "key Return", "key B", "text x" }));
+    field->visible = false;
+    EXPECT_FALSE(root.onKeyDown(SDLK_a) || root.onTextInput("y")) << "an invisible child gets no keys";
+    root.addChild(std::make_unique<Widget>(0, 0, 10, 10))->setFocus(true);
+    EXPECT_TRUE(root.onKeyDown(SDLK_RETURN) && counter.runs == 2) << "a plain widget lets Enter through";
 }
 
-TEST_F(WidgetTreeTest, EventLoopRoutesPushedEventsAndRunsIdleHandlersPerFrame)
+TEST(Screen, TheEventLoopRoutesEventsDrawsAndRunsIdleHandlersEachFrameInAWindowOfAnySize)
 {
-    auto* target = screen.addChild(std::make_unique<Probe>(100, 100, 100, 100, true));
-    FrameLimit limit(3);
-    screen.addIdleHandler(&limit);
-
-    pushMouseButton(SDL_MOUSEBUTTONDOWN, 150, 160);
+    HeadlessWindow display;
+    Screen screen(display.window);
+    auto* left = screen.addChild(std::make_unique<Probe>(0, 0, 100, 100));
+    auto* panel = screen.addChild(std::make_unique<Container>(100, 100, 200, 200));
+    auto* right = panel->addChild(std::make_unique<Probe>(0, 0, 100, 100));
+    right->colour = { 0, 0, 255, 255 };
+    panel->addChild(std::make_unique<Probe>(50, 50, 100, 100))->visible = false;
+    Counter frames;
+    screen.addIdleHandler(&frames);
+    SDL_SetWindowSize(display.window, 640, 480);
+    pushClick(150, 160);
     pushMouseMotion(120, 130, SDL_BUTTON_LMASK);
     pushWheel(-1);
     pushText("hé");
+    pushKey(SDLK_x);
     screen.runEventLoop();
-
-    EXPECT_EQ(limit.seen, 3);
-    EXPECT_EQ(target->updates.size(), 3u);
-    EXPECT_EQ(target->events,
-        std::vector<std::string>({ "down 1 50,60", "move 1 20,30", "wheel -1 20,30" }));
-    EXPECT_EQ(target->text, "hé");
-    EXPECT_EQ(screen.lastMouseX, 120);
-    EXPECT_EQ(screen.lastMouseY, 130);
-}
-
-TEST_F(WidgetTreeTest, WheelGoesToTheWidgetUnderTheLastMousePosition)
-{
-    auto* left = screen.addChild(std::make_unique<Probe>(0, 0, 100, 100));
-    auto* right = screen.addChild(std::make_unique<Probe>(100, 0, 100, 100));
-    SDL_Event motion {};
-    motion.type = SDL_MOUSEMOTION;
-    motion.motion.x = 150;
-    motion.motion.y = 10;
-    screen.handleEvent(motion);
-    SDL_Event wheel {};
-    wheel.type = SDL_MOUSEWHEEL;
-    wheel.wheel.y = 2;
-    EXPECT_FALSE(screen.handleEvent(wheel));
+    EXPECT_EQ(right->updates, 3);
+    EXPECT_EQ(right->events, (Events { "down 1 50,60", "up 1 50,60", "move 1 20,30", "wheel -1 20,30", "text hé", "key X" }));
     EXPECT_TRUE(left->events.empty());
-    EXPECT_EQ(right->events.back(), "wheel 2 50,10");
+    EXPECT_EQ((std::pair { screen.width, screen.height }), (std::pair { 640, 480 }));
+    EXPECT_TRUE(display.pixelAt(50, 50).r == 255 && display.pixelAt(190, 190).b == 255 && display.pixelAt(220, 220).r == 0);
 }
 
-TEST_F(WidgetTreeTest, EveryEventResizesTheScreenToTheWindow)
-{
-    SDL_SetWindowSize(display.window, 640, 480);
-    SDL_Event other {};
-    other.type = SDL_USEREVENT;
-    screen.handleEvent(other);
-    EXPECT_EQ(screen.width, 640);
-    EXPECT_EQ(screen.height, 480);
-}
-
-TEST_F(WidgetTreeTest, ChildrenAreDrawnInOrderWithAbsolutePositions)
-{
-    struct Painter : Widget {
-        Painter(int x, int y, SDL_Color colour)
-            : Widget(x, y, 20, 20)
-            , colour(colour)
-        {
-        }
-        void draw(SDL_Renderer* renderer, int px, int py) override
-        {
-            SDL_SetRenderDrawColor(renderer, colour.r, colour.g, colour.b, 255);
-            SDL_Rect rect { px, py, width, height };
-            SDL_RenderFillRect(renderer, &rect);
-        }
-        SDL_Color colour;
-    };
-    auto* panel = screen.addChild(std::make_unique<Container>(100, 100, 200, 200));
-    panel->addChild(std::make_unique<Painter>(0, 0, SDL_Color { 255, 0, 0, 255 }));
-    panel->addChild(std::make_unique<Painter>(10, 10, SDL_Color { 0, 0, 255, 255 }));
-    display.clear();
-    screen.draw(display.renderer, 0, 0);
-    EXPECT_EQ(display.pixelAt(105, 105).r, 255);
-    EXPECT_EQ(display.pixelAt(115, 115).b, 255); // the later child is on top
-    EXPECT_EQ(display.pixelAt(115, 115).r, 0);
-    EXPECT_EQ(display.pixelAt(99, 99).r, 0);
-}
-
-TEST(FrameClockTest, FirstFrameOfTheProcessHasNoElapsedTimeAndLaterFramesMeasureTheGap)
+// In a process of its own, as the clock is shared by every screen.
+TEST(FrameClock, TheFirstFrameOfTheProcessTakesNoTimeAndLaterOnesMeasureTheGap)
 {
     testing::FLAGS_gtest_death_test_style = "threadsafe";
-    EXPECT_EXIT(
-        {
-            bool firstIsZero = advanceFrameClock(5000) == 0.0;
-            bool gap = advanceFrameClock(5250) == 0.25;
-            bool wraps = advanceFrameClock(10) == (Uint32(10 - 5250)) / 1000.0;
-            std::exit(firstIsZero && gap && wraps ? 0 : 1);
-        },
-        testing::ExitedWithCode(0), "");
-}
-
-TEST(EventLoopQuitTest, QuitEventEndsTheProcessWithStatusZero)
-{
-    testing::FLAGS_gtest_death_test_style = "threadsafe";
-    EXPECT_EXIT(
-        {
-            HeadlessWindow display;
-            Screen screen(display.window);
-            pushQuit();
-            screen.runEventLoop();
-            std::exit(3);
-        },
+    EXPECT_EXIT(std::exit(advanceFrameClock(5000) == 0.0 && advanceFrameClock(5250) == 0.25 ? 0 : 1),
         testing::ExitedWithCode(0), "");
 }
 

@@ -1,245 +1,155 @@
-#include "NetTestSupport.h"
-#include "base/Text.h"
-#include "support/LocalHttpServer.h"
+#include "net/Downloader.h"
+
+#include "support/RecordingServer.h"
+#include "support/StdoutCapture.h"
+#include "support/WaitUntil.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <atomic>
-#include <memory>
-#include <sstream>
-#include <vector>
+#include <tuple>
 
 namespace {
 
-DownloaderOptions quickOptions()
-{
-    DownloaderOptions options;
-    options.stallTime = 1;
-    options.answerLimit = 4096;
-    options.idleWait = 20;
-    return options;
-}
-
-std::string param(const httplib::Request& request, const char* key, const char* fallback)
-{
-    return request.has_param(key) ? request.get_param_value(key) : fallback;
-}
-
-// "/answer" replies with the status `code`, after `ms` milliseconds or once the gate
-// opens (`gate`), with the body `text` or `n` bytes "x".
+// A download thread with short limits (4096-byte answers, one second without a byte,
+// ids that start again after 3) and a recording server. Stopping must wait neither for the
+// idle thread's ten-second sleep nor for a transfer in flight.
 class DownloaderTest : public testing::Test {
 protected:
-    void SetUp() override
-    {
-        server.server.Get("/answer", [this](const httplib::Request& request, httplib::Response& response) {
-            entered = true;
-            if (request.has_param("gate"))
-                gate.pass();
-            std::this_thread::sleep_for(std::chrono::milliseconds(std::stoi(param(request, "ms", "0"))));
-            response.status = std::stoi(param(request, "code", "200"));
-            std::string text = request.has_param("n") ? std::string(std::stoul(request.get_param_value("n")), 'x')
-                                                      : param(request, "text", "hello");
-            response.set_content(text, "text/plain");
-            ++served;
-        });
-        server.server.Get("/redirect", [](const httplib::Request&, httplib::Response& response) {
-            response.set_redirect("/answer?text=moved");
-        });
-        server.start();
-        client.startThread();
-    }
-
+    void SetUp() override { client.startThread(); }
     void TearDown() override
     {
-        gate.open();
+        auto start = std::chrono::steady_clock::now();
         client.stop();
         EXPECT_EQ(client.waitThread(), 0);
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
     }
 
-    int get(const std::string& query, DownloadKind kind = BatchRequest, void* user = nullptr)
+    // A path goes to the server; a URL with a scheme is taken as it stands.
+    int get(const std::string& path, DownloadKind kind = BatchRequest)
     {
-        return client.download(server.baseUrl() + "/answer" + query, kind, user);
+        return client.download(path.find("://") == std::string::npos ? server.baseUrl() + path : path, kind, nullptr);
     }
-
-    // Waits until the server has answered `count` requests, then gives the download
-    // thread time to take the ended transfers in.
-    void settle(int count)
+    Answer await(int id)
     {
-        ASSERT_TRUE(waitUntil([&] { return served >= count; }));
-        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        Answer answer;
+        EXPECT_TRUE(waitUntil([&] { return client.pollById(id, answer); })) << "no answer to " << id;
+        return answer;
+    }
+    static bool printed(const StdoutCapture& output, const std::string& line)
+    {
+        return waitUntil([&] { return output.text().find(line) != std::string::npos; });
     }
 
-    Gate gate;
-    std::atomic<bool> entered { false };
-    std::atomic<int> served { 0 };
-    LocalHttpServer server;
-    Downloader client { quickOptions() };
+    RecordingServer server;
+    Downloader client { DownloaderOptions { 10, 1, 4096, 10000, 3 } };
 };
 
-TEST_F(DownloaderTest, DeliversEachAnswerByIdWhateverTheHttpStatus)
+TEST_F(DownloaderTest, DeliversEachAnswerByIdWithItsBodyOrAFailure)
 {
-    struct Case {
-        std::string url;
-        int status;
-        std::string body;
+    server.answer("/missing", Reply("missing", 404));
+    Reply moved("", 302);
+    moved.headers.emplace("Location", "/moved");
+    server.answer("/redirect", moved);
+    server.answer("/moved", Reply("moved"));
+    server.answer("/full", Reply(std::string(4096, 'x')));
+    server.answer("/over", Reply(std::string(4097, 'x')));
+    Reply cut("cut");
+    cut.cutShort = true;
+    server.answer("/cut", cut);
+    server.hold("/stalled");
+    const std::tuple<std::string, int, std::string> cases[] = {
+        { "/missing", 0, "missing" }, { "/redirect", 0, "moved" }, { "/full", 0, std::string(4096, 'x') },
+        { "/over", -1, "" }, { "/cut", -1, "cut" }, { "/stalled", -1, "" }, { "http://127.0.0.1:1/refused", -1, "" }
     };
-    const std::vector<Case> cases = {
-        { "/answer", 0, "hello" },
-        { "/answer?code=404&text=missing", 0, "missing" },
-        { "/answer?code=500&text=broken", 0, "broken" },
-        { "/redirect", 0, "moved" },
-        { "/answer?n=4096", 0, std::string(4096, 'x') },
-        { "/answer?n=4097", -1, "" },
-        { "/answer?n=100000", -1, "" },
-        { "http://127.0.0.1:1/refused", -1, "" },
-    };
-    std::vector<int> ids;
-    for (const Case& each : cases) {
-        std::string url = startsWith(each.url, "http:") ? each.url : server.baseUrl() + each.url;
-        ids.push_back(client.download(url, BatchRequest, nullptr));
-    }
-    for (size_t i = 0; i < cases.size(); ++i) {
-        SCOPED_TRACE(cases[i].url);
-        EXPECT_EQ(ids[i], int(i) + 1);
-        std::optional<Answer> answer = waitForAnswer(client, ids[i]);
-        ASSERT_TRUE(answer);
-        EXPECT_EQ(answer->status, cases[i].status);
-        EXPECT_EQ(body(*answer), cases[i].body);
-        EXPECT_EQ(answer->length, cases[i].body.size());
-        if (answer->bytes) {
-            EXPECT_EQ(answer->bytes.get()[answer->length], '\0');
-        }
-    }
-}
-
-TEST_F(DownloaderTest, StalledServerEndsInFailure)
-{
-    std::optional<Answer> answer = waitForAnswer(client, get("?gate=1"));
-    ASSERT_TRUE(answer);
-    EXPECT_EQ(answer->status, -1);
-}
-
-TEST_F(DownloaderTest, OversizedAnswerIsReportedOnStandardOutput)
-{
     StdoutCapture output;
-    ASSERT_TRUE(waitForAnswer(client, get("?n=5000")));
-    EXPECT_EQ(output.text(), "Answer of download 1 exceeds 4096 bytes; transfer stopped\n");
-}
-
-TEST_F(DownloaderTest, IdsStartAgainFromOneOnlyWhenIdleWithNothingToCollect)
-{
-    // Transfers of an unknown scheme fail at once, without a socket.
-    for (int last = 0; last < 10000;) {
-        std::vector<int> ids;
-        for (int i = 0; i < 1000; ++i)
-            ids.push_back(client.download("unknown://nowhere", RaceRequest, nullptr));
-        for (int id : ids) {
-            ASSERT_EQ(id, ++last);
-            std::optional<Answer> answer = waitForAnswer(client, id);
-            ASSERT_TRUE(answer);
-            EXPECT_EQ(answer->status, -1);
-        }
+    for (int i = 0; i < int(std::size(cases)); ++i)
+        ASSERT_EQ(get(std::get<0>(cases[i])), i + 1);
+    for (int i = 0; i < int(std::size(cases)); ++i) {
+        const auto& [path, status, body] = cases[i];
+        Answer answer = await(i + 1);
+        EXPECT_EQ(answer.status, status) << path;
+        EXPECT_EQ(std::string(answer.bytes ? answer.bytes.get() : "", answer.length), body) << path;
+        EXPECT_TRUE(!answer.bytes || answer.bytes.get()[answer.length] == '\0') << path;
     }
-    int waiting = get("");
-    EXPECT_EQ(waiting, 10001);
-    settle(1);
-    int next = get("");
-    EXPECT_EQ(next, 10002) << "the counter must not start again while an answer waits";
-    ASSERT_TRUE(waitForAnswer(client, waiting));
-    ASSERT_TRUE(waitForAnswer(client, next));
-    std::this_thread::sleep_for(std::chrono::milliseconds(200));
-    EXPECT_EQ(get(""), 1);
+    EXPECT_EQ(output.text(), "Answer of download 4 exceeds 4096 bytes; transfer stopped\n");
 }
 
-TEST_F(DownloaderTest, CancelledResultsAreDroppedWhetherTheyArriveBeforeOrAfter)
+// The check that restarts the ids runs in the turn that ends a transfer, right after a
+// refused OK request prints its line, so the next id shows what that check decided.
+TEST_F(DownloaderTest, IdsStartAgainOnlyWhenIdleWithNothingToCollect)
 {
-    int inFlight = get("?gate=1");
+    auto nextIdAfterARefusal = [&] {
+        StdoutCapture output;
+        int refused = get("unknown://nowhere", OkRequest);
+        EXPECT_TRUE(printed(output, "download " + std::to_string(refused) + ":"));
+        return get("unknown://nowhere");
+    };
+    await(get("unknown://nowhere"));
+    await(get("unknown://nowhere"));
+    int waiting = nextIdAfterARefusal();
+    EXPECT_EQ(waiting, 1) << "the third id reaches the limit";
+    await(get("unknown://nowhere"));
+    int next = nextIdAfterARefusal();
+    EXPECT_EQ(next, 4) << "an answer still waits";
+    server.hold("/stalled");
+    get("/stalled");
+    await(waiting);
+    await(next);
+    EXPECT_EQ(nextIdAfterARefusal(), 7) << "a transfer still runs";
+}
+
+TEST_F(DownloaderTest, CancelledAnswersAreDroppedWhetherTheyEndedBeforeOrAfter)
+{
+    server.hold("/stalled");
+    int inFlight = get("/stalled");
+    int ended = get("unknown://nowhere");
+    await(get("unknown://nowhere")); // started with or after the one before, so it ended too
     client.cancel(inFlight);
-    int arrived = get("");
-    settle(1);
-    client.cancel(arrived);
-    gate.open();
-    settle(2);
-
-    std::optional<Answer> answer = waitForAnswer(client, get("?text=later"));
-    ASSERT_TRUE(answer) << "a poll that drops a cancelled result still delivers its own";
-    EXPECT_EQ(body(*answer), "later");
+    client.cancel(ended);
     Answer dropped;
-    EXPECT_FALSE(client.pollById(inFlight, dropped));
-    EXPECT_FALSE(client.pollById(arrived, dropped));
-}
-
-TEST_F(DownloaderTest, PollByKindTakesTransfersInTheOrderTheyEnded)
-{
-    int users[3] = {};
-    for (int i = 0; i < 3; ++i)
-        get("?ms=" + std::to_string(400 - 200 * i), TextureRequest, &users[i]);
-    int wind = get("", WindRequest);
-    settle(4);
-
-    for (int expected : { 3, 2, 1 }) {
-        Answer answer;
-        ASSERT_TRUE(client.pollByKind(TextureRequest, answer));
-        EXPECT_EQ(answer.id, expected);
-        EXPECT_EQ(answer.user, &users[expected - 1]);
-    }
-    Answer answer;
-    EXPECT_FALSE(client.pollByKind(TextureRequest, answer));
-    ASSERT_TRUE(client.pollByKind(WindRequest, answer));
-    EXPECT_EQ(answer.id, wind);
-}
-
-std::vector<std::string> sortedLines(const std::string& text)
-{
-    std::vector<std::string> lines;
-    std::istringstream stream(text);
-    for (std::string line; std::getline(stream, line);)
-        lines.push_back(line);
-    std::sort(lines.begin(), lines.end());
-    return lines;
+    EXPECT_FALSE(client.pollByKind(BatchRequest, dropped)) << "the first cancelled one still running holds up no other";
+    server.release();
+    EXPECT_EQ(await(get("/later")).status, 0);
+    EXPECT_FALSE(client.pollByKind(BatchRequest, dropped)) << dropped.id;
 }
 
 TEST_F(DownloaderTest, OkRequestsReportOnlyAnswersNotBeginningWithOk)
 {
-    const std::vector<std::string> accepted = { "<result>OK</result>", "<result>OK\n3 4</result>", "x<result>OKAY</result>y" };
-    const std::vector<std::string> refused = { "<result>FAIL</result>", "OK", "", "<result> OK</result>" };
+    const std::pair<std::string, bool> cases[] = { { "<result>OK</result>", true }, { "<result>OK\n3 4</result>", true },
+        { "x<result>OKAY</result>y", true }, { "<result>FAIL</result>", false }, { "OK", false }, { "", false },
+        { "<result> OK</result>", false } };
     StdoutCapture output;
-    for (const std::string& text : accepted)
-        get("?text=" + escape(text), OkRequest);
-    settle(int(accepted.size()));
-    std::vector<std::string> expected;
-    for (const std::string& text : refused) {
-        int id = get("?text=" + escape(text), OkRequest);
-        expected.push_back("Invalid response for download " + std::to_string(id) + ": '" + text + "'");
+    std::vector<std::string> refusals;
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        server.answer("/ok/" + std::to_string(i), Reply(cases[i].first));
+        int id = get("/ok/" + std::to_string(i), OkRequest);
+        if (!cases[i].second)
+            refusals.push_back("Invalid response for download " + std::to_string(id) + ": '" + cases[i].first + "'\n");
     }
-    std::sort(expected.begin(), expected.end());
-    waitUntil([&] { return sortedLines(output.text()).size() >= expected.size(); });
-    EXPECT_EQ(sortedLines(output.text()), expected);
+    for (const std::string& line : refusals)
+        EXPECT_TRUE(printed(output, line)) << line;
+    await(get("/later")); // sent after the accepted ones, so their lines would be out by now
+    std::string text = output.text();
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), long(refusals.size())) << text;
     Answer answer;
     EXPECT_FALSE(client.pollByKind(OkRequest, answer));
 }
 
-TEST_F(DownloaderTest, StopWhileIdleEndsTheThreadAtOnce)
+// HttpOnly cookies come in the cookie list as lines of their own kind; other cookies are
+// not sent back.
+TEST_F(DownloaderTest, SendsTheIdAndSessionCookiesOfTheLoginAfterwards)
 {
-    Downloader idle;
-    idle.startThread();
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    auto start = std::chrono::steady_clock::now();
-    idle.stop();
-    EXPECT_EQ(idle.waitThread(), 0);
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
-}
-
-TEST_F(DownloaderTest, DestroyingARunningDownloaderAbandonsItsTransfers)
-{
-    auto running = std::make_unique<Downloader>();
-    running->startThread();
-    running->download(server.baseUrl() + "/answer?gate=1", BatchRequest, nullptr);
-    ASSERT_TRUE(waitUntil([&] { return entered.load(); }));
-    auto start = std::chrono::steady_clock::now();
-    running.reset();
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+    Reply login("welcome");
+    for (const char* cookie : { "theme=dark", "id=17; Path=/; HttpOnly", "JSESSIONID=a1b2; Path=/", "userid=9" })
+        login.headers.emplace("Set-Cookie", cookie);
+    server.answer("/login", login);
+    for (const char* path : { "/login", "/echo", "/echo" })
+        await(get(path));
+    std::vector<std::string> sent;
+    for (const SeenRequest& request : server.requests())
+        sent.push_back(request.header("Cookie"));
+    EXPECT_EQ(sent, (std::vector<std::string> { "", "id=17; JSESSIONID=a1b2", "id=17; JSESSIONID=a1b2" }));
 }
 
 }

@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <sstream>
 #include <stdexcept>
 
 TempFolder::TempFolder(const std::string& prefix)
@@ -26,4 +27,12 @@ std::filesystem::path TempFolder::write(const std::string& relative, const std::
     if (!(stream << bytes))
         throw std::runtime_error("cannot write " + file.string());
     return file;
+}
+
+std::string TempFolder::read(const std::filesystem::path& relative) const
+{
+    std::ifstream stream(root / relative, std::ios::binary);
+    std::ostringstream bytes;
+    bytes << stream.rdbuf();
+    return bytes.str();
 }

@@ -15,6 +15,8 @@ public:
     // Writes the bytes to the file at the relative path, making its folders; returns its
     // full path.
     std::filesystem::path write(const std::string& relative, const std::string& bytes) const;
+    // The bytes of the file at the relative (or an absolute) path; empty when it cannot be read.
+    std::string read(const std::filesystem::path& relative) const;
 
 private:
     std::filesystem::path root;

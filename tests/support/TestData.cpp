@@ -1,5 +1,7 @@
 #include "support/TestData.h"
 
+#include "base/SdlHandles.h"
+
 #include <SDL_image.h>
 
 #include <cstring>
@@ -21,15 +23,13 @@ TestDataFolder::~TestDataFolder()
 
 void TestDataFolder::writeImage(const std::string& name, int width, int height, SDL_Color colour) const
 {
-    SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormat(0, width, height, 32, SDL_PIXELFORMAT_RGBA32);
+    SdlSurface surface(SDL_CreateRGBSurfaceWithFormat(0, width, height, 32, SDL_PIXELFORMAT_RGBA32));
     if (!surface)
         throw std::runtime_error(SDL_GetError());
-    SDL_FillRect(surface, nullptr, SDL_MapRGBA(surface->format, colour.r, colour.g, colour.b, colour.a));
+    SDL_FillRect(surface.get(), nullptr, SDL_MapRGBA(surface->format, colour.r, colour.g, colour.b, colour.a));
     std::filesystem::path file = root / "data" / name;
     std::filesystem::create_directories(file.parent_path());
-    int result = IMG_SavePNG(surface, file.c_str());
-    SDL_FreeSurface(surface);
-    if (result != 0)
+    if (IMG_SavePNG(surface.get(), file.c_str()) != 0)
         throw std::runtime_error(SDL_GetError());
 }
 

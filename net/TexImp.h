@@ -7,18 +7,17 @@
 // reads the entry's state. The entry must outlive the handle.
 class TexImp : public Texture {
 public:
-    explicit TexImp(TextureEntry& entry);
-    // The last handle to go records the time, so that idle images can be dropped later.
-    ~TexImp() override;
-    TexImp(const TexImp&) = delete;
-    TexImp& operator=(const TexImp&) = delete;
+    explicit TexImp(TextureEntry& entry)
+        : entry(entry)
+    {
+    }
 
-    SDL_Texture* getTexture() const override { return entry->texture; }
+    SDL_Texture* getTexture() const override { return entry->texture.get(); }
     bool isLoading() const override { return entry->downloadId != 0; }
     int getWidth() const override { return entry->width; }
     int getHeight() const override { return entry->height; }
     const char* getName() const override { return entry->name.c_str(); }
 
 private:
-    TextureEntry* entry;
+    EntryUse<TextureEntry> entry;
 };
