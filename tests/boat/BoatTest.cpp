@@ -20,7 +20,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <limits>
 #include <tuple>
 
 namespace {
@@ -29,21 +28,17 @@ namespace {
 
 TEST(PolarParser, ReadsThePartsAndReportsEachMissingOrMisshapenOne)
 {
-    const struct {
-        const char* text;
-        const char* printed;
-        std::vector<double> winds, angles;
-        std::vector<std::vector<double>> values;
-    } cases[] = {
+    using Axis = std::vector<double>;
+    const std::tuple<const char*, const char*, Axis, Axis, std::vector<Axis>> cases[] = {
         { AXES "values = {{4, 6}, {5, 8}}", "", { 6, 12 }, { 45, 90 }, { { 4, 6 }, { 5, 8 } } },
         { "angles = {45}, values = {{4, 6}}", "winds not found\ninvalid row size\n", {}, { 45 }, {} },
         { AXES "values = {a = {4, 6}, {5, 8}}", "values row not found\n", { 6, 12 }, { 45, 90 }, { { 5, 8 } } },
     };
-    for (const auto& c : cases) {
+    for (const auto& [text, printed, winds, angles, values] : cases) {
         StdoutCapture output;
-        Polar polar = parsePolar(parseTable(c.text));
-        EXPECT_EQ(output.text(), c.printed) << c.text;
-        EXPECT_EQ(std::tie(polar.winds, polar.angles, polar.values), std::tie(c.winds, c.angles, c.values)) << c.text;
+        Polar polar = parsePolar(parseTable(text));
+        EXPECT_EQ(output.text(), printed) << text;
+        EXPECT_EQ(std::tie(polar.winds, polar.angles, polar.values), std::tie(winds, angles, values)) << text;
     }
 }
 
@@ -60,8 +55,9 @@ TEST(BoatDescription, OnePolarPerSailTheLaterOfTwoNumbersWinsAndASailWithoutOneM
         EXPECT_THROW(parseBoatDescription(text), Exception) << text;
 }
 
-// The information lines show what the server's keys say: whole numbers truncated, speeds
-// to one decimal, the nick cut to a 200-byte buffer without splitting a character.
+// The information lines show what the server's keys say: whole numbers truncated, and clamped
+// to the int range when the server sends anything wilder, speeds to one decimal, the nick cut
+// to a 200-byte buffer without splitting a character.
 TEST(BoatRecord, InformationLinesShowTheServersKeys)
 {
     BoatRecord boat;
@@ -76,38 +72,15 @@ TEST(BoatRecord, InformationLinesShowTheServersKeys)
     boat.windSpeed = 12.26;
     boat.sail = 2;
     EXPECT_EQ(BoatInfo::lines(boat), (std::vector<std::string> { "Name: " + boat.nick.substr(0, 192), "Place: 3", "TWA: 270", "TWS: 12.3", "Heading: 359", "Speed: 7.3", "Sail: Spinnaker" }));
-}
-
-// A number from the server may be anything, infinity included: the whole-number lines clamp
-// it to the int range instead of casting it.
-TEST(BoatRecord, InformationLinesClampWildNumbers)
-{
-    const double infinity = std::numeric_limits<double>::infinity();
-    const struct {
-        double value;
-        const char* twa;
-        const char* heading;
-    } cases[] = {
-        { infinity, "TWA: 2147483647", "Heading: 2147483647" },
-        { -infinity, "TWA: -2147483648", "Heading: -2147483648" },
-        { std::nan(""), "TWA: 0", "Heading: 0" },
-    };
-    for (const auto& c : cases) {
-        BoatRecord boat;
-        boat.heading = c.value;
-        boat.windDir = c.value;
-        std::vector<std::string> lines = BoatInfo::lines(boat);
-        EXPECT_EQ(lines[2], c.twa);
-        EXPECT_EQ(lines[4], c.heading);
+    for (auto [value, whole] : { std::make_pair(HUGE_VAL, "2147483647"), std::make_pair(-HUGE_VAL, "-2147483648"), std::make_pair(std::nan(""), "0") }) {
+        boat.heading = boat.windDir = value;
+        EXPECT_EQ(BoatInfo::lines(boat)[2] + " " + BoatInfo::lines(boat)[4], std::string("TWA: ") + whole + " Heading: " + whole);
     }
 }
 
 // 50 pixels a degree, latitude and longitude 0 at the window's centre.
 struct FlatChart : ChartProjection {
-    SDL_Point latLonToScreen(double lat, double lon) const override
-    {
-        return { 512 + int(std::lround(lon * 50)), 384 - int(std::lround(lat * 50)) };
-    }
+    SDL_Point latLonToScreen(double lat, double lon) const override { return { 512 + int(std::lround(lon * 50)), 384 - int(std::lround(lat * 50)) }; }
 };
 
 // The own boat at 0, 0 in race 7 heads 270 in a wind from 0 at 10 knots; its 440 x 300 panel is
@@ -179,26 +152,20 @@ protected:
 // until the button goes up; the centre counts as straight up.
 TEST_F(BoatControlTest, RingTurnsByTheSweptAngleWithTheSailsPredictedSpeed)
 {
-    const struct {
-        int dx, dy;
-        bool drags;
-    } presses[] = { { 105, 0, false }, { 0, -106, true }, { -144, 0, true },
+    const std::tuple<int, int, bool> presses[] = { { 105, 0, false }, { 0, -106, true }, { -144, 0, true },
         { 0, 145, false }, { 0, 0, false }, { 75, 75, true }, { 103, 103, false } };
-    for (const auto& p : presses) {
+    for (auto [dx, dy, drags] : presses) {
         own.pending = false;
-        EXPECT_EQ(press(512 + p.dx, 384 - p.dy), p.drags) << p.dx << ", " << p.dy;
-        release(512 + p.dx, 384 - p.dy);
-        EXPECT_EQ(own.pending, p.drags) << p.dx << ", " << p.dy;
+        EXPECT_EQ(press(512 + dx, 384 - dy), drags) << dx << ", " << dy;
+        release(512 + dx, 384 - dy);
+        EXPECT_EQ(own.pending, drags) << dx << ", " << dy;
     }
-    const struct {
-        int x, y;
-        double heading, speed;
-    } moves[] = { { 512, 760, 0, 0 }, { 212, 384, 90, 7 },
+    const std::tuple<int, int, double, double> moves[] = { { 512, 760, 0, 0 }, { 212, 384, 90, 7 },
         { 512, 300, 180, 4.5 }, { 597, 299, 225, 5.75 }, { 512, 384, 180, 4.5 } };
     press(512 + 120, 384);
-    for (const auto& m : moves) {
-        screen->onMouseMove(SDL_BUTTON_LMASK, m.x, m.y);
-        EXPECT_EQ(std::make_pair(own.heading, own.speed), std::make_pair(m.heading, m.speed)) << m.x << ", " << m.y;
+    for (auto [x, y, heading, speed] : moves) {
+        screen->onMouseMove(SDL_BUTTON_LMASK, x, y);
+        EXPECT_EQ(std::make_pair(own.heading, own.speed), std::make_pair(heading, speed)) << x << ", " << y;
     }
     release(512, 384);
     EXPECT_FALSE(screen->onMouseMove(0, 572, 384));
@@ -253,11 +220,8 @@ TEST_F(BoatControlTest, PanelIsCentredOnTheBoatOverItsCourseAhead)
         control->update(0.0);
         display.clear();
         control->draw(display.renderer, control->x, control->y);
-        EXPECT_EQ(channels(512, 384), speed > 1 ? 7 : 0);
-        EXPECT_EQ(channels(560, 384), speed > 1 ? 7 : 0);
-        EXPECT_EQ(channels(644, 384), speed > 1 ? 2 : 0);
-        EXPECT_EQ(channels(750, 384), speed > 1 ? 7 : 0);
-        EXPECT_EQ(channels(700, 384), 1);
+        std::vector<int> line { channels(512, 384), channels(560, 384), channels(644, 384), channels(750, 384), channels(700, 384) };
+        EXPECT_EQ(line, (speed > 1 ? std::vector<int> { 7, 7, 2, 7, 1 } : std::vector<int> { 0, 0, 0, 0, 1 }));
     }
 }
 
