@@ -92,10 +92,10 @@ TEST(ParseWinds, AGridIsReadCellByCellRowByRowAndEveryUnusableAnswerIsReported)
              { "numWinds = 1, winds = {east, 3}", 0, {}, "Error parsing winds 'numWinds = 1, winds = {east, 3}'\n" },
              { "numWinds = -1, winds = {}", 0, {}, "Error parsing winds 'numWinds = -1, winds = {}'\n" },
              { "numWinds = 257, winds = {}", 0, {}, "Error parsing winds 'numWinds = 257, winds = {}'\n" } }) {
-        WindData data;
+        WindData grid;
         StdoutCapture out;
-        EXPECT_EQ(parseWinds(text, data), n > 0) << text;
-        EXPECT_EQ(std::tuple(data.n, data.winds, out.text()), std::tuple(n, cells, printed)) << text;
+        EXPECT_EQ(parseWinds(text, grid), n > 0) << text;
+        EXPECT_EQ(std::tuple(grid.n, grid.winds, out.text()), std::tuple(n, cells, printed)) << text;
     }
 }
 
@@ -125,20 +125,20 @@ TEST_F(WindTest, HandlesOnOneGridShareOneDownloadAndAFailedOneIsReportedOnce)
     EXPECT_EQ(server.count("/wind"), 4u);
 }
 
-// Cell (0, 0) is centred at (104, 94), cell (1, 1) at (232, 222); calm cells and winds
-// beyond the grid's n x n show nothing.
-// North at 50 shows the image's 20 x 40 upright, east at 25 shows 10 x 20 turned a quarter
-// clockwise; without the image a line as long as the image would be runs along the wind.
+// Cell (0, 0) is centred at (104, 94), cell (1, 1) at (232, 222); calm cells and winds beyond
+// the grid's n x n show nothing. North at 50 shows the image's 20 x 40 upright, east at 25
+// shows 10 x 20 turned a quarter clockwise; without the image a line as long as the image
+// would be runs along the wind.
 TEST_F(WindTest, EachCellsArrowIsCentredOnItTurnedByTheWindAndSizedByItsSpeed)
 {
     const SDL_Color top { 250, 40, 40, 255 }, bottom { 40, 250, 40, 255 }, black { 0, 0, 0, 255 };
     savePng(data.root / "data/images/arrow.png", 20, 40, top, bottom);
     std::unique_ptr<Texture> arrow = loadLocalTexture("images/arrow.png");
     ASSERT_TRUE(arrow);
-    WindData data;
-    data.n = 2;
-    data.winds = { { 0, 50 }, { 0, 0 }, { 0, 0 }, { 90, 25 }, { 0, 50 }, { 0, 50 } };
-    WindTileImp grid(&data);
+    WindData winds;
+    winds.n = 2;
+    winds.winds = { { 0, 50 }, { 0, 0 }, { 0, 0 }, { 90, 25 }, { 0, 50 }, { 0, 50 } };
+    WindTileImp grid(&winds);
     display.clear(black);
     drawWindArrows(display.renderer, { 40, 30, 256, 256 }, &grid, arrow.get());
     drawWindArrows(display.renderer, { 40, 30, 256, 256 }, nullptr, arrow.get());
