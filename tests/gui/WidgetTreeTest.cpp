@@ -91,13 +91,13 @@ TEST(WidgetTree, APressFocusesEachChildItReachesUntilOneHandlesIt)
     EXPECT_EQ(below->events, (Events { "down 1 60,70", "move 0 60,70", "wheel 2 60,70" }));
     EXPECT_TRUE(root.focusedChild == below && below->focused && !above->focused);
     EXPECT_TRUE(root.onMouseUp(1, 260, 260));
-    EXPECT_FALSE(side->focused) << "a release moves no focus";
 
     // A child covers its left and top edges but not its right and bottom ones.
     const std::pair<SDL_Point, bool> points[] = { { { 250, 250 }, true }, { { 299, 299 }, true },
         { { 249, 260 }, false }, { { 260, 249 }, false }, { { 300, 260 }, false }, { { 260, 300 }, false } };
     for (const auto& [point, hit] : points)
         EXPECT_EQ(root.onMouseMove(0, point.x, point.y), hit) << point.x << "," << point.y;
+    EXPECT_FALSE(side->focused) << "neither a release nor a move moves the focus";
     side->visible = false;
     EXPECT_FALSE(root.onMouseDown(1, 260, 260)) << "an invisible child is not hit";
 }
@@ -118,6 +118,7 @@ TEST(WidgetTree, CaptureSendsEveryMouseEventToTheCapturingWidget)
     EXPECT_EQ(panel->mouseCapture, nullptr);
     root.onMouseMove(0, 5, 5);
     EXPECT_EQ(other->events, Events { "move 0 5,5" });
+    EXPECT_FALSE(root.focused || other->focused) << "moving the mouse focuses nothing";
 }
 
 // Which children can take the focus, the focused one before (-1: none) and after a Tab
