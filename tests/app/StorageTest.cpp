@@ -72,8 +72,10 @@ TEST_F(StorageTest, WriteKeepsTheRestOfTheFile)
     EXPECT_EQ(folder.read(user), "# by hand\nzoom = 2.5\nlogin = \"new\"\nextra = {1, 2}\nsound = 1\n");
     folder.write("home/settings", "note = \"first\nautoLogin = 1\n\"\nautoLogin = 2\n");
     files().writeInt("autoLogin", 0);
-    EXPECT_EQ(files().readString("note", ""), "firstautoLogin = 1");
-    EXPECT_EQ(files().readInt("autoLogin", 7), 0);
+    EXPECT_EQ(files().readString("note", "") + std::to_string(files().readInt("autoLogin", 7)), "firstautoLogin = 10");
+    folder.write("home/settings", "note = \"first\nautoLogin = 1\n\"\n"); // a quoted value there would end the string
+    files().writeString("autoLogin", "v");
+    EXPECT_EQ(files().readString("note", "") + files().readString("autoLogin", ""), "firstautoLogin = 1v");
 }
 
 // Root ignores folder permissions, so the write is made to fail by a file size limit

@@ -130,6 +130,7 @@ TEST(WidgetTree, TabFocusesTheNextFocusableChildAndWraps)
         { { false, false }, -1, -1 } };
     for (const auto& [focusable, before, after] : cases) {
         Container root(0, 0, 100, 100);
+        root.addChild(std::make_unique<Widget>(0, 0, 10, 10)); // a plain widget is never a stop
         std::vector<Probe*> probes;
         for (bool canFocus : focusable) {
             probes.push_back(root.addChild(std::make_unique<Probe>(0, 0, 10, 10)));
