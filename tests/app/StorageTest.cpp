@@ -67,9 +67,9 @@ TEST_F(StorageTest, WrittenValuesReadBackExactly)
 // string is left alone and the setting appended.
 TEST_F(StorageTest, WriteKeepsTheRestOfTheFile)
 {
-    folder.write("home/settings", "# by hand\nlogin = \"old\"\nzoom = 2.5\nlogin = \"older\"\nextra = {1, 2}\nsound = 1\n");
+    folder.write("home/settings", "/* by\nhand */\nlogin = \"old\"\nzoom = 2.5\nlogin = \"older\"\nextra = {1, 2}\nsound = 1\n");
     files().writeString("login", "new");
-    EXPECT_EQ(folder.read(user), "# by hand\nzoom = 2.5\nlogin = \"new\"\nextra = {1, 2}\nsound = 1\n");
+    EXPECT_EQ(folder.read(user), "/* by\nhand */\nzoom = 2.5\nlogin = \"new\"\nextra = {1, 2}\nsound = 1\n");
     folder.write("home/settings", "note = \"first\nautoLogin = 1\n\"\nautoLogin = 2\n");
     files().writeInt("autoLogin", 0);
     EXPECT_EQ(files().readString("note", "") + std::to_string(files().readInt("autoLogin", 7)), "firstautoLogin = 10");
