@@ -47,7 +47,7 @@ struct Probe : Widget {
     int updates = 0;
 };
 
-// Counts the commands it runs, grabs one key and ends its screen after a number of frames.
+// Counts the commands it runs, grabs Escape and ends its screen at the third frame.
 struct Counter : Command, Accelerator, IdleHandler {
     void execute() override { ++runs; }
     bool handleKey(SDL_Keycode key) override { return key == SDLK_ESCAPE; }
