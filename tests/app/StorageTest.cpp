@@ -99,7 +99,7 @@ TEST_F(StorageTest, AFailedWriteLeavesTheOldFile)
     EXPECT_EQ(printed, "Can't write settings file " + user.string() + ": File too large\n");
     EXPECT_EQ(folder.read(user), old);
     EXPECT_EQ(std::distance(fs::directory_iterator(user.parent_path()), fs::directory_iterator()), 1) << "no file left beside it";
-    user /= "sub/settings"; // below a file, where no folder can be made
+    user /= "sub/settings"; // below a file, where the settings cannot even be looked for
     StdoutCapture output;
     files().writeInt("autoLogin", 1);
     EXPECT_EQ(output.text(), "Can't write settings file " + user.string() + ": Not a directory\n");
