@@ -173,8 +173,7 @@ TEST_F(ControlsTest, FontsKeepOneTexturePerTextAndColourIgnoringAlpha)
     EXPECT_EQ(font.cachedTexts(), 5u);
 }
 
-// A window is centred with integer halves; Escape runs its cancel command unless something
-// inside handled the key.
+// A window is centred with integer halves; Escape runs its cancel command unless handled inside.
 TEST_F(ControlsTest, EscapeRunsTheWindowsCancelCommandOnlyWhenNothingInsideHandledIt)
 {
     Window window(600, 460, nullptr);
