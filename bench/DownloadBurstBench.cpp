@@ -2,12 +2,12 @@
 // on 127.0.0.1, as the race screen and the image registry queue them.
 #include "net/Downloader.h"
 
+#include <benchmark/benchmark.h>
+
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
-
-#include <benchmark/benchmark.h>
 
 #include <mutex>
 #include <stdexcept>

@@ -25,7 +25,7 @@ Answers makeBoatsAnswer()
     std::uniform_real_distribution<double> angle(0.0, 360.0);
     std::uniform_real_distribution<double> knots(0.0, 25.0);
 
-    Answers answers{"boats = {\n", "{\"boats\": [\n"};
+    Answers answers { "boats = {\n", "{\"boats\": [\n" };
     char line[512];
     for (int boat = 0; answers.table.size() < targetSize; ++boat) {
         double lat = latitude(random), lon = longitude(random);

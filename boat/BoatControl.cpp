@@ -7,8 +7,8 @@
 #include "gui/Button.h"
 #include "gui/Image.h"
 #include "gui/ToggleButton.h"
-#include "net/TextureRegistry.h"
 #include "nav/GreatCircle.h"
+#include "net/TextureRegistry.h"
 
 namespace {
 

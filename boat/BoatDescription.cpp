@@ -16,7 +16,7 @@ void readSails(const Table& sails, BoatDescription& description)
         int32_t number = getInt(*sail, "id");
         const Table* polar = getTable(*sail, "polar");
         // A later sail with the same number replaces the earlier one.
-        description.sails[number] = polar ? parsePolar(*polar) : Polar{};
+        description.sails[number] = polar ? parsePolar(*polar) : Polar {};
     }
 }
 
@@ -34,7 +34,7 @@ BoatDescription parseBoatDescription(const std::string& text)
 }
 
 double boatSpeed(const BoatDescription& description, int32_t sail, double heading, double windDir,
-                 double windSpeed)
+    double windSpeed)
 {
     auto found = description.sails.find(sail);
     if (found == description.sails.end())

@@ -21,4 +21,4 @@ BoatDescription parseBoatDescription(const std::string& text);
 // Predicted speed on a heading for a wind from windDir (both in degrees); 0.0 when the
 // description has no polar for the sail.
 double boatSpeed(const BoatDescription& description, int32_t sail, double heading, double windDir,
-                 double windSpeed);
+    double windSpeed);

@@ -3,6 +3,7 @@
 #include "boat/BoatRecord.h"
 #include "gui/Font.h"
 #include "gui/Utf.h"
+#include "table/Value.h"
 
 #include <cstdio>
 
@@ -35,9 +36,9 @@ std::vector<std::string> BoatInfo::lines(const BoatRecord& boat)
     return {
         cutUtf8("Name: " + boat.nick, lineBufferSize - 1),
         formatted("Place: %i", boat.position),
-        formatted("TWA: %i", int(boat.windDir)),
+        formatted("TWA: %i", truncateToInt(boat.windDir)),
         formatted("TWS: %.1lf", boat.windSpeed),
-        formatted("Heading: %i", int(boat.heading)),
+        formatted("Heading: %i", truncateToInt(boat.heading)),
         formatted("Speed: %.1lf", boat.speed),
         boat.sail == 1 ? "Sail: Jib" : "Sail: Spinnaker",
     };

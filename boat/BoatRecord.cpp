@@ -3,7 +3,7 @@
 #include "boat/BoatDescription.h"
 #include "table/Table.h"
 
-const SDL_Color textColour = {0, 0, 0, 0};
+const SDL_Color textColour = { 0, 0, 0, 0 };
 
 void readBoatState(const Table& table, BoatRecord& boat)
 {

@@ -2,8 +2,9 @@
 
 #include "boat/BoatRecord.h"
 #include "gui/Font.h"
-#include "net/TextureRegistry.h"
 #include "nav/Angles.h"
+#include "net/TextureRegistry.h"
+#include "table/Value.h"
 
 #include <cmath>
 #include <cstdio>
@@ -83,8 +84,8 @@ void HeadingRing::draw(SDL_Renderer* renderer, int drawX, int drawY)
     }
     if (!font)
         return;
-    std::string heading = "HEADING:" + std::to_string(int(boat->heading));
-    std::string speed = "SPEED:" + std::to_string(int(boat->speed));
+    std::string heading = "HEADING:" + std::to_string(truncateToInt(boat->heading));
+    std::string speed = "SPEED:" + std::to_string(truncateToInt(boat->speed));
     font->drawText(renderer, drawX + (width - font->textWidth(heading.c_str())) / 2, drawY + 60, heading.c_str(), textColour);
     font->drawText(renderer, drawX + (width - font->textWidth(speed.c_str())) / 2, drawY + 80, speed.c_str(), textColour);
 }

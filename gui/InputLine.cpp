@@ -2,8 +2,8 @@
 
 #include "gui/Container.h"
 #include "gui/OnScreenKeyboard.h"
-#include "gui/Utf.h"
 #include "gui/TextureSource.h"
+#include "gui/Utf.h"
 
 #include <algorithm>
 #include <vector>

@@ -5,9 +5,15 @@
 namespace {
 
 const char* const pieceSuffixes[] = {
-    "-left-top.png", "-middle-top.png", "-right-top.png",
-    "-left-center.png", "-middle-center.png", "-right-center.png",
-    "-left-bottom.png", "-middle-bottom.png", "-right-bottom.png",
+    "-left-top.png",
+    "-middle-top.png",
+    "-right-top.png",
+    "-left-center.png",
+    "-middle-center.png",
+    "-right-center.png",
+    "-left-bottom.png",
+    "-middle-bottom.png",
+    "-right-bottom.png",
 };
 
 }

@@ -20,7 +20,17 @@ public:
     void drawSkin(SDL_Renderer* renderer, int x, int y, int width, int height) const;
 
 private:
-    enum Piece { LeftTop, MiddleTop, RightTop, LeftCenter, MiddleCenter, RightCenter, LeftBottom, MiddleBottom, RightBottom };
+    enum Piece {
+        LeftTop,
+        MiddleTop,
+        RightTop,
+        LeftCenter,
+        MiddleCenter,
+        RightCenter,
+        LeftBottom,
+        MiddleBottom,
+        RightBottom,
+    };
 
     int pieceWidth(Piece piece) const;
     int pieceHeight(Piece piece) const;

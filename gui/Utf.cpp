@@ -32,6 +32,30 @@ bool convert(const char* to, const char* from, const char* input, size_t inputBy
     return true;
 }
 
+bool isHighSurrogate(char16_t unit)
+{
+    return unit >= 0xD800 && unit <= 0xDBFF;
+}
+
+bool isLowSurrogate(char16_t unit)
+{
+    return unit >= 0xDC00 && unit <= 0xDFFF;
+}
+
+// A surrogate without its partner (the caret may split a pair, and an edit then removes
+// one half) becomes U+FFFD, the replacement character, as the platform's conversion makes
+// it, so the rest of the text survives.
+std::u16string withHalfPairsReplaced(std::u16string text)
+{
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (isHighSurrogate(text[i]) && i + 1 < text.size() && isLowSurrogate(text[i + 1]))
+            ++i;
+        else if (isHighSurrogate(text[i]) || isLowSurrogate(text[i]))
+            text[i] = u'\uFFFD';
+    }
+    return text;
+}
+
 }
 
 // UTF-16LE is the code-unit order of std::u16string on the little-endian machines the
@@ -39,7 +63,8 @@ bool convert(const char* to, const char* from, const char* input, size_t inputBy
 std::string toUtf8(const std::u16string& text)
 {
     std::vector<char> bytes;
-    if (text.empty() || !convert("UTF-8", "UTF-16LE", reinterpret_cast<const char*>(text.data()), text.size() * 2, bytes))
+    std::u16string whole = withHalfPairsReplaced(text);
+    if (whole.empty() || !convert("UTF-8", "UTF-16LE", reinterpret_cast<const char*>(whole.data()), whole.size() * 2, bytes))
         return {};
     return std::string(bytes.begin(), bytes.end());
 }

@@ -53,10 +53,12 @@ bool DownloadProcessor::advance(const std::string& previousAnswer)
     return false;
 }
 
+// A request that could not be started (download gave -1) never arrives; it ends the
+// dialog at once as a failed transfer does.
 void DownloadProcessor::onIdle(Screen& screen)
 {
     Answer answer;
-    if (!downloader.pollById(requestId, answer))
+    if (requestId > 0 && !downloader.pollById(requestId, answer))
         return;
     std::string text = "Error connecting to server";
     if (answer.status == 0 && answer.bytes && answer.length > 0)

@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <ctime>
+#include <utility>
 
 bool parseRaceRecord(const Table* table, RaceRecord& record)
 {
@@ -46,13 +47,16 @@ RaceList parseRaceList(const std::string& text)
 }
 
 // Unlike the race list, the route is walked in the numeric order of its keys; a missing
-// number is skipped, so a gap drops the last entries.
+// number is skipped, so a gap drops the last entries. The waypoints are gathered apart and
+// stored only once the whole answer has been read, so an answer that fails half-way leaves
+// no partial route behind for a retry to add to.
 bool parseRoute(const std::string& text, std::vector<Waypoint>& route)
 {
     Table root = parseTable(text);
     const Table* waypoints = getTable(root, "waypoints");
     if (!waypoints)
         return false;
+    std::vector<Waypoint> parsed;
     size_t count = waypoints->size();
     for (size_t i = 0; i < count; ++i) {
         const Table* point = getTable(*waypoints, std::to_string(i));
@@ -60,9 +64,10 @@ bool parseRoute(const std::string& text, std::vector<Waypoint>& route)
             std::printf("missing waypoint table\n");
             continue;
         }
-        route.push_back(Waypoint { getDouble(*point, "lat"), getDouble(*point, "lon"), getDouble(*point, "hdg"),
+        parsed.push_back(Waypoint { getDouble(*point, "lat"), getDouble(*point, "lon"), getDouble(*point, "hdg"),
             getDouble(*point, "dst"), getInt(*point, "type") });
     }
+    route = std::move(parsed);
     return true;
 }
 

@@ -39,8 +39,9 @@ bool parseRaceRecord(const Table* table, RaceRecord& record);
 // The races of a race-list answer text (the table text after "OK "), in key order.
 // A malformed text is reported on standard output; the races before the fault are kept.
 RaceList parseRaceList(const std::string& text);
-// Appends the waypoints of a route answer text in numeric key order; false when the
-// answer has no "waypoints".
+// Replaces the route with the waypoints of a route answer text, in numeric key order;
+// false when the answer has no "waypoints". The route is left as it was when the answer
+// has no "waypoints" or raises Exception.
 bool parseRoute(const std::string& text, std::vector<Waypoint>& route);
 // "%Y-%m-%d %H:%M" in UTC.
 std::string formatStartTime(int32_t seconds);

@@ -31,9 +31,8 @@ GeoPoint travel(double lat, double lon, double bearing, double distance)
 
     double sinPhi2 = std::sin(phi1) * std::cos(delta) + std::cos(phi1) * std::sin(delta) * std::cos(theta);
     double phi2 = std::asin(std::clamp(sinPhi2, -1.0, 1.0));
-    double lambda2 = lambda1 + std::atan2(std::sin(theta) * std::sin(delta) * std::cos(phi1),
-                                          std::cos(delta) - std::sin(phi1) * std::sin(phi2));
-    return {toDegrees(phi2), toDegrees(lambda2)};
+    double lambda2 = lambda1 + std::atan2(std::sin(theta) * std::sin(delta) * std::cos(phi1), std::cos(delta) - std::sin(phi1) * std::sin(phi2));
+    return { toDegrees(phi2), toDegrees(lambda2) };
 }
 
 } // namespace
@@ -41,13 +40,13 @@ GeoPoint travel(double lat, double lon, double bearing, double distance)
 GeoPoint destination(const GeoPoint& from, double bearing, double distance)
 {
     GeoPoint point = travel(from.lat, from.lon, bearing, distance);
-    return {point.lat, normalizeLongitude(point.lon)};
+    return { point.lat, normalizeLongitude(point.lon) };
 }
 
 GeoPoint destinationPoint(double lat, double lon, double bearing, double distance)
 {
     GeoPoint point = travel(lat, lon, bearing, distance);
-    return {intoFullCircle(point.lat), intoFullCircle(point.lon)};
+    return { intoFullCircle(point.lat), intoFullCircle(point.lon) };
 }
 
 double greatCircleDistance(double lat1, double lon1, double lat2, double lon2)
@@ -67,6 +66,6 @@ double initialBearing(double lat1, double lon1, double lat2, double lon2)
     double phi2 = toRadians(lat2);
     double deltaLambda = toRadians(lon2) - toRadians(lon1);
     double theta = std::atan2(std::sin(deltaLambda) * std::cos(phi2),
-                              std::cos(phi1) * std::sin(phi2) - std::sin(phi1) * std::cos(phi2) * std::cos(deltaLambda));
+        std::cos(phi1) * std::sin(phi2) - std::sin(phi1) * std::cos(phi2) * std::cos(deltaLambda));
     return intoFullCircle(toDegrees(theta));
 }

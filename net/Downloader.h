@@ -1,8 +1,8 @@
 #pragma once
 
-#include "net/CurlHandles.h"
 #include "base/MutexLock.h"
 #include "base/Thread.h"
+#include "net/CurlHandles.h"
 
 #include <SDL.h>
 

@@ -9,7 +9,7 @@ std::vector<Metres> greatCirclePoints(double lat1, double lon1, double lat2, dou
     double distance = greatCircleDistance(lat1, lon1, lat2, lon2);
     double bearing = initialBearing(lat1, lon1, lat2, lon2);
 
-    std::vector<Metres> points{latLonToMetres(lat1, lon1)};
+    std::vector<Metres> points { latLonToMetres(lat1, lon1) };
     // Segments of about 100 km follow the curve closely enough at every zoom level.
     double segments = std::trunc(distance / 100);
     if (segments > 1) {

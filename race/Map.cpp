@@ -126,7 +126,7 @@ void Map::draw(SDL_Renderer* renderer, int drawX, int drawY)
     for (auto& feature : features)
         feature->draw(*this, renderer, viewX, viewY, n, scale);
     for (auto& widget : widgets) {
-        SDL_Point centre = scaled(widget->x - viewX, widget->y - viewY);
+        SDL_Point centre = markerCentre(*widget);
         widget->draw(renderer, drawX + centre.x - widget->width / 2, drawY + centre.y - widget->height / 2);
     }
 
@@ -314,7 +314,7 @@ void Map::focusAt(int px, int py)
             focusedWidget = widget.get();
     }
     for (auto& widget : widgets) {
-        SDL_Point centre = scaled(widget->x - viewX, widget->y - viewY);
+        SDL_Point centre = markerCentre(*widget);
         int left = centre.x - widget->width / 2;
         int top = centre.y - widget->height / 2;
         if (px >= left && px < left + widget->width && py >= top && py < top + widget->height) {
@@ -339,12 +339,31 @@ void Map::placeWidget(MapWidget& widget) const
 
 SDL_Point Map::latLonToScreen(double lat, double lon) const
 {
-    WorldPixel position = latLonToWorldPixel(lat, lon, zoom);
-    return scaled(position.px - viewX, position.py - viewY);
+    return worldToScreen(nearView(latLonToWorldPixel(lat, lon, zoom)));
 }
 
 SDL_Point Map::metresToScreen(double mx, double my) const
 {
-    WorldPixel position = metresToWorldPixel(mx, my, zoom);
-    return scaled(position.px - viewX, position.py - viewY);
+    return worldToScreen(nearView(metresToWorldPixel(mx, my, zoom)));
+}
+
+int32_t Map::centreColumn() const
+{
+    return viewX + width / 2;
+}
+
+WorldPixel Map::nearView(WorldPixel pixel) const
+{
+    return WorldPixel { nearestCopy(pixel.px, centreColumn(), worldSize(zoom)), pixel.py };
+}
+
+SDL_Point Map::worldToScreen(WorldPixel pixel) const
+{
+    return scaled(pixel.px - viewX, pixel.py - viewY);
+}
+
+// A marker's x and y are the world pixel of its centre.
+SDL_Point Map::markerCentre(const MapWidget& widget) const
+{
+    return worldToScreen(nearView(WorldPixel { widget.x, widget.y }));
 }

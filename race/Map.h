@@ -5,6 +5,7 @@
 #include "gui/Widget.h"
 #include "race/MapFeature.h"
 #include "race/MapWidget.h"
+#include "race/Projection.h"
 #include "race/WindTile.h"
 
 #include <cstdint>
@@ -39,8 +40,13 @@ public:
 
     // Moves a map widget to the world pixel of its position at the current zoom.
     void placeWidget(MapWidget& widget) const;
+    // Points are placed at their copy of the world nearest the view (see nearView).
     SDL_Point latLonToScreen(double lat, double lon) const override;
     SDL_Point metresToScreen(double mx, double my) const;
+    // The world column at the middle of the view.
+    int32_t centreColumn() const;
+    // The screen position of a world pixel as it stands, with the zoom animation's scaling.
+    SDL_Point worldToScreen(WorldPixel pixel) const;
     TileEntry& getTile(int32_t z, int32_t x, int32_t y, Uint32 now);
     void prefetchTiles();
     void evictTile();
@@ -82,6 +88,10 @@ private:
     };
 
     SDL_Point scaled(int32_t sx, int32_t sy) const;
+    // A world pixel moved by whole world widths to its copy nearest the view, so that what
+    // lies just across the 180-degree meridian is drawn beside the view, not a world away.
+    WorldPixel nearView(WorldPixel pixel) const;
+    SDL_Point markerCentre(const MapWidget& widget) const;
     void drawTile(SDL_Renderer* renderer, int sx, int sy, int32_t column, int32_t row, Uint32 now);
     void zoomTowards(int32_t level);
     void animateZoom(double seconds);

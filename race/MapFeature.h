@@ -12,5 +12,6 @@ class MapFeature {
 public:
     virtual ~MapFeature() = default;
     virtual void draw(const Map& map, SDL_Renderer* renderer, int32_t viewX, int32_t viewY, int32_t tilesPerSide,
-        double scale) = 0;
+        double scale)
+        = 0;
 };

@@ -26,7 +26,7 @@ Metres latLonToMetres(double lat, double lon)
 {
     double mx = lon * mercatorHalfCircumference / 180;
     double my = std::log(std::tan((lat + 90) * pi / 360)) / (pi / 180) * mercatorHalfCircumference / 180;
-    return {mx, my};
+    return { mx, my };
 }
 
 WorldPixel metresToWorldPixel(double mx, double my, int32_t zoom)
@@ -48,11 +48,18 @@ WorldPixel metresToWorldPixel(double mx, double my, int32_t zoom)
     if (row > size)
         row = size;
 
-    return {int32_t(column), int32_t(row)};
+    return { int32_t(column), int32_t(row) };
 }
 
 WorldPixel latLonToWorldPixel(double lat, double lon, int32_t zoom)
 {
     Metres metres = latLonToMetres(lat, lon);
     return metresToWorldPixel(metres.mx, metres.my, zoom);
+}
+
+int32_t nearestCopy(int32_t px, int32_t centre, int32_t world)
+{
+    int64_t distance = int64_t(centre) - px + world / 2;
+    int64_t copies = distance / world - (distance % world < 0 ? 1 : 0);
+    return int32_t(px + copies * world);
 }

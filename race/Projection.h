@@ -30,3 +30,7 @@ Metres latLonToMetres(double lat, double lon);
 WorldPixel metresToWorldPixel(double mx, double my, int32_t zoom);
 
 WorldPixel latLonToWorldPixel(double lat, double lon, int32_t zoom);
+
+// The column of px's copy (px moved by whole world widths) nearest to column centre. The
+// world repeats east and west, so a point is drawn at its copy nearest the view.
+int32_t nearestCopy(int32_t px, int32_t centre, int32_t world);

@@ -6,6 +6,7 @@
 #include "net/Protocol.h"
 #include "table/Exception.h"
 #include "table/Table.h"
+#include "table/Value.h"
 
 #include <cmath>
 #include <cstdio>
@@ -20,10 +21,18 @@ void drawWindLine(SDL_Renderer* renderer, int centreX, int centreY, const Wind& 
 {
     double length = 48.0 * wind.second / 50.0;
     double blowsTowards = (wind.first + 180.0) * M_PI / 180.0;
-    int dx = int(std::sin(blowsTowards) * length / 2);
-    int dy = int(-std::cos(blowsTowards) * length / 2);
+    int dx = truncateToInt(std::sin(blowsTowards) * length / 2);
+    int dy = truncateToInt(-std::cos(blowsTowards) * length / 2);
     SDL_SetRenderDrawColor(renderer, 255, 255, 255, 200);
     SDL_RenderDrawLine(renderer, centreX - dx, centreY - dy, centreX + dx, centreY + dy);
+}
+
+// SDL's software renderer crashes on a rotation that is not finite and on a copy tens of
+// thousands of pixels wide, so a cell that holds no real wind (a direction or speed that
+// is not finite, a speed beyond any on earth) is left out.
+bool isDrawable(const Wind& wind)
+{
+    return std::isfinite(wind.first) && std::isfinite(wind.second) && std::fabs(wind.second) <= 1000;
 }
 
 void takeIn(const Answer& answer, WindData& data)
@@ -152,14 +161,16 @@ void drawWindArrows(SDL_Renderer* renderer, const SDL_Rect& tile, const WindTile
     for (int32_t row = 0; row < n; ++row) {
         for (int32_t column = 0; column < n; ++column) {
             const Wind& cell = wind->windAt(column, row);
+            if (!isDrawable(cell))
+                continue;
             int centreX = int(column * cellWidth + tile.x + cellWidth * 0.5);
             int centreY = int(row * cellHeight + tile.y + cellHeight * 0.5);
             if (!image) {
                 drawWindLine(renderer, centreX, centreY, cell);
                 continue;
             }
-            int arrowWidth = int(arrow->getWidth() * cell.second / 50);
-            int arrowHeight = int(arrow->getHeight() * cell.second / 50);
+            int arrowWidth = truncateToInt(arrow->getWidth() * cell.second / 50);
+            int arrowHeight = truncateToInt(arrow->getHeight() * cell.second / 50);
             SDL_Rect destination { centreX - arrowWidth / 2, centreY - arrowHeight / 2, arrowWidth, arrowHeight };
             SDL_RenderCopyEx(renderer, image, nullptr, &destination, cell.first, nullptr, SDL_FLIP_NONE);
         }

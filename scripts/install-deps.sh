@@ -11,7 +11,7 @@ packages=(
   gmt gmt-gshhg-low gmt-gshhg-high
   fonts-dejavu-core xvfb xauth xdotool imagemagick x11-apps matchbox-window-manager python3
   sox libsox-fmt-all vorbis-tools wrk curl
-  clang libclang-rt-14-dev
+  clang libclang-rt-14-dev clang-format
   dpkg-dev file desktop-file-utils appstream lintian systemd
 )
 

@@ -1,5 +1,7 @@
 #include "server/Cairo.h"
 
+#include <fontconfig/fontconfig.h>
+
 #include <new>
 #include <stdexcept>
 
@@ -40,6 +42,12 @@ std::string Canvas::png()
     if (cairo_surface_write_to_png_stream(surface.get(), appendBytes, &bytes) != CAIRO_STATUS_SUCCESS)
         throw std::runtime_error("cairo could not write a PNG");
     return bytes;
+}
+
+void releaseFontCaches()
+{
+    cairo_debug_reset_static_data();
+    FcFini();
 }
 
 } // namespace server

@@ -22,4 +22,9 @@ struct Canvas {
     CairoContext context;
 };
 
+// Cairo and fontconfig keep font caches for the whole process once text has been drawn;
+// this gives them back. Only the end of the process may call it, when no cairo object is
+// left; drawing afterwards would fill the caches again.
+void releaseFontCaches();
+
 } // namespace server

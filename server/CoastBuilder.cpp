@@ -180,10 +180,14 @@ std::vector<Ring> CoastBuilder::assemble(std::vector<Ring> segments)
 
 Ring CoastBuilder::clip(const Ring& ring, double west, double south, double east, double north)
 {
-    Ring r = clipEdge(ring, [&](const LonLat& p) { return p.lon >= west; }, [&](const LonLat& a, const LonLat& b) { return atLon(a, b, west); });
-    r = clipEdge(r, [&](const LonLat& p) { return p.lon <= east; }, [&](const LonLat& a, const LonLat& b) { return atLon(a, b, east); });
-    r = clipEdge(r, [&](const LonLat& p) { return p.lat >= south; }, [&](const LonLat& a, const LonLat& b) { return atLat(a, b, south); });
-    return clipEdge(r, [&](const LonLat& p) { return p.lat <= north; }, [&](const LonLat& a, const LonLat& b) { return atLat(a, b, north); });
+    Ring r = clipEdge(
+        ring, [&](const LonLat& p) { return p.lon >= west; }, [&](const LonLat& a, const LonLat& b) { return atLon(a, b, west); });
+    r = clipEdge(
+        r, [&](const LonLat& p) { return p.lon <= east; }, [&](const LonLat& a, const LonLat& b) { return atLon(a, b, east); });
+    r = clipEdge(
+        r, [&](const LonLat& p) { return p.lat >= south; }, [&](const LonLat& a, const LonLat& b) { return atLat(a, b, south); });
+    return clipEdge(
+        r, [&](const LonLat& p) { return p.lat <= north; }, [&](const LonLat& a, const LonLat& b) { return atLat(a, b, north); });
 }
 
 CoastGrid CoastBuilder::cut(const std::vector<Ring>& rings, double cellSize)

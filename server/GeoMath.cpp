@@ -1,7 +1,5 @@
 #include "server/GeoMath.h"
 
-#include "nav/Angles.h"
-
 #include <algorithm>
 #include <cmath>
 
@@ -15,13 +13,6 @@ constexpr double toDeg = 180.0 / pi;
 // Mercator stops short of the poles; this is the latitude of the square world's edge.
 constexpr double mercatorLimit = 85.05112878;
 
-}
-
-LocalXY toLocal(const GeoPoint& origin, const GeoPoint& p)
-{
-    double kmPerDegree = earthRadiusKm * toRad;
-    double dLon = normalizeLongitude(p.lon - origin.lon);
-    return { dLon * kmPerDegree * std::cos(origin.lat * toRad), (p.lat - origin.lat) * kmPerDegree };
 }
 
 double lonToWorldX(double lon, int zoom)

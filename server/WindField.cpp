@@ -1,7 +1,7 @@
 #include "server/WindField.h"
 
 #include "nav/Angles.h"
-#include "server/GeoMath.h"
+#include "nav/LocalXY.h"
 
 #include <cmath>
 

@@ -1,3 +1,4 @@
+#include "server/Cairo.h"
 #include "server/ServerInstance.h"
 #include "server/ServerOptions.h"
 
@@ -45,5 +46,6 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "tidewake-server: %s\n", e.what());
         return 1;
     }
+    server::releaseFontCaches();
     return 0;
 }

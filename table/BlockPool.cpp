@@ -33,7 +33,7 @@ struct FreeBlock {
     FreeBlock* next;
 };
 
-std::atomic<uint64_t> lastOwner{0};
+std::atomic<uint64_t> lastOwner { 0 };
 
 // The blocks of one thread. It has no destructor, so that values destroyed during the
 // program's exit may still give their blocks back.
@@ -64,7 +64,7 @@ struct ThreadBlocks {
         if (owner == 0)
             owner = ++lastOwner;
         Chunk* chunk = static_cast<Chunk*>(::operator new(chunkSize, std::align_val_t(chunkSize)));
-        *chunk = Chunk{owner, nullptr};
+        *chunk = Chunk { owner, nullptr };
         if (currentChunk)
             currentChunk->next = chunk;
         else
@@ -136,7 +136,7 @@ void BlockPool::release(void* block, size_t size) noexcept
         return;
     }
     FreeBlock*& head = blocks.freeBySize[sizeClass(size)];
-    head = new (block) FreeBlock{head};
+    head = new (block) FreeBlock { head };
 }
 
 #endif

@@ -3,9 +3,9 @@
 #include "table/Lexer.h"
 #include "table/Table.h"
 
+#include <deque>
 #include <istream>
 #include <memory>
-#include <deque>
 #include <optional>
 #include <vector>
 

@@ -49,19 +49,6 @@ int32_t parseWholeInteger(const std::string& text, const char* kind)
     return static_cast<int32_t>(value);
 }
 
-// Truncates toward zero. A double outside the 32-bit range clamps to the nearest limit
-// and NaN gives 0, so a wild value from the server cannot cause undefined behaviour.
-int32_t truncateToInt(double value)
-{
-    if (std::isnan(value))
-        return 0;
-    if (value <= static_cast<double>(minInt))
-        return minInt;
-    if (value >= static_cast<double>(maxInt))
-        return maxInt;
-    return static_cast<int32_t>(value);
-}
-
 template <typename Number>
 std::string numberText(Number value, const char* kind)
 {
@@ -73,6 +60,17 @@ std::string numberText(Number value, const char* kind)
 }
 
 } // namespace
+
+int32_t truncateToInt(double value)
+{
+    if (std::isnan(value))
+        return 0;
+    if (value <= static_cast<double>(minInt))
+        return minInt;
+    if (value >= static_cast<double>(maxInt))
+        return maxInt;
+    return static_cast<int32_t>(value);
+}
 
 int32_t parseInteger(const std::string& text)
 {

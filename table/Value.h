@@ -95,3 +95,8 @@ public:
 int32_t parseInteger(const std::string& text);
 int32_t parseLong(const std::string& text);
 double parseDouble(const std::string& text);
+// Truncates toward zero; a number outside the 32-bit range takes the nearest limit and NaN
+// gives 0. A number from the server may be anything, infinity included (a numeral too long
+// for a double reads as infinity, as strtod gives it), so every such number that becomes
+// an int goes through here rather than through a cast.
+int32_t truncateToInt(double value);

@@ -1,4 +1,5 @@
 #include "app/Player.h"
+
 #include "support/StdoutCapture.h"
 #include "support/TempFolder.h"
 #include "support/WaitUntil.h"

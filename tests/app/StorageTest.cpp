@@ -1,13 +1,15 @@
 #include "app/Storage.h"
+
 #include "app/FileStorage.h"
 #include "support/StdoutCapture.h"
 #include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+
 #include <csignal>
 #include <filesystem>
-#include <sys/resource.h>
 
 namespace fs = std::filesystem;
 

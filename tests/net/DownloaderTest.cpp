@@ -1,4 +1,5 @@
 #include "net/Downloader.h"
+
 #include "support/RecordingServer.h"
 #include "support/StdoutCapture.h"
 #include "support/WaitUntil.h"

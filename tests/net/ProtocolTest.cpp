@@ -1,4 +1,5 @@
 #include "net/Protocol.h"
+
 #include "net/CacheFile.h"
 #include "net/Downloader.h"
 

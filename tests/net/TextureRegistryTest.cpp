@@ -1,4 +1,5 @@
 #include "net/TextureRegistry.h"
+
 #include "support/RecordingServer.h"
 #include "support/RunningDownloader.h"
 #include "support/StdoutCapture.h"

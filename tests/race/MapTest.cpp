@@ -1,514 +1,353 @@
 #include "race/Map.h"
-#include "race/Projection.h"
 
 #include "ChartTestSupport.h"
+#include "boat/BoatRecord.h"
+#include "gui/Screen.h"
+#include "lobby/RaceRecord.h"
+#include "nav/GreatCircle.h"
+#include "race/BoatWidget.h"
+#include "race/MapImage.h"
+#include "race/MapLine.h"
+#include "race/Projection.h"
+#include "race/RaceScreen.h"
+#include "race/WindTape.h"
+#include "support/RecordingFont.h"
+#include "support/StdoutCapture.h"
 
-#include <atomic>
-#include <memory>
+#include <cmath>
 #include <set>
 
 namespace {
 
-using namespace chart;
+// The fingers on the one touch device of the pinch test; none is down while the first has id 0.
+SDL_Finger touchFingers[2];
 
-constexpr int screenWidth = 1024;
-constexpr int screenHeight = 768;
-constexpr int smallWidth = 300;
-constexpr int smallHeight = 200;
+}
 
-// A marker at a fixed position that remembers the focus it was given.
-class Pin : public MapWidget {
-public:
-    Pin(double lat, double lon, int side)
-        : MapWidget(0, 0, side, side)
-        , lat(lat)
-        , lon(lon)
-    {
-    }
-    void getPosition(double& latitude, double& longitude) const override
-    {
-        latitude = lat;
-        longitude = lon;
-    }
-    void setFocus(bool focus) override
-    {
-        focused = focus;
-        ++focusCalls;
-    }
+extern "C" int __wrap_SDL_GetNumTouchDevices() { return 1; }
+extern "C" SDL_TouchID __wrap_SDL_GetTouchDevice(int index) { return index == 0 ? 7 : 0; }
+extern "C" int __wrap_SDL_GetNumTouchFingers(SDL_TouchID device) { return device == 7 && touchFingers[0].id ? 2 : 0; }
+extern "C" SDL_Finger* __wrap_SDL_GetTouchFinger(SDL_TouchID, int index) { return &touchFingers[index]; }
 
-    double lat;
-    double lon;
-    int focusCalls = 0;
-};
+namespace {
 
-// A map filling the window, as the race screen holds it, fed with pushed SDL events.
+const SDL_Color bow { 230, 60, 20, 255 }, stern { 20, 60, 230, 255 };
+
+// A map at the bottom of a screen, as the race screen holds it.
 class MapTest : public ChartTest {
 protected:
-    // Tests that make many maps make small ones, which ask for few tiles.
-    Map& makeMap(double lat = 0.0, double lon = 0.0, int width = screenWidth, int height = screenHeight)
+    Map& makeMap(double lat = 0.0, double lon = 0.0, int width = 1024, int height = 768)
     {
         screen = std::make_unique<Screen>(display.window);
         return *screen->addChild(std::make_unique<Map>(width, height, lat, lon));
     }
 
-    void deliverEvents()
-    {
-        SDL_Event event;
-        while (SDL_PollEvent(&event))
-            screen->handleEvent(event);
-    }
-
-    // Draws until every tile on screen has its image, taking in one download per frame.
-    bool drawUntilLoaded(Map& map)
-    {
-        return waitUntil([&] {
-            map.draw(display.renderer, 0, 0);
-            takeFinishedTextures();
-            pollWindDownloads();
-            for (auto& [key, entry] : map.tiles) {
-                if (std::get<0>(key) == map.zoom && entry.texture && !entry.texture->getTexture())
-                    return false;
-            }
-            return true;
-        });
-    }
-
-    void TearDown() override
-    {
-        screen.reset();
-        ChartTest::TearDown();
-    }
-
     std::unique_ptr<Screen> screen;
 };
 
-struct DragCase {
-    int32_t startX, startY;
-    int fromX, fromY, toX, toY;
-    int32_t viewX, viewY;
-};
-
-TEST_F(MapTest, DraggingMovesTheViewAndWrapsItInBothAxes)
+bool isRoute(SDL_Color colour)
 {
-    const int32_t world = worldSize(6);
-    const DragCase cases[] {
-        { 0, 0, 500, 300, 600, 350, -100, -50 },
-        { 100, 200, 500, 300, 400, 100, 200, 400 },
-        { -world + 100, 0, 300, 300, 500, 300, -100, 0 },
-        { -world + 100, -world + 50, 300, 300, 400, 350, -world, -world },
-        { world - 100, world - 50, 500, 500, 300, 300, 100, 150 },
-        { world - 100, 0, 500, 500, 400, 500, world, 0 },
-        { 0, -world + 10, 500, 500, 500, 520, 0, -10 },
-    };
-    for (const DragCase& test : cases) {
+    return colour.r > 140 && colour.r < 200 && colour.g < 30 && colour.b > 190;
+}
+
+double apart(Metres a, double lat, double lon)
+{
+    Metres b = latLonToMetres(lat, lon);
+    return std::hypot(a.mx - b.mx, a.my - b.my);
+}
+
+// Dragging by (dx, dy) moves the view the other way; a view beyond a whole world wraps.
+TEST_F(MapTest, DraggingMovesTheViewAgainstThePointerAndWrapsItBeyondAWholeWorld)
+{
+    const int32_t w = worldSize(6);
+    for (auto [startX, startY, dx, dy, viewX, viewY] : std::initializer_list<std::tuple<int32_t, int32_t, int, int, int32_t, int32_t>> {
+             { 0, 0, 100, 50, -100, -50 }, { -w + 100, -w + 50, 100, 50, -w, -w }, { -w + 100, -w + 50, 200, 100, -100, -50 },
+             { w - 100, w - 50, -100, -50, w, w }, { w - 100, w - 50, -200, -100, 100, 50 } }) {
         Map& map = makeMap();
-        map.viewX = test.startX;
-        map.viewY = test.startY;
-        pushMouseButton(SDL_MOUSEBUTTONDOWN, test.fromX, test.fromY);
-        pushMouseMotion((test.fromX + test.toX) / 2, (test.fromY + test.toY) / 2, SDL_BUTTON_LMASK);
-        pushMouseMotion(test.toX, test.toY, SDL_BUTTON_LMASK);
-        pushMouseButton(SDL_MOUSEBUTTONUP, test.toX, test.toY);
-        pushMouseMotion(test.fromX, test.fromY);
-        deliverEvents();
-        EXPECT_EQ(map.viewX, test.viewX) << test.startX << " dragged by " << test.toX - test.fromX;
-        EXPECT_EQ(map.viewY, test.viewY) << test.startY << " dragged by " << test.toY - test.fromY;
-        EXPECT_FALSE(map.dragging);
+        map.viewX = startX;
+        map.viewY = startY;
+        screen->onMouseDown(SDL_BUTTON_LEFT, 500, 300);
+        screen->onMouseMove(SDL_BUTTON_LMASK, 500 + dx / 2, 300 + dy / 2);
+        screen->onMouseMove(SDL_BUTTON_LMASK, 500 + dx, 300 + dy);
+        screen->onMouseUp(SDL_BUTTON_LEFT, 500 + dx, 300 + dy);
+        screen->onMouseMove(0, 500, 300);
+        EXPECT_EQ(std::pair(map.viewX, map.viewY), std::pair(viewX, viewY)) << startX << ", " << startY << " dragged by " << dx;
     }
 }
 
-struct WheelCase {
-    int32_t zoom;
-    std::vector<int> wheel;
-    int32_t targetZoom;
-    std::set<int32_t> requestedLevels;
-};
-
-TEST_F(MapTest, WheelSetsTheTargetOneLevelFromTheCurrentZoomWithinTwoToFifteen)
+// The tiles asked for at once, so that they load during the animation, are exactly those the
+// new level shows once it has ended.
+TEST_F(MapTest, TheWheelAimsOneLevelFromTheShownOneWithinTwoToFifteenAndAsksForThatLevelsTiles)
 {
-    const WheelCase cases[] {
-        { 6, { 1 }, 7, { 7 } },
-        { 6, { 3 }, 7, { 7 } },
-        { 6, { -1 }, 5, { 5 } },
-        { 6, { -4 }, 5, { 5 } },
-        { 6, { 0 }, 5, { 5 } },
-        { 6, { 1, 1, 1 }, 7, { 7 } },
-        { 6, { -1, 1 }, 7, { 5, 7 } },
-        { 3, { -1 }, 2, { 2 } },
-        { 14, { 1 }, 15, { 15 } },
-        { 2, { -1 }, 2, {} },
-        { 2, { 0 }, 2, {} },
-        { 15, { 1 }, 15, {} },
-    };
-    for (const WheelCase& test : cases) {
-        Map& map = makeMap(40.0, -30.0, smallWidth, smallHeight);
-        map.zoom = test.zoom;
-        map.targetZoom = test.zoom;
-        for (int amount : test.wheel)
-            pushWheel(amount);
-        deliverEvents();
-        SCOPED_TRACE(testing::Message() << "zoom " << test.zoom << ", first amount " << test.wheel.front());
-        EXPECT_EQ(map.targetZoom, test.targetZoom);
-        EXPECT_EQ(map.zoom, test.zoom);
-        // Only a real change asks for the tiles of the new level.
+    for (auto [zoom, turns, target, asked] : std::initializer_list<std::tuple<int32_t, std::vector<int>, int32_t, std::set<int32_t>>> {
+             { 6, { 1 }, 7, { 7 } }, { 6, { 3 }, 7, { 7 } }, { 6, { -4 }, 5, { 5 } }, { 6, { 0 }, 5, { 5 } }, { 6, { 1, 1, 1 }, 7, { 7 } },
+             { 6, { -1, 1 }, 7, { 5, 7 } }, { 14, { 1 }, 15, { 15 } }, { 3, { -1 }, 2, { 2 } }, { 2, { -1 }, 2, {} }, { 15, { 1 }, 15, {} } }) {
+        Map& map = makeMap(40.1, -30.3);
+        map.zoom = map.targetZoom = zoom;
+        for (int turn : turns)
+            screen->onMouseWheel(turn, 0, 0);
         std::set<int32_t> levels;
-        for (const auto& [key, entry] : map.tiles)
+        std::set<Map::TileKey> shown, drawn;
+        for (const auto& [key, entry] : map.tiles) {
             levels.insert(std::get<0>(key));
-        EXPECT_EQ(levels, test.requestedLevels);
-    }
-}
-
-struct AnimationCase {
-    int wheel;
-    double seconds;
-    int32_t zoom;
-    double scale;
-};
-
-TEST_F(MapTest, ALevelTakesOneSecondInAndHalfASecondOutKeepingTheCentre)
-{
-    const AnimationCase cases[] {
-        { 1, 0.0, 6, 1.0 },
-        { 1, 0.25, 6, 1.25 },
-        { 1, 0.75, 6, 1.75 },
-        { 1, 1.0, 6, 2.0 },
-        { 1, 1.25, 7, 1.0 },
-        { 1, 2.5, 7, 1.0 },
-        { -1, 0.0, 6, 1.0 },
-        { -1, 0.25, 6, 0.75 },
-        { -1, 0.5, 6, 0.5 },
-        { -1, 0.75, 5, 1.0 },
-        { -1, 1.5, 5, 1.0 },
-    };
-    for (const AnimationCase& test : cases) {
-        Map& map = makeMap(10.0, 20.0, smallWidth, smallHeight);
-        int32_t centreX = map.viewX + smallWidth / 2;
-        int32_t centreY = map.viewY + smallHeight / 2;
-        pushWheel(test.wheel);
-        deliverEvents();
-        map.update(0.0);
-        for (double elapsed = 0.0; elapsed < test.seconds; elapsed += 0.25)
-            map.update(0.25);
-        SCOPED_TRACE(testing::Message() << "wheel " << test.wheel << " after " << test.seconds << " s");
-        EXPECT_EQ(map.zoom, test.zoom);
-        EXPECT_DOUBLE_EQ(map.scale, test.scale);
-        if (test.zoom == 7) {
-            EXPECT_EQ(map.viewX + smallWidth / 2, 2 * centreX);
-            EXPECT_EQ(map.viewY + smallHeight / 2, 2 * centreY);
-        } else if (test.zoom == 5) {
-            EXPECT_LE(std::abs(map.viewX + smallWidth / 2 - centreX / 2), 1);
-            EXPECT_LE(std::abs(map.viewY + smallHeight / 2 - centreY / 2), 1);
-        } else {
-            EXPECT_EQ(map.viewX + smallWidth / 2, centreX);
+            if (std::get<0>(key) == target)
+                shown.insert(key);
         }
+        EXPECT_EQ(std::tuple(map.zoom, map.targetZoom, levels), std::tuple(zoom, target, asked)) << zoom << " turned by " << turns[0];
+        map.update(1.5);
+        map.tiles.clear();
+        map.draw(display.renderer, 0, 0);
+        for (const auto& [key, entry] : map.tiles)
+            drawn.insert(key);
+        EXPECT_TRUE(asked.empty() || drawn == shown) << zoom << " turned by " << turns[0];
     }
 }
 
-TEST_F(MapTest, UpdateOfZeroSecondsNeitherZoomsNorPlacesMarkers)
+TEST_F(MapTest, ALevelTakesASecondInAndHalfASecondOutKeepingTheCentreAndMovingTheMarkers)
 {
+    BoatRecord boat;
+    boat.lat = 10.5;
+    boat.lon = 20.5;
+    for (auto [turn, seconds, zoom, scale] : std::initializer_list<std::tuple<int, double, int32_t, double>> {
+             { 1, 0.75, 6, 1.75 }, { 1, 1.0, 6, 2.0 }, { 1, 1.25, 7, 1.0 }, { 1, 2.5, 7, 1.0 },
+             { -1, 0.25, 6, 0.75 }, { -1, 0.5, 6, 0.5 }, { -1, 0.75, 5, 1.0 }, { -1, 1.5, 5, 1.0 } }) {
+        Map& map = makeMap(10.0, 20.0, 300, 200);
+        MapWidget* marker = map.addWidget(std::make_unique<BoatWidget>(&boat, nullptr, &map));
+        SDL_Point centre { map.viewX + 150, map.viewY + 100 };
+        screen->onMouseWheel(turn, 0, 0);
+        for (double elapsed = 0.0; elapsed < seconds; elapsed += 0.25)
+            map.update(0.25);
+        WorldPixel at = latLonToWorldPixel(boat.lat, boat.lon, map.zoom);
+        double factor = zoom == 7 ? 2.0 : (zoom == 5 ? 0.5 : 1.0);
+        SCOPED_TRACE(testing::Message() << "turn " << turn << " after " << seconds << " s");
+        EXPECT_EQ(std::tuple(map.zoom, map.scale, marker->x, marker->y), std::tuple(zoom, scale, at.px, at.py));
+        EXPECT_NEAR(map.viewX + 150, centre.x * factor, 1);
+        EXPECT_NEAR(map.viewY + 100, centre.y * factor, 1);
+    }
+}
+
+// Spreading or closing two fingers by a tenth of the screen's diagonal zooms a level from the
+// shown one; a new pair starts again from where it stands.
+TEST_F(MapTest, APinchZoomsALevelForEachTenthOfTheScreenTheFingersSpreadOrClose)
+{
+    Map& map = makeMap(0.0, 0.0, 300, 200);
+    for (auto [a, b, distance, target] : std::initializer_list<std::tuple<int, int, double, int32_t>> {
+             { 1, 2, 0.10, 6 }, { 1, 2, 0.35, 8 }, { 2, 1, 0.05, 4 }, { 1, 3, 0.40, 4 }, { 1, 3, 0.65, 8 } }) {
+        touchFingers[0] = { a, 0.1f, 0.1f, 1.0f };
+        touchFingers[1] = { b, float(0.1 + 0.6 * distance), float(0.1 + 0.8 * distance), 1.0f };
+        map.update(0.001);
+        EXPECT_EQ(map.targetZoom, target) << "fingers " << a << " and " << b << " " << distance << " apart";
+    }
+    touchFingers[0].id = 0;
+}
+
+// Tiles come from the image cache in colours of their own; a loaded tile is never reported
+// as failed. Each carries its wind grid's arrows at alpha 200.
+TEST_F(MapTest, TilesFillTheScreenAcrossTheDateLineAndTheAnimationScalesThemAboutTheCentre)
+{
+    auto colour = [](int column, int row) { return SDL_Color { Uint8(40 + 50 * column), Uint8(30 + 60 * row), 222, 255 }; };
+    for (int tile = 0; tile < 16; ++tile) {
+        std::string path = "tiles/2/" + std::to_string(tile % 4) + "/" + std::to_string(tile / 4) + ".png";
+        savePng(textureRegistry.cacheFolder() + path, 256, 256, colour(tile % 4, tile / 4), colour(tile % 4, tile / 4));
+    }
+    data.writeImage("images/wind-arrow.png", 20, 40, { 255, 255, 255, 255 });
     Map& map = makeMap();
-    Pin* pin = static_cast<Pin*>(map.addWidget(std::make_unique<Pin>(0.0, 0.0, 10)));
-    pushWheel(1);
-    deliverEvents();
-    map.update(0.0);
-    EXPECT_EQ(pin->x, 0);
-    EXPECT_EQ(pin->y, 0);
-    EXPECT_DOUBLE_EQ(map.scale, 1.0);
-
-    map.update(0.01);
-    EXPECT_EQ(pin->x, 8192);
-    EXPECT_EQ(pin->y, 8192);
-    EXPECT_DOUBLE_EQ(map.scale, 1.01);
-
-    // Once the level is crossed the marker moves to its world pixel at the new level.
-    map.update(1.0);
-    EXPECT_EQ(map.zoom, 7);
-    EXPECT_EQ(pin->x, 16384);
-    EXPECT_EQ(pin->y, 16384);
-}
-
-TEST_F(MapTest, TheTargetLevelsTilesAreRequestedWhenTheWheelTurns)
-{
-    Map& map = makeMap(47.0, -3.0);
-    int32_t originX = 2 * map.viewX + screenWidth / 2;
-    int32_t originY = 2 * map.viewY + screenHeight / 2;
-    pushWheel(1);
-    deliverEvents();
-
-    std::set<Map::TileKey> expected;
-    for (int r = 0; r <= screenHeight / 256; ++r) {
-        for (int c = 0; c <= screenWidth / 256; ++c)
-            expected.insert({ 7, originX / 256 + c, originY / 256 + r });
+    map.zoom = map.targetZoom = 2;
+    StdoutCapture out;
+    using Probe = std::tuple<int, int, int, int>; // x, y and the column and row of the tile there
+    for (auto [viewX, viewY, scale, probes] : std::initializer_list<std::tuple<int32_t, int32_t, double, std::vector<Probe>>> {
+             // West of column 0 and north of row 0 the last column and row show.
+             { -100, -40, 1.0, { { 0, 0, 3, 3 }, { 99, 39, 3, 3 }, { 100, 39, 0, 3 }, { 99, 40, 3, 0 }, { 356, 296, 1, 1 }, { 1023, 767, 3, 2 } } },
+             { 100, 40, 1.0, { { 0, 0, 0, 0 }, { 155, 215, 0, 0 }, { 156, 216, 1, 1 }, { 1023, 767, 0, 3 } } },
+             // Tile (2, 2) has its corner at the centre and grows to 385 pixels away from it.
+             { 0, 128, 1.5, { { 512, 384, 2, 2 }, { 895, 767, 2, 2 }, { 896, 767, 3, 2 }, { 511, 383, 1, 1 } } } }) {
+        map.viewX = viewX;
+        map.viewY = viewY;
+        map.scale = scale;
+        map.draw(display.renderer, 0, 0);
+        for (auto [x, y, column, row] : probes)
+            EXPECT_TRUE(sameColour(display.pixelAt(x, y), colour(column, row))) << "view " << viewX << ", " << viewY << " at " << x << ", " << y;
     }
-    std::set<Map::TileKey> held;
-    for (const auto& [key, entry] : map.tiles)
-        held.insert(key);
-    EXPECT_EQ(held, expected);
-    EXPECT_EQ(windRegistry.size(), expected.size());
-
-    ASSERT_TRUE(waitUntil([&] { return countSeen("/tiles/7/") == expected.size(); }));
-    for (const Map::TileKey& key : expected) {
-        std::string path = "/tiles/7/" + std::to_string(std::get<1>(key)) + "/" + std::to_string(std::get<2>(key)) + ".png";
-        EXPECT_EQ(countSeen(path), 1u) << path;
-    }
-    EXPECT_TRUE(waitUntil([&] { return countSeen("/wind?7/") == expected.size(); })) << countSeen("/wind?7/");
-}
-
-TEST_F(MapTest, ZoomingOutRequestsTheTilesAroundTheCentreAtTheLevelBelow)
-{
-    Map& map = makeMap(-20.0, 100.0);
-    int32_t originX = map.viewX / 2 - screenWidth / 4;
-    int32_t originY = map.viewY / 2 - screenHeight / 4;
-    pushWheel(-1);
-    deliverEvents();
-    EXPECT_EQ(map.tiles.size(), size_t((screenHeight / 256 + 1) * (screenWidth / 256 + 1)));
-    EXPECT_EQ(map.tiles.count({ 5, originX / 256, originY / 256 }), 1u);
-    EXPECT_EQ(map.tiles.count({ 5, originX / 256 + screenWidth / 256, originY / 256 + screenHeight / 256 }), 1u);
-}
-
-struct EvictionCase {
-    int draws;
-    size_t size;
-    std::vector<Map::TileKey> gone;
-};
-
-TEST_F(MapTest, BeyondFiveHundredTilesTheLeastRecentlyUsedGoesEveryHundredDraws)
-{
-    Map& map = makeMap();
-    SDL_Delay(2);
+    windRegistry.forEach([](WindData& grid) { parseWinds("numWinds = 1, winds = {0, 50}", grid); });
     map.draw(display.renderer, 0, 0);
-    size_t visible = map.tiles.size();
-    ASSERT_GT(visible, 0u);
-    map.evictCountdown = 100;
-    // Tiles far away, last used before anything on screen; the one of level 3 was used
-    // a moment after the others, so it outlives them although it comes first in key order.
-    map.tiles[{ 3, 0, 0 }].lastUse = 1;
-    map.tiles[{ 9, 5, 5 }].lastUse = 0;
-    for (int32_t i = 0; map.tiles.size() < 502; ++i)
-        map.tiles[{ 10, i, 0 }].lastUse = 0;
-
-    const EvictionCase steps[] {
-        { 99, 502, {} },
-        { 1, 501, { { 9, 5, 5 } } },
-        { 99, 501, {} },
-        { 1, 500, { { 10, 0, 0 } } },
-        { 100, 500, {} },
-    };
-    for (const EvictionCase& step : steps) {
-        for (int i = 0; i < step.draws; ++i)
-            map.draw(display.renderer, 0, 0);
-        EXPECT_EQ(map.tiles.size(), step.size);
-        for (const Map::TileKey& key : step.gone)
-            EXPECT_EQ(map.tiles.count(key), 0u) << std::get<0>(key) << "/" << std::get<1>(key);
-    }
-    EXPECT_EQ(map.tiles.count({ 3, 0, 0 }), 1u);
+    EXPECT_NEAR(display.pixelAt(704, 576).g, (255 * 200 + colour(2, 2).g * 55) / 255, 2);
+    EXPECT_EQ(out.text(), "");
 }
 
-struct ClickCase {
-    const char* what;
-    int pressX, pressY, releaseX, releaseY;
-    Uint32 held;
-    int focusedPin; // -1: none
-};
+// The map asks only for the tiles it shows. A tile still loading shows no arrows, not even the
+// line drawn without the arrow image. Every hundredth frame the least recently used tile
+// beyond 500 goes, never one on screen.
+TEST_F(MapTest, ANewForecastTimeGivesEveryTileItsWindGridAndOldTilesGoBeyondFiveHundred)
+{
+    Map& map = makeMap(0.0, 0.0, 256, 256);
+    map.viewX = map.viewY = 0;
+    for (int32_t time : { 1000, 4600 }) {
+        map.windTime = time;
+        map.draw(display.renderer, 0, 0);
+        ASSERT_EQ(map.tiles.size(), 1u);
+        EXPECT_EQ(map.tiles.at({ 6, 0, 0 }).wind->getTime(), time);
+    }
+    windRegistry.forEach([](WindData& grid) { parseWinds("numWinds = 1, winds = {0, 50}", grid); });
+    display.clear();
+    map.draw(display.renderer, 0, 0);
+    EXPECT_TRUE(sameColour(display.pixelAt(128, 128), { 0, 0, 0, 255 }));
+    for (int32_t i = 0; map.tiles.size() < 501; ++i)
+        map.tiles[{ 3, i, 0 }].lastUse = 0;
+    for (auto [frames, remaining] : { std::pair(96, 501u), std::pair(1, 500u), std::pair(99, 500u), std::pair(100, 500u) }) {
+        for (int frame = 0; frame < frames; ++frame)
+            map.draw(display.renderer, 0, 0);
+        EXPECT_EQ(map.tiles.size(), remaining) << "after " << frames << " more frames";
+    }
+    EXPECT_EQ(map.tiles.count({ 6, 0, 0 }), 1u);
+}
 
-TEST_F(MapTest, AShortClickFocusesTheMarkerUnderThePress)
+// A press held for a second or more is no click; a press on the wind tape reaches no marker.
+TEST_F(MapTest, AShortClickFocusesTheMarkerUnderThePressAndTheOwnMarkerShowsItsPanel)
 {
     Map& map = makeMap();
-    // Two markers of 40 pixels centred at known screen points.
-    std::vector<Pin*> pins;
-    for (double lon : { 0.0, 5.0 })
-        pins.push_back(static_cast<Pin*>(map.addWidget(std::make_unique<Pin>(0.0, lon, 40))));
+    screen->addChild(std::make_unique<WindTape>(718, 1024, &map));
+    Widget panel(0, 0, 10, 10);
+    BoatRecord ownBoat, otherBoat;
+    otherBoat.lon = 5.0;
+    MapWidget* own = map.addWidget(std::make_unique<BoatWidget>(&ownBoat, &panel, &map));
+    MapWidget* other = map.addWidget(std::make_unique<BoatWidget>(&otherBoat, nullptr, &map));
     map.update(0.01);
-    SDL_Point a = map.latLonToScreen(0.0, 0.0);
-    SDL_Point b = map.latLonToScreen(0.0, 5.0);
-    ASSERT_GT(b.x - a.x, 100);
-
-    const ClickCase clicks[] {
-        { "quick click on the first", a.x, a.y, a.x, a.y, 50, 0 },
-        { "quick click on empty sea", a.x + 60, a.y, a.x + 60, a.y, 50, -1 },
-        { "left edge of the second", b.x - 20, b.y, b.x - 20, b.y, 999, 1 },
-        { "long press on the first", a.x, a.y, a.x, a.y, 1000, 1 },
-        { "right edge just outside the first", a.x + 20, a.y + 19, a.x + 20, a.y + 19, 10, -1 },
-        { "bottom-right corner of the first", a.x + 19, a.y + 19, a.x + 19, a.y + 19, 10, 0 },
-        { "press on the second, release a little further", b.x, b.y - 10, b.x + 5, b.y - 7, 200, 1 },
-        { "press on sea, release on the first", a.x, a.y - 30, a.x, a.y, 200, -1 },
-    };
-    const int32_t viewX = map.viewX;
-    const int32_t viewY = map.viewY;
+    const SDL_Point a = map.latLonToScreen(0.0, 0.0), b = map.latLonToScreen(0.0, 5.0);
+    const int32_t viewX = map.viewX, viewY = map.viewY;
     Uint32 tick = 100000;
-    for (const ClickCase& click : clicks) {
+    for (auto [press, release, held, ownFocused, otherFocused] : std::initializer_list<std::tuple<SDL_Point, SDL_Point, Uint32, bool, bool>> {
+             { a, a, 50, true, false }, { { b.x - 32, b.y }, { b.x - 32, b.y }, 999, false, true }, { a, a, 1000, false, true },
+             { { a.x - 32, a.y - 32 }, { a.x - 32, a.y - 32 }, 10, true, false }, { { 500, 740 }, { 500, 740 }, 10, true, false },
+             { { a.x + 32, a.y }, { a.x + 32, a.y }, 10, false, false }, { { a.x + 31, a.y + 31 }, { a.x + 31, a.y + 31 }, 10, true, false },
+             { { a.x, a.y + 32 }, { a.x, a.y + 32 }, 10, false, false }, { b, { b.x + 5, b.y + 3 }, 200, false, true },
+             { { a.x, a.y + 40 }, a, 200, false, false } }) {
         map.viewX = viewX;
         map.viewY = viewY;
         advanceFrameClock(tick);
-        pushMouseButton(SDL_MOUSEBUTTONDOWN, click.pressX, click.pressY);
-        pushMouseMotion(click.releaseX, click.releaseY, SDL_BUTTON_LMASK);
-        deliverEvents();
-        advanceFrameClock(tick + click.held);
-        pushMouseButton(SDL_MOUSEBUTTONUP, click.releaseX, click.releaseY);
-        deliverEvents();
+        screen->onMouseDown(SDL_BUTTON_LEFT, press.x, press.y);
+        screen->onMouseMove(SDL_BUTTON_LMASK, release.x, release.y);
+        advanceFrameClock(tick += held);
+        screen->onMouseUp(SDL_BUTTON_LEFT, release.x, release.y);
         tick += 5000;
-        for (int i = 0; i < 2; ++i)
-            EXPECT_EQ(pins[i]->focused, click.focusedPin == i) << click.what << ", marker " << i;
+        EXPECT_EQ(std::tuple(own->focused, other->focused, panel.visible), std::tuple(ownFocused, otherFocused, ownFocused))
+            << "press at " << press.x << ", " << press.y << " for " << held << " ms";
     }
     advanceFrameClock(0);
 }
 
-TEST_F(MapTest, ClickingAnotherMarkerTakesTheFocusFromTheLastFocusedOne)
+// Waypoints are (lat, lon, hdg, dst, type); a gate, type 2, here reaches a degree to each
+// side across its heading at the equator. Flags without their image draw nothing.
+TEST_F(MapTest, ARouteBecomesLinesBetweenItsWaypointsThenAFlagOnEachAndTwoAcrossAGate)
 {
-    Map& map = makeMap();
-    Pin* first = static_cast<Pin*>(map.addWidget(std::make_unique<Pin>(0.0, 0.0, 40)));
-    Pin* second = static_cast<Pin*>(map.addWidget(std::make_unique<Pin>(0.0, 10.0, 40)));
-    map.update(0.01);
-    first->setFocus(true);
-    first->focusCalls = 0;
-    SDL_Point b = map.latLonToScreen(0.0, 10.0);
-    map.focusAt(b.x, b.y);
-    EXPECT_FALSE(first->focused);
-    EXPECT_EQ(first->focusCalls, 1);
-    EXPECT_TRUE(second->focused);
-    // Without a focused marker a click on sea touches nobody.
-    second->setFocus(false);
-    first->focusCalls = 0;
-    second->focusCalls = 0;
-    map.focusAt(b.x + 100, b.y);
-    EXPECT_EQ(first->focusCalls + second->focusCalls, 0);
-}
-
-struct ProbeCase {
-    int x, y;
-    int column, row;
-};
-
-TEST_F(MapTest, WestOfTheDateLineTheEasternTilesFillTheScreenWithoutAGap)
-{
-    data.writeImage("images/sea.png", 8, 8, SDL_Color { 0, 0, 90, 255 });
-    Map& map = makeMap();
-    map.zoom = 2;
-    map.targetZoom = 2;
-    map.viewX = -100;
-    map.viewY = -40;
-    ASSERT_TRUE(drawUntilLoaded(map));
-    map.draw(display.renderer, 0, 0);
-
-    // Level 2 has four columns and four rows; the view starts west of column 0 and north
-    // of row 0, so the last column and the last row show there.
-    const ProbeCase probes[] {
-        { 0, 0, 3, 3 },
-        { 99, 39, 3, 3 },
-        { 100, 39, 0, 3 },
-        { 99, 40, 3, 0 },
-        { 100, 40, 0, 0 },
-        { 355, 295, 0, 0 },
-        { 356, 296, 1, 1 },
-        { 868, 552, 3, 2 },
-        { 1023, 767, 3, 2 },
-        { 700, 0, 2, 3 },
-    };
-    for (const ProbeCase& probe : probes) {
-        SDL_Color seen = display.pixelAt(probe.x, probe.y);
-        EXPECT_TRUE(sameColour(seen, tileColour(probe.column, probe.row)))
-            << "(" << probe.x << ", " << probe.y << ") shows " << describe(seen);
+    const double degree = 6371 * 3.141592653589793 / 180;
+    for (auto [route, lines, flags] : std::initializer_list<std::tuple<std::vector<Waypoint>, size_t, std::vector<GeoPoint>>> {
+             { { { 10, 20 } }, 0, {} }, { { { 10, 20 }, { 11, 21, 0, 0, 1 } }, 1, { { 10, 20 }, { 11, 21 } } },
+             { { { 10, 20 }, { 0, 30, 90, degree, 2 }, { 12, 22, 0, 0, 1 } }, 2, { { 10, 20 }, { 0, 31 }, { 0, 29 }, { 12, 22 } } },
+             { { { 0, 0, 0, degree, 2 }, { 5, 5 } }, 1, { { 1, 0 }, { -1, 0 }, { 5, 5 } } } }) {
+        Map& map = makeMap();
+        addRouteFeatures(route, map);
+        ASSERT_EQ(map.features.size(), lines + flags.size()) << route.size() << " waypoints";
+        for (size_t i = 0; i < lines; ++i) {
+            const auto& points = dynamic_cast<MapLine&>(*map.features[i]).points;
+            EXPECT_LT(apart(points.front(), route[i].lat, route[i].lon) + apart(points.back(), route[i + 1].lat, route[i + 1].lon), 1) << "line " << i;
+        }
+        for (size_t i = 0; i < flags.size(); ++i) {
+            const auto& flag = dynamic_cast<MapImage&>(*map.features[lines + i]);
+            EXPECT_LT(apart({ flag.mx, flag.my }, flags[i].lat, flags[i].lon), 1) << "flag " << i << " of " << route.size() << " waypoints";
+        }
+        map.draw(display.renderer, 0, 0);
     }
 }
 
-TEST_F(MapTest, DuringTheAnimationTilesAreScaledAboutTheCentre)
+// The line runs from its first waypoint through its points, the flag stands with its
+// bottom-left corner on that waypoint, and the marker, turned by its heading, covers the line
+// and the flag at the other end.
+TEST_F(MapTest, RouteLinesFlagsAndMarkersAreDrawnWhereTheMapPutsThemMarkersOnTop)
 {
-    Map& map = makeMap();
-    map.viewX = 8192 - 512;
-    map.viewY = 8192 - 384;
-    ASSERT_TRUE(drawUntilLoaded(map));
-    // Tile (32, 32) starts at the centre of the screen; at scale 1.5 its corner moves
-    // away from the centre by half and the tile grows to 385 pixels.
-    map.scale = 1.5;
-    map.draw(display.renderer, 0, 0);
-    SDL_Color inside = tileColour(32, 32);
-    EXPECT_TRUE(sameColour(display.pixelAt(512, 384), inside));
-    EXPECT_TRUE(sameColour(display.pixelAt(895, 767), inside));
-    EXPECT_TRUE(sameColour(display.pixelAt(896, 767), tileColour(33, 32)));
-    EXPECT_FALSE(sameColour(display.pixelAt(511, 383), inside));
-    EXPECT_TRUE(sameColour(display.pixelAt(511, 383), tileColour(31, 31)));
-}
-
-TEST_F(MapTest, EachLoadedTileCarriesItsWindArrowsAtTwoHundredAlpha)
-{
-    data.writeImage("images/wind-arrow.png", 20, 40, SDL_Color { 255, 255, 255, 255 });
-    Map& map = makeMap();
-    map.viewX = 8192 - 512;
-    map.viewY = 8192 - 384;
-    ASSERT_TRUE(drawUntilLoaded(map));
-    TileEntry& tile = map.tiles.at({ 6, 32, 32 });
-    ASSERT_TRUE(waitUntil([&] {
-        pollWindDownloads();
-        return tile.wind->gridSize() == 2;
-    }));
+    const SDL_Color flagColour { 250, 200, 0, 255 };
+    data.writeImage("images/flag-red.png", 10, 20, flagColour);
+    savePng(data.root / "data/images/boat-red.png", 64, 64, bow, stern);
+    Map& map = makeMap(60.0, 0.0);
+    map.viewX += 150;
+    addRouteFeatures({ { 58, -4 }, { 62, 3 } }, map);
+    BoatRecord boat;
+    boat.lat = 62;
+    boat.lon = 3;
+    boat.heading = 90;
+    map.addWidget(std::make_unique<BoatWidget>(&boat, nullptr, &map));
+    map.update(0.01);
     display.clear();
     map.draw(display.renderer, 0, 0);
-    // The default grid has wind from the north at 50 in each of its four cells: a 20 x 40
-    // arrow over the centre of each quarter of the tile, the tile showing through.
-    SDL_Color ground = tileColour(32, 32);
-    auto blend = [](Uint8 arrow, Uint8 below) { return (arrow * 200 + below * 55) / 255; };
-    const SDL_Point inside[] { { 64, 64 }, { 54, 44 }, { 73, 83 }, { 192, 64 }, { 64, 192 }, { 201, 211 } };
-    for (SDL_Point point : inside) {
-        SDL_Color seen = display.pixelAt(512 + point.x, 384 + point.y);
-        EXPECT_NEAR(seen.r, blend(255, ground.r), 2) << point.x << ", " << point.y;
-        EXPECT_NEAR(seen.g, blend(255, ground.g), 2) << point.x << ", " << point.y;
+    SDL_Point flag = map.latLonToScreen(58, -4), marker = map.latLonToScreen(62, 3);
+    const Metres& third = dynamic_cast<MapLine&>(*map.features[0]).points.at(2);
+    for (SDL_Point at : { flag, map.metresToScreen(third.mx, third.my) })
+        EXPECT_TRUE(isRoute(display.pixelAt(at.x, at.y))) << at.x << ", " << at.y;
+    for (auto [x, y, colour, shown] : { std::tuple(flag.x + 1, flag.y - 2, flagColour, true), std::tuple(flag.x + 1, flag.y + 1, flagColour, false),
+             std::tuple(marker.x + 2, marker.y - 2, bow, true), std::tuple(marker.x + 20, marker.y, bow, true), std::tuple(marker.x - 20, marker.y, stern, true) })
+        EXPECT_EQ(sameColour(display.pixelAt(x, y), colour), shown) << x << ", " << y;
+}
+
+// The own boat's icon is green, the others' red; without its icon a marker says so when drawn.
+TEST_F(MapTest, FromZoomEightAMarkerShowsNickAndPlaceCentredUnderItsIcon)
+{
+    Map& map = makeMap();
+    BoatRecord boat;
+    boat.nick = "Ann";
+    StdoutCapture out;
+    BoatWidget(&boat, nullptr, &map).draw(display.renderer, 100, 200);
+    EXPECT_EQ(out.text(), "boat icon not found\n");
+    savePng(data.root / "data/images/boat-red.png", 64, 64, bow, stern);
+    savePng(data.root / "data/images/boat-green.png", 64, 64, bow, stern);
+    Widget panel(0, 0, 10, 10);
+    EXPECT_STREQ(BoatWidget(&boat, &panel, &map).icon->getName(), "images/boat-green.png");
+    for (auto [zoom, position, drawn] : { std::tuple(8, 3, "97, 250: Ann (3)"), std::tuple(15, 0, "117, 250: Ann"), std::tuple(7, 3, "") }) {
+        map.zoom = zoom;
+        boat.position = position;
+        BoatWidget marker(&boat, nullptr, &map);
+        RecordingFont font;
+        marker.font = &font;
+        marker.draw(display.renderer, 100, 200);
+        std::string texts;
+        for (const RecordingFont::Drawn& text : font.drawn)
+            texts += std::to_string(text.x) + ", " + std::to_string(text.y) + ": " + text.text;
+        EXPECT_EQ(std::pair(texts, std::string(marker.icon->getName())), std::pair(std::string(drawn), std::string("images/boat-red.png")));
     }
-    const SDL_Point outside[] { { 53, 64 }, { 74, 64 }, { 64, 43 }, { 64, 84 }, { 128, 128 } };
-    for (SDL_Point point : outside)
-        EXPECT_TRUE(sameColour(display.pixelAt(512 + point.x, 384 + point.y), ground)) << point.x << ", " << point.y;
+    boat.nick = std::string(600, 'x');
+    EXPECT_EQ(BoatWidget::label(boat), std::string(499, 'x'));
 }
 
-TEST_F(MapTest, AFailedTileIsAskedForAgainWhenItIsUsed)
+// The world repeats east and west: what lies just across the 180-degree meridian from the
+// view is drawn at its copy beside the view, and a leg across the meridian takes the short
+// way instead of running across the whole world.
+TEST_F(MapTest, AcrossTheDateLineEverythingIsDrawnAtTheCopyNearestTheView)
 {
-    std::atomic<int> failures { 1 };
-    server.stop();
-    LocalHttpServer flaky;
-    flaky.server.Get(R"(/tiles/(\d+)/(\d+)/(\d+)\.png)", [&](const httplib::Request& request, httplib::Response& response) {
-        record(request.path);
-        if (failures-- > 0) {
-            response.status = 500;
-            return;
-        }
-        response.set_content(tilePng(1, 1), "image/png");
-    });
-    flaky.start();
-    ASSERT_TRUE(waitUntil([&] { return flaky.server.is_running(); }));
-    useServer(flaky.baseUrl());
-    Map& map = makeMap();
-    testing::internal::CaptureStdout();
-    TileEntry& entry = map.getTile(9, 1, 1, 5);
-    ASSERT_TRUE(waitUntil([&] {
-        takeFinishedTextures();
-        return !entry.texture->isLoading();
-    }));
-    EXPECT_EQ(entry.texture->getTexture(), nullptr);
-    map.getTile(9, 1, 1, 6);
-    std::string printed = testing::internal::GetCapturedStdout();
-    EXPECT_EQ(printed, "redownloading tile after error " + flaky.baseUrl() + "/tiles/9/1/1.png\n");
-    ASSERT_TRUE(waitUntil([&] {
-        takeFinishedTextures();
-        return entry.texture->getTexture() != nullptr;
-    }));
-    EXPECT_EQ(countSeen("/tiles/9/1/1.png"), 2u);
-    EXPECT_EQ(entry.lastUse, 6u);
-    screen.reset();
-    flaky.stop();
-}
-
-TEST_F(MapTest, ANewForecastTimeGivesEveryTileANewWindGrid)
-{
-    Map& map = makeMap();
-    map.windTime = 1000;
-    map.draw(display.renderer, 0, 0);
-    size_t tiles = map.tiles.size();
-    ASSERT_EQ(windRegistry.size(), tiles);
-    map.windTime = 4600;
-    map.draw(display.renderer, 0, 0);
-    EXPECT_EQ(windRegistry.size(), 2 * tiles);
-    size_t unused = 0;
-    windRegistry.forEach([&](const WindData& record) { unused += record.time == 1000 && record.users == 0; });
-    EXPECT_EQ(unused, tiles);
-    for (const auto& [key, entry] : map.tiles)
-        EXPECT_EQ(entry.wind->getTime(), 4600);
+    for (auto [px, centre, copy] : { std::tuple(100, 16000, 16484), std::tuple(16300, 50, -84), std::tuple(100, -16000, -16284), std::tuple(8192, 8192, 8192), std::tuple(100, 24000, 16484) })
+        EXPECT_EQ(nearestCopy(px, centre, 16384), copy) << px << " near " << centre;
+    MapLine leg(0.0, 179.5, 0.0, -179.5);
+    for (auto [centre, from, to] : { std::tuple(16384, 16361, 16406), std::tuple(0, -23, 22), std::tuple(8192, 16361, 16406) }) {
+        std::vector<MapLine::Segment> segments = leg.segmentsNear(6, centre);
+        ASSERT_EQ(segments.size(), 1u);
+        EXPECT_EQ(std::pair(segments[0].first.px, segments[0].second.px), std::pair(from, to)) << centre;
+    }
+    // The view is centred on 179.5 W; the leg is drawn from 467 to 512 across the screen's
+    // middle row, and a marker at 179.9 E stands left of the centre.
+    Map& map = makeMap(0.0, -179.5);
+    display.clear();
+    leg.draw(map, display.renderer, map.viewX, map.viewY, 64, 1.0);
+    EXPECT_TRUE(isRoute(display.pixelAt(490, 384)));
+    EXPECT_FALSE(isRoute(display.pixelAt(700, 384)));
+    BoatRecord boat;
+    boat.lat = 1.0;
+    boat.lon = 179.9;
+    MapWidget* marker = map.addWidget(std::make_unique<BoatWidget>(&boat, nullptr, &map));
+    map.update(0.01);
+    EXPECT_EQ(map.latLonToScreen(1.0, 179.9).x, 485);
+    map.focusAt(485, 338);
+    EXPECT_TRUE(marker->focused);
+    // Where the screen shows half the world a point 70 degrees east stays right of the centre.
+    map.zoom = 3;
+    map.viewX = 512;
+    EXPECT_EQ(map.latLonToScreen(0.0, 70.0).x, 910);
 }
 
 }

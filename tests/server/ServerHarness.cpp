@@ -1,8 +1,8 @@
 #include "ServerHarness.h"
 
-#include "net/Protocol.h"
-
 #include "base/Text.h"
+#include "net/Protocol.h"
+#include "server/Cairo.h"
 
 #include <gtest/gtest.h>
 #include <httplib.h>
@@ -83,3 +83,16 @@ GameClient ServerHarness::player(const std::string& email, const std::string& ni
     EXPECT_EQ(answer, "OK");
     return client;
 }
+
+namespace {
+
+// The race pictures' font caches live as long as the process; they are given back once
+// every test has run, so that the leak check at exit sees only real leaks.
+class FontCacheRelease : public testing::Environment {
+public:
+    void TearDown() override { server::releaseFontCaches(); }
+};
+
+const testing::Environment* const fontCacheRelease = testing::AddGlobalTestEnvironment(new FontCacheRelease);
+
+} // namespace

@@ -1,5 +1,4 @@
 #include "ServerHarness.h"
-
 #include "nav/GreatCircle.h"
 #include "server/BoatType.h"
 #include "server/Coastline.h"

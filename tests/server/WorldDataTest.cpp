@@ -1,5 +1,4 @@
 #include "ServerHarness.h"
-
 #include "nav/Angles.h"
 #include "server/CoastBuilder.h"
 #include "server/Coastline.h"
@@ -162,9 +161,15 @@ TEST(CoastlineTest, RealShorelinesTellLandFromSea)
         bool land;
     };
     const Place places[] = {
-        { "Paris", 48.85, 2.35, true }, { "mid-Atlantic", 40.0, -35.0, false }, { "Mallorca", 39.6, 2.9, true },
-        { "Bay of Palma", 39.50, 2.68, false }, { "Sahara", 23.0, 10.0, true }, { "Antarctica", -80.0, 0.0, true },
-        { "English Channel", 50.2, -1.0, false }, { "Caspian Sea", 42.0, 50.5, false }, { "Chukotka", 66.0, 179.5, true },
+        { "Paris", 48.85, 2.35, true },
+        { "mid-Atlantic", 40.0, -35.0, false },
+        { "Mallorca", 39.6, 2.9, true },
+        { "Bay of Palma", 39.50, 2.68, false },
+        { "Sahara", 23.0, 10.0, true },
+        { "Antarctica", -80.0, 0.0, true },
+        { "English Channel", 50.2, -1.0, false },
+        { "Caspian Sea", 42.0, 50.5, false },
+        { "Chukotka", 66.0, 179.5, true },
         { "Alaska", 65.0, -155.0, true },
     };
     for (const Place& p : places)
@@ -225,9 +230,20 @@ struct ParseCase {
 TEST(QueryValuesTest, OnlyWholeNumbersInRangeAreAccepted)
 {
     const ParseCase cases[] = {
-        { "0", true, 0 }, { "42", true, 42 }, { "-7", true, -7 }, { "100", true, 100 }, { "101", false, 0 },
-        { "-101", false, 0 }, { "", false, 0 }, { " 5", false, 0 }, { "5 ", false, 0 }, { "5x", false, 0 },
-        { "0x10", false, 0 }, { "1e2", false, 0 }, { "99999999999999999999999", false, 0 }, { "+3", true, 3 },
+        { "0", true, 0 },
+        { "42", true, 42 },
+        { "-7", true, -7 },
+        { "100", true, 100 },
+        { "101", false, 0 },
+        { "-101", false, 0 },
+        { "", false, 0 },
+        { " 5", false, 0 },
+        { "5 ", false, 0 },
+        { "5x", false, 0 },
+        { "0x10", false, 0 },
+        { "1e2", false, 0 },
+        { "99999999999999999999999", false, 0 },
+        { "+3", true, 3 },
     };
     for (const ParseCase& c : cases) {
         std::optional<int> value = parseInteger(c.text, -100, 100);

@@ -40,7 +40,7 @@ void churn(std::mt19937& random, std::vector<Block>& live, int rounds)
         ASSERT_EQ(reinterpret_cast<uintptr_t>(bytes) % BlockPool::alignment, 0u);
         unsigned char fill = static_cast<unsigned char>(round);
         std::memset(bytes, fill, wanted);
-        live.push_back({bytes, wanted, fill});
+        live.push_back({ bytes, wanted, fill });
         if (random() % 2 == 0) {
             size_t victim = random() % live.size();
             releaseChecked(live[victim]);

@@ -1,5 +1,6 @@
-#include "table/Exception.h"
 #include "table/Table.h"
+
+#include "table/Exception.h"
 
 #include <gtest/gtest.h>
 

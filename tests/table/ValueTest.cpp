@@ -1,5 +1,6 @@
-#include "table/Exception.h"
 #include "table/Value.h"
+
+#include "table/Exception.h"
 
 #include <gtest/gtest.h>
 
@@ -36,7 +37,10 @@ TEST(ValueTest, NumbersReadAsTheCLibraryReadsThem)
     // The faster path for plain numbers must give the same bits as strtod and strtol,
     // also for the forms it leaves to them.
     std::vector<std::string> texts = { "42", " 7", "\t-13", "+5", "007", "2147483647", "99999999999", "-99999999999",
-        "42abc", "", "7 ", "abc", "-", "+", "1.5", "0x10", std::string("1\0" "2", 3), " 1e3", "-.5", "+3.", ".", "1.5x", "+-5", "-+5", "+inf", "-nan", "1e400", "-1e400", "1e-400", "0x1p3",
+        "42abc", "", "7 ", "abc", "-", "+", "1.5", "0x10", std::string("1\0"
+                                                                       "2",
+                                                               3),
+        " 1e3", "-.5", "+3.", ".", "1.5x", "+-5", "-+5", "+inf", "-nan", "1e400", "-1e400", "1e-400", "0x1p3",
         "9223372036854775808", "-9223372036854775809", "-0", "+.5", "4.9e-324", "1.7976931348623157e308" };
     std::mt19937_64 random(2026);
     std::uniform_real_distribution<double> wide(-1e6, 1e6);

@@ -1,0 +1,322 @@
+#include "router/Router.h"
+
+#include "nav/GreatCircle.h"
+#include "nav/Polar.h"
+#include "nav/Waypoint.h"
+#include "router/LandChart.h"
+#include "router/WindSampler.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cmath>
+#include <functional>
+#include <limits>
+
+namespace {
+
+constexpr double pi = 3.141592653589793;
+constexpr double minute = 1.0 / 60.0;
+const double never = std::numeric_limits<double>::infinity();
+const GeoPoint start { 45.0, -20.0 };
+
+// A cruiser's jib and spinnaker; the spinnaker is the jib scaled by a factor per row.
+std::map<int, Polar> testSails()
+{
+    Polar jib { { 0, 6, 10, 16, 25 },
+        { 0, 30, 40, 50, 60, 80, 100, 120, 140, 160, 180 },
+        { { 0, 0, 0, 0, 0 }, { 0, 0, 0, 0, 0 }, { 0, 3.8, 5.6, 6.6, 6.9 }, { 0, 4.4, 6.2, 7.1, 7.4 }, { 0, 4.8, 6.6, 7.5, 7.8 },
+            { 0, 5.2, 7.0, 8.0, 8.4 }, { 0, 5.1, 7.1, 8.3, 8.9 }, { 0, 4.7, 6.8, 8.1, 8.9 }, { 0, 4.0, 6.0, 7.4, 8.4 },
+            { 0, 3.3, 5.1, 6.6, 7.7 }, { 0, 3.0, 4.7, 6.2, 7.3 } } };
+    const double factors[] = { 0, 0, 0, 0, 0, 0.9, 1.05, 1.15, 1.22, 1.25, 1.22 };
+    Polar spinnaker = jib;
+    for (size_t row = 0; row < spinnaker.values.size(); ++row) {
+        for (double& speed : spinnaker.values[row])
+            speed *= factors[row];
+    }
+    return { { 1, jib }, { 2, spinnaker } };
+}
+
+double bestSpeed(const std::map<int, Polar>& sails, double angle, double windSpeed)
+{
+    double best = 0;
+    for (const auto& [number, polar] : sails)
+        best = std::max(best, polarSpeed(polar, angle, windSpeed));
+    return best;
+}
+
+// The best velocity made good towards (sign 1) or away from (sign -1) the wind, scanned
+// over wind angles a hundredth of a degree apart.
+double bestVmg(const std::map<int, Polar>& sails, double windSpeed, double sign)
+{
+    double best = 0;
+    for (double angle = 0; angle <= 180; angle += 0.01)
+        best = std::max(best, sign * std::cos(angle * pi / 180) * bestSpeed(sails, angle, windSpeed));
+    return best;
+}
+
+// Wind known up to the given hour.
+class FieldWind : public WindSampler {
+public:
+    explicit FieldWind(std::function<WindSample(double, double, double)> field, double until = 72)
+        : field(std::move(field))
+        , until(until)
+    {
+    }
+    bool wind(double lat, double lon, double hours, WindSample& sample) const override
+    {
+        sample = field(lat, lon, hours);
+        return hours <= until;
+    }
+
+private:
+    std::function<WindSample(double, double, double)> field;
+    double until;
+};
+
+FieldWind uniform(double dir, double speed)
+{
+    return FieldWind([=](double, double, double) { return WindSample { dir, speed }; });
+}
+
+// A front lying north-south sweeps east at 15 knots: a southwesterly of 10 knots ahead of
+// it, a northwesterly of 20 knots behind.
+const FieldWind front([](double lat, double lon, double hours) {
+    double kmEast = (lon + 21.0) * 111.2 * std::cos(lat * pi / 180) - 27.8 * hours;
+    double ahead = 0.5 * (1 + std::tanh(kmEast / 40));
+    return WindSample { 300 - 80 * ahead, 20 - 10 * ahead };
+});
+
+// A breeze that veers 5 degrees an hour and freshens towards the north.
+const FieldWind veering([](double lat, double, double hours) { return WindSample { 200 + 5 * hours, 8 + 2 * (lat - 44) }; });
+
+RouteRequest request(const WindSampler& wind, const RouteWaypoint& target)
+{
+    RouteRequest r;
+    r.start = start;
+    r.target = target;
+    r.sails = testSails();
+    r.wind = &wind;
+    return r;
+}
+
+RouteWaypoint markAt(double bearing, double nauticalMiles, double dst = 0.5)
+{
+    GeoPoint p = destination(start, bearing, nauticalMiles * kmPerNauticalMile);
+    return { p.lat, p.lon, 0, dst, MarkWaypoint };
+}
+
+// Gives the heading and sail for the time and place, and until when they hold.
+using Steering = std::function<void(double, const GeoPoint&, double&, int&, double&)>;
+
+// Sails in steps of a minute (shorter when the steering changes sooner), each with the
+// heading and sail the steering gives, and answers when the waypoint is passed (never
+// within 100 hours).
+double sailMinuteByMinute(const RouteRequest& r, const Steering& steer, std::vector<GeoPoint>* track = nullptr)
+{
+    GeoPoint here = r.start;
+    for (double hours = 0; hours < 100;) {
+        if (track)
+            track->push_back(here);
+        double heading = 0, until = never;
+        int sail = 0;
+        steer(hours, here, heading, sail, until);
+        double step = std::clamp(until - hours, 1e-9, minute);
+        WindSample w;
+        r.wind->wind(here.lat, here.lon, hours, w);
+        auto polar = r.sails.find(sail);
+        double speed = polar == r.sails.end() ? 0 : speedOnHeading(polar->second, heading, w.dir, w.speed);
+        GeoPoint next = destination(here, heading, speed * step * kmPerNauticalMile);
+        if (passesWaypoint(r.target, here, next))
+            return hours + passingFraction(r.target, here, next) * step;
+        here = next;
+        hours += step;
+    }
+    return never;
+}
+
+double replay(const RouteRequest& r, const PlannedRoute& route, std::vector<GeoPoint>* track = nullptr)
+{
+    Steering followRoute = [&](double hours, const GeoPoint&, double& heading, int& sail, double& until) {
+        size_t leg = 0;
+        while (leg + 1 < route.points.size() && route.points[leg + 1].hours <= hours + 1e-9)
+            ++leg;
+        heading = route.points[leg].heading;
+        sail = route.points[leg].sail;
+        if (leg + 1 < route.points.size())
+            until = route.points[leg + 1].hours;
+    };
+    return sailMinuteByMinute(r, followRoute, track);
+}
+
+double sailStraight(const RouteRequest& r)
+{
+    return sailMinuteByMinute(r, [&](double hours, const GeoPoint& here, double& heading, int& sail, double&) {
+        heading = initialBearing(here.lat, here.lon, r.target.lat, r.target.lon);
+        WindSample w;
+        r.wind->wind(here.lat, here.lon, hours, w);
+        double fastest = -1;
+        for (const auto& [number, polar] : r.sails) {
+            double speed = speedOnHeading(polar, heading, w.dir, w.speed);
+            if (speed > fastest) {
+                fastest = speed;
+                sail = number;
+            }
+        }
+    });
+}
+
+TEST(Router, UniformWindMatchesTheClosedFormOptimum)
+{
+    const std::map<int, Polar> sails = testSails();
+    const double knots = 12;
+    const double miles = 100;
+    const double dst = 0.5 / kmPerNauticalMile;
+    struct Case {
+        const char* what;
+        double windDir, bearing, expectedHours;
+    };
+    const Case cases[] = {
+        { "upwind, tacking", 0, 0, (miles - dst) / bestVmg(sails, knots, 1) },
+        { "downwind, gybing", 200, 20, (miles - dst) / bestVmg(sails, knots, -1) },
+        { "close reach", 0, 55, (miles - dst) / bestSpeed(sails, 55, knots) },
+        { "broad reach", 250, 125, (miles - dst) / bestSpeed(sails, 125, knots) },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        FieldWind wind = uniform(c.windDir, knots);
+        PlannedRoute route = planRoute(request(wind, markAt(c.bearing, miles)));
+        EXPECT_TRUE(route.reached);
+        EXPECT_NEAR(c.expectedHours, route.etaHours, 0.01 * c.expectedHours);
+    }
+}
+
+TEST(Router, TheRouteSailedMinuteByMinuteArrivesOnTimeAndNeverAfterTheStraightCourse)
+{
+    const FieldWind westerly = uniform(270, 14);
+    struct Case {
+        const char* what;
+        const WindSampler& wind;
+        RouteWaypoint target;
+    };
+    GeoPoint gate = destination(start, 90, 150 * kmPerNauticalMile);
+    const Case cases[] = {
+        { "uniform, dead upwind", westerly, markAt(270, 60) },
+        { "uniform, on a reach", westerly, markAt(160, 80) },
+        { "a front passing over a gate", front, { gate.lat, gate.lon, 0, 5, GateWaypoint } },
+        { "a veering breeze", veering, markAt(330, 120, 1) },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        RouteRequest r = request(c.wind, c.target);
+        PlannedRoute route = planRoute(r);
+        ASSERT_TRUE(route.reached);
+        EXPECT_NEAR(route.etaHours, replay(r, route), 0.005 * route.etaHours);
+        EXPECT_LE(route.etaHours, sailStraight(r) + minute);
+    }
+}
+
+// A round island, its shore sampled every 200 metres along a leg.
+class Island : public LandChart {
+public:
+    Island(GeoPoint centre, double radiusKm)
+        : centre(centre)
+        , radiusKm(radiusKm)
+    {
+    }
+    bool covers(const GeoPoint& p) const { return greatCircleDistance(p.lat, p.lon, centre.lat, centre.lon) < radiusKm; }
+    bool crossesLand(const GeoPoint& from, const GeoPoint& to) const override
+    {
+        double km = greatCircleDistance(from.lat, from.lon, to.lat, to.lon);
+        double bearing = initialBearing(from.lat, from.lon, to.lat, to.lon);
+        for (double along = 0; along < km + 0.2; along += 0.2) {
+            if (covers(destination(from, bearing, std::min(along, km))))
+                return true;
+        }
+        return false;
+    }
+
+private:
+    GeoPoint centre;
+    double radiusKm;
+};
+
+TEST(Router, TheRouteGoesRoundLandOnTheChart)
+{
+    const FieldWind westerly = uniform(270, 14);
+    RouteWaypoint target = markAt(90, 100);
+    struct Case {
+        const char* what;
+        double bearing, miles, radiusKm;
+    };
+    const Case cases[] = {
+        { "an island on the straight course", 90, 50, 20 },
+        { "an island just off the start", 80, 8, 10 },
+        { "an island just short of the target", 92, 90, 12 },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Island island(destination(start, c.bearing, c.miles * kmPerNauticalMile), c.radiusKm);
+        RouteRequest r = request(westerly, target);
+        r.land = &island;
+        ASSERT_TRUE(island.crossesLand(start, target.centre()));
+        PlannedRoute route = planRoute(r);
+        EXPECT_TRUE(route.reached);
+        EXPECT_FALSE(route.landIgnored);
+        std::vector<GeoPoint> track;
+        EXPECT_NEAR(route.etaHours, replay(r, route, &track), 0.005 * route.etaHours);
+        for (const GeoPoint& p : track)
+            ASSERT_FALSE(island.covers(p)) << p.lat << ", " << p.lon;
+        for (size_t i = 0; i + 1 < route.points.size(); ++i)
+            EXPECT_FALSE(island.crossesLand(route.points[i].position, route.points[i + 1].position)) << "leg " << i;
+    }
+}
+
+TEST(Router, AnUnfinishedRouteEndsNearestTheTargetAndSaysWhy)
+{
+    const FieldWind tenHours([](double, double, double) { return WindSample { 0, 12 }; }, 9.9);
+    const FieldWind northerly = uniform(0, 12);
+    const std::atomic<bool> cancelled { true };
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    struct Case {
+        const char* what;
+        const WindSampler* wind;
+        RouterOptions options;
+        const std::atomic<bool>* cancel;
+        double maxHours;
+        bool reached, windMissing, cancelled;
+    };
+    const Case cases[] = {
+        { "the horizon runs out", &northerly, { 5, 5, 1.0 / 6, 1, 1 }, nullptr, 5, false, false, false },
+        { "the wind runs out", &tenHours, {}, nullptr, 10, false, true, false },
+        { "no wind at all", nullptr, {}, nullptr, 0, false, true, false },
+        { "cancelled", &northerly, {}, &cancelled, 0, false, false, true },
+        { "unusable options", &northerly, { nan, 1e9, -1, -5, 1e9 }, nullptr, 72, true, false, false },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        RouteRequest r = request(northerly, markAt(45, 150));
+        r.wind = c.wind;
+        r.options = c.options;
+        r.cancel = c.cancel;
+        std::vector<int> reports;
+        r.progress = [&](int percent) { reports.push_back(percent); };
+        PlannedRoute route = planRoute(r);
+        EXPECT_EQ(c.reached, route.reached);
+        EXPECT_EQ(c.windMissing, route.windMissing);
+        EXPECT_EQ(c.cancelled, route.cancelled);
+        EXPECT_TRUE(route.landIgnored);
+        EXPECT_LE(route.etaHours, c.maxHours);
+        ASSERT_FALSE(route.points.empty());
+        const GeoPoint& end = route.points.back().position;
+        if (c.maxHours > 0) {
+            EXPECT_LT(greatCircleDistance(end.lat, end.lon, r.target.lat, r.target.lon), 0.9 * 150 * kmPerNauticalMile);
+        }
+        EXPECT_TRUE(std::is_sorted(reports.begin(), reports.end()));
+        ASSERT_FALSE(reports.empty());
+        EXPECT_EQ(100, reports.back());
+    }
+}
+
+} // namespace
