@@ -67,7 +67,6 @@ TEST_F(PlayerTest, QueuesEveryOggFileOfTheMusicFolder)
     queueShuffledMusic(root());
     std::vector<std::string> queued = player->pendingMusic();
     EXPECT_EQ(std::set<std::string>(queued.begin(), queued.end()), (std::set<std::string> { "music/B.OGG", "music/a.ogg", "music/c.Ogg" }));
-    EXPECT_EQ(queued.size(), 3u);
 }
 
 // Samples play with no music queued; a sample that fails to load is tried again next

@@ -116,7 +116,6 @@ TEST_F(StorageTest, ABrokenUserFileReadsAsEmptyAndIsNeverOverwritten)
         { "", "not a regular file", false }, { "# " + std::string(2 << 20, 'x'), "larger than 1 MiB", false } };
     folder.write("etc/settings", "autoLogin = 1\n");
     for (const auto& [content, problem, movedAside] : cases) {
-        SCOPED_TRACE(problem);
         fs::remove_all(folder.path() / "home");
         if (content.empty())
             fs::create_directories(user);
