@@ -11,8 +11,7 @@
 #include <set>
 #include <sstream>
 
-// The program opens its images, font, music and waves from data/ by fixed names: each must
-// be there and load with the library the program loads it with.
+// The program opens its images, font, music and waves from data/ by fixed names.
 
 namespace fs = std::filesystem;
 

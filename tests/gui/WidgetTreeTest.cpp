@@ -47,7 +47,7 @@ struct Probe : Widget {
     int updates = 0;
 };
 
-// Counts the commands it runs, grabs one key and ends its screen after a number of frames.
+// Counts the commands it runs, grabs Escape and ends its screen at the third frame.
 struct Counter : Command, Accelerator, IdleHandler {
     void execute() override { ++runs; }
     bool handleKey(SDL_Keycode key) override { return key == SDLK_ESCAPE; }
@@ -64,7 +64,6 @@ TEST(WidgetTree, FocusFormsOnePathFromTheRoot)
     auto* b = right->addChild(std::make_unique<Probe>(5, 6, 10, 10));
     a->setFocus(true);
     EXPECT_TRUE(a->focused && left->focused && root.focused);
-    EXPECT_EQ(left->focusedChild, a);
     b->setFocus(true);
     EXPECT_FALSE(a->focused || left->focused);
     EXPECT_EQ(left->focusedChild, nullptr);
@@ -91,13 +90,13 @@ TEST(WidgetTree, APressFocusesEachChildItReachesUntilOneHandlesIt)
     EXPECT_EQ(below->events, (Events { "down 1 60,70", "move 0 60,70", "wheel 2 60,70" }));
     EXPECT_TRUE(root.focusedChild == below && below->focused && !above->focused);
     EXPECT_TRUE(root.onMouseUp(1, 260, 260));
-    EXPECT_FALSE(side->focused) << "a release moves no focus";
 
     // A child covers its left and top edges but not its right and bottom ones.
     const std::pair<SDL_Point, bool> points[] = { { { 250, 250 }, true }, { { 299, 299 }, true },
         { { 249, 260 }, false }, { { 260, 249 }, false }, { { 300, 260 }, false }, { { 260, 300 }, false } };
     for (const auto& [point, hit] : points)
         EXPECT_EQ(root.onMouseMove(0, point.x, point.y), hit) << point.x << "," << point.y;
+    EXPECT_FALSE(side->focused) << "neither a release nor a move moves the focus";
     side->visible = false;
     EXPECT_FALSE(root.onMouseDown(1, 260, 260)) << "an invisible child is not hit";
 }
@@ -118,6 +117,7 @@ TEST(WidgetTree, CaptureSendsEveryMouseEventToTheCapturingWidget)
     EXPECT_EQ(panel->mouseCapture, nullptr);
     root.onMouseMove(0, 5, 5);
     EXPECT_EQ(other->events, Events { "move 0 5,5" });
+    EXPECT_FALSE(root.focused || other->focused) << "moving the mouse focuses nothing";
 }
 
 // Which children can take the focus, the focused one before (-1: none) and after a Tab
@@ -129,6 +129,7 @@ TEST(WidgetTree, TabFocusesTheNextFocusableChildAndWraps)
         { { false, false }, -1, -1 } };
     for (const auto& [focusable, before, after] : cases) {
         Container root(0, 0, 100, 100);
+        root.addChild(std::make_unique<Widget>(0, 0, 10, 10)); // a plain widget is never a stop
         std::vector<Probe*> probes;
         for (bool canFocus : focusable) {
             probes.push_back(root.addChild(std::make_unique<Probe>(0, 0, 10, 10)));
@@ -167,7 +168,7 @@ TEST(Screen, TheEventLoopRoutesEventsDrawsAndRunsIdleHandlersEachFrameInAWindowO
 {
     HeadlessWindow display;
     Screen screen(display.window);
-    auto* left = screen.addChild(std::make_unique<Probe>(0, 0, 100, 100));
+    screen.addChild(std::make_unique<Probe>(0, 0, 100, 100));
     auto* panel = screen.addChild(std::make_unique<Container>(100, 100, 200, 200));
     auto* right = panel->addChild(std::make_unique<Probe>(0, 0, 100, 100));
     right->colour = { 0, 0, 255, 255 };
@@ -183,7 +184,6 @@ TEST(Screen, TheEventLoopRoutesEventsDrawsAndRunsIdleHandlersEachFrameInAWindowO
     screen.runEventLoop();
     EXPECT_EQ(right->updates, 3);
     EXPECT_EQ(right->events, (Events { "down 1 50,60", "up 1 50,60", "move 1 20,30", "wheel -1 20,30", "text hé", "key X" }));
-    EXPECT_TRUE(left->events.empty());
     EXPECT_EQ((std::pair { screen.width, screen.height }), (std::pair { 640, 480 }));
     EXPECT_TRUE(display.pixelAt(50, 50).r == 255 && display.pixelAt(190, 190).b == 255 && display.pixelAt(220, 220).r == 0);
 }
