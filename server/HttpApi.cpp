@@ -2,6 +2,7 @@
 
 #include "server/GameServer.h"
 #include "server/GeoMath.h"
+#include "server/LandMaskAnswer.h"
 #include "server/QueryValues.h"
 #include "server/RaceImages.h"
 #include "server/TableWriter.h"
@@ -111,7 +112,7 @@ void HttpApi::users(const httplib::Request& request, httplib::Response& response
 void HttpApi::races(const httplib::Request& request, httplib::Response& response)
 {
     std::optional<int> which = action(request);
-    if (!which || *which < 1 || *which > 5)
+    if (!which || *which < 1 || *which > 6)
         return reply(response, badRequest);
     std::optional<int> player = user(request);
     if (!player)
@@ -129,9 +130,23 @@ void HttpApi::races(const httplib::Request& request, httplib::Response& response
         return reply(response, game.route(*race));
     case 4:
         return reply(response, game.boats(*race));
+    case 6:
+        return landMask(request, response);
     default:
         return reply(response, game.position(*player, *race));
     }
+}
+
+// Not one of the race server's own requests: the client's router asks it, and routes
+// through open water only where this server answers.
+void HttpApi::landMask(const httplib::Request& request, httplib::Response& response)
+{
+    std::optional<int> z = parseInteger(param(request, "z"), 0, 12);
+    std::optional<int> x = z ? parseInteger(param(request, "x"), 0, (1LL << *z) - 1) : std::nullopt;
+    std::optional<int> y = z ? parseInteger(param(request, "y"), 0, (1LL << *z) - 1) : std::nullopt;
+    if (!z || !x || !y)
+        return reply(response, "Missing or invalid tile.");
+    reply(response, Answer::good(landMaskTable(game.coastline(), *z, *x, *y)));
 }
 
 void HttpApi::boats(const httplib::Request& request, httplib::Response& response)

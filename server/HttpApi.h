@@ -22,6 +22,7 @@ public:
 private:
     void users(const httplib::Request& request, httplib::Response& response);
     void races(const httplib::Request& request, httplib::Response& response);
+    void landMask(const httplib::Request& request, httplib::Response& response);
     void boats(const httplib::Request& request, httplib::Response& response);
     void wind(const httplib::Request& request, httplib::Response& response);
     void tile(const httplib::Request& request, httplib::Response& response);
