@@ -67,6 +67,12 @@ std::string windUrl(int32_t z, int32_t x, int32_t y, int32_t time)
         + "&y=" + std::to_string(y) + "&s=256&t=" + std::to_string(time);
 }
 
+std::string landMaskUrl(int32_t raceId, int32_t z, int32_t x, int32_t y)
+{
+    return raceServerUrl() + "/races?action=6&z=" + std::to_string(z) + "&x=" + std::to_string(x) + "&y="
+        + std::to_string(y) + "&raceId=" + std::to_string(raceId);
+}
+
 std::string extractResult(const std::string& answer)
 {
     static const std::string opening = "<result>";

@@ -19,6 +19,9 @@ std::string positionUrl(int32_t raceId);
 std::string headingUrl(double heading, int32_t sail, int32_t raceId);
 // The wind grid of one 256-pixel map tile at a forecast time; its answer has no envelope.
 std::string windUrl(int32_t z, int32_t x, int32_t y, int32_t time);
+// The land of one 256-pixel map tile as a coarse grid, asked of the companion server by the
+// router; a race server without it answers with an error.
+std::string landMaskUrl(int32_t raceId, int32_t z, int32_t x, int32_t y);
 
 // The text between the first "<result>" and the first "</result>" after it; empty when
 // either marker is missing.

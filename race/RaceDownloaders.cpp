@@ -105,6 +105,7 @@ void PositionDownloader::onAnswer(const std::string& answer)
     race->own.lon = report->lon;
     race->own.heading = report->heading;
     race->own.speed = report->speed;
+    race->own.waypoint = report->waypoint;
 }
 
 void PositionDownloader::onFailure()

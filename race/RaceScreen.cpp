@@ -13,6 +13,9 @@
 #include "race/MapImage.h"
 #include "race/MapLine.h"
 #include "race/RaceDownloaders.h"
+#include "race/RouteButton.h"
+#include "race/RouteOverlay.h"
+#include "race/RoutePlanner.h"
 #include "race/WindTape.h"
 #include "table/Exception.h"
 #include "table/Table.h"
@@ -149,6 +152,7 @@ RaceScreen::RaceScreen(SDL_Window* window, RaceRecord& race)
     root->addChild(std::make_unique<BoatInfo>(&own));
     root->addChild(std::make_unique<WindTape>(root->height - 50, root->width, chart));
     root->addChild(std::make_unique<Button>(root->width - 48, 0, 49, 48, "images/close-btn.png", &exitGame, false));
+    addRouting(race, *ownMarker);
     root->addAccelerator(&escape);
 
     boats = std::make_unique<BoatsDownloader>(chart, &race);
@@ -158,6 +162,26 @@ RaceScreen::RaceScreen(SDL_Window* window, RaceRecord& race)
 }
 
 RaceScreen::~RaceScreen() = default;
+
+// The route button under the close button, taking R and Escape before the screen does; a
+// finished route opens the boat control panel with its first leg proposed.
+void RaceScreen::addRouting(const RaceRecord& race, MapWidget& ownMarker)
+{
+    planner = std::make_unique<RoutePlanner>(race, own, systemClock);
+    planner->onRouted = [this, &ownMarker](const PlannedRoute& route) {
+        proposeFirstLeg(route, own);
+        for (const auto& widget : chart->widgets)
+            widget->setFocus(widget.get() == &ownMarker);
+    };
+    chart->addFeature(std::make_unique<RouteOverlay>(planner.get()));
+    root->addAccelerator(root->addChild(std::make_unique<RouteButton>(root->width - 48, 52, planner.get())));
+    root->addIdleHandler(planner.get());
+}
+
+const PlannedRoute* RaceScreen::plannedRoute() const
+{
+    return planner->route();
+}
 
 void RaceScreen::run()
 {

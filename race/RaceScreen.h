@@ -15,7 +15,10 @@
 
 class BoatsDownloader;
 class Map;
+class MapWidget;
 class PositionDownloader;
+class RoutePlanner;
+struct PlannedRoute;
 class Screen;
 struct RaceRecord;
 struct Waypoint;
@@ -55,6 +58,9 @@ public:
     // The widget tree and the chart at its bottom, for drawing frames without the loop.
     Screen& screen() const { return *root; }
     Map& map() const { return *chart; }
+    // The route the player last asked for and still shown; null when there is none.
+    const PlannedRoute* plannedRoute() const;
+    RoutePlanner& router() const { return *planner; }
 
 private:
     // The close button: ends the program.
@@ -77,12 +83,15 @@ private:
         RaceScreen* raceScreen;
     };
 
+    void addRouting(const RaceRecord& race, MapWidget& ownMarker);
+
     BoatRecord own;
     ExitGameCommand exitGame { this };
     ExitGameAccelerator escape { this };
     std::unique_ptr<BoatsDownloader> boats;
     std::unique_ptr<PositionDownloader> position;
-    // Declared after the downloaders so that it goes first, with the markers that point
+    std::unique_ptr<RoutePlanner> planner;
+    // Declared after the downloaders and the planner so that it goes first, with the markers that point
     // into their records.
     std::unique_ptr<Screen> root;
     Map* chart = nullptr;

@@ -97,6 +97,15 @@ std::unique_ptr<WindTile> WindRegistry::getTile(int32_t z, int32_t x, int32_t y,
     return std::make_unique<WindTileImp>(&data);
 }
 
+bool WindRegistry::retry(const std::string& url)
+{
+    WindData* data = find(url);
+    if (!data || data->downloadId != 0 || data->n > 0)
+        return false;
+    startDownload(*data);
+    return data->downloadId != 0;
+}
+
 void WindRegistry::poll()
 {
     Answer answer;

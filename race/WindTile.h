@@ -59,6 +59,9 @@ public:
 
     // A new handle owned by the caller; the first handle on a grid starts its download.
     std::unique_ptr<WindTile> getTile(int32_t z, int32_t x, int32_t y, int32_t time);
+    // Asks once more for a grid whose download failed; false when the grid is not
+    // registered, has arrived or is still in flight.
+    bool retry(const std::string& url);
     // Run once per frame: takes in at most one finished wind download, then trims.
     void poll();
 };

@@ -164,6 +164,44 @@ def close_button(folder):
     save(surf, folder, "close-btn.png")
 
 
+def route_button(folder):
+    """The router's button: the close button's brass disc in sea blue, with an orange
+    course zigzagging from a boat's dot to a mark."""
+    surf = surface(49, 48)
+    ctx = cairo.Context(surf)
+    cx, cy, r = 24.5, 23.5, 19
+    ctx.arc(cx, cy + 2, r + 2, 0, 2 * math.pi)
+    ctx.set_source_rgba(0, 0, 0, 0.35)
+    ctx.fill()
+    ctx.arc(cx, cy, r + 2, 0, 2 * math.pi)
+    ctx.set_source(brass(cy - r, cy + r))
+    ctx.fill()
+    grad = cairo.RadialGradient(cx - 5, cy - 7, 2, cx, cy, r)
+    grad.add_color_stop_rgb(0, *SEA_LIGHT)
+    grad.add_color_stop_rgb(0.6, *SEA)
+    grad.add_color_stop_rgb(1, *NAVY_DARK)
+    ctx.arc(cx, cy, r - 1, 0, 2 * math.pi)
+    ctx.set_source(grad)
+    ctx.fill()
+    ctx.set_line_cap(cairo.LINE_CAP_ROUND)
+    ctx.set_line_join(cairo.LINE_JOIN_ROUND)
+    course = ((14, 33), (22, 25), (19, 19), (28, 14), (34, 14))
+    for width, colour in ((5, (0.2, 0.1, 0.0, 0.5)), (3, (1.0, 0.55, 0.0, 1))):
+        ctx.move_to(*course[0])
+        for point in course[1:]:
+            ctx.line_to(*point)
+        ctx.set_source_rgba(*colour)
+        ctx.set_line_width(width)
+        ctx.stroke()
+    ctx.arc(14, 33, 3, 0, 2 * math.pi)
+    ctx.set_source_rgba(*SAIL, 1)
+    ctx.fill()
+    ctx.arc(34, 14, 3, 0, 2 * math.pi)
+    ctx.set_source_rgb(*SIGNAL_RED)
+    ctx.fill()
+    save(surf, folder, "route-btn.png")
+
+
 def keyboard(folder):
     surf = surface(40, 28)
     ctx = cairo.Context(surf)
@@ -246,5 +284,6 @@ def make_all(folder):
     checkbox(folder, True)
     checkbox(folder, False)
     close_button(folder)
+    route_button(folder)
     keyboard(folder)
     window_icon(folder)

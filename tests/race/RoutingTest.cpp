@@ -1,0 +1,146 @@
+#include "ChartTestSupport.h"
+#include "boat/BoatControl.h"
+#include "gui/Screen.h"
+#include "lobby/RaceRecord.h"
+#include "race/Map.h"
+#include "race/RaceScreen.h"
+#include "race/RouteButton.h"
+#include "race/RouteForecast.h"
+#include "race/RouteOverlay.h"
+#include "race/RoutePlanner.h"
+#include "support/RecordingFont.h"
+#include "support/RecordingServer.h"
+#include "support/RunningDownloader.h"
+#include "support/StdoutCapture.h"
+#include "support/WaitUntil.h"
+
+#include <ctime>
+
+namespace {
+
+// The race server's wind answer: eight cells a side of a 15-knot north-easterly.
+std::string steadyWind()
+{
+    std::string cells;
+    for (int i = 0; i < 64; ++i)
+        cells += std::string(i ? ", " : "") + "45.0, 15.0";
+    return "numWinds = 8, winds = { " + cells + " }";
+}
+
+// Wind for every grid but those of the second forecast time, which answer garbage; the
+// land request is not known (404).
+class RoutingTest : public ChartTest {
+protected:
+    RoutingTest()
+    {
+        server.answer("/wind", [this](const SeenRequest& request) {
+            return Reply(request.param("t") == std::to_string(now + 3 * 3600) ? "garbage" : steadyWind());
+        });
+        startDownloaderOnce();
+        useServer(server.baseUrl());
+    }
+
+    RecordingServer server;
+    int32_t now = int32_t(std::time(nullptr));
+};
+
+TEST(ParseLandMask, OnlyAGoodAnswerWithAFullGridGivesLand)
+{
+    for (auto [answer, good, flags] : std::initializer_list<std::tuple<std::string, bool, std::string>> {
+             { "<result>OK numCells = 2, land = { 1, 0, 0, 1 }</result>", true, "1001" },
+             { "<result>OK numCells = 2, land = { 1, 0, 0 }</result>", false, "" },
+             { "<result>OK numCells = 0, land = { }</result>", false, "" },
+             { "<result>OK numCells = 2</result>", false, "" },
+             { "<result>Invalid request.</result>", false, "" },
+             { "Not Found", false, "" } }) {
+        int cells = 0;
+        std::vector<bool> land;
+        ASSERT_EQ(parseLandMask(answer, cells, land), good) << answer;
+        std::string read;
+        for (bool flag : land)
+            read += good ? (flag ? "1" : "0") : "";
+        EXPECT_EQ(read, flags) << answer;
+    }
+}
+
+TEST(RouteOverlayTest, ArrivalIsWrittenInGmtAndTicksFallEverySixHoursAlongTheLegs)
+{
+    EXPECT_EQ(etaLabel(86400 * 365, 25.5), "ETA 1971-01-02 01:30 GMT");
+    PlannedRoute route;
+    route.points = { { 0.0, { 0.0, 0.0 } }, { 9.0, { 0.0, 9.0 } }, { 21.0, { 12.0, 9.0 } } };
+    route.etaHours = 18.0;
+    std::vector<GeoPoint> ticks = routeTicks(route);
+    ASSERT_EQ(ticks.size(), 2u);
+    EXPECT_NEAR(ticks[0].lon, 6.0, 1e-9);
+    EXPECT_NEAR(ticks[1].lat, 3.0, 1e-9);
+}
+
+TEST_F(RoutingTest, AFailedGridIsAskedForOnceMoreAndAnUnknownLandRequestIsNotRepeated)
+{
+    StdoutCapture quiet;
+    RouteForecast forecast(7, { 45.0, -30.0 }, { 45.5, -29.5 }, now);
+    ASSERT_TRUE(waitUntil([&] { return pollWindDownloads(), forecast.poll(), forecast.ready(); }));
+    for (int frame = 0; frame < 50; ++frame)
+        forecast.poll();
+    size_t tiles = server.count("/races?action=6");
+    ASSERT_GE(tiles, 1u);
+    EXPECT_EQ(server.count("/wind"), tiles * (routeForecastTimes + 1));
+    EXPECT_EQ(forecast.land(), nullptr);
+    EXPECT_TRUE(forecast.windFailed());
+    std::unique_ptr<GridWind> wind = forecast.wind();
+    WindSample sample;
+    ASSERT_TRUE(wind->wind(45.2, -29.8, 0.0, sample) && wind->wind(45.2, -29.8, 6.0, sample));
+    EXPECT_NEAR(sample.dir, 45.0, 1e-6);
+    EXPECT_FALSE(wind->wind(45.2, -29.8, 4.0, sample));
+}
+
+TEST_F(RoutingTest, RStartsOrCancelsARoutingEscapeCancelsItAndTheFinishedRouteIsProposed)
+{
+    server.answer("/wind", Reply(steadyWind()));
+    RaceRecord race;
+    race.id = 7;
+    race.own.lat = 45.0;
+    race.own.lon = -30.0;
+    race.own.waypoint = 1;
+    race.route = { { 44.0, -31.0, 0.0, 1.0, 1 }, { 45.5, -30.0, 0.0, 2.0, 1 } };
+    Polar polar { { 0, 10, 20 }, { 0, 40, 90, 180 }, { { 0, 0, 0 }, { 0, 5, 8 }, { 0, 7, 10 }, { 0, 6, 9 } } };
+    race.boat.sails = { { 1, polar }, { 2, polar } };
+    RaceScreen raceScreen(display.window, race);
+    Screen& screen = raceScreen.screen();
+    RoutePlanner& planner = raceScreen.router();
+    auto& button = static_cast<RouteButton&>(*screen.children.back());
+    RecordingFont font;
+    button.labelFont = &font;
+    using State = RoutePlanner::State;
+    EXPECT_EQ(server.count("/races?action=6"), 0u);
+    for (auto [key, state] : { std::pair(SDLK_r, State::Gathering), std::pair(SDLK_r, State::Idle),
+             std::pair(SDLK_r, State::Gathering), std::pair(SDLK_ESCAPE, State::Idle) }) {
+        EXPECT_TRUE(screen.onKeyDown(key));
+        EXPECT_EQ(planner.state(), state) << key;
+    }
+    EXPECT_FALSE(screen.done);
+    button.draw(display.renderer, 0, 0);
+    EXPECT_TRUE(font.drawn.empty());
+
+    StdoutCapture out;
+    screen.onKeyDown(SDLK_r);
+    button.draw(display.renderer, 0, 0);
+    EXPECT_EQ(font.texts(), std::vector<std::string> { "Routing... 0%" });
+    ASSERT_TRUE(waitUntil([&] { return pollWindDownloads(), planner.onIdle(screen), raceScreen.plannedRoute() != nullptr; }));
+    const PlannedRoute& route = *raceScreen.plannedRoute();
+    EXPECT_TRUE(route.reached && route.landIgnored);
+    const BoatRecord& own = *static_cast<BoatControl&>(*screen.children[1]).boat;
+    EXPECT_TRUE(screen.children[1]->visible && own.pending);
+    EXPECT_EQ(std::pair(own.heading, own.sail), std::pair(route.points[0].heading, route.points[0].sail));
+    auto& overlay = static_cast<RouteOverlay&>(*raceScreen.map().features.back());
+    overlay.font = &font;
+    font.drawn.clear();
+    overlay.draw(raceScreen.map(), display.renderer, 0, 0, 0, 1.0);
+    EXPECT_EQ(font.texts(), (std::vector<std::string> { etaLabel(planner.routeStart(), route.etaHours), "Route ignores land" }));
+
+    race.own.waypoint = 2;
+    planner.onIdle(screen);
+    EXPECT_EQ(raceScreen.plannedRoute(), nullptr);
+}
+
+}
