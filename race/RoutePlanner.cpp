@@ -37,7 +37,7 @@ int RoutePlanner::Worker::run()
     return 0;
 }
 
-RoutePlanner::RoutePlanner(const RaceRecord& race, const BoatRecord& own, Clock clock)
+RoutePlanner::RoutePlanner(const RaceRecord& race, const BoatRecord& own, std::function<int32_t()> clock)
     : race(race)
     , own(own)
     , clock(std::move(clock))
@@ -105,8 +105,9 @@ void RoutePlanner::finish()
     shownStart = startTime;
     worker.reset();
     const RoutePoint& first = shown->points.front();
-    std::printf("Route to waypoint %d: heading %.1f with sail %d, %s%s\n", int(waypoint), first.heading, first.sail,
-        shown->reached ? "" : "not reaching it, ", shown->landIgnored ? "ignoring land" : "avoiding land");
+    std::printf("Route to waypoint %d: heading %.1f with sail %d, %s%s%s\n", int(waypoint), first.heading, first.sail,
+        shown->reached ? "" : "not reaching it, ", shown->windMissing ? "some wind missing, " : "",
+        shown->landIgnored ? "ignoring land" : "avoiding land");
     if (onRouted)
         onRouted(*shown);
 }

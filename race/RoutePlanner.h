@@ -26,9 +26,8 @@ public:
         Gathering,
         Computing,
     };
-    using Clock = std::function<int32_t()>;
-
-    RoutePlanner(const RaceRecord& race, const BoatRecord& own, Clock clock);
+    // The clock gives the calendar time in whole seconds.
+    RoutePlanner(const RaceRecord& race, const BoatRecord& own, std::function<int32_t()> clock);
     // Cancels a routing still running and waits for its thread.
     ~RoutePlanner() override;
     RoutePlanner(const RoutePlanner&) = delete;
@@ -77,7 +76,7 @@ private:
 
     const RaceRecord& race;
     const BoatRecord& own;
-    Clock clock;
+    std::function<int32_t()> clock;
     State phase = State::Idle;
     std::unique_ptr<RouteForecast> forecast;
     std::unique_ptr<Worker> worker;

@@ -10,6 +10,7 @@ import ctypes
 import json
 import os
 import shutil
+import re
 import signal
 import socket
 import sqlite3
@@ -319,6 +320,24 @@ class Run:
             return sail == 2 and abs((now - wanted + 180) % 360 - 180) < 2.5
         wait_for(f"heading {wanted:.1f} with the spinnaker in the server's data", arrived, 15)
 
+    def route(self):
+        """R plans the route to the next mark; the tick applies its first leg, proposed in the panel."""
+        apply_shown = self.button_change("the apply button", APPLY)
+        self.key("r")
+
+        def planned():
+            with open(self.log_path) as f:
+                return re.search(r"^Route to waypoint \d+: heading ([\d.]+) with sail (\d+)", f.read(), re.M)
+        found = wait_for("the route in the client's output", planned, 90)
+        heading, sail = float(found.group(1)), int(found.group(2))
+        self.save(apply_shown(), "race-route")
+        self.display.click(*APPLY)
+
+        def applied():
+            _, now, sail_now = self.own_boat()
+            return sail_now == sail and abs((now - heading + 180) % 360 - 180) < 0.5
+        wait_for(f"the route's heading {heading} with sail {sail} in the server's data", applied, 15)
+
     def server_outage(self):
         # Zooming in three levels shortens the period of the position downloads to 4 seconds.
         for level in range(3):
@@ -376,6 +395,7 @@ def main():
         run.server.start()
         run.register_and_join()
         run.steer()
+        run.route()
         run.server_outage()
         run.automatic_login()
     except Exception as failure:
