@@ -60,6 +60,7 @@ public:
     Map& map() const { return *chart; }
     // The route the player last asked for and still shown; null when there is none.
     const PlannedRoute* plannedRoute() const;
+    // The routing that R and the route button start.
     RoutePlanner& router() const { return *planner; }
 
 private:
@@ -91,8 +92,8 @@ private:
     std::unique_ptr<BoatsDownloader> boats;
     std::unique_ptr<PositionDownloader> position;
     std::unique_ptr<RoutePlanner> planner;
-    // Declared after the downloaders and the planner so that it goes first, with the markers that point
-    // into their records.
+    // Declared after the downloaders and the planner so that it goes first, with the
+    // markers that point into their records and the route's button and overlay.
     std::unique_ptr<Screen> root;
     Map* chart = nullptr;
 };

@@ -142,7 +142,7 @@ bool RouteForecast::ready() const
 int RouteForecast::percent() const
 {
     size_t all = winds.size() + size_t(range.columns() * range.rows());
-    size_t landDone = landGrid ? size_t(range.columns() * range.rows()) - lands.size() : 0;
+    size_t landDone = size_t(range.columns() * range.rows()) - lands.size();
     return all ? int((size_t(settledGrids) + landDone) * 100 / all) : 100;
 }
 
