@@ -12,6 +12,7 @@
 #include "race/Map.h"
 #include "race/MapImage.h"
 #include "race/MapLine.h"
+#include "race/PositionAge.h"
 #include "race/RaceDownloaders.h"
 #include "race/WindTape.h"
 #include "table/Exception.h"
@@ -155,6 +156,7 @@ RaceScreen::RaceScreen(SDL_Window* window, RaceRecord& race)
     position = std::make_unique<PositionDownloader>(chart, &race, &own);
     root->addIdleHandler(boats.get());
     root->addIdleHandler(position.get());
+    root->addChild(std::make_unique<PositionAge>(10, 150, position.get(), chart));
 }
 
 RaceScreen::~RaceScreen() = default;
