@@ -8,6 +8,7 @@
 #include "lobby/RaceRecord.h"
 #include "nav/GreatCircle.h"
 #include "net/Protocol.h"
+#include "race/AheadMarker.h"
 #include "race/BoatWidget.h"
 #include "race/Map.h"
 #include "race/MapImage.h"
@@ -148,7 +149,10 @@ RaceScreen::RaceScreen(SDL_Window* window, RaceRecord& race)
     chart = root->addChild(std::move(newMap));
     root->addChild(std::move(control));
     root->addChild(std::make_unique<BoatInfo>(&own));
-    root->addChild(std::make_unique<WindTape>(root->height - 50, root->width, chart));
+    auto* tape = root->addChild(std::make_unique<WindTape>(root->height - 50, root->width, chart));
+    auto marker = std::make_unique<AheadMarker>(&own, tape);
+    ahead = marker.get();
+    chart->addFeature(std::move(marker));
     root->addChild(std::make_unique<Button>(root->width - 48, 0, 49, 48, "images/close-btn.png", &exitGame, false));
     root->addAccelerator(&escape);
 

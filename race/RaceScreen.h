@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+class AheadMarker;
 class BoatsDownloader;
 class Map;
 class PositionDownloader;
@@ -86,4 +87,6 @@ private:
     // into their records.
     std::unique_ptr<Screen> root;
     Map* chart = nullptr;
+    // The boat's copy at the wind tape's time, which follows the route once one is drawn.
+    AheadMarker* ahead = nullptr;
 };
