@@ -31,14 +31,11 @@ void ControlNotes::draw(SDL_Renderer* renderer, int drawX, int drawY)
     if (!font)
         return;
     SailAdvice advice = adviseSail(*boat);
-    int top = drawY;
-    auto drawLine = [&](const std::string& text, SDL_Color colour) {
-        if (text.empty())
-            return;
-        font->drawText(renderer, drawX + (width - font->textWidth(text.c_str())) / 2, top, text.c_str(), colour);
-        top += lineSpacing;
+    auto drawLine = [&](int row, const std::string& text, SDL_Color colour) {
+        if (!text.empty())
+            font->drawText(renderer, drawX + (width - font->textWidth(text.c_str())) / 2, drawY + row * lineSpacing, text.c_str(), colour);
     };
-    drawLine(race->command.line(steadySeconds()), textColour);
-    drawLine(advice.faster, textColour);
-    drawLine(advice.noGo ? "No-go zone" : "", warningColour);
+    drawLine(0, race->command.line(steadySeconds()), textColour);
+    drawLine(1, advice.faster, textColour);
+    drawLine(2, advice.noGo ? "No-go zone" : "", warningColour);
 }

@@ -6,9 +6,9 @@ class Font;
 struct BoatRecord;
 struct RaceEntry;
 
-// The lines under the heading ring: what became of the last heading command, the faster
-// sail and the no-go zone, each only while there is something to say. Updating it
-// collects the command's answer, shown or not.
+// The lines under the heading ring, each in its own row and only while there is something
+// to say: what became of the last heading command, the faster sail, the no-go zone.
+// Updating it collects the command's answer, shown or not.
 class ControlNotes : public Widget {
 public:
     ControlNotes(int x, int y, int width, const BoatRecord* boat, RaceEntry* race);
