@@ -1,7 +1,6 @@
 #include "app/Storage.h"
 #include "boat/BoatRecord.h"
 #include "boat/HeadingSubmission.h"
-#include "net/Protocol.h"
 #include "support/RecordingServer.h"
 #include "support/RunningDownloader.h"
 #include "support/WaitUntil.h"
@@ -39,8 +38,8 @@ TEST(CommandState, TheLineFollowsTheSubmissionsAnswer)
     }
 }
 
-// Only a sent command is confirmed, by a heading within half a degree, also across north;
-// the confirmation shows for a minute. Positions asked for before the answer are not current.
+// Only a sent command is confirmed, by a heading within half a degree, across north too, and
+// for a minute; positions asked for before its answer arrived are not current.
 TEST(CommandState, APositionOnTheNewHeadingConfirmsASentCommandForAMinute)
 {
     const std::tuple<double, Stage, double, Stage> cases[] = { { 0.2, Stage::Sent, 359.8, Stage::Confirmed },
@@ -48,10 +47,9 @@ TEST(CommandState, APositionOnTheNewHeadingConfirmsASentCommandForAMinute)
     for (auto [heading, stage, reported, after] : cases) {
         CommandState command;
         std::tie(command.heading, command.stage, command.answeredAt) = std::tuple(heading, stage, 11.0);
-        EXPECT_EQ(std::pair(command.isCurrent(11), command.isCurrent(11.5)), std::pair(false, stage != Stage::Sending));
         command.positionReported(reported, 20);
-        EXPECT_EQ(std::pair(command.stage, command.line(79.9).empty()), std::pair(after, false)) << heading << " " << reported;
-        EXPECT_EQ(command.line(80).empty(), after == Stage::Confirmed);
+        EXPECT_EQ(std::tuple(command.stage, command.isCurrent(11), command.isCurrent(11.5), command.line(79.9).empty(), command.line(80).empty()),
+            std::tuple(after, false, stage != Stage::Sending, false, after == Stage::Confirmed)) << heading << " " << reported;
     }
     CommandState command;
     EXPECT_EQ(std::pair(command.isCurrent(0), command.line(0)), std::pair(true, std::string()));

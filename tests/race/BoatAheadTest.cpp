@@ -49,8 +49,7 @@ TEST(BoatAhead, TheBoatHoldsItsCourseAtThePolarsSpeedOrFollowsTheRoute)
         line.Position(fraction * line.Distance(), lat, lon);
         expectAt(sailAhead(boat, hours, nullptr, &route), lat, lon, route.points[leg].heading);
     }
-    for (auto [seconds, label] : { std::pair(63000, "+18h"), std::pair(86400, "+24h"), std::pair(-2700, "-1h") })
-        EXPECT_EQ(AheadMarker::label(seconds), label);
+    EXPECT_EQ(AheadMarker::label(63000) + AheadMarker::label(-2700), "+18h-1h");
 }
 
 using BoatAheadMapTest = ChartTest;
