@@ -336,7 +336,14 @@ class Run:
         """While the tape's knob is held a day ahead the boat's copy and "+24h" lie on the map."""
         def still(shot):
             return [p for box in STILL_MAP for p in shot.region(*box)]
-        before, elapsed = still(self.shot()), time.time() % 3600
+        # Half a turn on the ring and apply, so that a boat left close to the wind sails.
+        apply_shown = self.button_change("the apply button", APPLY)
+        self.display.run("xdotool", "mousemove", str(CX), str(CY - 125), "mousedown", "1", "mousemove", str(CX + 125),
+                         str(CY), "mousemove", str(CX), str(CY + 125), "mouseup", "1")
+        apply_shown()
+        applied = self.button_change("the apply button gone", APPLY)
+        self.display.click(*APPLY)
+        before, elapsed = still(applied()), time.time() % 3600
         knob, ahead = (30 + int(seconds / 259200 * (WIDTH - 60)) for seconds in (elapsed, elapsed + 86400))
         self.display.run("xdotool", "mousemove", str(knob), str(HEIGHT - 30), "mousedown", "1",
                          "mousemove", str(knob + 5), str(HEIGHT - 30), "mousemove", str(ahead), str(HEIGHT - 30))
