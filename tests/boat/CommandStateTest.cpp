@@ -11,8 +11,11 @@ namespace {
 
 using Stage = CommandState::Stage;
 
-// Each answer of the server, one of them held until "Sending..." has been seen again.
-TEST(CommandState, TheLineFollowsTheSubmissionsAnswer)
+// The server answers OK after holding the answer until "Sending..." was seen again, refuses,
+// or cuts the answer short. Then a position on a heading within half a degree, across north
+// here, confirms only a sent command, for a minute; positions asked for before the answer
+// arrived are not current.
+TEST(CommandState, TheLineFollowsTheSubmissionsAnswerAndThePositionsAfterIt)
 {
     RecordingServer server;
     startDownloaderOnce();
@@ -20,41 +23,33 @@ TEST(CommandState, TheLineFollowsTheSubmissionsAnswer)
     reloadServerUrls();
     Reply dropped("<result>OK</result>");
     dropped.cutShort = true;
-    const std::tuple<Reply, bool, std::string> cases[] = { { Reply("<result>OK</result>"), true, "Sent" },
-        { Reply("<result>Unknown sail.</result>"), false, "Refused: Unknown sail." }, { dropped, false, "Not sent: no connection" } };
+    const std::tuple<Reply, bool, std::string, double, std::string> cases[] = {
+        { Reply("<result>OK</result>"), true, "Sent", 0.3, "Confirmed" }, { Reply("<result>OK</result>"), false, "Sent", 0.6, "Sent" },
+        { Reply("<result>Unknown sail.</result>"), false, "Refused: Unknown sail.", 0, "Refused: Unknown sail." },
+        { dropped, false, "Not sent: no connection", 0, "Not sent: no connection" } };
     RaceEntry race;
-    for (const auto& [reply, held, line] : cases) {
+    BoatRecord own;
+    own.heading = 359.8;
+    for (const auto& [reply, held, line, off, confirmed] : cases) {
         server.answer("/boats", reply);
         if (held)
             server.hold("/boats");
-        submitHeading(BoatRecord {}, race);
-        EXPECT_EQ(race.command.line(steadySeconds()), "Sending...");
+        submitHeading(own, race);
         if (held && server.waitForRequests(1))
             race.command.poll(steadySeconds());
-        EXPECT_EQ(race.command.stage, Stage::Sending);
+        EXPECT_EQ(std::pair(race.command.line(0), race.command.isCurrent(steadySeconds())), std::pair(std::string("Sending..."), false));
         server.release();
         EXPECT_TRUE(waitUntil([&] { return race.command.poll(steadySeconds()), race.command.stage != Stage::Sending; }));
-        EXPECT_EQ(race.command.line(steadySeconds()), line);
+        double answered = race.command.answeredAt;
+        race.command.positionReported(std::fmod(own.heading + off, 360.0), answered);
+        EXPECT_EQ(std::tuple(race.command.line(answered), race.command.line(answered + 59.9), race.command.isCurrent(answered), race.command.isCurrent(answered + 0.1)),
+            std::tuple(line == "Sent" ? confirmed : line, confirmed, false, true));
+        EXPECT_EQ(race.command.line(answered + 60).empty(), confirmed == "Confirmed");
     }
-}
-
-// Only a sent command is confirmed, by a heading within half a degree, across north too, and
-// for a minute; positions asked for before its answer arrived are not current.
-TEST(CommandState, APositionOnTheNewHeadingConfirmsASentCommandForAMinute)
-{
-    const std::tuple<double, Stage, double, Stage> cases[] = { { 0.2, Stage::Sent, 359.8, Stage::Confirmed },
-        { 100, Stage::Sent, 100.6, Stage::Sent }, { 100, Stage::Refused, 100, Stage::Refused }, { 100, Stage::Sending, 100, Stage::Sending } };
-    for (auto [heading, stage, reported, after] : cases) {
-        CommandState command;
-        std::tie(command.heading, command.stage, command.answeredAt) = std::tuple(heading, stage, 11.0);
-        command.positionReported(reported, 20);
-        EXPECT_EQ(std::tuple(command.stage, command.isCurrent(11), command.isCurrent(11.5), command.line(79.9).empty(), command.line(80).empty()),
-            std::tuple(after, false, stage != Stage::Sending, false, after == Stage::Confirmed)) << heading << " " << reported;
-    }
-    CommandState command;
-    EXPECT_EQ(std::pair(command.isCurrent(0), command.line(0)), std::pair(true, std::string()));
-    command.submitted(-1, 100, 10);
-    EXPECT_EQ(command.line(10), "Not sent: no connection");
+    CommandState none;
+    EXPECT_EQ(std::pair(none.isCurrent(0), none.line(0)), std::pair(true, std::string()));
+    none.submitted(-1, 100, 10);
+    EXPECT_EQ(none.line(10), "Not sent: no connection");
 }
 
 }
