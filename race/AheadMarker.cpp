@@ -43,6 +43,10 @@ void AheadMarker::draw(const Map& map, SDL_Renderer* renderer, int32_t, int32_t,
     if (std::abs(offset) < shortestOffset || !icon || !icon->getTexture())
         return;
     BoatAhead ahead = sailAhead(*boat, offset / 3600.0, mapWind(map, tape->selected), route);
+    // A wild speed or heading from the server gives no place to draw at, and the renderer
+    // must not be handed an angle that is not a number.
+    if (!std::isfinite(ahead.position.lat) || !std::isfinite(ahead.position.lon) || !std::isfinite(ahead.heading))
+        return;
     SDL_Point centre = map.latLonToScreen(ahead.position.lat, ahead.position.lon);
     SDL_Rect destination { centre.x - markerSide / 2, centre.y - markerSide / 2, markerSide, markerSide };
     Uint8 alpha = 255;
