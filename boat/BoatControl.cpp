@@ -2,6 +2,7 @@
 
 #include "boat/BoatRecord.h"
 #include "boat/ChartProjection.h"
+#include "boat/ControlNotes.h"
 #include "boat/HeadingCommands.h"
 #include "boat/HeadingRing.h"
 #include "gui/Button.h"
@@ -55,6 +56,7 @@ BoatControl::BoatControl(const ChartProjection* map, BoatRecord* boat, RaceEntry
         std::make_unique<SubmitHeadingCommand>(boat, race), false));
     cancelButton = addChild(std::make_unique<Button>(383, 63, 50, 44, "images/btn-cancel.png",
         std::make_unique<CancelHeadingCommand>(boat, race), false));
+    addChild(std::make_unique<ControlNotes>(ring->x, ring->height, ring->width, boat, race));
 }
 
 void BoatControl::update(double seconds)

@@ -12,8 +12,9 @@ struct BoatRecord;
 struct RaceEntry;
 
 // The panel that steers the own boat, centred on it over the map: the compass ring, the
-// jib and spinnaker buttons, apply and cancel while a change is pending, and under them
-// the course projected 12 and 24 hours ahead.
+// jib and spinnaker buttons, apply and cancel while a change is pending, the notes on the
+// last command and the sails under the ring, and under them all the course projected 12
+// and 24 hours ahead.
 class BoatControl : public Container {
 public:
     BoatControl(const ChartProjection* map, BoatRecord* boat, RaceEntry* race);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "boat/CommandState.h"
+
 #include <SDL.h>
 
 #include <cstdint>
@@ -36,10 +38,12 @@ struct BoatRecord {
 };
 
 // The player's entry in a race: the race number that every request about it carries, and
-// the own boat as the server last reported it. The boat panels steer against it.
+// the own boat as the server last reported it. The boat panels steer against it and
+// follow the last heading command.
 struct RaceEntry {
     int32_t id = 0;
     BoatRecord own;
+    CommandState command;
 };
 
 // The colour of every text on the race screen. Text drawing ignores the alpha byte, so

@@ -6,6 +6,7 @@
 
 void submitHeading(const BoatRecord& own, RaceEntry& race)
 {
-    downloader.download(headingUrl(own.heading, own.sail, race.id), OkRequest, nullptr);
+    int request = downloader.download(headingUrl(own.heading, own.sail, race.id), CheckedRequest, nullptr);
+    race.command.submitted(request, own.heading, steadySeconds());
     copySteering(own, race.own);
 }

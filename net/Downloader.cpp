@@ -60,7 +60,7 @@ std::vector<std::string> splitAtTabs(const std::string& line)
     return fields;
 }
 
-// The answer of a fire-and-forget request is only checked, never delivered.
+// The answer of a heading submission is checked for its "OK" on this thread.
 void examineOkAnswer(const DownloadRequest& request)
 {
     const char* text = request.answer ? request.answer.get() : "";
@@ -282,12 +282,12 @@ Downloader::Requests::iterator Downloader::findTagged(CURL* transfer)
 
 void Downloader::finish(Requests::iterator request)
 {
-    if (request->kind == OkRequest) {
+    if (request->kind == OkRequest || request->kind == CheckedRequest)
         examineOkAnswer(*request);
+    if (request->kind == OkRequest)
         active.erase(request);
-    } else {
+    else
         finished.splice(finished.end(), active, request);
-    }
 }
 
 // The cookie list holds one Netscape cookie-file line per cookie: domain, subdomains,

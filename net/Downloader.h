@@ -17,6 +17,9 @@ enum DownloadKind {
     WindRequest = 3,
     OkRequest = 5,
     RaceRequest = 6,
+    // Examined as an OkRequest is, then kept for pollById: the heading submission whose
+    // answer the boat control panel reports.
+    CheckedRequest = 7,
 };
 
 struct FreeDeleter {

@@ -21,6 +21,7 @@ void PeriodicDownloader::requestAnswer()
     int id = downloader.download(url(), RaceRequest, nullptr);
     request = id > 0 ? id : 0;
     lastStart = clock();
+    sentAt = steadySeconds();
 }
 
 void PeriodicDownloader::onIdle(Screen&)
@@ -80,6 +81,7 @@ void BoatsDownloader::replaceMarkers(std::vector<BoatRecord> newBoats)
 PositionDownloader::PositionDownloader(Map* map, RaceRecord* race, BoatRecord* own, Clock clock)
     : PeriodicDownloader(map, race, std::move(clock))
     , own(own)
+    , answeredAt(steadySeconds())
 {
     requestAnswer();
 }
@@ -91,21 +93,26 @@ std::string PositionDownloader::url() const
 
 // The own record's heading, speed and sail stay as the boat control panel has them; the
 // server's heading and speed go to the race's record, which the panel shows while no change
-// is pending and returns to on cancel.
+// is pending and returns to on cancel. An answer to a request older than the last heading
+// command may show the heading from before it, so it brings only the position and wind.
 void PositionDownloader::onAnswer(const std::string& answer)
 {
     std::optional<BoatRecord> report = parsePosition(answer);
     if (!report)
         return;
+    answeredAt = steadySeconds();
     own->lat = report->lat;
     own->lon = report->lon;
     own->windDir = report->windDir;
     own->windSpeed = report->windSpeed;
     race->own.lat = report->lat;
     race->own.lon = report->lon;
+    race->own.waypoint = report->waypoint;
+    if (!race->command.isCurrent(sentAt))
+        return;
     race->own.heading = report->heading;
     race->own.speed = report->speed;
-    race->own.waypoint = report->waypoint;
+    race->command.positionReported(report->heading, answeredAt);
 }
 
 void PositionDownloader::onFailure()

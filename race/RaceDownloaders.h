@@ -23,6 +23,8 @@ public:
     RaceRecord* race;
     int32_t lastStart = 0;
     int32_t request = 0;
+    // When the request in flight, or the last one, was queued, on the steady clock.
+    double sentAt = 0.0;
 
 protected:
     void requestAnswer();
@@ -58,6 +60,9 @@ public:
     PositionDownloader(Map* map, RaceRecord* race, BoatRecord* own, Clock clock = systemClock);
 
     BoatRecord* own;
+    // When the last usable answer arrived, on the steady clock; the race record's state
+    // counts as one at the start.
+    double answeredAt;
 
 protected:
     std::string url() const override;

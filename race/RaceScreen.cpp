@@ -8,10 +8,12 @@
 #include "lobby/RaceRecord.h"
 #include "nav/GreatCircle.h"
 #include "net/Protocol.h"
+#include "race/AheadMarker.h"
 #include "race/BoatWidget.h"
 #include "race/Map.h"
 #include "race/MapImage.h"
 #include "race/MapLine.h"
+#include "race/PositionAge.h"
 #include "race/RaceDownloaders.h"
 #include "race/RouteButton.h"
 #include "race/RouteOverlay.h"
@@ -150,7 +152,10 @@ RaceScreen::RaceScreen(SDL_Window* window, RaceRecord& race)
     chart = root->addChild(std::move(newMap));
     root->addChild(std::move(control));
     root->addChild(std::make_unique<BoatInfo>(&own));
-    root->addChild(std::make_unique<WindTape>(root->height - 50, root->width, chart));
+    auto* tape = root->addChild(std::make_unique<WindTape>(root->height - 50, root->width, chart));
+    auto marker = std::make_unique<AheadMarker>(&own, tape);
+    ahead = marker.get();
+    chart->addFeature(std::move(marker));
     root->addChild(std::make_unique<Button>(root->width - 48, 0, 49, 48, "images/close-btn.png", &exitGame, false));
     addRouting(race, *ownMarker);
     root->addAccelerator(&escape);
@@ -159,6 +164,7 @@ RaceScreen::RaceScreen(SDL_Window* window, RaceRecord& race)
     position = std::make_unique<PositionDownloader>(chart, &race, &own);
     root->addIdleHandler(boats.get());
     root->addIdleHandler(position.get());
+    root->addChild(std::make_unique<PositionAge>(10, 150, position.get(), chart));
 }
 
 RaceScreen::~RaceScreen() = default;
@@ -174,6 +180,7 @@ void RaceScreen::addRouting(const RaceRecord& race, MapWidget& ownMarker)
             widget->setFocus(widget.get() == &ownMarker);
     };
     chart->addFeature(std::make_unique<RouteOverlay>(planner.get()));
+    ahead->planner = planner.get();
     root->addAccelerator(root->addChild(std::make_unique<RouteButton>(root->width - 48, 52, planner.get())));
     root->addIdleHandler(planner.get());
 }

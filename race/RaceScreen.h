@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+class AheadMarker;
 class BoatsDownloader;
 class Map;
 class MapWidget;
@@ -96,4 +97,6 @@ private:
     // markers that point into their records and the route's button and overlay.
     std::unique_ptr<Screen> root;
     Map* chart = nullptr;
+    // The boat's copy at the wind tape's time, which follows the route once one is drawn.
+    AheadMarker* ahead = nullptr;
 };

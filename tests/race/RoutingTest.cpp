@@ -14,6 +14,7 @@
 #include "support/StdoutCapture.h"
 #include "support/WaitUntil.h"
 
+#include <algorithm>
 #include <ctime>
 
 namespace {
@@ -108,7 +109,8 @@ TEST_F(RoutingTest, RStartsOrCancelsARoutingEscapeCancelsItAndTheFinishedRouteIs
     RaceScreen raceScreen(display.window, race);
     Screen& screen = raceScreen.screen();
     RoutePlanner& planner = raceScreen.router();
-    auto& button = static_cast<RouteButton&>(*screen.children.back());
+    auto& button = dynamic_cast<RouteButton&>(**std::find_if(screen.children.begin(), screen.children.end(),
+        [](const auto& child) { return dynamic_cast<RouteButton*>(child.get()); }));
     RecordingFont font;
     button.labelFont = &font;
     using State = RoutePlanner::State;
