@@ -128,7 +128,7 @@ void HttpApi::races(const httplib::Request& request, httplib::Response& response
     case 3:
         return reply(response, game.route(*race));
     case 4:
-        return reply(response, game.boats(*race));
+        return reply(response, game.boats(*player, *race));
     default:
         return reply(response, game.position(*player, *race));
     }
@@ -176,7 +176,9 @@ void HttpApi::wind(const httplib::Request& request, httplib::Response& response)
             double px = (*x + (column + 0.5) / cells) * 256.0;
             double py = (*y + (row + 0.5) / cells) * 256.0;
             Wind w = source.at(worldYToLat(py, *z), worldXToLon(px, *z), *time);
-            out.value(std::round(w.dir * 10.0) / 10.0).value(std::round(w.speed * 10.0) / 10.0);
+            // A direction just under north rounds up to 360.0, which is written as 0.0.
+            double dir = std::round(w.dir * 10.0) / 10.0;
+            out.value(dir >= 360.0 ? 0.0 : dir).value(std::round(w.speed * 10.0) / 10.0);
         }
     }
     out.close();

@@ -70,13 +70,19 @@ bool RaceSimulation::setCourse(int user, double heading, int sail, int64_t time)
     if (found == byUser.end())
         return false;
     Boat& boat = fleet[found->second];
+    updateWind(boat, time);
+    boat = withCourse(boat, heading, sail, time);
+    return true;
+}
+
+Boat RaceSimulation::withCourse(Boat boat, double heading, int sail, int64_t time) const
+{
     boat.heading = normalizeDegrees(heading);
     boat.sail = sail;
     // A new course is the way off the rocks; the next step finds out whether it works.
     boat.grounded = false;
-    updateWind(boat, time);
     boat.speed = boat.finished || time < raceInfo.start ? 0.0 : boatType.boatSpeed(boat.sail, boat.heading, boat.windDir, boat.windSpeed);
-    return true;
+    return boat;
 }
 
 void RaceSimulation::updateWind(Boat& boat, int64_t time)
@@ -158,7 +164,7 @@ void RaceSimulation::step(double sailSeconds, int64_t time)
 
 void RaceSimulation::rank()
 {
-    std::vector<size_t> order(fleet.size());
+    order.resize(fleet.size());
     std::iota(order.begin(), order.end(), 0);
     std::vector<double> remaining(fleet.size());
     for (size_t i = 0; i < fleet.size(); ++i)

@@ -6,7 +6,8 @@ namespace server {
 
 namespace {
 
-const char* const boatColumns = "id, race, user, nick, lat, lon, heading, speed, sail, waypoint, finished, finishTime, grounded";
+const char* const boatColumns = "id, race, user, nick, lat, lon, heading, speed, sail, waypoint, finished, finishTime, grounded, "
+                                "windDir, windSpeed";
 
 }
 
@@ -29,8 +30,23 @@ void Store::createSchema()
     db.exec("CREATE TABLE IF NOT EXISTS boats ("
             "id INTEGER PRIMARY KEY AUTOINCREMENT, race INTEGER NOT NULL, user INTEGER NOT NULL, nick TEXT NOT NULL, "
             "lat REAL NOT NULL, lon REAL NOT NULL, heading REAL NOT NULL, speed REAL NOT NULL, sail INTEGER NOT NULL, "
-            "waypoint INTEGER NOT NULL, finished INTEGER NOT NULL, finishTime INTEGER NOT NULL, grounded INTEGER NOT NULL)");
+            "waypoint INTEGER NOT NULL, finished INTEGER NOT NULL, finishTime INTEGER NOT NULL, grounded INTEGER NOT NULL, "
+            "windDir REAL NOT NULL DEFAULT 0, windSpeed REAL NOT NULL DEFAULT 0)");
     db.exec("CREATE UNIQUE INDEX IF NOT EXISTS boatOfUser ON boats (race, user) WHERE user > 0");
+    // Databases of earlier versions lack the wind a boat last sailed in.
+    if (!hasColumn("boats", "windDir")) {
+        Transaction transaction(db);
+        db.exec("ALTER TABLE boats ADD COLUMN windDir REAL NOT NULL DEFAULT 0");
+        db.exec("ALTER TABLE boats ADD COLUMN windSpeed REAL NOT NULL DEFAULT 0");
+        transaction.commit();
+    }
+}
+
+bool Store::hasColumn(const std::string& table, const std::string& column)
+{
+    Statement query(db, "SELECT 1 FROM pragma_table_info(?) WHERE name = ?");
+    query.bind(1, table).bind(2, column);
+    return query.step();
 }
 
 std::optional<int> Store::addAccount(const std::string& email, const std::string& hash, const std::string& nick)
@@ -160,6 +176,8 @@ Boat Store::readBoat(const Statement& row)
     boat.finished = row.integer(10) != 0;
     boat.finishTime = row.integer(11);
     boat.grounded = row.integer(12) != 0;
+    boat.windDir = row.real(13);
+    boat.windSpeed = row.real(14);
     return boat;
 }
 
@@ -177,7 +195,7 @@ std::vector<Boat> Store::boats(int race)
 namespace {
 
 const char* const insertBoatSql = "INSERT INTO boats (race, user, nick, lat, lon, heading, speed, sail, waypoint, finished, "
-                                  "finishTime, grounded) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)";
+                                  "finishTime, grounded, windDir, windSpeed) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)";
 
 }
 
@@ -185,7 +203,8 @@ Boat Store::insertBoat(Statement& insert, Boat boat)
 {
     insert.bind(1, boat.race).bind(2, boat.user).bind(3, boat.nick).bind(4, boat.lat).bind(5, boat.lon);
     insert.bind(6, boat.heading).bind(7, boat.speed).bind(8, boat.sail).bind(9, boat.waypoint);
-    insert.bind(10, boat.finished ? 1 : 0).bind(11, boat.finishTime).bind(12, boat.grounded ? 1 : 0).run();
+    insert.bind(10, boat.finished ? 1 : 0).bind(11, boat.finishTime).bind(12, boat.grounded ? 1 : 0);
+    insert.bind(13, boat.windDir).bind(14, boat.windSpeed).run();
     boat.id = db.lastInsertId();
     return boat;
 }
@@ -212,12 +231,15 @@ void Store::saveBoats(const std::vector<Boat>& boats, int race, int64_t clock)
 {
     std::lock_guard<std::mutex> guard(lock);
     Transaction transaction(db);
-    Statement update(db, "UPDATE boats SET lat = ?, lon = ?, heading = ?, speed = ?, sail = ?, waypoint = ?, "
-                         "finished = ?, finishTime = ?, grounded = ? WHERE id = ?");
+    // A player's heading and sail are written only by saveCourse: a copy of the fleet taken
+    // before a course was set must not overwrite it.
+    Statement update(db, "UPDATE boats SET lat = ?, lon = ?, heading = CASE user WHEN 0 THEN ? ELSE heading END, speed = ?, "
+                         "sail = CASE user WHEN 0 THEN ? ELSE sail END, waypoint = ?, finished = ?, finishTime = ?, "
+                         "grounded = ?, windDir = ?, windSpeed = ? WHERE id = ?");
     for (const Boat& boat : boats) {
         update.bind(1, boat.lat).bind(2, boat.lon).bind(3, boat.heading).bind(4, boat.speed).bind(5, boat.sail);
         update.bind(6, boat.waypoint).bind(7, boat.finished ? 1 : 0).bind(8, boat.finishTime).bind(9, boat.grounded ? 1 : 0);
-        update.bind(10, boat.id).run();
+        update.bind(10, boat.windDir).bind(11, boat.windSpeed).bind(12, boat.id).run();
     }
     Statement setClock(db, "UPDATE races SET clock = ? WHERE id = ?");
     setClock.bind(1, clock).bind(2, race).run();

@@ -53,6 +53,7 @@ public:
 
 private:
     void createSchema();
+    bool hasColumn(const std::string& table, const std::string& column);
     static std::string encodeRoute(const std::vector<Waypoint>& route);
     static std::vector<Waypoint> decodeRoute(const std::string& text);
     static Boat readBoat(const Statement& row);

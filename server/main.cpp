@@ -30,6 +30,7 @@ int main(int argc, char** argv)
         config.dataDir = options->dataDir;
         config.robots = options->boats;
         config.timeScale = options->timeScale;
+        config.boatsPerAnswer = static_cast<size_t>(options->boatsPerAnswer);
         server::ServerInstance instance(config);
         int port = instance.start(options->bind, options->port);
         if (port < 0) {
