@@ -80,6 +80,18 @@ void boatsList(benchmark::State& state)
         benchmark::DoNotOptimize(snapshot.boatsList(asker));
     }
 }
+// What a step adds to publish its snapshot.
+void snapshotPublication(benchmark::State& state)
+{
+    static ForecastWind wind;
+    Race race = RaceCatalog::builtIn(1800000000)[1];
+    RaceSimulation simulation(race, standardBoat(), wind, &coast());
+    spreadFleet(simulation, static_cast<int>(state.range(0)), true);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(RaceSnapshot(simulation, 300));
+}
+BENCHMARK(snapshotPublication)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+
 BENCHMARK(boatsList)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 
 void tileRender(benchmark::State& state)
