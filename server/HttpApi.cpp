@@ -99,7 +99,7 @@ void HttpApi::users(const httplib::Request& request, httplib::Response& response
     std::string email = param(request, "email");
     std::string password = param(request, "password");
     AccountResult result = *which == 1 ? game.accounts().registerAccount(email, password, param(request, "nick"))
-                                       : game.accounts().login(email, password);
+                                       : game.accounts().login(email, password, request.remote_addr);
     if (!result.session)
         return reply(response, result.refusal);
     // Registration logs in only when asked to; the client always asks.

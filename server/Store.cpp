@@ -1,6 +1,9 @@
 #include "server/Store.h"
 
+#include <sodium.h>
+
 #include <sstream>
+#include <stdexcept>
 
 namespace server {
 
@@ -14,6 +17,8 @@ const char* const boatColumns = "id, race, user, nick, lat, lon, heading, speed,
 Store::Store(const std::string& path)
     : db(path)
 {
+    if (sodium_init() < 0)
+        throw std::runtime_error("libsodium could not be initialised");
     db.exec("PRAGMA journal_mode=WAL");
     db.exec("PRAGMA synchronous=FULL");
     createSchema();
@@ -23,7 +28,8 @@ void Store::createSchema()
 {
     db.exec("CREATE TABLE IF NOT EXISTS users ("
             "id INTEGER PRIMARY KEY AUTOINCREMENT, email TEXT NOT NULL UNIQUE, hash TEXT NOT NULL, nick TEXT NOT NULL)");
-    db.exec("CREATE TABLE IF NOT EXISTS sessions (token TEXT PRIMARY KEY, user INTEGER NOT NULL, created INTEGER NOT NULL)");
+    db.exec("CREATE TABLE IF NOT EXISTS sessions (token TEXT PRIMARY KEY, user INTEGER NOT NULL, created INTEGER NOT NULL, "
+            "used INTEGER NOT NULL DEFAULT 0)");
     db.exec("CREATE TABLE IF NOT EXISTS races ("
             "id INTEGER PRIMARY KEY, name TEXT NOT NULL, descr TEXT NOT NULL, image TEXT NOT NULL, start INTEGER NOT NULL, "
             "route TEXT NOT NULL, clock INTEGER NOT NULL DEFAULT 0)");
@@ -33,7 +39,10 @@ void Store::createSchema()
             "waypoint INTEGER NOT NULL, finished INTEGER NOT NULL, finishTime INTEGER NOT NULL, grounded INTEGER NOT NULL, "
             "windDir REAL NOT NULL DEFAULT 0, windSpeed REAL NOT NULL DEFAULT 0)");
     db.exec("CREATE UNIQUE INDEX IF NOT EXISTS boatOfUser ON boats (race, user) WHERE user > 0");
-    // Databases of earlier versions lack the wind a boat last sailed in.
+    // Databases of earlier versions kept session tokens as they are.
+    if (!hasColumn("sessions", "used"))
+        digestSessionTokens();
+    // They also lack the wind a boat last sailed in.
     if (!hasColumn("boats", "windDir")) {
         Transaction transaction(db);
         db.exec("ALTER TABLE boats ADD COLUMN windDir REAL NOT NULL DEFAULT 0");
@@ -82,18 +91,56 @@ std::optional<Account> Store::accountById(int id)
 void Store::addSession(const std::string& token, int user, int64_t created)
 {
     std::lock_guard<std::mutex> guard(lock);
-    Statement insert(db, "INSERT INTO sessions (token, user, created) VALUES (?, ?, ?)");
-    insert.bind(1, token).bind(2, user).bind(3, created).run();
+    Statement insert(db, "INSERT INTO sessions (token, user, created, used) VALUES (?, ?, ?, ?)");
+    insert.bind(1, tokenDigest(token)).bind(2, user).bind(3, created).bind(4, created).run();
 }
 
-std::optional<int> Store::sessionUser(const std::string& token)
+std::optional<StoredSession> Store::session(const std::string& token)
 {
     std::lock_guard<std::mutex> guard(lock);
-    Statement query(db, "SELECT user FROM sessions WHERE token = ?");
-    query.bind(1, token);
+    Statement query(db, "SELECT user, used FROM sessions WHERE token = ?");
+    query.bind(1, tokenDigest(token));
     if (!query.step())
         return std::nullopt;
-    return static_cast<int>(query.integer(0));
+    return StoredSession { static_cast<int>(query.integer(0)), query.integer(1) };
+}
+
+void Store::touchSession(const std::string& token, int64_t used)
+{
+    std::lock_guard<std::mutex> guard(lock);
+    Statement update(db, "UPDATE sessions SET used = ? WHERE token = ?");
+    update.bind(1, used).bind(2, tokenDigest(token)).run();
+}
+
+void Store::dropSessionsUnusedSince(int64_t time)
+{
+    std::lock_guard<std::mutex> guard(lock);
+    Statement remove(db, "DELETE FROM sessions WHERE used < ?");
+    remove.bind(1, time).run();
+}
+
+void Store::digestSessionTokens()
+{
+    Transaction transaction(db);
+    db.exec("ALTER TABLE sessions ADD COLUMN used INTEGER NOT NULL DEFAULT 0");
+    db.exec("UPDATE sessions SET used = created");
+    std::vector<std::string> tokens;
+    Statement query(db, "SELECT token FROM sessions");
+    while (query.step())
+        tokens.push_back(query.text(0));
+    Statement update(db, "UPDATE sessions SET token = ? WHERE token = ?");
+    for (const std::string& token : tokens)
+        update.bind(1, tokenDigest(token)).bind(2, token).run();
+    transaction.commit();
+}
+
+std::string tokenDigest(const std::string& token)
+{
+    unsigned char digest[crypto_generichash_BYTES];
+    crypto_generichash(digest, sizeof digest, reinterpret_cast<const unsigned char*>(token.data()), token.size(), nullptr, 0);
+    char hex[sizeof digest * 2 + 1];
+    sodium_bin2hex(hex, sizeof hex, digest, sizeof digest);
+    return hex;
 }
 
 std::string Store::encodeRoute(const std::vector<Waypoint>& route)
