@@ -4,7 +4,7 @@ namespace server {
 
 ServerInstance::ServerInstance(GameConfig config)
     : gameServer(std::make_unique<GameServer>(config))
-    , tiles(std::make_unique<TileService>(gameServer->coastline(), gameServer->config().dataDir))
+    , tiles(std::make_unique<TileService>(gameServer->coastline(), gameServer->config().dataDir, gameServer->config().tileCacheBytes))
     , images(std::make_unique<RaceImages>(gameServer->coastline(), gameServer->config().dataDir))
     , api(std::make_unique<HttpApi>(*gameServer, *tiles, *images))
 {

@@ -14,6 +14,7 @@ struct ServerOptions {
     int boats = 20;
     double timeScale = 1.0;
     int boatsPerAnswer = 300;
+    int tileCacheMegabytes = 1024;
     bool help = false;
 
     // The options, or nothing with `error` describing what is wrong. "--help" anywhere

@@ -12,6 +12,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <filesystem>
 
 using namespace server;
 
@@ -97,7 +98,7 @@ BENCHMARK(boatsList)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMilli
 void tileRender(benchmark::State& state)
 {
     // Coastal tiles around Cherbourg at each zoom.
-    static TileService tiles(coast(), "");
+    static TileService tiles(coast(), (std::filesystem::temp_directory_path() / "tidewake-bench").string(), 0);
     int zoom = static_cast<int>(state.range(0));
     double n = std::ldexp(1.0, zoom);
     int x = static_cast<int>((-1.64 + 180.0) / 360.0 * n);
