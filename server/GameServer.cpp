@@ -22,6 +22,8 @@ constexpr size_t robotNameCount = sizeof robotNames / sizeof robotNames[0];
 // most maxCatchUp seconds.
 constexpr int64_t catchUpStep = 300;
 constexpr int64_t maxCatchUp = 6 * 3600;
+// Boats written in one transaction when the fleet is saved.
+constexpr size_t savePart = 2000;
 
 std::string robotName(size_t index)
 {
@@ -171,11 +173,18 @@ void GameServer::stepAll(double realSeconds, int64_t now)
 void GameServer::saveAll()
 {
     // Snapshots never change, so the fleet is written while the next steps go on. The
-    // store leaves players' courses alone, which only setCourse writes.
+    // store leaves players' courses alone, which only setCourse writes. Writing in parts
+    // lets the requests' own writes in between; the clock, written last, never runs ahead
+    // of a boat.
     std::lock_guard<std::mutex> guard(stepLock);
     int64_t now = currentTime();
-    for (auto& [id, live] : races)
-        store->saveBoats(live->snapshot()->boats(), id, now);
+    for (auto& [id, live] : races) {
+        std::shared_ptr<const RaceSnapshot> snapshot = live->snapshot();
+        const std::vector<Boat>& boats = snapshot->boats();
+        for (size_t first = 0; first < boats.size(); first += savePart)
+            store->saveBoats(boats.data() + first, std::min(savePart, boats.size() - first));
+        store->setRaceClock(id, now);
+    }
 }
 
 LiveRace* GameServer::find(int race) const

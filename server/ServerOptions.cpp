@@ -9,7 +9,7 @@ namespace server {
 const char* ServerOptions::usage()
 {
     return "usage: tidewake-server --data DIR [--port N] [--bind ADDR] [--boats N] [--time-scale X]\n"
-           "                      [--boats-per-answer N] [--tile-cache-mb N]\n"
+           "                      [--boats-per-answer N] [--tile-cache-mb N] [--threads N]\n"
            "       tidewake-server --help\n"
            "  --data DIR        folder of the database, caches and races.txt (required)\n"
            "  --port N          port to listen on (default 7080; 0 picks a free one)\n"
@@ -18,6 +18,7 @@ const char* ServerOptions::usage()
            "  --time-scale X    seconds of sailing per real second (default 1)\n"
            "  --boats-per-answer N  most boats in one boats list (default 300)\n"
            "  --tile-cache-mb N     most megabytes of map tiles kept on disk (default 1024)\n"
+           "  --threads N       connections served at once (default 512)\n"
            "  --help            print this usage and exit\n";
 }
 
@@ -68,6 +69,13 @@ std::optional<ServerOptions> ServerOptions::parse(const std::vector<std::string>
                 return std::nullopt;
             }
             options.tileCacheMegabytes = *megabytes;
+        } else if (name == "--threads") {
+            std::optional<int> threads = parseInteger(value, 1, 10000);
+            if (!threads) {
+                error = "--threads needs a number from 1 to 10000";
+                return std::nullopt;
+            }
+            options.threads = *threads;
         } else if (name == "--time-scale") {
             std::optional<double> scale = parseReal(value);
             if (!scale || *scale <= 0.0 || *scale > 1e6) {

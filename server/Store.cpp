@@ -274,7 +274,7 @@ std::vector<Boat> Store::addBoats(std::vector<Boat> boats)
     return boats;
 }
 
-void Store::saveBoats(const std::vector<Boat>& boats, int race, int64_t clock)
+void Store::saveBoats(const Boat* boats, size_t count)
 {
     std::lock_guard<std::mutex> guard(lock);
     Transaction transaction(db);
@@ -283,13 +283,11 @@ void Store::saveBoats(const std::vector<Boat>& boats, int race, int64_t clock)
     Statement update(db, "UPDATE boats SET lat = ?, lon = ?, heading = CASE user WHEN 0 THEN ? ELSE heading END, speed = ?, "
                          "sail = CASE user WHEN 0 THEN ? ELSE sail END, waypoint = ?, finished = ?, finishTime = ?, "
                          "grounded = ?, windDir = ?, windSpeed = ? WHERE id = ?");
-    for (const Boat& boat : boats) {
-        update.bind(1, boat.lat).bind(2, boat.lon).bind(3, boat.heading).bind(4, boat.speed).bind(5, boat.sail);
-        update.bind(6, boat.waypoint).bind(7, boat.finished ? 1 : 0).bind(8, boat.finishTime).bind(9, boat.grounded ? 1 : 0);
-        update.bind(10, boat.windDir).bind(11, boat.windSpeed).bind(12, boat.id).run();
+    for (const Boat* boat = boats; boat != boats + count; ++boat) {
+        update.bind(1, boat->lat).bind(2, boat->lon).bind(3, boat->heading).bind(4, boat->speed).bind(5, boat->sail);
+        update.bind(6, boat->waypoint).bind(7, boat->finished ? 1 : 0).bind(8, boat->finishTime).bind(9, boat->grounded ? 1 : 0);
+        update.bind(10, boat->windDir).bind(11, boat->windSpeed).bind(12, boat->id).run();
     }
-    Statement setClock(db, "UPDATE races SET clock = ? WHERE id = ?");
-    setClock.bind(1, clock).bind(2, race).run();
     transaction.commit();
 }
 

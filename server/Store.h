@@ -57,8 +57,8 @@ public:
     Boat addBoat(Boat boat);
     // Inserts many boats in one transaction and returns them with their ids.
     std::vector<Boat> addBoats(std::vector<Boat> boats);
-    // Writes the moving state of many boats in one transaction, with the race's clock.
-    void saveBoats(const std::vector<Boat>& boats, int race, int64_t clock);
+    // Writes the moving state of `count` boats from `boats` in one transaction.
+    void saveBoats(const Boat* boats, size_t count);
     void saveCourse(const Boat& boat);
 
 private:

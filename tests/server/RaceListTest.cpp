@@ -57,7 +57,7 @@ TEST(RaceListTest, ABoatsWindSurvivesARestart)
         boat = store.addBoat(boat);
         boat.windDir = 271.5;
         boat.windSpeed = 14.25;
-        store.saveBoats({ boat }, 1, 1800000000);
+        store.saveBoats(&boat, 1);
     }
     std::vector<Boat> read = Store(path).boats(1);
     ASSERT_EQ(read.size(), 1u);
