@@ -1,8 +1,10 @@
+#include "ServerHarness.h"
 #include "server/LiveRace.h"
 #include "table/Table.h"
 
 #include <gtest/gtest.h>
 
+#include <future>
 #include <regex>
 
 using namespace server;
@@ -108,6 +110,60 @@ TEST(RaceSnapshotTest, QueuedChangesShowAtOnceAndReachTheSnapshotAtTheNextStep)
     EXPECT_EQ(before->boats().size(), 3u);
     EXPECT_EQ(before->boatOf(1)->lon, lonBefore);
     EXPECT_EQ(before->boatOf(4), nullptr);
+}
+
+// Wind that keeps whoever asks for it waiting while held: a step stops half-way.
+struct HeldWind : WindSource {
+    Wind at(double, double, int64_t) const override
+    {
+        std::unique_lock<std::mutex> guard(lock);
+        ++asked;
+        changed.notify_all();
+        changed.wait(guard, [this] { return !holding; });
+        return { 0.0, 15.0 };
+    }
+
+    void hold(bool on)
+    {
+        std::lock_guard<std::mutex> guard(lock);
+        holding = on;
+        asked = 0;
+        changed.notify_all();
+    }
+
+    mutable std::mutex lock;
+    mutable std::condition_variable changed;
+    mutable int asked = 0;
+    bool holding = false;
+};
+
+TEST(RaceSnapshotTest, RequestsAreAnsweredWhileAStepIsUnderWay)
+{
+    TempFolder dir;
+    auto wind = std::make_shared<HeldWind>();
+    GameConfig config;
+    config.dataDir = dir.path().string();
+    config.coastDir = coastCacheDir();
+    config.robots = 3;
+    config.fastHashing = true;
+    config.wind = wind;
+    GameServer game(config);
+    int user = game.accounts().registerAccount("step@example.org", "secret1", "S").session->user;
+    ASSERT_TRUE(game.join(user, 1, "").ok);
+
+    wind->hold(true);
+    std::thread stepper([&game] { game.stepAll(1.0, currentTime()); });
+    {
+        std::unique_lock<std::mutex> guard(wind->lock);
+        wind->changed.wait(guard, [&wind] { return wind->asked > 0; });
+    }
+    auto answers = std::async(std::launch::async, [&game, user] {
+        return game.position(user, 1).ok && game.boats(user, 1).ok && game.setCourse(user, 1, 90.0, 1).ok;
+    });
+    bool answered = answers.wait_for(std::chrono::seconds(10)) == std::future_status::ready;
+    wind->hold(false);
+    stepper.join();
+    EXPECT_TRUE(answered && answers.get());
 }
 
 } // namespace
