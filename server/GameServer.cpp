@@ -55,6 +55,7 @@ GameServer::GameServer(GameConfig config)
         settings.coastDir = settings.dataDir;
     store = std::make_unique<Store>(settings.dataDir + "/tidewake.db");
     accountsStore = std::make_unique<Accounts>(*store);
+    courses = std::make_unique<CourseWriter>(*store);
     if (settings.fastHashing)
         accountsStore->useFastHashing();
     coast = std::make_unique<Coastline>(settings.coastDir);
@@ -355,8 +356,9 @@ Answer GameServer::setCourse(int user, int raceId, double heading, int sail)
     if (boat->finished)
         return Answer::refuse("Your boat has finished the race.");
     Boat steered = live->simulation().withCourse(*boat, heading, sail, currentTime());
-    // Written before it is acknowledged, so that a killed server still has it.
-    store->saveCourse(steered);
+    // Stored before it is acknowledged, so that a killed server still has it.
+    if (!courses->write(steered))
+        return Answer::refuse("The server could not store your course. Please try again.");
     live->queue(steered);
     return Answer::good("");
 }

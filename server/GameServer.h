@@ -2,6 +2,7 @@
 
 #include "server/Accounts.h"
 #include "server/Coastline.h"
+#include "server/CourseWriter.h"
 #include "server/LiveRace.h"
 #include "server/Store.h"
 #include "server/WindField.h"
@@ -99,6 +100,7 @@ private:
     GameConfig settings;
     std::unique_ptr<Store> store;
     std::unique_ptr<Accounts> accountsStore;
+    std::unique_ptr<CourseWriter> courses;
     std::unique_ptr<Coastline> coast;
     std::shared_ptr<const WindSource> wind;
 

@@ -278,7 +278,7 @@ void Store::saveBoats(const Boat* boats, size_t count)
 {
     std::lock_guard<std::mutex> guard(lock);
     Transaction transaction(db);
-    // A player's heading and sail are written only by saveCourse: a copy of the fleet taken
+    // A player's heading and sail are written only by saveCourses: a copy of the fleet taken
     // before a course was set must not overwrite it.
     Statement update(db, "UPDATE boats SET lat = ?, lon = ?, heading = CASE user WHEN 0 THEN ? ELSE heading END, speed = ?, "
                          "sail = CASE user WHEN 0 THEN ? ELSE sail END, waypoint = ?, finished = ?, finishTime = ?, "
@@ -291,11 +291,14 @@ void Store::saveBoats(const Boat* boats, size_t count)
     transaction.commit();
 }
 
-void Store::saveCourse(const Boat& boat)
+void Store::saveCourses(const std::vector<Boat>& boats)
 {
     std::lock_guard<std::mutex> guard(lock);
+    Transaction transaction(db);
     Statement update(db, "UPDATE boats SET heading = ?, sail = ?, speed = ?, grounded = ? WHERE id = ?");
-    update.bind(1, boat.heading).bind(2, boat.sail).bind(3, boat.speed).bind(4, boat.grounded ? 1 : 0).bind(5, boat.id).run();
+    for (const Boat& boat : boats)
+        update.bind(1, boat.heading).bind(2, boat.sail).bind(3, boat.speed).bind(4, boat.grounded ? 1 : 0).bind(5, boat.id).run();
+    transaction.commit();
 }
 
 } // namespace server

@@ -59,7 +59,8 @@ public:
     std::vector<Boat> addBoats(std::vector<Boat> boats);
     // Writes the moving state of `count` boats from `boats` in one transaction.
     void saveBoats(const Boat* boats, size_t count);
-    void saveCourse(const Boat& boat);
+    // Writes players' headings and sails in one transaction.
+    void saveCourses(const std::vector<Boat>& boats);
 
 private:
     void createSchema();

@@ -1,5 +1,6 @@
 #!/usr/bin/env python3
-"""Latency of the boats list and the position answer of a running tidewake-server.
+"""Latency of the boats list, the position answer and course changes of a running
+tidewake-server.
 
 Registers a player, joins a race, then asks for the boats list and the position from
 several keep-alive connections at once and prints the answer sizes and latencies.
@@ -63,6 +64,7 @@ def main():
     args = parser.parse_args()
     run(args, "boats", lambda race: "/races?action=4&raceId=%d" % race)
     run(args, "position", lambda race: "/races?action=5&raceId=%d" % race)
+    run(args, "course", lambda race: "/boats?action=2&heading=90&sail=1&raceId=%d" % race)
 
 
 if __name__ == "__main__":
