@@ -174,7 +174,7 @@ void GameServer::stepAll(double realSeconds, int64_t now)
 void GameServer::saveAll()
 {
     // Snapshots never change, so the fleet is written while the next steps go on. The
-    // store leaves players' courses alone, which only setCourse writes. Writing in parts
+    // store leaves players' courses alone, which only course changes write. Writing in parts
     // lets the requests' own writes in between; the clock, written last, never runs ahead
     // of a boat.
     std::lock_guard<std::mutex> guard(stepLock);
