@@ -13,6 +13,13 @@ namespace {
 
 const char* const wrongLogin = "Wrong e-mail or password.";
 const char* const emailTaken = "This e-mail address is already registered.";
+constexpr int64_t day = 86400;
+// A session unused this long is over.
+constexpr int64_t sessionLife = 30 * day;
+// Five attempts at once per account, then one a minute; twenty per address, then one every
+// ten seconds.
+constexpr LoginLimiter::Limit accountAttempts { 5, 60 };
+constexpr LoginLimiter::Limit addressAttempts { 20, 10 };
 
 bool plausibleEmail(const std::string& email)
 {
@@ -20,6 +27,13 @@ bool plausibleEmail(const std::string& email)
     return email.size() <= 254 && at != std::string::npos && at > 0 && at + 1 < email.size()
         && email.find('@', at + 1) == std::string::npos
         && std::none_of(email.begin(), email.end(), [](unsigned char c) { return c <= 32 || c == 127; });
+}
+
+std::string tooManyAttempts(int64_t wait)
+{
+    int64_t minutes = (wait + 59) / 60;
+    return "Too many login attempts. Please try again in " + (minutes <= 1 ? std::string("a minute") : std::to_string(minutes) + " minutes")
+        + ".";
 }
 
 std::string randomToken()
@@ -42,27 +56,52 @@ std::string normalizeEmail(const std::string& email)
 
 Accounts::Accounts(Store& store)
     : store(store)
+    , clock([] { return static_cast<int64_t>(std::time(nullptr)); })
+    , limiter(accountAttempts, addressAttempts)
 {
     if (sodium_init() < 0)
         throw std::runtime_error("libsodium could not be initialised");
+    unknownAccountHash = hashPassword(randomToken());
 }
 
-std::string Accounts::hashPassword(const std::string& password) const
+void Accounts::useFastHashing()
+{
+    fastHashing = true;
+    unknownAccountHash = hashPassword(randomToken());
+}
+
+std::string Accounts::hashPassword(const std::string& password)
 {
     char hash[crypto_pwhash_STRBYTES];
     unsigned long long ops = fastHashing ? crypto_pwhash_OPSLIMIT_MIN : crypto_pwhash_OPSLIMIT_INTERACTIVE;
     size_t memory = fastHashing ? crypto_pwhash_MEMLIMIT_MIN : crypto_pwhash_MEMLIMIT_INTERACTIVE;
+    Semaphore::Place place(hashPlaces);
     if (crypto_pwhash_str(hash, password.data(), password.size(), ops, memory) != 0)
         throw std::runtime_error("out of memory while hashing a password");
     return hash;
 }
 
+bool Accounts::verifyPassword(const std::string& hash, const std::string& password)
+{
+    Semaphore::Place place(hashPlaces);
+    return crypto_pwhash_str_verify(hash.c_str(), password.data(), password.size()) == 0;
+}
+
 Session Accounts::openSession(int user)
 {
     Session session { user, randomToken() };
-    store.addSession(session.token, user, static_cast<int64_t>(std::time(nullptr)));
-    std::lock_guard<std::mutex> guard(lock);
-    sessions[session.token] = user;
+    int64_t now = clock();
+    store.addSession(session.token, user, now);
+    bool purge = false;
+    {
+        std::lock_guard<std::mutex> guard(lock);
+        sessions[session.token] = { user, now };
+        purge = now - lastPurge >= day;
+        if (purge)
+            lastPurge = now;
+    }
+    if (purge)
+        store.dropSessionsUnusedSince(now - sessionLife);
     return session;
 }
 
@@ -81,10 +120,15 @@ AccountResult Accounts::registerAccount(const std::string& email, const std::str
     return { openSession(*user), "" };
 }
 
-AccountResult Accounts::login(const std::string& email, const std::string& password)
+AccountResult Accounts::login(const std::string& email, const std::string& password, const std::string& address)
 {
-    std::optional<Account> account = store.accountByEmail(normalizeEmail(email));
-    if (!account || crypto_pwhash_str_verify(account->hash.c_str(), password.data(), password.size()) != 0)
+    std::string key = normalizeEmail(email);
+    int64_t wait = limiter.attempt(key, address, clock());
+    if (wait > 0)
+        return { std::nullopt, tooManyAttempts(wait) };
+    std::optional<Account> account = store.accountByEmail(key);
+    bool verified = verifyPassword(account ? account->hash : unknownAccountHash, password);
+    if (!account || !verified)
         return { std::nullopt, wrongLogin };
     return { openSession(account->id), "" };
 }
@@ -93,24 +137,37 @@ std::optional<int> Accounts::userOf(const std::string& idCookie, const std::stri
 {
     if (token.empty() || token.size() > 128)
         return std::nullopt;
-    std::optional<int> user;
+    std::optional<StoredSession> session = findSession(token, clock());
+    // The id cookie must name the session's own user when it is sent at all.
+    if (!session || (!idCookie.empty() && idCookie != std::to_string(session->user)))
+        return std::nullopt;
+    return session->user;
+}
+
+std::optional<StoredSession> Accounts::findSession(const std::string& token, int64_t now)
+{
+    std::optional<StoredSession> session;
     {
         std::lock_guard<std::mutex> guard(lock);
         auto found = sessions.find(token);
         if (found != sessions.end())
-            user = found->second;
+            session = found->second;
     }
-    if (!user) {
-        user = store.sessionUser(token);
-        if (!user)
-            return std::nullopt;
+    if (!session)
+        session = store.session(token);
+    if (!session || now - session->used > sessionLife) {
         std::lock_guard<std::mutex> guard(lock);
-        sessions[token] = *user;
-    }
-    // The id cookie must name the session's own user when it is sent at all.
-    if (!idCookie.empty() && idCookie != std::to_string(*user))
+        sessions.erase(token);
         return std::nullopt;
-    return user;
+    }
+    // The time of last use is written to the day, not on every request.
+    if (now - session->used >= day) {
+        session->used = now;
+        store.touchSession(token, now);
+    }
+    std::lock_guard<std::mutex> guard(lock);
+    sessions[token] = *session;
+    return session;
 }
 
 std::string Accounts::nick(int user)

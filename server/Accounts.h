@@ -1,7 +1,10 @@
 #pragma once
 
+#include "server/LoginLimiter.h"
+#include "server/Semaphore.h"
 #include "server/Store.h"
 
+#include <functional>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -23,29 +26,43 @@ struct AccountResult {
 };
 
 // Accounts with salted, memory-hard password hashes, and login sessions that survive
-// restarts. Sessions are cached in memory after their first lookup.
+// restarts and end after 30 days unused. Sessions are cached in memory after their first
+// lookup. Failed logins are limited per account and per address, an unknown e-mail costs
+// the same hashing as a known one, and at most two password hashes are computed at once.
 class Accounts {
 public:
     explicit Accounts(Store& store);
 
     AccountResult registerAccount(const std::string& email, const std::string& password, const std::string& nick);
-    AccountResult login(const std::string& email, const std::string& password);
+    // `address` is where the attempt comes from.
+    AccountResult login(const std::string& email, const std::string& password, const std::string& address);
     // The user of the session named by the cookies, or nothing when they name none.
     std::optional<int> userOf(const std::string& idCookie, const std::string& token);
     std::string nick(int user);
 
-    // Test hook: interactive hashing costs about a tenth of a second per password.
-    void useFastHashing() { fastHashing = true; }
+    // Test hooks: interactive hashing costs about a tenth of a second per password; the
+    // clock gives seconds since 1970.
+    void useFastHashing();
+    void useClock(std::function<int64_t()> seconds) { clock = std::move(seconds); }
+    const Semaphore& hashing() const { return hashPlaces; }
 
 private:
     Session openSession(int user);
-    std::string hashPassword(const std::string& password) const;
+    std::optional<StoredSession> findSession(const std::string& token, int64_t now);
+    std::string hashPassword(const std::string& password);
+    bool verifyPassword(const std::string& hash, const std::string& password);
 
     Store& store;
     bool fastHashing = false;
+    std::function<int64_t()> clock;
+    Semaphore hashPlaces { 2 };
+    LoginLimiter limiter;
+    // Checked against for unknown e-mails, so that they take as long as known ones.
+    std::string unknownAccountHash;
     std::mutex lock;
-    std::unordered_map<std::string, int> sessions;
+    std::unordered_map<std::string, StoredSession> sessions;
     std::unordered_map<int, std::string> nicks;
+    int64_t lastPurge = 0;
 };
 
 std::string normalizeEmail(const std::string& email);

@@ -47,10 +47,15 @@ bool onCellBorder(const LonLat& a, const LonLat& b, double west, double south, d
 
 }
 
-void ChartPainter::paint(cairo_t* cr, int zoom, double x0, double y0, int width, int height) const
+void ChartPainter::paintSea(cairo_t* cr) const
 {
     setColour(cr, sea);
     cairo_paint(cr);
+}
+
+void ChartPainter::paint(cairo_t* cr, int zoom, double x0, double y0, int width, int height) const
+{
+    paintSea(cr);
     paintGraticule(cr, zoom, x0, y0, width, height);
     paintLand(cr, coast.grid(detailFor(zoom)), zoom, x0, y0, width, height);
 }

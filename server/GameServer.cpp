@@ -22,6 +22,8 @@ constexpr size_t robotNameCount = sizeof robotNames / sizeof robotNames[0];
 // most maxCatchUp seconds.
 constexpr int64_t catchUpStep = 300;
 constexpr int64_t maxCatchUp = 6 * 3600;
+// Boats written in one transaction when the fleet is saved.
+constexpr size_t savePart = 2000;
 
 std::string robotName(size_t index)
 {
@@ -53,6 +55,7 @@ GameServer::GameServer(GameConfig config)
         settings.coastDir = settings.dataDir;
     store = std::make_unique<Store>(settings.dataDir + "/tidewake.db");
     accountsStore = std::make_unique<Accounts>(*store);
+    courses = std::make_unique<CourseWriter>(*store);
     if (settings.fastHashing)
         accountsStore->useFastHashing();
     coast = std::make_unique<Coastline>(settings.coastDir);
@@ -90,7 +93,7 @@ void GameServer::loadRaces()
         simulation->add(store->boats(race.id));
         addRobots(*simulation);
         catchUp(*simulation);
-        races[race.id] = std::move(simulation);
+        races[race.id] = std::make_unique<LiveRace>(std::move(simulation), settings.boatsPerAnswer);
     }
 }
 
@@ -163,23 +166,29 @@ void GameServer::run()
 
 void GameServer::stepAll(double realSeconds, int64_t now)
 {
-    std::lock_guard<std::mutex> guard(lock);
-    for (auto& [id, simulation] : races)
-        simulation->step(realSeconds * settings.timeScale, now);
-    boatsAnswers.clear();
+    std::lock_guard<std::mutex> guard(stepLock);
+    for (auto& [id, live] : races)
+        live->step(realSeconds * settings.timeScale, now);
 }
 
 void GameServer::saveAll()
 {
-    // The lock stays held while writing, so that a course set meanwhile is never
-    // overwritten by an older copy of the boat.
-    std::lock_guard<std::mutex> guard(lock);
+    // Snapshots never change, so the fleet is written while the next steps go on. The
+    // store leaves players' courses alone, which only course changes write. Writing in parts
+    // lets the requests' own writes in between; the clock, written last, never runs ahead
+    // of a boat.
+    std::lock_guard<std::mutex> guard(stepLock);
     int64_t now = currentTime();
-    for (auto& [id, simulation] : races)
-        store->saveBoats(simulation->boats(), id, now);
+    for (auto& [id, live] : races) {
+        std::shared_ptr<const RaceSnapshot> snapshot = live->snapshot();
+        const std::vector<Boat>& boats = snapshot->boats();
+        for (size_t first = 0; first < boats.size(); first += savePart)
+            store->saveBoats(boats.data() + first, std::min(savePart, boats.size() - first));
+        store->setRaceClock(id, now);
+    }
 }
 
-RaceSimulation* GameServer::find(int race)
+LiveRace* GameServer::find(int race) const
 {
     auto found = races.find(race);
     return found == races.end() ? nullptr : found->second.get();
@@ -187,21 +196,18 @@ RaceSimulation* GameServer::find(int race)
 
 std::optional<Race> GameServer::race(int id) const
 {
-    std::lock_guard<std::mutex> guard(lock);
-    auto found = races.find(id);
-    if (found == races.end())
-        return std::nullopt;
-    return found->second->race();
+    LiveRace* live = find(id);
+    return live ? std::optional<Race>(live->simulation().race()) : std::nullopt;
 }
 
 size_t GameServer::boatCount(int race) const
 {
-    std::lock_guard<std::mutex> guard(lock);
-    auto found = races.find(race);
-    return found == races.end() ? 0 : found->second->boats().size();
+    LiveRace* live = find(race);
+    return live ? live->snapshot()->boats().size() : 0;
 }
 
-void GameServer::writeRaceTable(TableWriter& out, const Race& race, const Boat* boat, const std::string& nick, const std::string& host)
+void GameServer::writeRaceTable(TableWriter& out, const Race& race, const std::optional<Boat>& boat, const std::string& nick,
+    const std::string& host)
 {
     int64_t now = currentTime();
     out.open();
@@ -228,11 +234,17 @@ void GameServer::writeRaceTable(TableWriter& out, const Race& race, const Boat* 
 Answer GameServer::raceList(int user, const std::string& host)
 {
     std::string nick = accountsStore->nick(user);
-    std::lock_guard<std::mutex> guard(lock);
     TableWriter out;
     out.key("races").open();
-    for (auto& [id, simulation] : races)
-        writeRaceTable(out, simulation->race(), simulation->boatOf(user), nick, host);
+    // The client lists races in the byte order of their keys: equally long numbered keys
+    // keep the server's order however many races there are.
+    size_t index = 0;
+    for (auto& [id, live] : races) {
+        char key[24];
+        std::snprintf(key, sizeof key, "race%06zu", index++);
+        out.key(key);
+        writeRaceTable(out, live->simulation().race(), live->boatOf(user), nick, host);
+    }
     out.close();
     return Answer::good(out.text());
 }
@@ -240,19 +252,23 @@ Answer GameServer::raceList(int user, const std::string& host)
 Answer GameServer::join(int user, int raceId, const std::string& host)
 {
     std::string nick = accountsStore->nick(user);
-    std::lock_guard<std::mutex> guard(lock);
-    RaceSimulation* simulation = find(raceId);
-    if (!simulation)
+    LiveRace* live = find(raceId);
+    if (!live)
         return Answer::refuse("Unknown race.");
-    if (!simulation->boatOf(user)) {
-        double slot = static_cast<double>(simulation->boats().size() % 17) / 16.0;
-        Boat boat = simulation->newBoat(user, nick, slot, currentTime());
-        simulation->add(store->addBoat(boat));
-        boatsAnswers.erase(raceId);
+    std::optional<Boat> boat = live->boatOf(user);
+    if (!boat) {
+        std::lock_guard<std::mutex> guard(joinLock);
+        boat = live->boatOf(user);
+        if (!boat) {
+            size_t fleet = live->snapshot()->boats().size() + live->queuedCount();
+            double slot = static_cast<double>(fleet % 17) / 16.0;
+            boat = store->addBoat(live->simulation().newBoat(user, nick, slot, currentTime()));
+            live->queue(*boat);
+        }
     }
     TableWriter out;
     out.key("race");
-    writeRaceTable(out, simulation->race(), simulation->boatOf(user), nick, host);
+    writeRaceTable(out, live->simulation().race(), boat, nick, host);
     return Answer::good(out.text());
 }
 
@@ -301,35 +317,20 @@ Answer GameServer::route(int raceId)
     return Answer::good(out.text());
 }
 
-Answer GameServer::boats(int raceId)
+Answer GameServer::boats(int user, int raceId)
 {
-    std::lock_guard<std::mutex> guard(lock);
-    RaceSimulation* simulation = find(raceId);
-    if (!simulation)
+    LiveRace* live = find(raceId);
+    if (!live)
         return Answer::refuse("Unknown race.");
-    auto cached = boatsAnswers.find(raceId);
-    if (cached != boatsAnswers.end())
-        return Answer::good(cached->second);
-    TableWriter out;
-    out.key("boats").open();
-    for (const Boat& boat : simulation->boats()) {
-        out.open().field("sail", boat.sail).field("position", boat.position).field("lat", boat.lat).field("lon", boat.lon);
-        out.field("grounded", boat.grounded).field("heading", boat.heading).field("speed", boat.speed);
-        out.field("waypoint", boat.waypoint).field("finished", boat.finished).field("nick", boat.nick).field("user", boat.user);
-        out.close();
-    }
-    out.close();
-    boatsAnswers[raceId] = out.text();
-    return Answer::good(out.text());
+    return Answer::good(live->snapshot()->boatsList(user));
 }
 
 Answer GameServer::position(int user, int raceId)
 {
-    std::lock_guard<std::mutex> guard(lock);
-    RaceSimulation* simulation = find(raceId);
-    if (!simulation)
+    LiveRace* live = find(raceId);
+    if (!live)
         return Answer::refuse("Unknown race.");
-    const Boat* boat = simulation->boatOf(user);
+    std::optional<Boat> boat = live->boatOf(user);
     if (!boat)
         return Answer::refuse("You have not joined this race.");
     TableWriter out;
@@ -346,18 +347,19 @@ Answer GameServer::setCourse(int user, int raceId, double heading, int sail)
         return Answer::refuse("The heading must be between 0 and 360 degrees.");
     if (!standardBoat().hasSail(sail))
         return Answer::refuse("Unknown sail.");
-    std::lock_guard<std::mutex> guard(lock);
-    RaceSimulation* simulation = find(raceId);
-    if (!simulation)
+    LiveRace* live = find(raceId);
+    if (!live)
         return Answer::refuse("Unknown race.");
-    const Boat* boat = simulation->boatOf(user);
+    std::optional<Boat> boat = live->boatOf(user);
     if (!boat)
         return Answer::refuse("You have not joined this race.");
     if (boat->finished)
         return Answer::refuse("Your boat has finished the race.");
-    simulation->setCourse(user, heading, sail, currentTime());
-    boatsAnswers.erase(raceId);
-    store->saveCourse(*simulation->boatOf(user));
+    Boat steered = live->simulation().withCourse(*boat, heading, sail, currentTime());
+    // Stored before it is acknowledged, so that a killed server still has it.
+    if (!courses->write(steered))
+        return Answer::refuse("The server could not store your course. Please try again.");
+    live->queue(steered);
     return Answer::good("");
 }
 

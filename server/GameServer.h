@@ -2,7 +2,8 @@
 
 #include "server/Accounts.h"
 #include "server/Coastline.h"
-#include "server/RaceSimulation.h"
+#include "server/CourseWriter.h"
+#include "server/LiveRace.h"
 #include "server/Store.h"
 #include "server/WindField.h"
 
@@ -30,6 +31,12 @@ struct GameConfig {
     double stepSeconds = 1.0;
     // Real seconds between writes of the moving state to the database.
     double saveSeconds = 10.0;
+    // The most boats one boats list holds.
+    size_t boatsPerAnswer = 300;
+    // Connections served at once.
+    size_t httpThreads = 512;
+    // The most the map tiles may take on disk.
+    uint64_t tileCacheBytes = uint64_t(1) << 30;
     // Cheap password hashing for tests.
     bool fastHashing = false;
     // Replaces the forecast (tests sail in a fixed wind).
@@ -47,7 +54,8 @@ struct Answer {
 
 // The game: accounts, races and their simulations, kept in the database of the data
 // folder, stepped in real time by a thread of its own. The answer builders are called by
-// the HTTP threads; one lock serialises them with the simulation.
+// the HTTP threads; they read each race's latest snapshot and queue their changes, so
+// that no request waits for a step.
 class GameServer {
 public:
     explicit GameServer(GameConfig config);
@@ -68,7 +76,8 @@ public:
     Answer join(int user, int race, const std::string& host);
     Answer boatDescription(int race);
     Answer route(int race);
-    Answer boats(int race);
+    // The boats list as `user` sees it.
+    Answer boats(int user, int race);
     Answer position(int user, int race);
     Answer setCourse(int user, int race, double heading, int sail);
 
@@ -83,21 +92,24 @@ private:
     void loadRaces();
     void addRobots(RaceSimulation& simulation);
     void catchUp(RaceSimulation& simulation);
-    void writeRaceTable(TableWriter& out, const Race& race, const Boat* boat, const std::string& nick, const std::string& host);
-    RaceSimulation* find(int race);
+    void writeRaceTable(TableWriter& out, const Race& race, const std::optional<Boat>& boat, const std::string& nick,
+        const std::string& host);
+    LiveRace* find(int race) const;
     void run();
 
     GameConfig settings;
     std::unique_ptr<Store> store;
     std::unique_ptr<Accounts> accountsStore;
+    std::unique_ptr<CourseWriter> courses;
     std::unique_ptr<Coastline> coast;
     std::shared_ptr<const WindSource> wind;
 
-    mutable std::mutex lock;
-    std::map<int, std::unique_ptr<RaceSimulation>> races;
-    // The boats answer of each race, the same for every player until the fleet changes;
-    // a race without an entry has changed since its answer was last written.
-    std::map<int, std::string> boatsAnswers;
+    // Filled before the first request and never changed after.
+    std::map<int, std::unique_ptr<LiveRace>> races;
+    // Serialises the steps and the saves, which requests never take.
+    std::mutex stepLock;
+    // One join at a time, so that a player gets one boat however many joins they send.
+    std::mutex joinLock;
 
     std::mutex runLock;
     std::condition_variable wake;

@@ -100,7 +100,7 @@ void HttpApi::users(const httplib::Request& request, httplib::Response& response
     std::string email = param(request, "email");
     std::string password = param(request, "password");
     AccountResult result = *which == 1 ? game.accounts().registerAccount(email, password, param(request, "nick"))
-                                       : game.accounts().login(email, password);
+                                       : game.accounts().login(email, password, request.remote_addr);
     if (!result.session)
         return reply(response, result.refusal);
     // Registration logs in only when asked to; the client always asks.
@@ -129,7 +129,7 @@ void HttpApi::races(const httplib::Request& request, httplib::Response& response
     case 3:
         return reply(response, game.route(*race));
     case 4:
-        return reply(response, game.boats(*race));
+        return reply(response, game.boats(*player, *race));
     case 6:
         return landMask(request, response);
     default:
@@ -191,7 +191,9 @@ void HttpApi::wind(const httplib::Request& request, httplib::Response& response)
             double px = (*x + (column + 0.5) / cells) * 256.0;
             double py = (*y + (row + 0.5) / cells) * 256.0;
             Wind w = source.at(worldYToLat(py, *z), worldXToLon(px, *z), *time);
-            out.value(std::round(w.dir * 10.0) / 10.0).value(std::round(w.speed * 10.0) / 10.0);
+            // A direction just under north rounds up to 360.0, which is written as 0.0.
+            double dir = std::round(w.dir * 10.0) / 10.0;
+            out.value(dir >= 360.0 ? 0.0 : dir).value(std::round(w.speed * 10.0) / 10.0);
         }
     }
     out.close();

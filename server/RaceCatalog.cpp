@@ -1,6 +1,7 @@
 #include "server/RaceCatalog.h"
 
 #include <cmath>
+#include <cstdint>
 #include <ctime>
 #include <iomanip>
 #include <sstream>
@@ -40,6 +41,12 @@ bool parseStart(const std::string& text, int64_t& start)
         return false;
     start = seconds;
     return true;
+}
+
+// The client reads a start into a signed 32-bit number.
+bool fitsClient(int64_t start)
+{
+    return start >= 0 && start <= INT32_MAX;
 }
 
 bool validWaypoint(const Waypoint& w)
@@ -119,8 +126,8 @@ std::vector<Race> RaceCatalog::read(std::istream& in, std::vector<std::string>& 
         } else if (keyword == "image") {
             race.imagePath = rest;
         } else if (keyword == "start") {
-            if (!parseStart(rest, race.start))
-                fail("start must be YYYY-MM-DD HH:MM (UTC) or seconds since 1970");
+            if (!parseStart(rest, race.start) || !fitsClient(race.start))
+                fail("start must be YYYY-MM-DD HH:MM (UTC) or seconds since 1970, from 1970 to 2038");
         } else if (keyword == "mark" || keyword == "gate") {
             Waypoint w;
             w.type = keyword == "gate" ? GateWaypoint : MarkWaypoint;

@@ -6,8 +6,16 @@
 
 #include <algorithm>
 #include <numeric>
+#include <thread>
 
 namespace server {
+
+namespace {
+
+// Fleets of this many boats and more are moved by more than one thread.
+constexpr size_t parallelFleet = 2000;
+
+}
 
 RaceSimulation::RaceSimulation(Race race, const BoatType& boat, const WindSource& wind, const LandMask* land)
     : raceInfo(std::move(race))
@@ -70,13 +78,19 @@ bool RaceSimulation::setCourse(int user, double heading, int sail, int64_t time)
     if (found == byUser.end())
         return false;
     Boat& boat = fleet[found->second];
+    updateWind(boat, time);
+    boat = withCourse(boat, heading, sail, time);
+    return true;
+}
+
+Boat RaceSimulation::withCourse(Boat boat, double heading, int sail, int64_t time) const
+{
     boat.heading = normalizeDegrees(heading);
     boat.sail = sail;
     // A new course is the way off the rocks; the next step finds out whether it works.
     boat.grounded = false;
-    updateWind(boat, time);
     boat.speed = boat.finished || time < raceInfo.start ? 0.0 : boatType.boatSpeed(boat.sail, boat.heading, boat.windDir, boat.windSpeed);
-    return true;
+    return boat;
 }
 
 void RaceSimulation::updateWind(Boat& boat, int64_t time)
@@ -151,14 +165,26 @@ double RaceSimulation::remainingKm(const Boat& boat) const
 
 void RaceSimulation::step(double sailSeconds, int64_t time)
 {
-    for (Boat& boat : fleet)
-        move(boat, sailSeconds, time);
+    // Each boat moves on its own, so a large fleet is shared out among the processors.
+    size_t workers = std::min<size_t>(std::max(std::thread::hardware_concurrency(), 1u), fleet.size() / parallelFleet + 1);
+    size_t share = (fleet.size() + workers - 1) / workers;
+    auto moveShare = [&](size_t worker) {
+        size_t end = std::min(fleet.size(), (worker + 1) * share);
+        for (size_t i = worker * share; i < end; ++i)
+            move(fleet[i], sailSeconds, time);
+    };
+    std::vector<std::thread> helpers;
+    for (size_t worker = 1; worker < workers; ++worker)
+        helpers.emplace_back(moveShare, worker);
+    moveShare(0);
+    for (std::thread& helper : helpers)
+        helper.join();
     rank();
 }
 
 void RaceSimulation::rank()
 {
-    std::vector<size_t> order(fleet.size());
+    order.resize(fleet.size());
     std::iota(order.begin(), order.end(), 0);
     std::vector<double> remaining(fleet.size());
     for (size_t i = 0; i < fleet.size(); ++i)

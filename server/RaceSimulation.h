@@ -24,6 +24,8 @@ public:
 
     const Race& race() const { return raceInfo; }
     const std::vector<Boat>& boats() const { return fleet; }
+    // Indexes into boats() in order of place, as the last ranking left them.
+    const std::vector<size_t>& byPlace() const { return order; }
     const Boat* boatOf(int user) const;
 
     // Adds boats (already stored, with their ids) and ranks the fleet again.
@@ -35,6 +37,9 @@ public:
     // Sets a player's heading and sail now; the boat's speed follows at once. False when
     // the user has no boat in the race.
     bool setCourse(int user, double heading, int sail, int64_t time);
+    // The boat on a new heading and sail in the wind it last had. Reads only what never
+    // changes after construction, so it is safe while another thread steps the race.
+    Boat withCourse(Boat boat, double heading, int sail, int64_t time) const;
 
     // Advances every boat by `sailSeconds` of sailing in the wind of `time`.
     void step(double sailSeconds, int64_t time);
@@ -53,6 +58,7 @@ private:
     const LandMask* land;
     Skipper skipper;
     std::vector<Boat> fleet;
+    std::vector<size_t> order;
     std::unordered_map<int, size_t> byUser;
 };
 

@@ -4,11 +4,15 @@ namespace server {
 
 ServerInstance::ServerInstance(GameConfig config)
     : gameServer(std::make_unique<GameServer>(config))
-    , tiles(std::make_unique<TileService>(gameServer->coastline(), gameServer->config().dataDir))
+    , tiles(std::make_unique<TileService>(gameServer->coastline(), gameServer->config().dataDir, gameServer->config().tileCacheBytes))
     , images(std::make_unique<RaceImages>(gameServer->coastline(), gameServer->config().dataDir))
     , api(std::make_unique<HttpApi>(*gameServer, *tiles, *images))
 {
     api->install(http);
+    // The listener serves each open connection with a thread of its pool for as long as
+    // the connection lives, so the pool bounds how many players are served at once.
+    size_t threads = gameServer->config().httpThreads;
+    http.new_task_queue = [threads] { return new httplib::ThreadPool(threads); };
     // Query strings of the race interface are short; anything long is hostile.
     http.set_payload_max_length(64 * 1024);
     http.set_read_timeout(10, 0);

@@ -2,29 +2,36 @@
 
 #include "server/QueryValues.h"
 
+#include <algorithm>
+
 namespace server {
 
 const char* ServerOptions::usage()
 {
     return "usage: tidewake-server --data DIR [--port N] [--bind ADDR] [--boats N] [--time-scale X]\n"
+           "                      [--boats-per-answer N] [--tile-cache-mb N] [--threads N]\n"
            "       tidewake-server --help\n"
            "  --data DIR        folder of the database, caches and races.txt (required)\n"
            "  --port N          port to listen on (default 7080; 0 picks a free one)\n"
            "  --bind ADDR       address to listen on (default 127.0.0.1)\n"
            "  --boats N         computer-steered boats per race (default 20)\n"
            "  --time-scale X    seconds of sailing per real second (default 1)\n"
+           "  --boats-per-answer N  most boats in one boats list (default 300)\n"
+           "  --tile-cache-mb N     most megabytes of map tiles kept on disk (default 1024)\n"
+           "  --threads N       connections served at once (default 512)\n"
            "  --help            print this usage and exit\n";
 }
 
 std::optional<ServerOptions> ServerOptions::parse(const std::vector<std::string>& arguments, std::string& error)
 {
     ServerOptions options;
+    // "--help" anywhere wins over every mistake in the rest of the line.
+    if (std::find(arguments.begin(), arguments.end(), "--help") != arguments.end()) {
+        options.help = true;
+        return options;
+    }
     for (size_t i = 0; i < arguments.size(); ++i) {
         const std::string& name = arguments[i];
-        if (name == "--help") {
-            options.help = true;
-            return options;
-        }
         if (i + 1 >= arguments.size()) {
             error = "missing value after " + name;
             return std::nullopt;
@@ -48,6 +55,27 @@ std::optional<ServerOptions> ServerOptions::parse(const std::vector<std::string>
                 return std::nullopt;
             }
             options.boats = *boats;
+        } else if (name == "--boats-per-answer") {
+            std::optional<int> most = parseInteger(value, 1, 1000000);
+            if (!most) {
+                error = "--boats-per-answer needs a number from 1 to 1000000";
+                return std::nullopt;
+            }
+            options.boatsPerAnswer = *most;
+        } else if (name == "--tile-cache-mb") {
+            std::optional<int> megabytes = parseInteger(value, 0, 1000000);
+            if (!megabytes) {
+                error = "--tile-cache-mb needs a number from 0 to 1000000";
+                return std::nullopt;
+            }
+            options.tileCacheMegabytes = *megabytes;
+        } else if (name == "--threads") {
+            std::optional<int> threads = parseInteger(value, 1, 10000);
+            if (!threads) {
+                error = "--threads needs a number from 1 to 10000";
+                return std::nullopt;
+            }
+            options.threads = *threads;
         } else if (name == "--time-scale") {
             std::optional<double> scale = parseReal(value);
             if (!scale || *scale <= 0.0 || *scale > 1e6) {

@@ -13,10 +13,13 @@ struct ServerOptions {
     std::string dataDir;
     int boats = 20;
     double timeScale = 1.0;
+    int boatsPerAnswer = 300;
+    int tileCacheMegabytes = 1024;
+    int threads = 512;
     bool help = false;
 
-    // The options, or nothing with `error` describing what is wrong. "--help" in the
-    // place of an option ends the parse with `help` set.
+    // The options, or nothing with `error` describing what is wrong. "--help" anywhere
+    // gives `help` set and nothing else read.
     static std::optional<ServerOptions> parse(const std::vector<std::string>& arguments, std::string& error);
     static const char* usage();
 };

@@ -1,18 +1,24 @@
 #include "server/Store.h"
 
+#include <sodium.h>
+
 #include <sstream>
+#include <stdexcept>
 
 namespace server {
 
 namespace {
 
-const char* const boatColumns = "id, race, user, nick, lat, lon, heading, speed, sail, waypoint, finished, finishTime, grounded";
+const char* const boatColumns = "id, race, user, nick, lat, lon, heading, speed, sail, waypoint, finished, finishTime, grounded, "
+                                "windDir, windSpeed";
 
 }
 
 Store::Store(const std::string& path)
     : db(path)
 {
+    if (sodium_init() < 0)
+        throw std::runtime_error("libsodium could not be initialised");
     db.exec("PRAGMA journal_mode=WAL");
     db.exec("PRAGMA synchronous=FULL");
     createSchema();
@@ -22,15 +28,34 @@ void Store::createSchema()
 {
     db.exec("CREATE TABLE IF NOT EXISTS users ("
             "id INTEGER PRIMARY KEY AUTOINCREMENT, email TEXT NOT NULL UNIQUE, hash TEXT NOT NULL, nick TEXT NOT NULL)");
-    db.exec("CREATE TABLE IF NOT EXISTS sessions (token TEXT PRIMARY KEY, user INTEGER NOT NULL, created INTEGER NOT NULL)");
+    db.exec("CREATE TABLE IF NOT EXISTS sessions (token TEXT PRIMARY KEY, user INTEGER NOT NULL, created INTEGER NOT NULL, "
+            "used INTEGER NOT NULL DEFAULT 0)");
     db.exec("CREATE TABLE IF NOT EXISTS races ("
             "id INTEGER PRIMARY KEY, name TEXT NOT NULL, descr TEXT NOT NULL, image TEXT NOT NULL, start INTEGER NOT NULL, "
             "route TEXT NOT NULL, clock INTEGER NOT NULL DEFAULT 0)");
     db.exec("CREATE TABLE IF NOT EXISTS boats ("
             "id INTEGER PRIMARY KEY AUTOINCREMENT, race INTEGER NOT NULL, user INTEGER NOT NULL, nick TEXT NOT NULL, "
             "lat REAL NOT NULL, lon REAL NOT NULL, heading REAL NOT NULL, speed REAL NOT NULL, sail INTEGER NOT NULL, "
-            "waypoint INTEGER NOT NULL, finished INTEGER NOT NULL, finishTime INTEGER NOT NULL, grounded INTEGER NOT NULL)");
+            "waypoint INTEGER NOT NULL, finished INTEGER NOT NULL, finishTime INTEGER NOT NULL, grounded INTEGER NOT NULL, "
+            "windDir REAL NOT NULL DEFAULT 0, windSpeed REAL NOT NULL DEFAULT 0)");
     db.exec("CREATE UNIQUE INDEX IF NOT EXISTS boatOfUser ON boats (race, user) WHERE user > 0");
+    // Databases of earlier versions kept session tokens as they are.
+    if (!hasColumn("sessions", "used"))
+        digestSessionTokens();
+    // They also lack the wind a boat last sailed in.
+    if (!hasColumn("boats", "windDir")) {
+        Transaction transaction(db);
+        db.exec("ALTER TABLE boats ADD COLUMN windDir REAL NOT NULL DEFAULT 0");
+        db.exec("ALTER TABLE boats ADD COLUMN windSpeed REAL NOT NULL DEFAULT 0");
+        transaction.commit();
+    }
+}
+
+bool Store::hasColumn(const std::string& table, const std::string& column)
+{
+    Statement query(db, "SELECT 1 FROM pragma_table_info(?) WHERE name = ?");
+    query.bind(1, table).bind(2, column);
+    return query.step();
 }
 
 std::optional<int> Store::addAccount(const std::string& email, const std::string& hash, const std::string& nick)
@@ -66,18 +91,56 @@ std::optional<Account> Store::accountById(int id)
 void Store::addSession(const std::string& token, int user, int64_t created)
 {
     std::lock_guard<std::mutex> guard(lock);
-    Statement insert(db, "INSERT INTO sessions (token, user, created) VALUES (?, ?, ?)");
-    insert.bind(1, token).bind(2, user).bind(3, created).run();
+    Statement insert(db, "INSERT INTO sessions (token, user, created, used) VALUES (?, ?, ?, ?)");
+    insert.bind(1, tokenDigest(token)).bind(2, user).bind(3, created).bind(4, created).run();
 }
 
-std::optional<int> Store::sessionUser(const std::string& token)
+std::optional<StoredSession> Store::session(const std::string& token)
 {
     std::lock_guard<std::mutex> guard(lock);
-    Statement query(db, "SELECT user FROM sessions WHERE token = ?");
-    query.bind(1, token);
+    Statement query(db, "SELECT user, used FROM sessions WHERE token = ?");
+    query.bind(1, tokenDigest(token));
     if (!query.step())
         return std::nullopt;
-    return static_cast<int>(query.integer(0));
+    return StoredSession { static_cast<int>(query.integer(0)), query.integer(1) };
+}
+
+void Store::touchSession(const std::string& token, int64_t used)
+{
+    std::lock_guard<std::mutex> guard(lock);
+    Statement update(db, "UPDATE sessions SET used = ? WHERE token = ?");
+    update.bind(1, used).bind(2, tokenDigest(token)).run();
+}
+
+void Store::dropSessionsUnusedSince(int64_t time)
+{
+    std::lock_guard<std::mutex> guard(lock);
+    Statement remove(db, "DELETE FROM sessions WHERE used < ?");
+    remove.bind(1, time).run();
+}
+
+void Store::digestSessionTokens()
+{
+    Transaction transaction(db);
+    db.exec("ALTER TABLE sessions ADD COLUMN used INTEGER NOT NULL DEFAULT 0");
+    db.exec("UPDATE sessions SET used = created");
+    std::vector<std::string> tokens;
+    Statement query(db, "SELECT token FROM sessions");
+    while (query.step())
+        tokens.push_back(query.text(0));
+    Statement update(db, "UPDATE sessions SET token = ? WHERE token = ?");
+    for (const std::string& token : tokens)
+        update.bind(1, tokenDigest(token)).bind(2, token).run();
+    transaction.commit();
+}
+
+std::string tokenDigest(const std::string& token)
+{
+    unsigned char digest[crypto_generichash_BYTES];
+    crypto_generichash(digest, sizeof digest, reinterpret_cast<const unsigned char*>(token.data()), token.size(), nullptr, 0);
+    char hex[sizeof digest * 2 + 1];
+    sodium_bin2hex(hex, sizeof hex, digest, sizeof digest);
+    return hex;
 }
 
 std::string Store::encodeRoute(const std::vector<Waypoint>& route)
@@ -160,6 +223,8 @@ Boat Store::readBoat(const Statement& row)
     boat.finished = row.integer(10) != 0;
     boat.finishTime = row.integer(11);
     boat.grounded = row.integer(12) != 0;
+    boat.windDir = row.real(13);
+    boat.windSpeed = row.real(14);
     return boat;
 }
 
@@ -177,7 +242,7 @@ std::vector<Boat> Store::boats(int race)
 namespace {
 
 const char* const insertBoatSql = "INSERT INTO boats (race, user, nick, lat, lon, heading, speed, sail, waypoint, finished, "
-                                  "finishTime, grounded) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)";
+                                  "finishTime, grounded, windDir, windSpeed) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)";
 
 }
 
@@ -185,7 +250,8 @@ Boat Store::insertBoat(Statement& insert, Boat boat)
 {
     insert.bind(1, boat.race).bind(2, boat.user).bind(3, boat.nick).bind(4, boat.lat).bind(5, boat.lon);
     insert.bind(6, boat.heading).bind(7, boat.speed).bind(8, boat.sail).bind(9, boat.waypoint);
-    insert.bind(10, boat.finished ? 1 : 0).bind(11, boat.finishTime).bind(12, boat.grounded ? 1 : 0).run();
+    insert.bind(10, boat.finished ? 1 : 0).bind(11, boat.finishTime).bind(12, boat.grounded ? 1 : 0);
+    insert.bind(13, boat.windDir).bind(14, boat.windSpeed).run();
     boat.id = db.lastInsertId();
     return boat;
 }
@@ -208,27 +274,31 @@ std::vector<Boat> Store::addBoats(std::vector<Boat> boats)
     return boats;
 }
 
-void Store::saveBoats(const std::vector<Boat>& boats, int race, int64_t clock)
+void Store::saveBoats(const Boat* boats, size_t count)
 {
     std::lock_guard<std::mutex> guard(lock);
     Transaction transaction(db);
-    Statement update(db, "UPDATE boats SET lat = ?, lon = ?, heading = ?, speed = ?, sail = ?, waypoint = ?, "
-                         "finished = ?, finishTime = ?, grounded = ? WHERE id = ?");
-    for (const Boat& boat : boats) {
-        update.bind(1, boat.lat).bind(2, boat.lon).bind(3, boat.heading).bind(4, boat.speed).bind(5, boat.sail);
-        update.bind(6, boat.waypoint).bind(7, boat.finished ? 1 : 0).bind(8, boat.finishTime).bind(9, boat.grounded ? 1 : 0);
-        update.bind(10, boat.id).run();
+    // A player's heading and sail are written only by saveCourses: a copy of the fleet taken
+    // before a course was set must not overwrite it.
+    Statement update(db, "UPDATE boats SET lat = ?, lon = ?, heading = CASE user WHEN 0 THEN ? ELSE heading END, speed = ?, "
+                         "sail = CASE user WHEN 0 THEN ? ELSE sail END, waypoint = ?, finished = ?, finishTime = ?, "
+                         "grounded = ?, windDir = ?, windSpeed = ? WHERE id = ?");
+    for (const Boat* boat = boats; boat != boats + count; ++boat) {
+        update.bind(1, boat->lat).bind(2, boat->lon).bind(3, boat->heading).bind(4, boat->speed).bind(5, boat->sail);
+        update.bind(6, boat->waypoint).bind(7, boat->finished ? 1 : 0).bind(8, boat->finishTime).bind(9, boat->grounded ? 1 : 0);
+        update.bind(10, boat->windDir).bind(11, boat->windSpeed).bind(12, boat->id).run();
     }
-    Statement setClock(db, "UPDATE races SET clock = ? WHERE id = ?");
-    setClock.bind(1, clock).bind(2, race).run();
     transaction.commit();
 }
 
-void Store::saveCourse(const Boat& boat)
+void Store::saveCourses(const std::vector<Boat>& boats)
 {
     std::lock_guard<std::mutex> guard(lock);
+    Transaction transaction(db);
     Statement update(db, "UPDATE boats SET heading = ?, sail = ?, speed = ?, grounded = ? WHERE id = ?");
-    update.bind(1, boat.heading).bind(2, boat.sail).bind(3, boat.speed).bind(4, boat.grounded ? 1 : 0).bind(5, boat.id).run();
+    for (const Boat& boat : boats)
+        update.bind(1, boat.heading).bind(2, boat.sail).bind(3, boat.speed).bind(4, boat.grounded ? 1 : 0).bind(5, boat.id).run();
+    transaction.commit();
 }
 
 } // namespace server

@@ -18,6 +18,12 @@ struct Account {
     std::string nick;
 };
 
+struct StoredSession {
+    int user = 0;
+    // When the session was last used, to the day.
+    int64_t used = 0;
+};
+
 // Everything the server must not forget, in one SQLite database (write-ahead log) in the
 // data folder. Every call is one transaction or one statement and is safe from any thread.
 class Store {
@@ -29,9 +35,13 @@ public:
     std::optional<Account> accountByEmail(const std::string& email);
     std::optional<Account> accountById(int id);
 
+    // Sessions are kept under a digest of their token, so that the database alone lets
+    // nobody in.
     void addSession(const std::string& token, int user, int64_t created);
-    // The user of a session, or nothing for an unknown token.
-    std::optional<int> sessionUser(const std::string& token);
+    // The session of a token, or nothing for an unknown one.
+    std::optional<StoredSession> session(const std::string& token);
+    void touchSession(const std::string& token, int64_t used);
+    void dropSessionsUnusedSince(int64_t time);
 
     // Races are stored once; a stored race keeps its start time across restarts.
     std::optional<Race> race(int id);
@@ -47,12 +57,15 @@ public:
     Boat addBoat(Boat boat);
     // Inserts many boats in one transaction and returns them with their ids.
     std::vector<Boat> addBoats(std::vector<Boat> boats);
-    // Writes the moving state of many boats in one transaction, with the race's clock.
-    void saveBoats(const std::vector<Boat>& boats, int race, int64_t clock);
-    void saveCourse(const Boat& boat);
+    // Writes the moving state of `count` boats from `boats` in one transaction.
+    void saveBoats(const Boat* boats, size_t count);
+    // Writes players' headings and sails in one transaction.
+    void saveCourses(const std::vector<Boat>& boats);
 
 private:
     void createSchema();
+    bool hasColumn(const std::string& table, const std::string& column);
+    void digestSessionTokens();
     static std::string encodeRoute(const std::vector<Waypoint>& route);
     static std::vector<Waypoint> decodeRoute(const std::string& text);
     static Boat readBoat(const Statement& row);
@@ -61,5 +74,8 @@ private:
     std::mutex lock;
     SqliteDb db;
 };
+
+// The hex digest under which a session token is stored.
+std::string tokenDigest(const std::string& token);
 
 } // namespace server

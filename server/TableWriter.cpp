@@ -5,12 +5,12 @@
 
 namespace server {
 
-std::string formatDouble(double number)
+std::string formatDouble(double number, int decimals)
 {
     if (!std::isfinite(number))
         return "0.0";
     char buffer[64];
-    std::snprintf(buffer, sizeof buffer, "%.9f", number);
+    std::snprintf(buffer, sizeof buffer, "%.*f", decimals, number);
     std::string text(buffer);
     // Trailing zeros carry nothing; keep one digit after the dot.
     size_t last = text.find_last_not_of('0');
@@ -68,7 +68,7 @@ TableWriter& TableWriter::value(int64_t number)
 TableWriter& TableWriter::value(double number)
 {
     separate();
-    out += formatDouble(number);
+    out += formatDouble(number, decimals);
     needComma = true;
     return *this;
 }

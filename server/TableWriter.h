@@ -10,6 +10,12 @@ namespace server {
 // separated by commas; strings are double-quoted with quote and backslash escaped.
 class TableWriter {
 public:
+    // Numbers are written with at most `decimals` digits after the dot.
+    explicit TableWriter(int decimals = 9)
+        : decimals(decimals)
+    {
+    }
+
     TableWriter& key(const std::string& name);
     TableWriter& open();
     TableWriter& close();
@@ -34,12 +40,14 @@ private:
     void separate();
 
     std::string out;
+    int decimals;
     bool needComma = false;
     bool afterKey = false;
 };
 
 // Formats a double as the reader's number form: optional sign, digits, a dot and at least
-// one digit; no exponent. Non-finite values are written as 0.0.
-std::string formatDouble(double number);
+// one digit; no exponent; at most `decimals` digits after the dot. Non-finite values are
+// written as 0.0.
+std::string formatDouble(double number, int decimals = 9);
 
 } // namespace server

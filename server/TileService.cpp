@@ -38,10 +38,17 @@ void writeFileAtomically(const std::string& path, const std::string& bytes)
         std::filesystem::remove(temporary, ignored);
 }
 
-TileService::TileService(const Coastline& coast, std::string cacheDir)
+TileService::TileService(const Coastline& coast, const std::string& cacheDir, uint64_t cacheBytes)
     : painter(coast)
-    , cacheDir(std::move(cacheDir))
+    , disk(cacheDir, cacheBytes, seaTile())
 {
+}
+
+std::string TileService::seaTile() const
+{
+    Canvas canvas(256, 256);
+    painter.paintSea(canvas.context.get());
+    return canvas.png();
 }
 
 std::string TileService::render(int z, int x, int y) const
@@ -53,13 +60,49 @@ std::string TileService::render(int z, int x, int y) const
 
 std::string TileService::tile(int z, int x, int y)
 {
-    std::string path = cacheDir + "/tiles/" + std::to_string(z) + "/" + std::to_string(x) + "/" + std::to_string(y) + ".png";
-    std::string bytes;
-    if (readFile(path, bytes))
-        return bytes;
-    bytes = render(z, x, y);
-    writeFileAtomically(path, bytes);
-    return bytes;
+    if (std::optional<std::string> cached = disk.read(z, x, y))
+        return *cached;
+    return renderOnce(z, x, y);
+}
+
+std::string TileService::renderOnce(int z, int x, int y)
+{
+    Key key { z, x, y };
+    std::promise<std::string> made;
+    std::shared_future<std::string> result;
+    bool mine = false;
+    {
+        std::lock_guard<std::mutex> guard(flightLock);
+        auto found = inFlight.find(key);
+        mine = found == inFlight.end();
+        if (mine) {
+            result = inFlight[key] = made.get_future().share();
+            ++rendered;
+        } else {
+            result = found->second;
+        }
+    }
+    if (mine) {
+        try {
+            // The tile may have been stored between the first look and this one.
+            std::optional<std::string> cached = disk.read(z, x, y);
+            std::string bytes = cached ? *cached : render(z, x, y);
+            if (!cached)
+                disk.store(z, x, y, bytes);
+            made.set_value(std::move(bytes));
+        } catch (...) {
+            made.set_exception(std::current_exception());
+        }
+        std::lock_guard<std::mutex> guard(flightLock);
+        inFlight.erase(key);
+    }
+    return result.get();
+}
+
+int TileService::renders() const
+{
+    std::lock_guard<std::mutex> guard(flightLock);
+    return rendered;
 }
 
 } // namespace server

@@ -30,6 +30,9 @@ int main(int argc, char** argv)
         config.dataDir = options->dataDir;
         config.robots = options->boats;
         config.timeScale = options->timeScale;
+        config.boatsPerAnswer = static_cast<size_t>(options->boatsPerAnswer);
+        config.tileCacheBytes = static_cast<uint64_t>(options->tileCacheMegabytes) << 20;
+        config.httpThreads = static_cast<size_t>(options->threads);
         server::ServerInstance instance(config);
         int port = instance.start(options->bind, options->port);
         if (port < 0) {

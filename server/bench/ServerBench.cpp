@@ -1,15 +1,18 @@
 // Measurements of the server's heavy paths: a simulation step of a large fleet and map
-// tiles rendered without the disk cache. The boats answer is measured over HTTP with wrk.
+// tiles rendered without the disk cache, the boats list of one player. The answers over
+// HTTP are measured with boats_latency.py.
 #include "server/Coastline.h"
 #include "server/GeoMath.h"
 #include "server/RaceCatalog.h"
 #include "server/RaceSimulation.h"
+#include "server/RaceSnapshot.h"
 #include "server/TileService.h"
 
 #include <benchmark/benchmark.h>
 
 #include <cmath>
 #include <cstdlib>
+#include <filesystem>
 
 using namespace server;
 
@@ -27,24 +30,33 @@ const Coastline& coast()
     return shared;
 }
 
-// A fleet spread along the legs of the ocean race, as it is some days after the start.
+// A fleet spread along the legs of the ocean race, as it is some days after the start;
+// computer-steered, or all players' boats.
+void spreadFleet(RaceSimulation& simulation, int count, bool players)
+{
+    const Race& race = simulation.race();
+    std::vector<Boat> fleet;
+    for (int i = 0; i < count; ++i) {
+        double along = static_cast<double>(i) / count * (race.route.size() - 1);
+        size_t leg = static_cast<size_t>(along);
+        double f = along - leg;
+        Boat boat = simulation.newBoat(players ? i + 1 : 0, "bench", 0.5, race.start + 3600);
+        boat.id = i + 1;
+        boat.lat = race.route[leg].lat + f * (race.route[leg + 1].lat - race.route[leg].lat) + (i % 7) * 0.05;
+        boat.lon = race.route[leg].lon + f * (race.route[leg + 1].lon - race.route[leg].lon);
+        boat.waypoint = static_cast<int>(leg) + 1;
+        fleet.push_back(boat);
+    }
+    simulation.add(fleet);
+}
+
 void simulationStep(benchmark::State& state)
 {
     static ForecastWind wind;
     Race race = RaceCatalog::builtIn(1800000000)[1];
     RaceSimulation simulation(race, standardBoat(), wind, &coast());
     int count = static_cast<int>(state.range(0));
-    for (int i = 0; i < count; ++i) {
-        double along = static_cast<double>(i) / count * (race.route.size() - 1);
-        size_t leg = static_cast<size_t>(along);
-        double f = along - leg;
-        Boat boat = simulation.newBoat(0, "bench", 0.5, race.start + 3600);
-        boat.id = i + 1;
-        boat.lat = race.route[leg].lat + f * (race.route[leg + 1].lat - race.route[leg].lat) + (i % 7) * 0.05;
-        boat.lon = race.route[leg].lon + f * (race.route[leg + 1].lon - race.route[leg].lon);
-        boat.waypoint = static_cast<int>(leg) + 1;
-        simulation.add(boat);
-    }
+    spreadFleet(simulation, count, false);
     int64_t time = race.start + 7200;
     for (auto _ : state) {
         simulation.step(60.0, time);
@@ -54,10 +66,39 @@ void simulationStep(benchmark::State& state)
 }
 BENCHMARK(simulationStep)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
 
+// The boats list of one player in a large fleet, from a published snapshot.
+void boatsList(benchmark::State& state)
+{
+    static ForecastWind wind;
+    Race race = RaceCatalog::builtIn(1800000000)[1];
+    RaceSimulation simulation(race, standardBoat(), wind, &coast());
+    int count = static_cast<int>(state.range(0));
+    spreadFleet(simulation, count, true);
+    RaceSnapshot snapshot(simulation, 300);
+    int asker = 0;
+    for (auto _ : state) {
+        asker = asker % count + 1;
+        benchmark::DoNotOptimize(snapshot.boatsList(asker));
+    }
+}
+// What a step adds to publish its snapshot.
+void snapshotPublication(benchmark::State& state)
+{
+    static ForecastWind wind;
+    Race race = RaceCatalog::builtIn(1800000000)[1];
+    RaceSimulation simulation(race, standardBoat(), wind, &coast());
+    spreadFleet(simulation, static_cast<int>(state.range(0)), true);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(RaceSnapshot(simulation, 300));
+}
+BENCHMARK(snapshotPublication)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+
+BENCHMARK(boatsList)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+
 void tileRender(benchmark::State& state)
 {
     // Coastal tiles around Cherbourg at each zoom.
-    static TileService tiles(coast(), "");
+    static TileService tiles(coast(), (std::filesystem::temp_directory_path() / "tidewake-bench").string(), 0);
     int zoom = static_cast<int>(state.range(0));
     double n = std::ldexp(1.0, zoom);
     int x = static_cast<int>((-1.64 + 180.0) / 360.0 * n);

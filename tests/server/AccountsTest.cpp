@@ -1,0 +1,117 @@
+#include "server/Accounts.h"
+
+#include "support/TempFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
+
+using namespace server;
+
+namespace {
+
+constexpr int64_t day = 86400;
+const char* const wrong = "Wrong e-mail or password.";
+const char* const waitAMinute = "Too many login attempts. Please try again in a minute.";
+
+struct AccountsFixture {
+    explicit AccountsFixture(bool fast = true)
+        : store((dir.path() / "tidewake.db").string())
+        , accounts(store)
+    {
+        if (fast)
+            accounts.useFastHashing();
+        accounts.useClock([this] { return now; });
+    }
+
+    std::string login(const std::string& email, const std::string& password, const std::string& address)
+    {
+        AccountResult result = accounts.login(email, password, address);
+        return result.session ? "OK" : result.refusal;
+    }
+
+    TempFolder dir;
+    Store store;
+    Accounts accounts;
+    int64_t now = 1800000000;
+};
+
+TEST(AccountsTest, LoginAttemptsAreLimitedPerAccountAndPerAddress)
+{
+    AccountsFixture f;
+    ASSERT_TRUE(f.accounts.registerAccount("ann@example.org", "secret1", "Ann").session);
+    struct Step {
+        const char* email;
+        const char* password;
+        const char* address;
+        int64_t later;
+        std::string expected;
+    } steps[] = {
+        { "ann@example.org", "guess", "10.0.0.1", 0, wrong },
+        { "ann@example.org", "guess", "10.0.0.1", 0, wrong },
+        { "ann@example.org", "guess", "10.0.0.2", 0, wrong },
+        { "ann@example.org", "guess", "10.0.0.2", 0, wrong },
+        { "nobody@example.org", "guess", "10.0.0.1", 0, wrong },
+        { "ann@example.org", "secret1", "10.0.0.3", 0, "OK" },
+        // Five attempts at one account, from wherever, use up its allowance.
+        { "ann@example.org", "secret1", "10.0.0.3", 0, waitAMinute },
+        { "ANN@example.org", "secret1", "10.0.0.4", 0, waitAMinute },
+        { "ann@example.org", "secret1", "10.0.0.4", 60, "OK" },
+    };
+    for (const Step& s : steps) {
+        f.now += s.later;
+        EXPECT_EQ(f.login(s.email, s.password, s.address), s.expected) << s.email << " from " << s.address;
+    }
+    // Twenty attempts from one address, at any accounts, use up its allowance.
+    ASSERT_TRUE(f.accounts.registerAccount("dee@example.org", "secret1", "Dee").session);
+    for (int i = 0; i < 19; ++i)
+        EXPECT_EQ(f.login("guess" + std::to_string(i) + "@example.org", "x", "10.0.0.9"), wrong) << i;
+    EXPECT_EQ(f.login("dee@example.org", "secret1", "10.0.0.9"), "OK");
+    EXPECT_EQ(f.login("dee@example.org", "secret1", "10.0.0.9"), waitAMinute);
+    EXPECT_EQ(f.login("bob@example.org", "x", "10.0.0.8"), wrong);
+}
+
+double secondsFor(const std::function<void()>& work)
+{
+    auto start = std::chrono::steady_clock::now();
+    work();
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+TEST(AccountsTest, UnknownEmailsCostAsMuchAsKnownOnesAndAtMostTwoHashesRunAtOnce)
+{
+    AccountsFixture f(false);
+    std::vector<std::thread> registering;
+    for (int i = 0; i < 6; ++i)
+        registering.emplace_back([&f, i] { f.accounts.registerAccount("p" + std::to_string(i) + "@example.org", "secret1", "P"); });
+    for (std::thread& thread : registering)
+        thread.join();
+    EXPECT_EQ(f.accounts.hashing().busiest(), 2);
+
+    double known = secondsFor([&] { f.login("p1@example.org", "wrong1", "10.0.0.1"); });
+    double unknown = secondsFor([&] { f.login("nobody@example.org", "wrong1", "10.0.0.2"); });
+    EXPECT_GT(unknown, known / 3) << "known " << known << " s, unknown " << unknown << " s";
+}
+
+TEST(AccountsTest, SessionsAreStoredAsDigestsAndEndAfterThirtyDaysUnused)
+{
+    AccountsFixture f;
+    std::string token = f.accounts.registerAccount("cy@example.org", "secret1", "Cy").session->token;
+    for (const char* file : { "tidewake.db", "tidewake.db-wal" })
+        EXPECT_EQ(f.dir.read(file).find(token), std::string::npos) << file;
+
+    f.now += 20 * day;
+    ASSERT_TRUE(f.accounts.userOf("", token));
+    f.now += 25 * day;
+    EXPECT_TRUE(f.accounts.userOf("", token)) << "used 25 days ago";
+    // A fresh start reads the time of last use from the database.
+    Accounts restarted(f.store);
+    int64_t later = f.now + 29 * day;
+    restarted.useClock([&later] { return later; });
+    EXPECT_TRUE(restarted.userOf("", token));
+    later += 31 * day;
+    EXPECT_FALSE(restarted.userOf("", token));
+}
+
+} // namespace

@@ -1,0 +1,68 @@
+#include "ServerHarness.h"
+#include "lobby/RaceRecord.h"
+#include "server/RaceCatalog.h"
+
+#include <gtest/gtest.h>
+
+#include <numeric>
+#include <sstream>
+
+using namespace server;
+
+namespace {
+
+// Twelve races from the race file after the three built in: the client lists them in the
+// byte order of their keys, which must be the server's order.
+TEST(RaceListTest, ManyRacesKeepTheirOrder)
+{
+    ServerHarness harness;
+    std::string file;
+    for (int id = 4; id <= 15; ++id)
+        file += "race " + std::to_string(id) + "\nname Race " + std::to_string(id)
+            + "\nstart 1800000000\ngate 50.70 -1.05 0 0.8\ngate 50.60 -1.05 0 0.8\nend\n";
+    harness.dataDir().write("races.txt", file);
+    harness.start();
+    GameClient client = harness.player("many@example.org");
+    std::vector<int> ids;
+    for (const RaceRecord& race : parseRaceList(answerBody(client.result("/races?action=1"))))
+        ids.push_back(race.id);
+    std::vector<int> expected(15);
+    std::iota(expected.begin(), expected.end(), 1);
+    EXPECT_EQ(ids, expected);
+}
+
+TEST(RaceListTest, AStartMustFitTheClientsThirtyTwoBits)
+{
+    struct Case {
+        const char* start;
+        bool accepted;
+    } cases[] = { { "2038-01-19 03:14", true }, { "2147483647", true }, { "2147483648", false }, { "2100-01-01 00:00", false },
+        { "-1", false } };
+    for (const Case& c : cases) {
+        std::istringstream file(std::string("race 7\nname R\nstart ") + c.start + "\ngate 40 0 0 1\ngate 41 0 0 1\nend\n");
+        std::vector<std::string> errors;
+        EXPECT_EQ(RaceCatalog::read(file, errors).size(), c.accepted ? 1u : 0u) << c.start;
+    }
+}
+
+TEST(RaceListTest, ABoatsWindSurvivesARestart)
+{
+    TempFolder dir;
+    std::string path = (dir.path() / "tidewake.db").string();
+    Boat boat;
+    boat.race = 1;
+    boat.user = 5;
+    {
+        Store store(path);
+        boat = store.addBoat(boat);
+        boat.windDir = 271.5;
+        boat.windSpeed = 14.25;
+        store.saveBoats(&boat, 1);
+    }
+    std::vector<Boat> read = Store(path).boats(1);
+    ASSERT_EQ(read.size(), 1u);
+    EXPECT_EQ(read[0].windDir, 271.5);
+    EXPECT_EQ(read[0].windSpeed, 14.25);
+}
+
+} // namespace

@@ -1,0 +1,169 @@
+#include "ServerHarness.h"
+#include "server/LiveRace.h"
+#include "table/Table.h"
+
+#include <gtest/gtest.h>
+
+#include <future>
+
+using namespace server;
+
+namespace {
+
+constexpr int64_t raceStart = 1800000000;
+
+Race openWaterRace()
+{
+    Race race;
+    race.id = 1;
+    race.start = raceStart;
+    race.route = { { 40.0, -35.0, 0.0, 2.0, GateWaypoint }, { 40.0, -34.0, 0.0, 2.0, GateWaypoint } };
+    return race;
+}
+
+// Boat i (user i) lies i thousandths of a degree east of the start, so that boat 30 leads
+// and boats are as near to each other as their numbers.
+std::unique_ptr<RaceSimulation> lineOfBoats(const WindSource& wind, int count)
+{
+    auto simulation = std::make_unique<RaceSimulation>(openWaterRace(), standardBoat(), wind, nullptr);
+    std::vector<Boat> fleet;
+    for (int i = 1; i <= count; ++i) {
+        Boat boat = simulation->newBoat(i, "Boat " + std::to_string(i), 0.5, raceStart);
+        boat.id = i;
+        boat.lat = 40.123456789;
+        boat.lon = -35.0 + i * 0.001;
+        boat.heading = 90.0;
+        fleet.push_back(boat);
+    }
+    simulation->add(fleet);
+    return simulation;
+}
+
+std::vector<int> usersIn(const RaceSnapshot& snapshot, const std::vector<size_t>& chosen)
+{
+    std::vector<int> users;
+    for (size_t index : chosen)
+        users.push_back(snapshot.boats()[index].user);
+    return users;
+}
+
+TEST(RaceSnapshotTest, TheBoatsListHoldsTheLeadersAndTheNearestButNeverTheAsker)
+{
+    ConstantWind wind({ 0.0, 15.0 });
+    struct Case {
+        int asker;
+        size_t limit;
+        std::vector<int> expected;
+    } cases[] = {
+        { 10, 10, { 30, 29, 14, 13, 12, 11, 9, 8, 7, 6 } },
+        { 30, 10, { 29, 28, 27, 26, 25, 24, 23, 22, 21, 20 } },
+        { 99, 10, { 30, 29, 28, 27, 26, 25, 24, 23, 22, 21 } },
+        { 1, 5, { 30, 5, 4, 3, 2 } },
+    };
+    for (const Case& c : cases) {
+        RaceSnapshot snapshot(*lineOfBoats(wind, 30), c.limit);
+        EXPECT_EQ(usersIn(snapshot, snapshot.chooseBoats(c.asker)), c.expected) << "asker " << c.asker;
+    }
+    RaceSnapshot all(*lineOfBoats(wind, 30), 100);
+    EXPECT_EQ(all.chooseBoats(10).size(), 29u);
+}
+
+TEST(RaceSnapshotTest, TheBoatsListIsATableWithSixDecimals)
+{
+    ConstantWind wind({ 0.0, 15.0 });
+    RaceSnapshot snapshot(*lineOfBoats(wind, 400), 300);
+    std::string text = snapshot.boatsList(200);
+    Table root = parseTable(text);
+    const Table* boats = getTable(root, "boats");
+    ASSERT_NE(boats, nullptr);
+    EXPECT_EQ(boats->size(), 300u);
+    EXPECT_NE(text.find("lat = 40.123457,"), std::string::npos);
+    for (size_t dot = text.find('.'); dot != std::string::npos; dot = text.find('.', dot + 1))
+        EXPECT_LE(text.find_first_not_of("0123456789", dot + 1) - dot - 1, 6u) << text.substr(dot, 12);
+}
+
+TEST(RaceSnapshotTest, QueuedChangesShowAtOnceAndReachTheSnapshotAtTheNextStep)
+{
+    ConstantWind wind({ 0.0, 15.0 });
+    LiveRace live(lineOfBoats(wind, 3), 300);
+    std::shared_ptr<const RaceSnapshot> before = live.snapshot();
+    double lonBefore = before->boatOf(1)->lon;
+
+    live.queue(live.simulation().withCourse(*live.boatOf(1), 200.0, 2, raceStart + 60));
+    Boat joined = live.simulation().newBoat(4, "Late", 0.5, raceStart + 60);
+    joined.id = 4;
+    live.queue(joined);
+    EXPECT_EQ(live.boatOf(1)->heading, 200.0);
+    EXPECT_EQ(live.boatOf(4)->nick, "Late");
+    EXPECT_EQ(live.snapshot(), before) << "nothing is published between steps";
+    EXPECT_EQ(before->boatOf(1)->heading, 90.0);
+
+    live.step(600.0, raceStart + 600);
+    std::shared_ptr<const RaceSnapshot> after = live.snapshot();
+    ASSERT_NE(after, before);
+    EXPECT_EQ(live.queuedCount(), 0u);
+    EXPECT_EQ(after->boatOf(1)->heading, 200.0);
+    EXPECT_EQ(after->boatOf(1)->sail, 2);
+    EXPECT_NE(after->boatOf(1)->lon, lonBefore);
+    ASSERT_NE(after->boatOf(4), nullptr);
+    // A reader still holding the old snapshot sees it whole and unchanged.
+    EXPECT_EQ(before->boats().size(), 3u);
+    EXPECT_EQ(before->boatOf(1)->lon, lonBefore);
+    EXPECT_EQ(before->boatOf(4), nullptr);
+}
+
+// Wind that keeps whoever asks for it waiting while held: a step stops half-way.
+struct HeldWind : WindSource {
+    Wind at(double, double, int64_t) const override
+    {
+        std::unique_lock<std::mutex> guard(lock);
+        ++asked;
+        changed.notify_all();
+        changed.wait(guard, [this] { return !holding; });
+        return { 0.0, 15.0 };
+    }
+
+    void hold(bool on)
+    {
+        std::lock_guard<std::mutex> guard(lock);
+        holding = on;
+        asked = 0;
+        changed.notify_all();
+    }
+
+    mutable std::mutex lock;
+    mutable std::condition_variable changed;
+    mutable int asked = 0;
+    bool holding = false;
+};
+
+TEST(RaceSnapshotTest, RequestsAreAnsweredWhileAStepIsUnderWay)
+{
+    TempFolder dir;
+    auto wind = std::make_shared<HeldWind>();
+    GameConfig config;
+    config.dataDir = dir.path().string();
+    config.coastDir = coastCacheDir();
+    config.robots = 3;
+    config.fastHashing = true;
+    config.wind = wind;
+    GameServer game(config);
+    int user = game.accounts().registerAccount("step@example.org", "secret1", "S").session->user;
+    ASSERT_TRUE(game.join(user, 1, "").ok);
+
+    wind->hold(true);
+    std::thread stepper([&game] { game.stepAll(1.0, currentTime()); });
+    {
+        std::unique_lock<std::mutex> guard(wind->lock);
+        wind->changed.wait(guard, [&wind] { return wind->asked > 0; });
+    }
+    auto answers = std::async(std::launch::async, [&game, user] {
+        return game.position(user, 1).ok && game.boats(user, 1).ok && game.setCourse(user, 1, 90.0, 1).ok;
+    });
+    bool answered = answers.wait_for(std::chrono::seconds(10)) == std::future_status::ready;
+    wind->hold(false);
+    stepper.join();
+    EXPECT_TRUE(answered && answers.get());
+}
+
+} // namespace
