@@ -146,6 +146,8 @@ void Map::drawTile(SDL_Renderer* renderer, int sx, int sy, int32_t column, int32
         }
         return;
     }
+    if (scale == 1.0 && entry.composed.draw(renderer, sx, sy, entry.texture->getTexture(), entry.wind.get(), arrow.get()))
+        return;
     SDL_Rect destination { sx, sy, tileSide, tileSide };
     if (scale != 1.0) {
         SDL_Point corner = scaled(sx - x, sy - y);

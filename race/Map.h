@@ -3,6 +3,7 @@
 #include "boat/ChartProjection.h"
 #include "gui/Texture.h"
 #include "gui/Widget.h"
+#include "race/ComposedTile.h"
 #include "race/MapFeature.h"
 #include "race/MapWidget.h"
 #include "race/Projection.h"
@@ -14,10 +15,12 @@
 #include <tuple>
 #include <vector>
 
-// One cached map tile: its image and its wind grid at the map's forecast time.
+// One cached map tile: its image, its wind grid at the map's forecast time and the two
+// composed for unscaled frames.
 struct TileEntry {
     std::unique_ptr<Texture> texture;
     std::unique_ptr<WindTile> wind;
+    ComposedTile composed;
     Uint32 lastUse = 0;
 };
 

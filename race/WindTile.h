@@ -72,6 +72,13 @@ std::unique_ptr<WindTile> getWindTile(int32_t z, int32_t x, int32_t y, int32_t t
 void pollWindDownloads();
 // Reads a wind answer (no envelope) into the record; false, with a message, when unusable.
 bool parseWinds(const std::string& text, WindData& data);
+// The arrows drawWindArrows draws, by how far each may reach beyond the tile's rectangle:
+// 0 for an arrow wholly inside it.
+struct Overhang {
+    int least = 0;
+    int most = 1 << 30;
+};
 // Draws one arrow per cell over the tile's rectangle, rotated by the wind's direction and
-// sized by its speed (natural size at 50).
-void drawWindArrows(SDL_Renderer* renderer, const SDL_Rect& tile, const WindTile* wind, const Texture* arrow);
+// sized by its speed (natural size at 50). Returns the number of arrows drawn.
+int drawWindArrows(SDL_Renderer* renderer, const SDL_Rect& tile, const WindTile* wind, const Texture* arrow,
+    Overhang selection = {});
