@@ -110,12 +110,14 @@ void TextureRegistry::redownload(const Texture& texture)
         startDownload(*entry);
 }
 
-void TextureRegistry::takeFinished()
+bool TextureRegistry::takeFinished()
 {
     Answer answer;
-    if (TextureEntry* entry = collectFinished(answer))
+    TextureEntry* entry = collectFinished(answer);
+    if (entry)
         takeIn(*entry, answer);
     trim();
+    return entry != nullptr;
 }
 
 // A failed transfer leaves the entry without an image until redownload asks again.
@@ -204,9 +206,9 @@ void redownload(const Texture& texture)
     textureRegistry.redownload(texture);
 }
 
-void takeFinishedTextures()
+bool takeFinishedTextures()
 {
-    textureRegistry.takeFinished();
+    return textureRegistry.takeFinished();
 }
 
 void clearTextures()

@@ -33,8 +33,9 @@ public:
     std::unique_ptr<Texture> loadRemote(const std::string& url);
     // Asks again for an image whose download failed.
     void redownload(const Texture& texture);
-    // Run once per frame: takes in at most one finished download, then trims.
-    void takeFinished();
+    // Run once per frame: takes in at most one finished download, then trims. Returns
+    // whether a download finished, successfully or not.
+    bool takeFinished();
 
     // Empty when there is no disk cache.
     const std::string& cacheFolder() const { return folder; }
@@ -60,5 +61,5 @@ void initTextures(SDL_Renderer* renderer);
 std::unique_ptr<Texture> loadLocalTexture(const std::string& name);
 std::unique_ptr<Texture> loadRemoteTexture(const std::string& url);
 void redownload(const Texture& texture);
-void takeFinishedTextures();
+bool takeFinishedTextures();
 void clearTextures();

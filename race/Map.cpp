@@ -220,6 +220,11 @@ void Map::update(double seconds)
         placeWidget(*widget);
 }
 
+bool Map::isAnimating() const
+{
+    return targetZoom != zoom || scale != 1.0;
+}
+
 // One level takes a second of zooming in and half a second of zooming out; when a level
 // is crossed the view moves to the next level keeping its centre.
 void Map::animateZoom(double seconds)

@@ -40,6 +40,7 @@ public:
     bool onMouseWheel(int deltaY, int mouseX, int mouseY) override;
     void draw(SDL_Renderer* renderer, int x, int y) override;
     void update(double seconds) override;
+    bool isAnimating() const override;
 
     // Moves a map widget to the world pixel of its position at the current zoom.
     void placeWidget(MapWidget& widget) const;

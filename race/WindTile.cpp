@@ -117,12 +117,14 @@ std::unique_ptr<WindTile> WindRegistry::getTile(int32_t z, int32_t x, int32_t y,
     return std::make_unique<WindTileImp>(&data);
 }
 
-void WindRegistry::poll()
+bool WindRegistry::poll()
 {
     Answer answer;
-    if (WindData* data = collectFinished(answer))
+    WindData* data = collectFinished(answer);
+    if (data)
         takeIn(answer, *data);
     trim();
+    return data != nullptr;
 }
 
 void resetWindRegistry()
@@ -135,9 +137,9 @@ std::unique_ptr<WindTile> getWindTile(int32_t z, int32_t x, int32_t y, int32_t t
     return windRegistry.getTile(z, x, y, time);
 }
 
-void pollWindDownloads()
+bool pollWindDownloads()
 {
-    windRegistry.poll();
+    return windRegistry.poll();
 }
 
 bool parseWinds(const std::string& text, WindData& data)

@@ -59,8 +59,9 @@ public:
 
     // A new handle owned by the caller; the first handle on a grid starts its download.
     std::unique_ptr<WindTile> getTile(int32_t z, int32_t x, int32_t y, int32_t time);
-    // Run once per frame: takes in at most one finished wind download, then trims.
-    void poll();
+    // Run once per frame: takes in at most one finished wind download, then trims. Returns
+    // whether a download finished.
+    bool poll();
 };
 
 extern WindRegistry windRegistry;
@@ -69,7 +70,7 @@ extern WindRegistry windRegistry;
 // call them. resetWindRegistry empties it (start-up and tear-down).
 void resetWindRegistry();
 std::unique_ptr<WindTile> getWindTile(int32_t z, int32_t x, int32_t y, int32_t time);
-void pollWindDownloads();
+bool pollWindDownloads();
 // Reads a wind answer (no envelope) into the record; false, with a message, when unusable.
 bool parseWinds(const std::string& text, WindData& data);
 // The arrows drawWindArrows draws, by how far each may reach beyond the tile's rectangle:
