@@ -75,6 +75,11 @@ int main(int, char**)
     chooseAudioDriver();
     if (SDL_Init(SDL_INIT_TIMER | SDL_INIT_AUDIO | SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0)
         return failWithSdlError();
+    // When SDL falls back to its software renderer, frames go to the window as they are
+    // (shared memory on X11) instead of through a second, OpenGL renderer, which costs
+    // a few hundred milliseconds to start and a texture upload per frame. The environment
+    // variable of the same hint still decides when set.
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     // Full screen on the desktop: every screen reads the window's real size itself.
     SdlWindow window(SDL_CreateWindow("Tidewake", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, 1024, 768,
         SDL_WINDOW_FULLSCREEN_DESKTOP | SDL_WINDOW_SHOWN | SDL_WINDOW_RESIZABLE));
