@@ -14,6 +14,7 @@
 #include <SDL_image.h>
 
 #include <cstdio>
+#include <future>
 
 namespace {
 
@@ -29,6 +30,9 @@ void setWindowIcon(SDL_Window* window)
     if (icon)
         SDL_SetWindowIcon(window, icon.get());
 }
+
+// The login screen's background, the largest image of the first picture.
+constexpr const char* backgroundImage = "images/background.jpg";
 
 void startServices(SDL_Renderer* renderer)
 {
@@ -72,6 +76,10 @@ void stopServices()
 
 int main(int, char**)
 {
+    // The background is decoded while SDL opens the window. Until it is, no other image is
+    // loaded, so that SDL_image is used by one thread at a time.
+    std::future<SdlSurface> background = std::async(std::launch::async,
+        [] { return SdlSurface(IMG_Load((std::string("data/") + backgroundImage).c_str())); });
     chooseAudioDriver();
     if (SDL_Init(SDL_INIT_TIMER | SDL_INIT_AUDIO | SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0)
         return failWithSdlError();
@@ -85,10 +93,11 @@ int main(int, char**)
         SDL_WINDOW_FULLSCREEN_DESKTOP | SDL_WINDOW_SHOWN | SDL_WINDOW_RESIZABLE));
     if (!window)
         return failWithSdlError();
-    setWindowIcon(window.get());
     SdlRenderer renderer(SDL_CreateRenderer(window.get(), -1, SDL_RENDERER_ACCELERATED | SDL_RENDERER_PRESENTVSYNC));
     if (!renderer)
         return failWithSdlError();
+    SdlSurface backgroundPicture = background.get();
+    setWindowIcon(window.get());
     // The draw blend mode only affects lines and rectangles drawn with alpha, which are
     // drawn opaque without it, so a failure is reported and the program goes on.
     if (SDL_SetRenderDrawBlendMode(renderer.get(), SDL_BLENDMODE_BLEND) != 0)
@@ -96,6 +105,7 @@ int main(int, char**)
     SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "best");
 
     startServices(renderer.get());
+    textureRegistry.adoptLocal(backgroundImage, std::move(backgroundPicture));
     RaceList races;
     RaceRecord race;
     runScreens(window.get(), races, race);

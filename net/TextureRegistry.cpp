@@ -86,6 +86,15 @@ std::unique_ptr<Texture> TextureRegistry::loadLocal(const std::string& name)
     return std::make_unique<TexImp>(entry);
 }
 
+void TextureRegistry::adoptLocal(const std::string& name, SdlSurface picture)
+{
+    if (!picture || find(name))
+        return;
+    SdlTexture texture(SDL_CreateTextureFromSurface(renderer, picture.get()));
+    if (texture)
+        storeTexture(add(name), std::move(texture));
+}
+
 std::unique_ptr<Texture> TextureRegistry::loadRemote(const std::string& url)
 {
     if (TextureEntry* found = find(url))

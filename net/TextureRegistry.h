@@ -30,6 +30,10 @@ public:
     // A new handle owned by the caller, or null when a local image cannot be loaded.
     std::unique_ptr<Texture> loadTexture(const std::string& name) override;
     std::unique_ptr<Texture> loadLocal(const std::string& name);
+    // Makes the local image of that name from a picture already decoded (on another
+    // thread during start-up, say), so that loadLocal finds it. Nothing changes for a name
+    // already known or a picture that cannot be made a texture.
+    void adoptLocal(const std::string& name, SdlSurface picture);
     std::unique_ptr<Texture> loadRemote(const std::string& url);
     // Asks again for an image whose download failed.
     void redownload(const Texture& texture);
