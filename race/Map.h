@@ -97,6 +97,11 @@ private:
     WorldPixel nearView(WorldPixel pixel) const;
     SDL_Point markerCentre(const MapWidget& widget) const;
     void drawTile(SDL_Renderer* renderer, int sx, int sy, int32_t column, int32_t row, Uint32 now);
+    // Calls visit(sx, sy, column, row) for each tile slot of the view, row by row.
+    template <typename Visit>
+    void forEachVisibleTile(Visit visit) const;
+    // Whether opaque composed tiles will cover the whole target, so the sea would not show.
+    bool tilesHideSea(SDL_Renderer* renderer) const;
     void zoomTowards(int32_t level);
     void animateZoom(double seconds);
     int pinchSteps();
