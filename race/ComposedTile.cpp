@@ -47,6 +47,11 @@ ComposedTile::Source ComposedTile::sourceOf(SDL_Texture* image, const WindTile* 
     return Source { image, arrow ? arrow->getTexture() : nullptr, wind ? wind->getTime() : 0, wind ? wind->gridSize() : 0 };
 }
 
+void ComposedTile::release()
+{
+    picture.reset();
+}
+
 bool ComposedTile::coversOpaque(SDL_Texture* image, const WindTile* wind, const Texture* arrow) const
 {
     return picture && source == sourceOf(image, wind, arrow) && imageBlending == SDL_BLENDMODE_NONE;

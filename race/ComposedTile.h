@@ -27,6 +27,8 @@ public:
     // Draws the tile unscaled with its top-left corner at (x, y). False, with nothing drawn,
     // when no target texture can be made; the caller then draws the tile directly.
     bool draw(SDL_Renderer* renderer, int x, int y, SDL_Texture* image, const WindTile* wind, const Texture* arrow);
+    // Frees the texture; the next draw composes the tile again.
+    void release();
     // Whether draw would cover the whole tile with opaque pixels from the texture as it is.
     bool coversOpaque(SDL_Texture* image, const WindTile* wind, const Texture* arrow) const;
 

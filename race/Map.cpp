@@ -289,10 +289,17 @@ void Map::prefetchTiles()
     }
 }
 
+// Composed pictures are kept only for tiles shown in the last ten seconds, so that the
+// cache of images does not double in size; one is made again when its tile shows.
 void Map::evictTile()
 {
     if (tiles.size() > 500)
         tiles.erase(findOldest(tiles, &TileEntry::lastUse));
+    Uint32 now = SDL_GetTicks();
+    for (auto& [key, entry] : tiles) {
+        if (Uint32(now - entry.lastUse) > 10000)
+            entry.composed.release();
+    }
 }
 
 bool Map::onMouseDown(int, int px, int py)

@@ -40,4 +40,27 @@ TEST_F(MapSeaTest, TheSeaShowsWhereverNoOpaqueTileCoversIt)
     }
 }
 
+// A tile not shown for more than ten seconds gives up its composed picture at the next
+// eviction; one shown lately keeps it.
+TEST_F(MapSeaTest, OnlyTilesShownInTheLastTenSecondsKeepTheirComposedPicture)
+{
+    data.writeImage("images/wind-arrow.png", 20, 40, { 255, 255, 255, 255 });
+    for (int tile = 0; tile < 16; ++tile)
+        savePng(textureRegistry.cacheFolder() + "tiles/2/" + std::to_string(tile % 4) + "/" + std::to_string(tile / 4) + ".png", 256, 256,
+            { 9, 9, 9, 255 }, { 9, 9, 9, 255 });
+    StdoutCapture out;
+    Map map(1024, 768, 0.0, 0.0);
+    map.zoom = map.targetZoom = 2;
+    map.viewX = map.viewY = 0;
+    map.draw(display.renderer, 0, 0);
+    Uint32 now = SDL_GetTicks();
+    map.tiles.at({ 2, 0, 0 }).lastUse = now - 10500;
+    map.tiles.at({ 2, 1, 0 }).lastUse = now - 9000;
+    map.evictTile();
+    for (auto [column, kept] : { std::pair(0, false), std::pair(1, true), std::pair(2, true) }) {
+        TileEntry& entry = map.tiles.at({ 2, column, 0 });
+        EXPECT_EQ(entry.composed.coversOpaque(entry.texture->getTexture(), entry.wind.get(), map.arrow.get()), kept) << column;
+    }
+}
+
 }
