@@ -8,7 +8,6 @@
 
 namespace {
 
-// Counts its drawings; animates while asked to.
 struct CountingWidget : Widget {
     using Widget::Widget;
     void draw(SDL_Renderer*, int, int) override { ++draws; }
@@ -17,39 +16,36 @@ struct CountingWidget : Widget {
     bool animating = false;
 };
 
-// Runs the screen for twenty turns; at turn 5 it pushes an event or reports a change, as
-// the case asks, and it may keep the default answer (a change every turn).
+enum Kind { Quiet, EventAtFive, ChangeAtFive, DefaultAnswer };
+
+// Ends the screen at turn 20; at turn 5 it pushes an event or reports a change, as asked,
+// or it keeps the default answer (a change every turn).
 struct Script : IdleHandler {
-    enum Kind { Quiet, EventAtFive, ChangeAtFive, DefaultAnswer };
-    explicit Script(Kind kind)
-        : kind(kind)
-    {
-    }
     void onIdle(Screen& screen) override
     {
-        ++turns;
-        if (kind == EventAtFive && turns == 5)
+        if (++turns == 5 && kind == EventAtFive)
             pushMouseMotion(10, 10);
         screen.done = turns == 20;
     }
     bool changedPicture() const override { return kind == DefaultAnswer || (kind == ChangeAtFive && turns == 5); }
-    Kind kind;
+    Kind kind = Quiet;
     int turns = 0;
 };
 
-// Twenty turns of a quiet screen draw and present only the first; an event, a handler's
-// change or an animation brings one more frame each, or every frame; a dialog run again
-// over the screen has it drawn afresh.
+// Twenty turns of a quiet screen draw and present only the first; an event or a handler's
+// change brings one more frame, an animation or the default answer every frame; a screen
+// run again (after a dialog over it) is drawn afresh.
 TEST(IdleFrames, AQuietScreenIsDrawnAndPresentedOnlyWhenSomethingCanHaveChanged)
 {
     HeadlessWindow display;
-    for (auto [kind, animating, expected] : { std::tuple(Script::Quiet, false, 1), std::tuple(Script::EventAtFive, false, 2),
-             std::tuple(Script::ChangeAtFive, false, 2), std::tuple(Script::Quiet, true, 20), std::tuple(Script::DefaultAnswer, false, 20) }) {
+    for (auto [kind, animating, expected] : { std::tuple(Quiet, false, 1), std::tuple(EventAtFive, false, 2), std::tuple(ChangeAtFive, false, 2),
+             std::tuple(Quiet, true, 20), std::tuple(DefaultAnswer, false, 20) }) {
         SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
         Screen screen(display.window);
         auto* widget = screen.addChild(std::make_unique<CountingWidget>(0, 0, 100, 100));
         widget->animating = animating;
-        Script script(kind);
+        Script script;
+        script.kind = kind;
         screen.addIdleHandler(&script);
         screen.runEventLoop();
         EXPECT_EQ(script.turns, 20);
