@@ -14,6 +14,7 @@
 #include <SDL_image.h>
 
 #include <cstdio>
+#include <future>
 
 namespace {
 
@@ -29,6 +30,9 @@ void setWindowIcon(SDL_Window* window)
     if (icon)
         SDL_SetWindowIcon(window, icon.get());
 }
+
+// The login screen's background, the largest image of the first picture.
+constexpr const char* backgroundImage = "images/background.jpg";
 
 void startServices(SDL_Renderer* renderer)
 {
@@ -72,18 +76,28 @@ void stopServices()
 
 int main(int, char**)
 {
+    // The background is decoded while SDL opens the window. Until it is, no other image is
+    // loaded, so that SDL_image is used by one thread at a time.
+    std::future<SdlSurface> background = std::async(std::launch::async,
+        [] { return SdlSurface(IMG_Load((std::string("data/") + backgroundImage).c_str())); });
     chooseAudioDriver();
     if (SDL_Init(SDL_INIT_TIMER | SDL_INIT_AUDIO | SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0)
         return failWithSdlError();
+    // When SDL falls back to its software renderer, frames go to the window as they are
+    // (shared memory on X11) instead of through a second, OpenGL renderer, which costs
+    // a few hundred milliseconds to start and a texture upload per frame. The environment
+    // variable of the same hint still decides when set.
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     // Full screen on the desktop: every screen reads the window's real size itself.
     SdlWindow window(SDL_CreateWindow("Tidewake", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, 1024, 768,
         SDL_WINDOW_FULLSCREEN_DESKTOP | SDL_WINDOW_SHOWN | SDL_WINDOW_RESIZABLE));
     if (!window)
         return failWithSdlError();
-    setWindowIcon(window.get());
     SdlRenderer renderer(SDL_CreateRenderer(window.get(), -1, SDL_RENDERER_ACCELERATED | SDL_RENDERER_PRESENTVSYNC));
     if (!renderer)
         return failWithSdlError();
+    SdlSurface backgroundPicture = background.get();
+    setWindowIcon(window.get());
     // The draw blend mode only affects lines and rectangles drawn with alpha, which are
     // drawn opaque without it, so a failure is reported and the program goes on.
     if (SDL_SetRenderDrawBlendMode(renderer.get(), SDL_BLENDMODE_BLEND) != 0)
@@ -91,6 +105,7 @@ int main(int, char**)
     SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "best");
 
     startServices(renderer.get());
+    textureRegistry.adoptLocal(backgroundImage, std::move(backgroundPicture));
     RaceList races;
     RaceRecord race;
     runScreens(window.get(), races, race);

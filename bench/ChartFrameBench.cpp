@@ -3,6 +3,7 @@
 // with labels and a route of 20 legs with their flags. Run from the source tree so that
 // data/ (sea, arrow, boat icons, flag, font) is found.
 
+#include "FrameRatio.h"
 #include "app/Storage.h"
 #include "base/SdlHandles.h"
 #include "boat/BoatRecord.h"
@@ -190,6 +191,22 @@ void chartFrame(benchmark::State& state)
 
 BENCHMARK(chartFrame)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond)->Repetitions(9)->ReportAggregatesOnly(true);
 
+// The least a frame costs on the same kind of renderer: the yardstick of the ratios.
+void bareFrame(benchmark::State& state)
+{
+    SdlSurface surface(SDL_CreateRGBSurfaceWithFormat(0, screenWidth, screenHeight, 32, SDL_PIXELFORMAT_ARGB8888));
+    SdlRenderer renderer(surface ? SDL_CreateSoftwareRenderer(surface.get()) : nullptr);
+    if (!renderer) {
+        state.SkipWithError(SDL_GetError());
+        return;
+    }
+    BareFrame bare(renderer.get(), screenWidth, screenHeight);
+    for (auto _ : state)
+        bare.frame();
+}
+
+BENCHMARK(bareFrame)->Unit(benchmark::kMillisecond)->Repetitions(9)->ReportAggregatesOnly(true);
+
 }
 
 int main(int argc, char** argv)
@@ -200,7 +217,8 @@ int main(int argc, char** argv)
         return 1;
     }
     benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
+    FrameRatioReporter reporter("bareFrame");
+    benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
     SDL_Quit();
     return 0;

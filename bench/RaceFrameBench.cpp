@@ -3,6 +3,7 @@
 // control panel with its course projection, the information panel, the wind tape and the
 // close button. Run from the source tree so that data/ is found.
 
+#include "FrameRatio.h"
 #include "app/Storage.h"
 #include "base/SdlHandles.h"
 #include "gui/FontManager.h"
@@ -173,6 +174,16 @@ void RaceScreenFrame(benchmark::State& state)
 
 BENCHMARK(RaceScreenFrame)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
 
+// One full-window copy and a present on the same window: the yardstick of the ratio.
+void BareWindowFrame(benchmark::State& state)
+{
+    BareFrame bare(SDL_GetRenderer(window), screenWidth, screenHeight);
+    for (auto _ : state)
+        bare.frame();
+}
+
+BENCHMARK(BareWindowFrame)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
+
 }
 
 int main(int argc, char** argv)
@@ -199,7 +210,8 @@ int main(int argc, char** argv)
     resetWindRegistry();
     createFontManager();
 
-    benchmark::RunSpecifiedBenchmarks();
+    FrameRatioReporter reporter("BareWindowFrame");
+    benchmark::RunSpecifiedBenchmarks(&reporter);
 
     deleteFontManager();
     resetWindRegistry();

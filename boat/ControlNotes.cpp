@@ -26,8 +26,14 @@ void ControlNotes::update(double)
     race->command.poll(steadySeconds());
 }
 
+bool ControlNotes::isAnimating() const
+{
+    return race->command.line(steadySeconds()) != drawnCommand;
+}
+
 void ControlNotes::draw(SDL_Renderer* renderer, int drawX, int drawY)
 {
+    drawnCommand = race->command.line(steadySeconds());
     if (!font)
         return;
     SailAdvice advice = adviseSail(*boat);
@@ -35,7 +41,7 @@ void ControlNotes::draw(SDL_Renderer* renderer, int drawX, int drawY)
         if (!text.empty())
             font->drawText(renderer, drawX + (width - font->textWidth(text.c_str())) / 2, drawY + row * lineSpacing, text.c_str(), colour);
     };
-    drawLine(0, race->command.line(steadySeconds()), textColour);
+    drawLine(0, drawnCommand, textColour);
     drawLine(1, advice.faster, textColour);
     drawLine(2, advice.noGo ? "No-go zone" : "", warningColour);
 }

@@ -2,6 +2,8 @@
 
 #include "gui/Widget.h"
 
+#include <string>
+
 class Font;
 struct BoatRecord;
 struct RaceEntry;
@@ -15,8 +17,13 @@ public:
 
     void draw(SDL_Renderer* renderer, int x, int y) override;
     void update(double seconds) override;
+    // The command's line moves on with its answer and its expiry, without any event.
+    bool isAnimating() const override;
 
     const BoatRecord* boat;
     RaceEntry* race;
     Font* font;
+
+private:
+    std::string drawnCommand;
 };

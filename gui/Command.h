@@ -23,4 +23,7 @@ class IdleHandler {
 public:
     virtual ~IdleHandler() = default;
     virtual void onIdle(Screen& screen) = 0;
+    // Whether the last onIdle may have changed what the screen shows. A screen skips a
+    // frame's drawing only when no handler says so; the default draws every frame.
+    virtual bool changedPicture() const { return true; }
 };

@@ -2,6 +2,8 @@
 
 #include "gui/Command.h"
 
+#include <algorithm>
+
 Container::Container(int x, int y, int width, int height)
     : Widget(x, y, width, height)
 {
@@ -153,4 +155,9 @@ void Container::update(double seconds)
 {
     for (auto& child : children)
         child->update(seconds);
+}
+
+bool Container::isAnimating() const
+{
+    return std::any_of(children.begin(), children.end(), [](const auto& child) { return child->visible && child->isAnimating(); });
 }

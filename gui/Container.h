@@ -35,6 +35,7 @@ public:
     bool onTextInput(const char* utf8) override;
     void setFocus(bool focus) override;
     void update(double seconds) override;
+    bool isAnimating() const override;
     virtual void onChildFocused(Widget* child);
 
     std::vector<std::unique_ptr<Widget>> children;

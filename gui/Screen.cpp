@@ -80,21 +80,34 @@ bool Screen::handleEvent(const SDL_Event& event)
     }
 }
 
+// A screen run again (after a dialog over it, say) is drawn afresh.
 void Screen::runEventLoop()
 {
     done = false;
+    redrawDue = true;
     while (!done)
         runFrame();
 }
 
-void Screen::runFrame()
+// Returns whether there was any event: each may change what is shown.
+bool Screen::handlePendingEvents()
 {
+    bool any = false;
     SDL_Event event;
     while (SDL_PollEvent(&event)) {
         if (event.type == SDL_QUIT)
             std::exit(0);
         handleEvent(event);
+        any = true;
     }
+    return any;
+}
+
+// What the idle handlers and services change shows from the next frame on, as it did when
+// every frame was drawn.
+void Screen::runFrame()
+{
+    bool drawing = handlePendingEvents() || redrawDue;
     if (done)
         return;
 
@@ -102,12 +115,20 @@ void Screen::runFrame()
     if (done)
         return;
 
+    drawing = drawing || isAnimating();
     // No clear: the first child of every screen covers the whole window.
-    drawChildren(renderer, 0, 0);
-    for (IdleHandler* handler : idleHandlers)
+    if (drawing)
+        drawChildren(renderer, 0, 0);
+    redrawDue = false;
+    for (IdleHandler* handler : idleHandlers) {
         handler->onIdle(*this);
+        redrawDue = handler->changedPicture() || redrawDue;
+    }
     for (FrameService service : frameServices)
-        service();
-    SDL_RenderPresent(renderer);
+        redrawDue = service() || redrawDue;
+    if (drawing) {
+        SDL_RenderPresent(renderer);
+        ++presentedFrames;
+    }
     SDL_Delay(10);
 }

@@ -15,7 +15,9 @@ public:
     // The caller keeps the handler alive while the screen runs.
     void addIdleHandler(IdleHandler* handler);
     bool handleEvent(const SDL_Event& event);
-    // Runs frames until done is set; the quit event ends the process with status 0.
+    // Runs frames until done is set; the quit event ends the process with status 0. A frame
+    // in which nothing visible can have changed (no event, no animation, nothing new from
+    // the idle handlers or the services) is neither drawn nor presented, but takes its turn.
     void runEventLoop();
 
     SDL_Renderer* renderer;
@@ -24,14 +26,20 @@ public:
     std::list<IdleHandler*> idleHandlers;
     int lastMouseX = 0;
     int lastMouseY = 0;
+    // Frames drawn and presented since the screen was made.
+    int presentedFrames = 0;
 
 private:
     void runFrame();
+    bool handlePendingEvents();
+
+    bool redrawDue = true;
 };
 
 // Work of the process-wide registries that the loop runs after the idle handlers of every
 // frame (taking in finished image and wind downloads). Start-up registers them in order.
-using FrameService = void (*)();
+// A service returns whether it took in anything that may show.
+using FrameService = bool (*)();
 void addFrameService(FrameService service);
 
 // The tick count of the previous frame, shared by all screens: 0 before the first frame.

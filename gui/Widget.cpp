@@ -22,6 +22,11 @@ bool Widget::onTextInput(const char*) { return false; }
 bool Widget::canFocus() const { return false; }
 void Widget::update(double) { }
 
+bool Widget::isAnimating() const
+{
+    return false;
+}
+
 void Widget::setPosition(int newX, int newY)
 {
     x = newX;

@@ -27,6 +27,9 @@ public:
     virtual void setFocus(bool focus);
     virtual bool canFocus() const;
     virtual void update(double seconds);
+    // Whether the widget changes by itself from frame to frame (an animation runs), so that
+    // the screen must be drawn even when nothing else happened.
+    virtual bool isAnimating() const;
 
     // Routes every later mouse event reaching the root down to this widget until released.
     void captureMouse();

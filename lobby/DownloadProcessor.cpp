@@ -18,6 +18,8 @@ public:
     explicit DownloadProcessor(DownloadBatcher* batcher);
 
     void onIdle(Screen& screen) override;
+    // The dialog stays as it is while the batch runs; its end ends the screen.
+    bool changedPicture() const override { return false; }
     // Queues the batch's next request; true when the batch needs none (it is complete).
     virtual bool advance(const std::string& previousAnswer);
 

@@ -86,6 +86,15 @@ std::unique_ptr<Texture> TextureRegistry::loadLocal(const std::string& name)
     return std::make_unique<TexImp>(entry);
 }
 
+void TextureRegistry::adoptLocal(const std::string& name, SdlSurface picture)
+{
+    if (!picture || find(name))
+        return;
+    SdlTexture texture(SDL_CreateTextureFromSurface(renderer, picture.get()));
+    if (texture)
+        storeTexture(add(name), std::move(texture));
+}
+
 std::unique_ptr<Texture> TextureRegistry::loadRemote(const std::string& url)
 {
     if (TextureEntry* found = find(url))
@@ -110,12 +119,14 @@ void TextureRegistry::redownload(const Texture& texture)
         startDownload(*entry);
 }
 
-void TextureRegistry::takeFinished()
+bool TextureRegistry::takeFinished()
 {
     Answer answer;
-    if (TextureEntry* entry = collectFinished(answer))
+    TextureEntry* entry = collectFinished(answer);
+    if (entry)
         takeIn(*entry, answer);
     trim();
+    return entry != nullptr;
 }
 
 // A failed transfer leaves the entry without an image until redownload asks again.
@@ -204,9 +215,9 @@ void redownload(const Texture& texture)
     textureRegistry.redownload(texture);
 }
 
-void takeFinishedTextures()
+bool takeFinishedTextures()
 {
-    textureRegistry.takeFinished();
+    return textureRegistry.takeFinished();
 }
 
 void clearTextures()

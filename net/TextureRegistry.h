@@ -30,11 +30,16 @@ public:
     // A new handle owned by the caller, or null when a local image cannot be loaded.
     std::unique_ptr<Texture> loadTexture(const std::string& name) override;
     std::unique_ptr<Texture> loadLocal(const std::string& name);
+    // Makes the local image of that name from a picture already decoded (on another
+    // thread during start-up, say), so that loadLocal finds it. Nothing changes for a name
+    // already known or a picture that cannot be made a texture.
+    void adoptLocal(const std::string& name, SdlSurface picture);
     std::unique_ptr<Texture> loadRemote(const std::string& url);
     // Asks again for an image whose download failed.
     void redownload(const Texture& texture);
-    // Run once per frame: takes in at most one finished download, then trims.
-    void takeFinished();
+    // Run once per frame: takes in at most one finished download, then trims. Returns
+    // whether a download finished, successfully or not.
+    bool takeFinished();
 
     // Empty when there is no disk cache.
     const std::string& cacheFolder() const { return folder; }
@@ -60,5 +65,5 @@ void initTextures(SDL_Renderer* renderer);
 std::unique_ptr<Texture> loadLocalTexture(const std::string& name);
 std::unique_ptr<Texture> loadRemoteTexture(const std::string& url);
 void redownload(const Texture& texture);
-void takeFinishedTextures();
+bool takeFinishedTextures();
 void clearTextures();

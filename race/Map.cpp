@@ -107,21 +107,45 @@ SDL_Point Map::scaled(int32_t sx, int32_t sy) const
     return SDL_Point { int(sx * scale - (width * scale - width) * 0.5), int(sy * scale - (height * scale - height) * 0.5) };
 }
 
-void Map::draw(SDL_Renderer* renderer, int drawX, int drawY)
+template <typename Visit>
+void Map::forEachVisibleTile(Visit visit) const
 {
-    if (sea && sea->getTexture())
-        SDL_RenderCopy(renderer, sea->getTexture(), nullptr, nullptr);
-
     int32_t n = int32_t(1) << zoom;
-    Uint32 now = SDL_GetTicks();
     int32_t firstColumn = floorDiv(viewX, tileSide);
     int32_t firstRow = floorDiv(viewY, tileSide);
     int32_t row = wrap(firstRow, n);
     for (int sy = tileSide * firstRow - viewY; sy < height; sy += tileSide, row = (row + 1) % n) {
         int32_t column = wrap(firstColumn, n);
         for (int sx = tileSide * firstColumn - viewX; sx < width; sx += tileSide, column = (column + 1) % n)
-            drawTile(renderer, drawX + sx, drawY + sy, column, row, now);
+            visit(sx, sy, column, row);
     }
+}
+
+bool Map::tilesHideSea(SDL_Renderer* renderer) const
+{
+    SDL_Point output { 0, 0 };
+    if (scale != 1.0 || x != 0 || y != 0 || SDL_GetRendererOutputSize(renderer, &output.x, &output.y) != 0 || output.x > width
+        || output.y > height)
+        return false;
+    bool covered = true;
+    forEachVisibleTile([&](int, int, int32_t column, int32_t row) {
+        auto found = tiles.find(TileKey { zoom, column, row });
+        covered = covered && found != tiles.end() && found->second.texture
+            && found->second.composed.coversOpaque(found->second.texture->getTexture(), found->second.wind.get(), arrow.get());
+    });
+    return covered;
+}
+
+// The sea is left out when the tiles will cover it, as they do once loaded: it is the
+// most costly copy of a frame.
+void Map::draw(SDL_Renderer* renderer, int drawX, int drawY)
+{
+    if (sea && sea->getTexture() && !tilesHideSea(renderer))
+        SDL_RenderCopy(renderer, sea->getTexture(), nullptr, nullptr);
+
+    int32_t n = int32_t(1) << zoom;
+    Uint32 now = SDL_GetTicks();
+    forEachVisibleTile([&](int sx, int sy, int32_t column, int32_t row) { drawTile(renderer, drawX + sx, drawY + sy, column, row, now); });
 
     for (auto& feature : features)
         feature->draw(*this, renderer, viewX, viewY, n, scale);
@@ -146,6 +170,8 @@ void Map::drawTile(SDL_Renderer* renderer, int sx, int sy, int32_t column, int32
         }
         return;
     }
+    if (scale == 1.0 && entry.composed.draw(renderer, sx, sy, entry.texture->getTexture(), entry.wind.get(), arrow.get()))
+        return;
     SDL_Rect destination { sx, sy, tileSide, tileSide };
     if (scale != 1.0) {
         SDL_Point corner = scaled(sx - x, sy - y);
@@ -218,6 +244,11 @@ void Map::update(double seconds)
         placeWidget(*widget);
 }
 
+bool Map::isAnimating() const
+{
+    return targetZoom != zoom || scale != 1.0;
+}
+
 // One level takes a second of zooming in and half a second of zooming out; when a level
 // is crossed the view moves to the next level keeping its centre.
 void Map::animateZoom(double seconds)
@@ -258,10 +289,17 @@ void Map::prefetchTiles()
     }
 }
 
+// Composed pictures are kept only for tiles shown in the last ten seconds, so that the
+// cache of images does not double in size; one is made again when its tile shows.
 void Map::evictTile()
 {
     if (tiles.size() > 500)
         tiles.erase(findOldest(tiles, &TileEntry::lastUse));
+    Uint32 now = SDL_GetTicks();
+    for (auto& [key, entry] : tiles) {
+        if (Uint32(now - entry.lastUse) > 10000)
+            entry.composed.release();
+    }
 }
 
 bool Map::onMouseDown(int, int px, int py)

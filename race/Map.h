@@ -3,6 +3,7 @@
 #include "boat/ChartProjection.h"
 #include "gui/Texture.h"
 #include "gui/Widget.h"
+#include "race/ComposedTile.h"
 #include "race/MapFeature.h"
 #include "race/MapWidget.h"
 #include "race/Projection.h"
@@ -14,10 +15,12 @@
 #include <tuple>
 #include <vector>
 
-// One cached map tile: its image and its wind grid at the map's forecast time.
+// One cached map tile: its image, its wind grid at the map's forecast time and the two
+// composed for unscaled frames.
 struct TileEntry {
     std::unique_ptr<Texture> texture;
     std::unique_ptr<WindTile> wind;
+    ComposedTile composed;
     Uint32 lastUse = 0;
 };
 
@@ -37,6 +40,7 @@ public:
     bool onMouseWheel(int deltaY, int mouseX, int mouseY) override;
     void draw(SDL_Renderer* renderer, int x, int y) override;
     void update(double seconds) override;
+    bool isAnimating() const override;
 
     // Moves a map widget to the world pixel of its position at the current zoom.
     void placeWidget(MapWidget& widget) const;
@@ -93,6 +97,11 @@ private:
     WorldPixel nearView(WorldPixel pixel) const;
     SDL_Point markerCentre(const MapWidget& widget) const;
     void drawTile(SDL_Renderer* renderer, int sx, int sy, int32_t column, int32_t row, Uint32 now);
+    // Calls visit(sx, sy, column, row) for each tile slot of the view, row by row.
+    template <typename Visit>
+    void forEachVisibleTile(Visit visit) const;
+    // Whether opaque composed tiles will cover the whole target, so the sea would not show.
+    bool tilesHideSea(SDL_Renderer* renderer) const;
     void zoomTowards(int32_t level);
     void animateZoom(double seconds);
     int pinchSteps();

@@ -34,11 +34,22 @@ bool PositionAge::isLate(double age, int32_t zoom)
     return age > 3.0 * (downloadPeriod(zoom) + 1);
 }
 
+std::string PositionAge::line(bool& late) const
+{
+    double age = steadySeconds() - position->answeredAt;
+    late = isLate(age, map->zoom);
+    return text(age);
+}
+
+bool PositionAge::isAnimating() const
+{
+    bool late = false;
+    return line(late) != drawnLine || late != drawnLate;
+}
+
 void PositionAge::draw(SDL_Renderer* renderer, int drawX, int drawY)
 {
-    if (!font)
-        return;
-    double age = steadySeconds() - position->answeredAt;
-    std::string line = text(age);
-    font->drawText(renderer, drawX, drawY, line.c_str(), isLate(age, map->zoom) ? lateColour : textColour);
+    drawnLine = line(drawnLate);
+    if (font)
+        font->drawText(renderer, drawX, drawY, drawnLine.c_str(), drawnLate ? lateColour : textColour);
 }

@@ -16,6 +16,8 @@ public:
     PositionAge(int x, int y, const PositionDownloader* position, const Map* map);
 
     void draw(SDL_Renderer* renderer, int x, int y) override;
+    // The line changes every second without any event, so it asks for the frame itself.
+    bool isAnimating() const override;
 
     // "Updated 12 s ago" for an age of 12.9 seconds.
     static std::string text(double age);
@@ -25,4 +27,10 @@ public:
     const PositionDownloader* position;
     const Map* map;
     Font* font;
+
+private:
+    std::string line(bool& late) const;
+
+    std::string drawnLine;
+    bool drawnLate = false;
 };

@@ -26,6 +26,7 @@ void PeriodicDownloader::requestAnswer()
 
 void PeriodicDownloader::onIdle(Screen&)
 {
+    answered = false;
     if (request == 0) {
         if (clock() - lastStart > downloadPeriod(map->zoom))
             requestAnswer();
@@ -35,6 +36,7 @@ void PeriodicDownloader::onIdle(Screen&)
     if (!downloader.pollById(request, answer))
         return;
     request = 0;
+    answered = true;
     if (answer.status == 0 && answer.bytes && answer.length > 0)
         onAnswer(answer.bytes.get());
     else

@@ -18,6 +18,8 @@ public:
     PeriodicDownloader(Map* map, RaceRecord* race, Clock clock);
 
     void onIdle(Screen& screen) override;
+    // True after a turn that took in an answer or a failure.
+    bool changedPicture() const override { return answered; }
 
     Map* map;
     RaceRecord* race;
@@ -34,6 +36,7 @@ protected:
 
 private:
     Clock clock;
+    bool answered = false;
 };
 
 // All boats of the race, shown as red markers on the map.

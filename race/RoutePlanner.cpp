@@ -114,6 +114,14 @@ void RoutePlanner::finish()
 
 void RoutePlanner::onIdle(Screen&)
 {
+    State before = phase;
+    bool hadRoute = shown != nullptr;
+    poll();
+    changed = before != State::Idle || phase != State::Idle || hadRoute != (shown != nullptr);
+}
+
+void RoutePlanner::poll()
+{
     if (shown && race.own.waypoint != waypoint)
         shown.reset();
     if (phase == State::Gathering) {

@@ -38,6 +38,8 @@ public:
     // True when a routing was running and now is not.
     bool cancel();
     void onIdle(Screen& screen) override;
+    // While a routing runs its percentage moves; a finished or dropped route changes the chart.
+    bool changedPicture() const override { return changed; }
 
     State state() const { return phase; }
     int percent() const;
@@ -50,6 +52,8 @@ public:
     std::function<void(const PlannedRoute&)> onRouted;
 
 private:
+    void poll();
+
     // planRoute on a thread of its own, with the grids it reads.
     class Worker : public Thread {
     public:
@@ -84,5 +88,6 @@ private:
     int32_t startTime = 0;
     int32_t waypoint = 0;
     std::unique_ptr<PlannedRoute> shown;
+    bool changed = false;
     int32_t shownStart = 0;
 };

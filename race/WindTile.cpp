@@ -8,6 +8,7 @@
 #include "table/Table.h"
 #include "table/Value.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -33,6 +34,25 @@ void drawWindLine(SDL_Renderer* renderer, int centreX, int centreY, const Wind& 
 bool isDrawable(const Wind& wind)
 {
     return std::isfinite(wind.first) && std::isfinite(wind.second) && std::fabs(wind.second) <= 1000;
+}
+
+// How far from its cell's centre an arrow (or the line drawn without its image) may reach
+// along each axis, whatever its rotation: half the diagonal of its rectangle, plus a pixel
+// for the renderer's rounding.
+int arrowReach(const Wind& wind, const Texture* arrow)
+{
+    double width = arrow && arrow->getTexture() ? arrow->getWidth() : 0.0;
+    double height = arrow && arrow->getTexture() ? arrow->getHeight() : 48.0;
+    double scale = std::fabs(wind.second) / 50.0;
+    return int(std::ceil(std::hypot(width, height) * scale / 2.0)) + 2;
+}
+
+// How many pixels a square of the given reach about a point, given relative to the tile's
+// corner, sticks out of the tile on its farthest side; 0 when it stays inside.
+int overhang(SDL_Point centre, int reach, const SDL_Rect& tile)
+{
+    int out = std::max({ reach - centre.x, reach - centre.y, centre.x + reach - (tile.w - 1), centre.y + reach - (tile.h - 1) });
+    return std::max(out, 0);
 }
 
 void takeIn(const Answer& answer, WindData& data)
@@ -106,12 +126,14 @@ bool WindRegistry::retry(const std::string& url)
     return data->downloadId != 0;
 }
 
-void WindRegistry::poll()
+bool WindRegistry::poll()
 {
     Answer answer;
-    if (WindData* data = collectFinished(answer))
+    WindData* data = collectFinished(answer);
+    if (data)
         takeIn(answer, *data);
     trim();
+    return data != nullptr;
 }
 
 void resetWindRegistry()
@@ -124,9 +146,9 @@ std::unique_ptr<WindTile> getWindTile(int32_t z, int32_t x, int32_t y, int32_t t
     return windRegistry.getTile(z, x, y, time);
 }
 
-void pollWindDownloads()
+bool pollWindDownloads()
 {
-    windRegistry.poll();
+    return windRegistry.poll();
 }
 
 bool parseWinds(const std::string& text, WindData& data)
@@ -159,19 +181,26 @@ bool parseWinds(const std::string& text, WindData& data)
     return false;
 }
 
-void drawWindArrows(SDL_Renderer* renderer, const SDL_Rect& tile, const WindTile* wind, const Texture* arrow)
+int drawWindArrows(SDL_Renderer* renderer, const SDL_Rect& tile, const WindTile* wind, const Texture* arrow,
+    Overhang selection)
 {
     if (!wind || wind->gridSize() <= 0)
-        return;
+        return 0;
     int32_t n = wind->gridSize();
     double cellWidth = double(tile.w) / n;
     double cellHeight = double(tile.h) / n;
     SDL_Texture* image = arrow ? arrow->getTexture() : nullptr;
+    int drawn = 0;
     for (int32_t row = 0; row < n; ++row) {
         for (int32_t column = 0; column < n; ++column) {
             const Wind& cell = wind->windAt(column, row);
             if (!isDrawable(cell))
                 continue;
+            SDL_Point inTile { int(column * cellWidth + cellWidth * 0.5), int(row * cellHeight + cellHeight * 0.5) };
+            int beyond = overhang(inTile, arrowReach(cell, arrow), tile);
+            if (beyond < selection.least || beyond > selection.most)
+                continue;
+            ++drawn;
             int centreX = int(column * cellWidth + tile.x + cellWidth * 0.5);
             int centreY = int(row * cellHeight + tile.y + cellHeight * 0.5);
             if (!image) {
@@ -184,4 +213,5 @@ void drawWindArrows(SDL_Renderer* renderer, const SDL_Rect& tile, const WindTile
             SDL_RenderCopyEx(renderer, image, nullptr, &destination, cell.first, nullptr, SDL_FLIP_NONE);
         }
     }
+    return drawn;
 }

@@ -62,8 +62,9 @@ public:
     // Asks once more for a grid whose download failed; false when the grid is not
     // registered, has arrived or is still in flight.
     bool retry(const std::string& url);
-    // Run once per frame: takes in at most one finished wind download, then trims.
-    void poll();
+    // Run once per frame: takes in at most one finished wind download, then trims. Returns
+    // whether a download finished.
+    bool poll();
 };
 
 extern WindRegistry windRegistry;
@@ -72,9 +73,16 @@ extern WindRegistry windRegistry;
 // call them. resetWindRegistry empties it (start-up and tear-down).
 void resetWindRegistry();
 std::unique_ptr<WindTile> getWindTile(int32_t z, int32_t x, int32_t y, int32_t time);
-void pollWindDownloads();
+bool pollWindDownloads();
 // Reads a wind answer (no envelope) into the record; false, with a message, when unusable.
 bool parseWinds(const std::string& text, WindData& data);
+// The arrows drawWindArrows draws, by how far each may reach beyond the tile's rectangle:
+// 0 for an arrow wholly inside it.
+struct Overhang {
+    int least = 0;
+    int most = 1 << 30;
+};
 // Draws one arrow per cell over the tile's rectangle, rotated by the wind's direction and
-// sized by its speed (natural size at 50).
-void drawWindArrows(SDL_Renderer* renderer, const SDL_Rect& tile, const WindTile* wind, const Texture* arrow);
+// sized by its speed (natural size at 50). Returns the number of arrows drawn.
+int drawWindArrows(SDL_Renderer* renderer, const SDL_Rect& tile, const WindTile* wind, const Texture* arrow,
+    Overhang selection = {});
