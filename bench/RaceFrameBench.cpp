@@ -15,6 +15,8 @@
 #include "race/Projection.h"
 #include "race/RaceScreen.h"
 #include "race/WindTile.h"
+#include "router/Router.h"
+#include "router/WindSampler.h"
 
 #include <SDL.h>
 #include <SDL_image.h>
@@ -22,12 +24,14 @@
 
 #include <sys/resource.h>
 
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
 #include <random>
 #include <stdexcept>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -173,6 +177,44 @@ void RaceScreenFrame(benchmark::State& state)
 }
 
 BENCHMARK(RaceScreenFrame)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
+
+class SteadyWind : public WindSampler {
+public:
+    bool wind(double, double, double hours, WindSample& sample) const override
+    {
+        sample = { 45.0, 15.0 };
+        return hours <= 72.0;
+    }
+};
+
+// The same frame while routings of 72 hours run one after another on a thread of their
+// own, as the route planner's worker runs them: the frame's CPU time must stay as it is.
+void RaceScreenFrameWhileRouting(benchmark::State& state)
+{
+    RaceFrame race(window);
+    SteadyWind wind;
+    std::atomic<bool> stop { false };
+    RouteRequest request;
+    request.start = { race.race.own.lat, race.race.own.lon };
+    request.target = { race.race.own.lat + 6.0, race.race.own.lon + 6.0, 0.0, 2.0, MarkWaypoint };
+    request.sails = { { 1, Polar { { 0, 10, 20, 30 }, { 0, 45, 90, 135, 180 }, { { 0, 0, 0, 0 }, { 0, 5, 7, 8 }, { 0, 7, 9, 10 }, { 0, 6, 9, 10 }, { 0, 5, 7, 8 } } } } };
+    request.wind = &wind;
+    request.cancel = &stop;
+    int routings = 0;
+    std::thread router([&] {
+        while (!stop) {
+            planRoute(request);
+            ++routings;
+        }
+    });
+    for (auto _ : state)
+        race.frame();
+    stop = true;
+    router.join();
+    state.counters["routings"] = routings;
+}
+
+BENCHMARK(RaceScreenFrameWhileRouting)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
 
 // One full-window copy and a present on the same window: the yardstick of the ratio.
 void BareWindowFrame(benchmark::State& state)
