@@ -221,14 +221,10 @@ TEST_F(LobbyTest, SelectorJoinsNewRacesAndContinuesOthers)
 TEST_F(LobbyTest, WaitEndsWithTheMessageOfAnUnusableAnswerOrAtCancel)
 {
     const std::tuple<std::string, bool (*)(SDL_Window*, RaceRecord&), const char*> cases[] = {
-        { "", joinRace, "Error connecting to server" },
-        { "<result>OK other = 1</result>", joinRace, "Error: Invalid server response." },
-        { "<result>OK race = {</result>", joinRace, "Error: Invalid server response." },
-        { "", loadBoatDescription, "Error connecting to server" },
-        { "", loadRoute, "Error connecting to server" },
-        { "<result>OK sails = 5</result>", loadBoatDescription, "Error: Unexpected server response." },
-        { "<result>OK route = {}</result>", loadRoute, "Error: Invalid race route." },
-        { "<result>OK waypoints = 5</result>", loadRoute, "Error: Unexpected server response." },
+        { "", joinRace, "Error connecting to server" }, { "<result>OK other = 1</result>", joinRace, "Error: Invalid server response." },
+        { "<result>OK race = {</result>", joinRace, "Error: Invalid server response." }, { "", loadBoatDescription, "Error connecting to server" },
+        { "", loadRoute, "Error connecting to server" }, { "<result>OK sails = 5</result>", loadBoatDescription, "Error: Unexpected server response." },
+        { "<result>OK route = {}</result>", loadRoute, "Error: Invalid race route." }, { "<result>OK waypoints = 5</result>", loadRoute, "Error: Unexpected server response." },
     };
     for (const auto& [answer, step, message] : cases) {
         server.answer(".*", Reply(answer));
@@ -274,10 +270,8 @@ TEST(RaceRecord, ListsKeepEveryFieldInOrderUpToAFault)
     EXPECT_EQ(formatStartTime(cape.start), "2023-11-14 22:13");
 
     const std::tuple<const char*, size_t, std::string> cases[] = {
-        { "other = 1", 0, "" },
-        { "races = { 5, 'text', { id = 1 } }", 1, "" },
-        { "races = { { id = 1 }, { id = 'x' } }", 1, "Error parsing table Invalid integer 'x'\n" },
-        { "races = { { id = 1 }, { id = 2 }, { id = 3", 0, "Error parsing table Table started at (1:" },
+        { "other = 1", 0, "" }, { "races = { 5, 'text', { id = 1 } }", 1, "" },
+        { "races = { { id = 1 }, { id = 'x' } }", 1, "Error parsing table Invalid integer 'x'\n" }, { "races = { { id = 1 }, { id = 2 }, { id = 3", 0, "Error parsing table Table started at (1:" },
     };
     for (const auto& [text, count, printed] : cases) {
         StdoutCapture output;
