@@ -232,12 +232,9 @@ TEST(ServerOptionsTest, TheCommandLineIsCheckedWordByWord)
         const char* error;
     };
     const Bad bad[] = {
-        { {}, "--data DIR is required" },
-        { { "--data" }, "missing value after --data" },
-        { { "--data", "d", "--port", "70000" }, "--port needs a number from 0 to 65535" },
-        { { "--data", "d", "--boats", "-1" }, "--boats needs a number from 0 to 100000" },
-        { { "--data", "d", "--time-scale", "0" }, "--time-scale needs a number above 0 and at most 1000000" },
-        { { "--data", "d", "--verbose", "1" }, "unknown option --verbose" },
+        { {}, "--data DIR is required" }, { { "--data" }, "missing value after --data" },
+        { { "--data", "d", "--port", "70000" }, "--port needs a number from 0 to 65535" }, { { "--data", "d", "--boats", "-1" }, "--boats needs a number from 0 to 100000" },
+        { { "--data", "d", "--time-scale", "0" }, "--time-scale needs a number above 0 and at most 1000000" }, { { "--data", "d", "--verbose", "1" }, "unknown option --verbose" },
     };
     for (const Bad& b : bad)
         EXPECT_EQ(std::pair(ServerOptions::parse(b.arguments, error).has_value(), error), std::pair(false, std::string(b.error)));
