@@ -249,7 +249,7 @@ TEST_F(InputLineTest, EditingKeysMoveAndDeleteWithinTheText)
     type("abc");
     const std::tuple<SDL_Keycode, const char*, int> steps[] = { { SDLK_DELETE, "abc", 3 }, { SDLK_LEFT, "abc", 2 },
         { SDLK_BACKSPACE, "ac", 1 }, { SDLK_HOME, "ac", 0 }, { SDLK_BACKSPACE, "ac", 0 }, { SDLK_LEFT, "ac", 0 },
-        { SDLK_DELETE, "c", 0 }, { SDLK_END, "c", 1 }, { SDLK_RIGHT, "c", 1 }, { SDLK_HOME, "c", 0 } };
+        { SDLK_DELETE, "c", 0 }, { SDLK_END, "c", 1 }, { SDLK_RIGHT, "c", 1 }, { SDLK_HOME, "c", 0 }, { SDLK_RIGHT, "c", 1 }, { SDLK_HOME, "c", 0 } };
     for (const auto& [key, text, cursor] : steps) {
         EXPECT_TRUE(screen.onKeyDown(key)) << SDL_GetKeyName(key);
         EXPECT_EQ(std::tuple(line->getText(), line->cursor), std::tuple(text, cursor)) << SDL_GetKeyName(key);
