@@ -13,6 +13,7 @@
 #include <unistd.h>
 
 #include <csignal>
+#include <tuple>
 
 namespace {
 
@@ -120,10 +121,7 @@ TEST(PersistenceTest, KillingTheProgramLosesNothingAcknowledged)
     ServerProcess server(dir.path().string(), port);
     ASSERT_TRUE(server.waitUntilListening());
     RaceRecord record = joinedRecord(client, 1);
-    EXPECT_EQ(record.own.sail, 2);
-    EXPECT_DOUBLE_EQ(record.own.heading, 200.5);
-    EXPECT_EQ(record.own.nick, "Kai");
-    EXPECT_EQ(boatsIn(client, 1), boats);
+    EXPECT_EQ(std::tuple(record.own.sail, record.own.heading, record.own.nick, boatsIn(client, 1)), std::tuple(2, 200.5, "Kai", boats));
     GameClient fresh(port);
     EXPECT_EQ(fresh.result("/users?action=2&email=KAI%40example.org&password=secret1"), "OK");
     EXPECT_EQ(fresh.result("/users?action=1&autoLogin=1&email=kai%40example.org&password=other1&nick=K"),
