@@ -275,10 +275,6 @@ class Run:
         assert len(rows) == 1, f"expected one boat of {self.email} in the server's data, found {len(rows)}"
         return rows[0]
 
-    def end_with_escape(self):
-        self.key("Escape")
-        assert self.client.wait(15) == 0, f"the client ended with status {self.client.returncode}"
-
     def register_and_join(self):
         self.start_client("registration")
         self.save(self.screen("login"), "login")
@@ -326,7 +322,8 @@ class Run:
         assert answer == "<result>OK</result>", f"course change over HTTP: {answer!r}"
         self.save(self.shows("the new heading in the information panel",
                              lambda shot: len(ink(shot, *HEADING_LINE) ^ heading) > 25, 45), "race-server-back")
-        self.end_with_escape()
+        self.key("Escape")
+        assert self.client.wait(15) == 0, f"the client ended with status {self.client.returncode}"
 
 
 def main():
