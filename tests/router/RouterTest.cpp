@@ -187,7 +187,7 @@ TEST(Router, UniformWindMatchesTheClosedFormOptimum)
         FieldWind wind = uniform(c.windDir, knots);
         PlannedRoute route = planRoute(request(wind, markAt(c.bearing, miles)));
         EXPECT_TRUE(route.reached);
-        EXPECT_NEAR(c.expectedHours, route.etaHours, 0.01 * c.expectedHours);
+        EXPECT_NEAR(c.expectedHours, route.etaHours, 0.005 * c.expectedHours);
     }
 }
 
