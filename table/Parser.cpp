@@ -50,7 +50,6 @@ void Parser::parseBody(Table& table, bool nested, uint32_t startLine, uint32_t s
         elementsByDepth.emplace_back();
     Elements& elements = elementsByDepth[depth];
     elements.clear();
-    const int32_t firstIndex = table.nextIndex;
 
     std::optional<Token> pending;
     for (;;) {
@@ -65,11 +64,11 @@ void Parser::parseBody(Table& table, bool nested, uint32_t startLine, uint32_t s
         if (token.type == EndToken) {
             if (nested)
                 throw Exception("Table started at " + positionText(startLine, startColumn) + " is never finished");
-            storeElements(table, firstIndex, elements);
+            storeElements(table, elements);
             return;
         }
         if (nested && isPunctuation(token, '}')) {
-            storeElements(table, firstIndex, elements);
+            storeElements(table, elements);
             return;
         }
         if (isPunctuation(token, ',') || isPunctuation(token, ';'))
@@ -95,15 +94,10 @@ void Parser::parseBody(Table& table, bool nested, uint32_t startLine, uint32_t s
     }
 }
 
-void Parser::storeElements(Table& table, int32_t firstIndex, Elements& elements)
+void Parser::storeElements(Table& table, Elements& elements)
 {
-    if (firstIndex == 0) {
-        inDecimalTextOrder(static_cast<int32_t>(elements.size()),
-            [&](int32_t index) { table.set(std::to_string(index), std::move(elements[index])); });
-    } else {
-        for (size_t offset = 0; offset < elements.size(); ++offset)
-            table.set(std::to_string(int64_t(firstIndex) + int64_t(offset)), std::move(elements[offset]));
-    }
+    inDecimalTextOrder(static_cast<int32_t>(elements.size()),
+        [&](int32_t index) { table.set(std::to_string(index), std::move(elements[index])); });
     elements.clear();
 }
 

@@ -19,7 +19,7 @@ public:
 
     explicit Parser(std::istream& stream);
 
-    // Fills the table with entries up to its closing "}" (nested) or the end of input
+    // Fills the empty table with entries up to its closing "}" (nested) or the end of input
     // (root). The start position is that of the "{", or (0:0) for the root.
     void parseBody(Table& table, bool nested, uint32_t startLine, uint32_t startColumn);
     // The value after "=".
@@ -30,7 +30,7 @@ private:
     using Elements = std::vector<std::unique_ptr<Value>>;
 
     std::unique_ptr<Value> parseNestedTable(const Token& brace);
-    void storeElements(Table& table, int32_t firstIndex, Elements& elements);
+    void storeElements(Table& table, Elements& elements);
 
     Lexer lexer;
     int depth = 0;

@@ -2,29 +2,16 @@
 
 #include <gtest/gtest.h>
 
-#include <vector>
+#include <utility>
 
 namespace {
 
-struct Conversion {
-    std::string input;
-    std::string expected;
-};
-
 TEST(Text, TrimRemovesBlanksAtBothEndsUnlessNothingElseIsLeft)
 {
-    const std::vector<Conversion> cases = {
-        { "  word  ", "word" },
-        { "\t\r\nword\n", "word" },
-        { " two words ", "two words" },
-        { "word", "word" },
-        { "   ", "   " },
-        { "\t\n", "\t\n" },
-        { "", "" },
-        { "\vword\v", "\vword\v" },
-    };
-    for (const Conversion& each : cases)
-        EXPECT_EQ(trim(each.input), each.expected) << '"' << each.input << '"';
+    const std::pair<std::string, std::string> cases[] = { { "  word  ", "word" }, { "\t\r\nword\n", "word" }, { " two words ", "two words" },
+        { "word", "word" }, { "   ", "   " }, { "\t\n", "\t\n" }, { "", "" }, { "\vword\v", "\vword\v" } };
+    for (const auto& [input, expected] : cases)
+        EXPECT_EQ(trim(input), expected) << '"' << input << '"';
 }
 
 // Image names are told by their suffix and URLs by their scheme, in any case.

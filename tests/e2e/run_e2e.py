@@ -280,10 +280,6 @@ class Run:
         assert len(rows) == 1, f"expected one boat of {self.email} in the server's data, found {len(rows)}"
         return rows[0]
 
-    def end_with_escape(self):
-        self.key("Escape")
-        assert self.client.wait(15) == 0, f"the client ended with status {self.client.returncode}"
-
     def register_and_join(self):
         self.start_client("registration")
         self.save(self.screen("login"), "login")
@@ -395,16 +391,8 @@ class Run:
         assert answer == "<result>OK</result>", f"course change over HTTP: {answer!r}"
         self.save(self.shows("the new heading in the information panel",
                              lambda shot: len(ink(shot, *HEADING_LINE) ^ heading) > 25, 45), "race-server-back")
-        self.end_with_escape()
-
-    def automatic_login(self):
-        self.start_client("automatic", login=self.email, password=PASSWORD.encode().hex(), autoLogin=1)
-        self.save(self.screen("selector"), "selector-automatic")
         self.key("Escape")
-        self.save(self.screen("login"), "login-after-selector")
-        with open(self.settings) as f:
-            assert "autoLogin = 0" in f.read(), "leaving the selector should switch automatic login off"
-        self.end_with_escape()
+        assert self.client.wait(15) == 0, f"the client ended with status {self.client.returncode}"
 
 
 def main():
@@ -430,7 +418,6 @@ def main():
         run.route()
         run.boat_ahead()
         run.server_outage()
-        run.automatic_login()
     except Exception as failure:
         traceback.print_exc()
         try:

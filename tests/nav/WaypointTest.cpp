@@ -53,9 +53,7 @@ TEST(Waypoint, GatesAreCrossedEitherWayAndMarksReachedWithinTheirDistance)
         GeoPoint from = at(c.x1, c.y1);
         GeoPoint to = at(c.x2, c.y2);
         EXPECT_EQ(c.passes, passesWaypoint(c.waypoint, from, to));
-        if (c.passes) {
-            EXPECT_NEAR(c.fraction, passingFraction(c.waypoint, from, to), 1e-4);
-        }
+        EXPECT_NEAR(c.fraction, c.passes ? passingFraction(c.waypoint, from, to) : 0.0, 1e-4);
     }
 }
 

@@ -10,6 +10,7 @@
 
 #include <filesystem>
 #include <map>
+#include <tuple>
 
 namespace {
 
@@ -57,8 +58,7 @@ TEST_F(TextureRegistryTest, HandlesOfOneFileShareItsImageAndTheLastToGoStampsThe
     first.reset();
     EXPECT_EQ((std::pair { entry.users, entry.releasedAt }), (std::pair { 1, Uint32(0) }));
     second.reset();
-    EXPECT_EQ(entry.users, 0);
-    EXPECT_GT(entry.releasedAt, 0u);
+    EXPECT_TRUE(entry.users == 0 && entry.releasedAt > 0u);
 }
 
 TEST_F(TextureRegistryTest, HandlesOfAUrlShareOneDownloadAndAFailureWaitsForRedownload)
@@ -78,8 +78,7 @@ TEST_F(TextureRegistryTest, HandlesOfAUrlShareOneDownloadAndAFailureWaitsForRedo
     redownload(*first);
     redownload(*second);
     ASSERT_TRUE(frameUntil([&] { return third->getTexture() != nullptr; }));
-    EXPECT_EQ(first->getTexture(), second->getTexture());
-    EXPECT_EQ(first->getWidth(), 6);
+    EXPECT_TRUE(first->getTexture() == second->getTexture() && first->getWidth() == 6);
     redownload(*third);
     EXPECT_FALSE(third->isLoading());
     auto proof = loadTexture(url("/proof.png")); // any other download would come before it
@@ -105,17 +104,14 @@ TEST_F(TextureRegistryTest, DownloadsAreCachedAndALaterRunShowsThemWithoutDownlo
         ASSERT_TRUE(frameUntil([&] { return !texture->isLoading(); })) << path;
         EXPECT_EQ(texture->getWidth(), path == "/broken.png" ? 0 : 6) << path;
     }
-    EXPECT_EQ(home.read(cache + "tiles/3/4/5.png"), png);
-    EXPECT_EQ(home.read(cache + "tiles/bad.png"), png);
-    EXPECT_EQ(home.read(cache + "broken.png"), "<html>not found</html>");
-    EXPECT_EQ(home.read(outside), decoy);
+    EXPECT_EQ(std::tuple(home.read(cache + "tiles/3/4/5.png"), home.read(cache + "tiles/bad.png"), home.read(cache + "broken.png"), home.read(outside)),
+        std::tuple(png, png, "<html>not found</html>", decoy));
     EXPECT_EQ(output.text(), "Error downloading '" + url("/broken.png") + "'\nNot caching '" + url("/../escape.png") + "': its path does not name a file in the cache folder\n");
 
     clearTextures();
     initTextures(renderer.get());
     auto cached = loadTexture(url("/tiles/3/4/5.png"));
-    EXPECT_FALSE(cached->isLoading());
-    EXPECT_EQ(cached->getWidth(), 6);
+    EXPECT_TRUE(!cached->isLoading() && cached->getWidth() == 6);
 }
 
 // Every 500th frame the image released longest ago goes while over 100 are idle; images
@@ -143,8 +139,7 @@ TEST_F(TextureRegistryTest, EvictsTheLongestIdleImageEvery500FramesWhileOver100A
     runFrames(499);
     EXPECT_EQ(textureRegistry.size(), 150u);
     runFrames(1);
-    EXPECT_EQ(textureRegistry.size(), 149u);
-    EXPECT_EQ(textureRegistry.find(idleByRelease.begin()->second), nullptr);
+    EXPECT_TRUE(textureRegistry.size() == 149u && !textureRegistry.find(idleByRelease.begin()->second));
     runFrames(500 * 25);
     EXPECT_EQ(textureRegistry.size(), 130u) << "100 idle images stay";
     for (const auto& texture : held)

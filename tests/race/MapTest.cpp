@@ -56,7 +56,6 @@ double apart(Metres a, double lat, double lon)
     return std::hypot(a.mx - b.mx, a.my - b.my);
 }
 
-// Dragging by (dx, dy) moves the view the other way; a view beyond a whole world wraps.
 TEST_F(MapTest, DraggingMovesTheViewAgainstThePointerAndWrapsItBeyondAWholeWorld)
 {
     const int32_t w = worldSize(6);

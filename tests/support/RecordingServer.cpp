@@ -97,7 +97,7 @@ void RecordingServer::stop()
 
 void RecordingServer::serve(const httplib::Request& request, httplib::Response& response)
 {
-    SeenRequest seenRequest { request.path, request.target, request.params, request.headers, {} };
+    SeenRequest seenRequest { request.path, request.target, request.params, request.headers };
     Reply reply = replyTo(seenRequest);
     response.status = reply.status;
     for (const auto& [name, value] : reply.headers)
@@ -121,12 +121,8 @@ Reply RecordingServer::replyTo(SeenRequest& request)
     {
         std::unique_lock<std::mutex> lock(mutex);
         for (auto route = routes.rbegin(); route != routes.rend() && !handler; ++route) {
-            std::smatch match;
-            if (std::regex_match(request.path, match, route->pattern)) {
+            if (std::regex_match(request.path, route->pattern))
                 handler = route->handler;
-                for (size_t group = 1; group < match.size(); ++group)
-                    request.groups.push_back(match[group]);
-            }
         }
         seen.push_back(request);
         released.wait_for(lock, std::chrono::seconds(10),

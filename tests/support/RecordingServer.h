@@ -19,8 +19,6 @@ struct SeenRequest {
     std::string target;
     httplib::Params params;
     httplib::Headers headers;
-    // The groups of the route's pattern that matched the path.
-    std::vector<std::string> groups;
 
     // The first value of the query parameter or header, or "" when there is none.
     std::string param(const std::string& key) const;

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <sstream>
+#include <tuple>
 
 namespace {
 
@@ -80,14 +81,10 @@ TEST(TableTest, CopiesAreDeepAndIndependent)
     source = Table();
 
     for (const Table* table : { &copy, &assigned }) {
-        EXPECT_EQ(table->nextIndex, 3);
-        EXPECT_EQ(table->size(), 7u);
-        EXPECT_EQ(getString(*table, "name", ""), "Aster");
-        EXPECT_EQ(find(*table, "empty")->second, nullptr);
+        EXPECT_EQ(std::tuple(table->nextIndex, table->size(), getString(*table, "name", ""), find(*table, "empty")->second == nullptr), std::tuple(3, 7u, "Aster", true));
         const Table* boat = getTable(*table, "boat");
         ASSERT_NE(boat, nullptr);
-        EXPECT_EQ(boat->nextIndex, 5);
-        EXPECT_EQ(getString(*boat, "name", ""), "Aster");
+        EXPECT_EQ(std::tuple(boat->nextIndex, getString(*boat, "name", "")), std::tuple(5, "Aster"));
     }
     EXPECT_NE(getTable(copy, "boat"), getTable(assigned, "boat"));
 }

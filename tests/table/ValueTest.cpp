@@ -78,11 +78,7 @@ TEST(ValueTest, NumbersReadAsTheCLibraryReadsThem)
 
 TEST(ValueTest, DoubleTruncatesTowardZeroAndClampsToInt32)
 {
-    struct Case {
-        double value;
-        int32_t expected;
-    };
-    const Case cases[] = {
+    const std::pair<double, int32_t> cases[] = {
         { -2.7, -2 },
         { 2.9, 2 },
         { -0.5, 0 },
@@ -93,27 +89,21 @@ TEST(ValueTest, DoubleTruncatesTowardZeroAndClampsToInt32)
         { std::nan(""), 0 },
         { std::numeric_limits<double>::infinity(), maxInt },
     };
-    for (const Case& c : cases) {
-        EXPECT_EQ(DoubleValue(c.value).toInt(), c.expected) << c.value;
-        EXPECT_EQ(DoubleValue(c.value).toLong(), c.expected) << c.value;
-    }
+    for (auto [value, expected] : cases)
+        EXPECT_EQ(std::pair(DoubleValue(value).toInt(), DoubleValue(value).toLong()), std::pair(expected, expected)) << value;
 }
 
 TEST(ValueTest, NumbersPrintLikeADefaultStream)
 {
-    struct Case {
-        double value;
-        const char* text;
-    };
-    const Case cases[] = {
+    const std::pair<double, const char*> cases[] = {
         { -2.7, "-2.7" },
         { 3.0, "3" },
         { 2.0 / 3.0, "0.666667" },
         { 1e20, "1e+20" },
         { 123456789.0, "1.23457e+08" },
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(DoubleValue(c.value).toString(), c.text);
+    for (auto [value, text] : cases)
+        EXPECT_EQ(DoubleValue(value).toString(), text);
     EXPECT_EQ(IntValue(minInt).toString(), "-2147483648");
 }
 
