@@ -134,7 +134,9 @@ def checkbox(folder, on):
     save(surf, folder, "checkbox-on.png" if on else "checkbox-off.png")
 
 
-def close_button(folder):
+def round_button(light, middle, dark):
+    """A 49 x 48 disc with a shadow and a brass rim, filled with a radial gradient; returns
+    the surface, its context and the disc's centre and radius."""
     surf = surface(49, 48)
     ctx = cairo.Context(surf)
     cx, cy, r = 24.5, 23.5, 19
@@ -145,12 +147,17 @@ def close_button(folder):
     ctx.set_source(brass(cy - r, cy + r))
     ctx.fill()
     grad = cairo.RadialGradient(cx - 5, cy - 7, 2, cx, cy, r)
-    grad.add_color_stop_rgb(0, 0.929, 0.373, 0.333)
-    grad.add_color_stop_rgb(0.6, *SIGNAL_RED)
-    grad.add_color_stop_rgb(1, 0.502, 0.071, 0.071)
+    grad.add_color_stop_rgb(0, *light)
+    grad.add_color_stop_rgb(0.6, *middle)
+    grad.add_color_stop_rgb(1, *dark)
     ctx.arc(cx, cy, r - 1, 0, 2 * math.pi)
     ctx.set_source(grad)
     ctx.fill()
+    return surf, ctx, cx, cy, r
+
+
+def close_button(folder):
+    surf, ctx, cx, cy, r = round_button((0.929, 0.373, 0.333), SIGNAL_RED, (0.502, 0.071, 0.071))
     ctx.set_line_cap(cairo.LINE_CAP_ROUND)
     for width, colour in ((6.5, (0.35, 0.04, 0.04, 0.6)), (4.2, (*SAIL, 1))):
         d = 7.5
@@ -167,22 +174,7 @@ def close_button(folder):
 def route_button(folder):
     """The router's button: the close button's brass disc in sea blue, with an orange
     course zigzagging from a boat's dot to a mark."""
-    surf = surface(49, 48)
-    ctx = cairo.Context(surf)
-    cx, cy, r = 24.5, 23.5, 19
-    ctx.arc(cx, cy + 2, r + 2, 0, 2 * math.pi)
-    ctx.set_source_rgba(0, 0, 0, 0.35)
-    ctx.fill()
-    ctx.arc(cx, cy, r + 2, 0, 2 * math.pi)
-    ctx.set_source(brass(cy - r, cy + r))
-    ctx.fill()
-    grad = cairo.RadialGradient(cx - 5, cy - 7, 2, cx, cy, r)
-    grad.add_color_stop_rgb(0, *SEA_LIGHT)
-    grad.add_color_stop_rgb(0.6, *SEA)
-    grad.add_color_stop_rgb(1, *NAVY_DARK)
-    ctx.arc(cx, cy, r - 1, 0, 2 * math.pi)
-    ctx.set_source(grad)
-    ctx.fill()
+    surf, ctx, cx, cy, r = round_button(SEA_LIGHT, SEA, NAVY_DARK)
     ctx.set_line_cap(cairo.LINE_CAP_ROUND)
     ctx.set_line_join(cairo.LINE_JOIN_ROUND)
     course = ((14, 33), (22, 25), (19, 19), (28, 14), (34, 14))
