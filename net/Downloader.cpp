@@ -64,7 +64,7 @@ std::vector<std::string> splitAtTabs(const std::string& line)
 void examineOkAnswer(const DownloadRequest& request)
 {
     const char* text = request.answer ? request.answer.get() : "";
-    if (request.answerLength != 0 && isGoodAnswer(extractResult(text)))
+    if (request.answerLength != 0 && isAcknowledged(text))
         return;
     std::printf("Invalid response for download %i: '%s'\n", request.id, text);
 }
