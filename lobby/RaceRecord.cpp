@@ -25,6 +25,17 @@ bool parseRaceRecord(const Table* table, RaceRecord& record)
     return true;
 }
 
+bool parseJoin(const std::string& text, RaceRecord& record)
+{
+    try {
+        Table root = parseTable(text);
+        return parseRaceRecord(getTable(root, "race"), record);
+    } catch (const Exception& error) {
+        std::printf("Error parsing table %s\n", error.message().c_str());
+    }
+    return false;
+}
+
 RaceList parseRaceList(const std::string& text)
 {
     RaceList races;

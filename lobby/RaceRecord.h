@@ -36,6 +36,9 @@ using RaceList = std::vector<RaceRecord>;
 // Reads a race table into the record (all but the boat description and the route);
 // false for a null table.
 bool parseRaceRecord(const Table* table, RaceRecord& record);
+// Reads the "race" table of a join answer text into the record; false, with the parse
+// error on standard output, when the text is malformed or has no "race" table.
+bool parseJoin(const std::string& text, RaceRecord& record);
 // The races of a race-list answer text (the table text after "OK "), in key order.
 // A malformed text is reported on standard output; the races before the fault are kept.
 RaceList parseRaceList(const std::string& text);

@@ -10,9 +10,6 @@
 #include "lobby/DownloadProcessor.h"
 #include "net/Protocol.h"
 #include "table/Exception.h"
-#include "table/Table.h"
-
-#include <cstdio>
 
 namespace {
 
@@ -33,13 +30,7 @@ bool joinRace(SDL_Window* window, RaceRecord& race)
     std::string answer = fetch(window, joinUrl(race.id));
     if (!isGoodAnswer(answer))
         return false;
-    bool parsed = false;
-    try {
-        Table root = parseTable(answerTable(answer));
-        parsed = parseRaceRecord(getTable(root, "race"), race);
-    } catch (const Exception& error) {
-        std::printf("Error parsing table %s\n", error.message().c_str());
-    }
+    bool parsed = parseJoin(answerTable(answer), race);
     if (!parsed)
         showMessageBox(window, "Error: Invalid server response.");
     return parsed;

@@ -33,18 +33,26 @@ size_t collectAnswer(char* chunk, size_t size, size_t count, void* target)
         std::printf("Answer of download %i exceeds %zu bytes; transfer stopped\n", request.id, request.answerLimit);
         request.answer.reset();
         request.answerLength = 0;
+        request.answerCapacity = 0;
         return 0;
     }
-    char* grown = static_cast<char*>(std::realloc(request.answer.get(), request.answerLength + length + 1));
-    if (!grown) {
-        std::printf("not enough memory (realloc returned NULL)\n");
-        return 0;
+    size_t needed = request.answerLength + length + 1;
+    if (needed > request.answerCapacity) {
+        // The block at least doubles: grown by each chunk alone, a long answer would be
+        // copied once per chunk wherever realloc cannot extend it in place.
+        size_t capacity = std::max(needed, std::min(2 * request.answerCapacity, request.answerLimit + 1));
+        char* grown = static_cast<char*>(std::realloc(request.answer.get(), capacity));
+        if (!grown) {
+            std::printf("not enough memory (realloc returned NULL)\n");
+            return 0;
+        }
+        (void)request.answer.release();
+        request.answer.reset(grown);
+        request.answerCapacity = capacity;
     }
-    (void)request.answer.release();
-    request.answer.reset(grown);
-    std::memcpy(grown + request.answerLength, chunk, length);
+    std::memcpy(request.answer.get() + request.answerLength, chunk, length);
     request.answerLength += length;
-    grown[request.answerLength] = '\0';
+    request.answer.get()[request.answerLength] = '\0';
     return length;
 }
 
@@ -64,7 +72,7 @@ std::vector<std::string> splitAtTabs(const std::string& line)
 void examineOkAnswer(const DownloadRequest& request)
 {
     const char* text = request.answer ? request.answer.get() : "";
-    if (request.answerLength != 0 && isGoodAnswer(extractResult(text)))
+    if (request.answerLength != 0 && isAcknowledged(text))
         return;
     std::printf("Invalid response for download %i: '%s'\n", request.id, text);
 }

@@ -58,6 +58,7 @@ struct DownloadRequest {
     bool succeeded = false;
     AnswerBlock answer; // null until the first bytes arrive
     size_t answerLength = 0; // without the terminating zero byte
+    size_t answerCapacity = 0; // bytes allocated for the answer
     size_t answerLimit = 0;
 };
 

@@ -91,6 +91,11 @@ bool isGoodAnswer(const std::string& text)
     return startsWith(text, "OK");
 }
 
+bool isAcknowledged(const std::string& answer)
+{
+    return isGoodAnswer(extractResult(answer));
+}
+
 // An answer of exactly "OK" carries no table: its text is empty.
 std::string answerTable(const std::string& text)
 {

@@ -26,6 +26,9 @@ std::string landMaskUrl(int32_t raceId, int32_t z, int32_t x, int32_t y);
 // The text between the first "<result>" and the first "</result>" after it; empty when
 // either marker is missing.
 std::string extractResult(const std::string& answer);
+// Whether the answer of a fire-and-forget request (the heading submission) is a good one:
+// its envelope text begins with "OK".
+bool isAcknowledged(const std::string& answer);
 // A good answer's envelope text begins with "OK"; any other text is the server's refusal.
 bool isGoodAnswer(const std::string& text);
 // The table text of a good answer's envelope text: what follows "OK" and its separator.

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs every test: the plain build with all tests
 # (end-to-end included), the address and undefined-behaviour sanitizer build of the client
-# and the companion server, and the thread-sanitizer build of every test program that
-# starts threads.
+# and the companion server, the thread-sanitizer build of every test program that starts
+# threads, and the libFuzzer targets.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
@@ -24,4 +24,6 @@ cmake --build build-tsan -j "$jobs" --target $threaded
 for program in $threaded; do
   TSAN_OPTIONS="halt_on_error=1 suppressions=$PWD/tests/tsan.supp" "build-tsan/tests/$program"
 done
+# A short fuzzing smoke run of every answer the client parses.
+scripts/fuzz.sh 10
 scripts/check-packages.sh build

@@ -102,11 +102,19 @@ void RecordingServer::serve(const httplib::Request& request, httplib::Response& 
     response.status = reply.status;
     for (const auto& [name, value] : reply.headers)
         response.set_header(name, value);
-    if (!reply.cutShort) {
-        response.set_content(reply.body, reply.contentType);
+    std::string body = std::move(reply.body);
+    if (reply.bytePause.count() > 0) {
+        response.set_content_provider(body.size(), reply.contentType,
+            [body, pause = reply.bytePause](size_t offset, size_t, httplib::DataSink& sink) {
+                std::this_thread::sleep_for(pause);
+                return sink.write(body.data() + offset, 1);
+            });
         return;
     }
-    std::string body = reply.body;
+    if (!reply.cutShort) {
+        response.set_content(body, reply.contentType);
+        return;
+    }
     response.set_content_provider(body.size() + 1, reply.contentType,
         [body](size_t offset, size_t, httplib::DataSink& sink) {
             return offset < body.size() && sink.write(body.data() + offset, body.size() - offset);
