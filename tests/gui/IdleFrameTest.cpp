@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <tuple>
 
 namespace {
 
@@ -16,10 +17,7 @@ struct CountingWidget : Widget {
     bool animating = false;
 };
 
-enum Kind { Quiet,
-    EventAtFive,
-    ChangeAtFive,
-    DefaultAnswer };
+enum Kind { Quiet, EventAtFive, ChangeAtFive, DefaultAnswer };
 
 // Ends the screen at turn 20; at turn 5 it pushes an event or reports a change, as asked,
 // or it keeps the default answer (a change every turn).
@@ -51,9 +49,7 @@ TEST(IdleFrames, AQuietScreenIsDrawnAndPresentedOnlyWhenSomethingCanHaveChanged)
         script.kind = kind;
         screen.addIdleHandler(&script);
         screen.runEventLoop();
-        EXPECT_EQ(script.turns, 20);
-        EXPECT_EQ(widget->draws, expected) << kind << " " << animating;
-        EXPECT_EQ(screen.presentedFrames, expected) << kind << " " << animating;
+        EXPECT_EQ(std::tuple(script.turns, widget->draws, screen.presentedFrames), std::tuple(20, expected, expected)) << kind << " " << animating;
         script.turns = 0;
         screen.runEventLoop();
         EXPECT_EQ(screen.presentedFrames, 2 * expected) << kind << " " << animating;

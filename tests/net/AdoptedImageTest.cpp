@@ -5,12 +5,9 @@
 
 #include <gtest/gtest.h>
 
-namespace {
+#include <tuple>
 
-SdlSurface picture(int width, int height)
-{
-    return SdlSurface(SDL_CreateRGBSurfaceWithFormat(0, width, height, 32, SDL_PIXELFORMAT_RGBA32));
-}
+namespace {
 
 // A picture decoded ahead of time stands for a local image that is not (or not yet) read
 // from data/; a name already known keeps its image, and no picture adds nothing.
@@ -21,8 +18,8 @@ TEST(AdoptedImage, ADecodedPictureIsTheLocalImageOfItsNameUnlessTheNameIsKnown)
     data.writeImage("images/known.png", 6, 4, { 0, 0, 255, 255 });
     initTextures(display.renderer);
     std::unique_ptr<Texture> known = loadLocalTexture("images/known.png");
-    textureRegistry.adoptLocal("images/known.png", picture(9, 9));
-    textureRegistry.adoptLocal("images/early.jpg", picture(12, 7));
+    for (auto [name, width, height] : { std::tuple("images/known.png", 9, 9), std::tuple("images/early.jpg", 12, 7) })
+        textureRegistry.adoptLocal(name, SdlSurface(SDL_CreateRGBSurfaceWithFormat(0, width, height, 32, SDL_PIXELFORMAT_RGBA32)));
     textureRegistry.adoptLocal("images/none.jpg", nullptr);
     std::unique_ptr<Texture> early = loadLocalTexture("images/early.jpg");
     ASSERT_TRUE(early && early->getTexture());

@@ -60,15 +60,14 @@ using BoatAheadMapTest = ChartTest;
 TEST_F(BoatAheadMapTest, TheMapsGridsGiveTheWindOfTheirTimeWhereTheyAreHeld)
 {
     WindData now, earlier;
-    Map map(1024, 768, 0.0, 0.0);
     std::tie(now.n, now.time, now.winds) = std::tuple(2, 5000, std::vector<Wind> { { 0, 1 }, { 90, 2 }, { 180, 3 }, { 270, 4 } });
     std::tie(earlier.n, earlier.time, earlier.winds) = std::tuple(2, 4000, now.winds);
+    Map map(1024, 768, 0.0, 0.0);
     map.windTime = 5000;
     map.tiles[Map::TileKey { 6, 32, 32 }].wind = std::make_unique<WindTileImp>(&now);
     map.tiles[Map::TileKey { 6, 33, 32 }].wind = std::make_unique<WindTileImp>(&earlier);
-    const std::tuple<double, double, int32_t, std::optional<Wind>> cases[] = { { -1, 1, 5000, Wind { 0, 1 } },
-        { -4, 4, 5000, Wind { 270, 4 } }, { -1, 1, 4000, std::nullopt }, { -1, 7, 5000, std::nullopt }, { -1, -1, 5000, std::nullopt } };
-    for (auto [lat, lon, time, wind] : cases)
+    for (auto [lat, lon, time, wind] : { std::tuple(-1, 1, 5000, std::optional(Wind { 0, 1 })), std::tuple(-4, 4, 5000, std::optional(Wind { 270, 4 })),
+             std::tuple(-1, 1, 4000, std::optional<Wind>()), std::tuple(-1, 7, 5000, std::optional<Wind>()), std::tuple(-1, -1, 5000, std::optional<Wind>()) })
         EXPECT_EQ(mapWind(map, time)(lat, lon), wind) << lat << " " << lon << " " << time;
 }
 

@@ -18,10 +18,8 @@
 namespace {
 
 // The three answers the race screen asks for on its own, with every number written '#'.
-const std::string boatsForm = "<result>OK boats = { { nick = Ann, user = #, sail = #, position = #, lat = #, lon = #, "
-                              "grounded = #, heading = #, speed = #, waypoint = #, finished = # } }</result>";
-const std::string positionForm = "<result>OK position = #, lat = #, lon = #, grounded = #, heading = #, speed = #, "
-                                 "waypoint = #, finished = #, windDir = #, windSpeed = #</result>";
+const std::string boatsForm = "<result>OK boats = { { nick = Ann, user = #, sail = #, position = #, lat = #, lon = #, grounded = #, heading = #, speed = #, waypoint = #, finished = # } }</result>";
+const std::string positionForm = "<result>OK position = #, lat = #, lon = #, grounded = #, heading = #, speed = #, waypoint = #, finished = #, windDir = #, windSpeed = #</result>";
 const std::string windsForm = "numWinds = #, winds = { #, #, #, #, #, #, #, # }";
 
 // The form with every '#' replaced by the number, but the first by size when one is given.
@@ -29,18 +27,13 @@ std::string filled(const std::string& form, const std::string& number, const cha
 {
     std::string text;
     for (char c : form) {
-        if (c != '#') {
-            text += c;
-            continue;
-        }
-        text += size ? size : number;
-        size = nullptr;
+        text += c != '#' ? std::string(1, c) : size ? size : number;
+        size = c == '#' ? nullptr : size;
     }
     return text;
 }
 
-// What the server does with a request, given the form of its answer; and what the client
-// then prints.
+// What the server does with a request, given the form of its answer; what the client prints.
 struct Behaviour {
     const char* name;
     std::function<Reply(const std::string& form, const SeenRequest& request)> reply;
@@ -79,21 +72,14 @@ TEST_F(HostileServerTest, TheClientOutlivesAServerThatMisbehavesAndRecoversWhenI
 {
     const std::string huge = "<result>OK boats = {" + std::string(size_t(64) << 20, ' ') + "}</result>";
     const std::vector<Behaviour> behaviours {
-        { "closes mid-answer", [](const std::string& form, const SeenRequest&) { Reply cut(filled(form, "2")); cut.cutShort = true; return cut; },
-            { "Error downloading boats\n", "Error downloading position\n", "Error downloading wind '" } },
-        { "1 byte a second", [](const std::string&, const SeenRequest&) { Reply slow("OK"); slow.bytePause = std::chrono::seconds(1); return slow; },
-            { "missing boats table\n", "Error parsing winds 'OK'\n" } },
-        { "64 MiB", [&](const std::string& form, const SeenRequest& request) { return &form == &boatsForm ? Reply(huge) : good(form, request); },
-            { "exceeds 67108864 bytes; transfer stopped\n", "Error downloading boats\n" } },
-        { "truncated envelope", [](const std::string& form, const SeenRequest&) { return Reply(filled(form, "2").substr(0, form.size() / 2)); },
-            { "missing boats table\n", "Error parsing winds 'numWinds = 2" } },
-        { "1e999", [](const std::string& form, const SeenRequest& request) { return hostileNumber(form, request, "1e999"); },
-            { "Error parsing boat table '", "Error parsing position table '", "Error parsing winds 'numWinds = 2, winds = { 1e999" } },
-        { "-1e999", [](const std::string& form, const SeenRequest& request) { return hostileNumber(form, request, "-1e999"); },
-            { "Error parsing boat table '", "Error parsing position table '", "Error parsing winds 'numWinds = -1e999" } },
+        { "closes mid-answer", [](const std::string& form, const SeenRequest&) { Reply cut(filled(form, "2")); cut.cutShort = true; return cut; }, { "Error downloading boats\n", "Error downloading position\n", "Error downloading wind '" } },
+        { "1 byte a second", [](const std::string&, const SeenRequest&) { Reply slow("OK"); slow.bytePause = std::chrono::seconds(1); return slow; }, { "missing boats table\n", "Error parsing winds 'OK'\n" } },
+        { "64 MiB", [&](const std::string& form, const SeenRequest& request) { return &form == &boatsForm ? Reply(huge) : good(form, request); }, { "exceeds 67108864 bytes; transfer stopped\n", "Error downloading boats\n" } },
+        { "truncated envelope", [](const std::string& form, const SeenRequest&) { return Reply(filled(form, "2").substr(0, form.size() / 2)); }, { "missing boats table\n", "Error parsing winds 'numWinds = 2" } },
+        { "1e999", [](const std::string& form, const SeenRequest& request) { return hostileNumber(form, request, "1e999"); }, { "Error parsing boat table '", "Error parsing position table '", "Error parsing winds 'numWinds = 2, winds = { 1e999" } },
+        { "-1e999", [](const std::string& form, const SeenRequest& request) { return hostileNumber(form, request, "-1e999"); }, { "Error parsing boat table '", "Error parsing position table '", "Error parsing winds 'numWinds = -1e999" } },
         // Digits without an exponent are read, as infinity.
-        { "400 digits", [](const std::string& form, const SeenRequest& request) { return hostileNumber(form, request, std::string(400, '9') + ".5"); },
-            { "Error parsing winds 'numWinds = 999" } },
+        { "400 digits", [](const std::string& form, const SeenRequest& request) { return hostileNumber(form, request, std::string(400, '9') + ".5"); }, { "Error parsing winds 'numWinds = 999" } },
         { "good again", good, {} },
     };
     data.writeImage("images/wind-arrow.png", 12, 36, { 255, 255, 255, 255 });
@@ -103,7 +89,6 @@ TEST_F(HostileServerTest, TheClientOutlivesAServerThatMisbehavesAndRecoversWhenI
     server.answer("/wind", [&](const SeenRequest& request) { return now.load()->reply(windsForm, request); });
     startDownloaderOnce();
     useServer(server.baseUrl());
-
     Screen screen(display.window);
     Map map(256, 256, 0.0, 0.0);
     RaceRecord race;
@@ -112,12 +97,10 @@ TEST_F(HostileServerTest, TheClientOutlivesAServerThatMisbehavesAndRecoversWhenI
     BoatsDownloader boats(&map, &race, [&] { return clock; });
     PositionDownloader position(&map, &race, &own, [&] { return clock; });
     auto windsIn = [&](const std::function<bool(const WindData&)>& check) {
-        for (int32_t x : { 31, 32 }) {
-            for (int32_t y : { 31, 32 }) {
-                const WindData* grid = windRegistry.find(windUrl(map.zoom, x, y, map.windTime));
-                if (!grid || grid->downloadId != 0 || !check(*grid))
-                    return false;
-            }
+        for (int32_t cell = 0; cell < 4; ++cell) {
+            const WindData* grid = windRegistry.find(windUrl(map.zoom, 31 + cell % 2, 31 + cell / 2, map.windTime));
+            if (!grid || grid->downloadId != 0 || !check(*grid))
+                return false;
         }
         return true;
     };
@@ -136,27 +119,23 @@ TEST_F(HostileServerTest, TheClientOutlivesAServerThatMisbehavesAndRecoversWhenI
         now = &behaviour;
         clock += 1000;
         map.windTime += 3600;
-        bool boatsAsked = false;
-        bool positionAsked = false;
+        bool boatsAsked = false, positionAsked = false, answered = false;
         std::chrono::steady_clock::duration longest {};
         std::string printed;
-        bool answered = false;
         {
             StdoutCapture out;
             answered = waitUntil([&] {
                 longest = std::max(longest, frame());
                 boatsAsked |= boats.request != 0;
                 positionAsked |= position.request != 0;
-                return boatsAsked && positionAsked && boats.request == 0 && position.request == 0
-                    && windsIn([](const WindData&) { return true; });
+                return boatsAsked && positionAsked && boats.request == 0 && position.request == 0 && windsIn([](const WindData&) { return true; });
             });
             printed = out.text();
         }
         EXPECT_TRUE(answered) << behaviour.name;
         EXPECT_LT(longest, frameLimit) << behaviour.name;
         for (const std::string& message : behaviour.printed)
-            EXPECT_NE(printed.find(message), std::string::npos) << behaviour.name << ": " << message << " in\n"
-                                                                << printed;
+            EXPECT_NE(printed.find(message), std::string::npos) << behaviour.name << ": " << message << " in\n" << printed;
     }
     ASSERT_EQ(boats.boats.size(), 1u);
     EXPECT_EQ(std::tuple(boats.boats[0].nick, boats.boats[0].lat, own.lat, race.own.heading), std::tuple("Ann", 2.0, 2.0, 2.0));

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -40,65 +41,43 @@ GridWind twoTileWind(bool withLaterSecondTile)
 TEST(GridWindTest, CentresHoldTheirCellAndBetweenThemSpaceAndTimeAreBlended)
 {
     GridWind wind = twoTileWind(true);
-    struct Case {
-        double column, row, hours;
-        bool known;
-        double dir, speed;
-    } cases[] = {
-        { 6.5, 2.5, 0.0, true, 350.0, 0.0 }, // the first cell's centre
-        { 7.5, 3.5, 0.0, true, 10.0, 1.0 },
-        { 7.0, 2.5, 0.0, true, 0.0, 0.5 }, // half way from 350 to 10 is 0, not 180
-        { 6.25, 3.0, 0.0, true, 350.0, 0.0 }, // the outer half cell takes the edge's wind
-        { 8.0, 3.0, 0.0, true, 0.0, 1.5 }, // on the 180-degree meridian
-        { 0.5, 3.5, 1.5, true, 350.0, 7.0 }, // half way between the two times
-        { 6.5, 2.5, 3.0, true, 350.0, 10.0 },
-        { 5.5, 2.5, 0.0, false, 0, 0 }, // west of the range
-        { 6.5, 1.5, 0.0, false, 0, 0 }, // north of it
-        { 6.5, 2.5, 3.5, false, 0, 0 }, // after the last time
-        { 6.5, 2.5, -0.1, false, 0, 0 },
-    };
-    for (const Case& c : cases) {
-        GeoPoint at = atCell(c.column, c.row, 2, 2);
-        WindSample sample;
-        ASSERT_EQ(wind.wind(at.lat, at.lon, c.hours, sample), c.known) << c.column << " " << c.hours;
-        if (!c.known)
-            continue;
-        EXPECT_NEAR(std::remainder(sample.dir - c.dir, 360.0), 0.0, 1e-6) << c.column << " " << c.hours;
-        EXPECT_NEAR(sample.speed, c.speed, 1e-6) << c.column << " " << c.hours;
-    }
-    // A grid that never arrived leaves its tile unknown at the times next to it.
     GridWind gap = twoTileWind(false);
-    WindSample sample;
-    GeoPoint second = atCell(0.5, 2.5, 2, 2);
-    GeoPoint first = atCell(6.5, 2.5, 2, 2);
-    EXPECT_TRUE(gap.wind(second.lat, second.lon, 0.0, sample));
-    EXPECT_FALSE(gap.wind(second.lat, second.lon, 1.0, sample));
-    EXPECT_TRUE(gap.wind(first.lat, first.lon, 1.0, sample));
+    // Cell centres; half way from 350 to 10 degrees (0, not 180); the outer half cell; the
+    // 180-degree meridian; half way between two times; west, north, after and before the
+    // range; a grid that never arrived leaves its tile unknown at the times next to it.
+    const std::tuple<const GridWind*, double, double, double, bool, double, double> cases[] = { { &wind, 6.5, 2.5, 0.0, true, 350.0, 0.0 },
+        { &wind, 7.5, 3.5, 0.0, true, 10.0, 1.0 }, { &wind, 7.0, 2.5, 0.0, true, 0.0, 0.5 }, { &wind, 6.25, 3.0, 0.0, true, 350.0, 0.0 },
+        { &wind, 8.0, 3.0, 0.0, true, 0.0, 1.5 }, { &wind, 0.5, 3.5, 1.5, true, 350.0, 7.0 }, { &wind, 6.5, 2.5, 3.0, true, 350.0, 10.0 },
+        { &wind, 5.5, 2.5, 0.0, false, 0, 0 }, { &wind, 6.5, 1.5, 0.0, false, 0, 0 }, { &wind, 6.5, 2.5, 3.5, false, 0, 0 },
+        { &wind, 6.5, 2.5, -0.1, false, 0, 0 }, { &gap, 0.5, 2.5, 0.0, true, 350.0, 2.0 }, { &gap, 0.5, 2.5, 1.0, false, 0, 0 },
+        { &gap, 6.5, 2.5, 1.0, true, 350.0, 10.0 / 3 } };
+    for (auto [grid, column, row, hours, known, dir, speed] : cases) {
+        GeoPoint at = atCell(column, row, 2, 2);
+        WindSample sample;
+        ASSERT_EQ(grid->wind(at.lat, at.lon, hours, sample), known) << column << " " << hours;
+        if (!known)
+            continue;
+        EXPECT_EQ(std::pair(std::round(std::remainder(sample.dir - dir, 360.0) * 1e6), std::round((sample.speed - speed) * 1e6)), std::pair(0.0, 0.0)) << column << " " << hours;
+    }
 }
 
 TEST(LandGridTest, LegsAreBlockedByLandCellsTheyPassExceptWhereTheGridWasCleared)
 {
-    // One zoom-3 tile, four cells a side, land in the second column's two upper cells.
+    // One zoom-3 tile, four cells a side, land in the second column's two upper cells; grids
+    // outside the range or of the wrong size are ignored.
     LandGrid land(TileRange(3, 7, 3, 1, 1), 4);
     std::vector<bool> cells(16, false);
     cells[1] = cells[5] = true;
     land.setGrid(7, 3, cells);
-    land.setGrid(6, 3, std::vector<bool>(16, true)); // outside the range: ignored
-    land.setGrid(7, 3, std::vector<bool>(15, true)); // wrong size: ignored
+    land.setGrid(6, 3, std::vector<bool>(16, true));
+    land.setGrid(7, 3, std::vector<bool>(15, true));
     auto at = [](double column, double row) { return atCell(7 * 4 + column, 3 * 4 + row, 3, 4); };
-    struct Case {
-        GeoPoint from, to;
-        bool crosses;
-    } cases[] = {
-        { at(0.5, 0.5), at(2.5, 0.5), true }, // through the land
-        { at(0.5, 2.5), at(3.5, 2.5), false }, // south of it
-        { at(0.5, 0.5), at(0.9, 3.5), false }, // along its west side
-        { at(0.9, 0.5), at(2.1, 3.5), true }, // a diagonal that clips it
-        { at(1.5, 1.5), at(1.5, 1.6), true }, // inside
-        { at(-0.5, 0.5), at(-3.5, 0.5), false }, // outside the range: water
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(land.crossesLand(c.from, c.to), c.crosses) << c.from.lon << " " << c.to.lon;
+    // Through the land, south of it, along its west side, a diagonal clipping it, inside it,
+    // outside the range (water).
+    const std::tuple<GeoPoint, GeoPoint, bool> cases[] = { { at(0.5, 0.5), at(2.5, 0.5), true }, { at(0.5, 2.5), at(3.5, 2.5), false },
+        { at(0.5, 0.5), at(0.9, 3.5), false }, { at(0.9, 0.5), at(2.1, 3.5), true }, { at(1.5, 1.5), at(1.5, 1.6), true }, { at(-0.5, 0.5), at(-3.5, 0.5), false } };
+    for (auto [from, to, crosses] : cases)
+        EXPECT_EQ(land.crossesLand(from, to), crosses) << from.lon << " " << to.lon;
     land.clearAt(at(1.5, 1.5));
     EXPECT_FALSE(land.crossesLand(at(1.5, 1.5), at(1.5, 2.5)));
     EXPECT_TRUE(land.crossesLand(at(1.5, 2.5), at(1.5, 0.2)));

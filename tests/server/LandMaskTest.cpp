@@ -4,29 +4,18 @@
 
 #include <gtest/gtest.h>
 
-namespace {
+#include <tuple>
 
-// A place whose cell the answer marks as land or as water.
-struct Place {
-    double lat;
-    double lon;
-    bool land;
-};
+namespace {
 
 TEST(LandMaskTest, CellsAreLandWhereTheCoastlineSaysSoRowByRowFromTheNorthWest)
 {
     ServerHarness harness;
     harness.start();
     GameClient client = harness.player("ann@example.org");
-    const Place places[] = {
-        { 48.85, 2.35, true }, // Paris
-        { 46.00, -5.00, false }, // Bay of Biscay
-        { 40.40, -3.70, true }, // Madrid
-        { 50.10, -2.00, false }, // English Channel
-    };
-    for (const Place& place : places) {
-        double px = server::lonToWorldX(place.lon, 5);
-        double py = server::latToWorldY(place.lat, 5);
+    // Paris, the Bay of Biscay, Madrid and the English Channel.
+    for (auto [lat, lon, isLand] : { std::tuple(48.85, 2.35, 1), std::tuple(46.0, -5.0, 0), std::tuple(40.4, -3.7, 1), std::tuple(50.1, -2.0, 0) }) {
+        double px = server::lonToWorldX(lon, 5), py = server::latToWorldY(lat, 5);
         int x = int(px / 256), y = int(py / 256);
         Table table = client.table("/races?action=6&raceId=1&z=5&x=" + std::to_string(x) + "&y=" + std::to_string(y));
         int cells = getInt(table, "numCells");
@@ -35,7 +24,7 @@ TEST(LandMaskTest, CellsAreLandWhereTheCoastlineSaysSoRowByRowFromTheNorthWest)
         ASSERT_NE(land, nullptr);
         ASSERT_EQ(land->size(), size_t(cells * cells));
         int column = int((px / 256 - x) * cells), row = int((py / 256 - y) * cells);
-        EXPECT_EQ(getInt(*land, std::to_string(row * cells + column)), place.land ? 1 : 0) << place.lat << "," << place.lon;
+        EXPECT_EQ(getInt(*land, std::to_string(row * cells + column)), isLand) << lat << "," << lon;
     }
     for (const char* bad : { "z=5&x=32&y=0", "z=40&x=0&y=0", "x=1&y=1", "z=3&x=-1&y=2" })
         EXPECT_EQ(client.result(std::string("/races?action=6&raceId=1&") + bad), "Missing or invalid tile.") << bad;

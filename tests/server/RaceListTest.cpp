@@ -6,6 +6,7 @@
 
 #include <numeric>
 #include <sstream>
+#include <tuple>
 
 using namespace server;
 
@@ -33,15 +34,10 @@ TEST(RaceListTest, ManyRacesKeepTheirOrder)
 
 TEST(RaceListTest, AStartMustFitTheClientsThirtyTwoBits)
 {
-    struct Case {
-        const char* start;
-        bool accepted;
-    } cases[] = { { "2038-01-19 03:14", true }, { "2147483647", true }, { "2147483648", false }, { "2100-01-01 00:00", false },
-        { "-1", false } };
-    for (const Case& c : cases) {
-        std::istringstream file(std::string("race 7\nname R\nstart ") + c.start + "\ngate 40 0 0 1\ngate 41 0 0 1\nend\n");
+    for (auto [start, accepted] : { std::pair("2038-01-19 03:14", 1u), std::pair("2147483647", 1u), std::pair("2147483648", 0u), std::pair("2100-01-01 00:00", 0u), std::pair("-1", 0u) }) {
+        std::istringstream file(std::string("race 7\nname R\nstart ") + start + "\ngate 40 0 0 1\ngate 41 0 0 1\nend\n");
         std::vector<std::string> errors;
-        EXPECT_EQ(RaceCatalog::read(file, errors).size(), c.accepted ? 1u : 0u) << c.start;
+        EXPECT_EQ(RaceCatalog::read(file, errors).size(), accepted) << start;
     }
 }
 
@@ -50,19 +46,16 @@ TEST(RaceListTest, ABoatsWindSurvivesARestart)
     TempFolder dir;
     std::string path = (dir.path() / "tidewake.db").string();
     Boat boat;
-    boat.race = 1;
-    boat.user = 5;
+    std::tie(boat.race, boat.user) = std::pair(1, 5);
     {
         Store store(path);
         boat = store.addBoat(boat);
-        boat.windDir = 271.5;
-        boat.windSpeed = 14.25;
+        std::tie(boat.windDir, boat.windSpeed) = std::pair(271.5, 14.25);
         store.saveBoats(&boat, 1);
     }
     std::vector<Boat> read = Store(path).boats(1);
     ASSERT_EQ(read.size(), 1u);
-    EXPECT_EQ(read[0].windDir, 271.5);
-    EXPECT_EQ(read[0].windSpeed, 14.25);
+    EXPECT_EQ(std::pair(read[0].windDir, read[0].windSpeed), std::pair(271.5, 14.25));
 }
 
 } // namespace

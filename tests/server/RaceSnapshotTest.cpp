@@ -1,10 +1,12 @@
 #include "ServerHarness.h"
 #include "server/LiveRace.h"
+#include "support/WaitUntil.h"
 #include "table/Table.h"
 
 #include <gtest/gtest.h>
 
 #include <future>
+#include <tuple>
 
 using namespace server;
 
@@ -29,10 +31,7 @@ std::unique_ptr<RaceSimulation> lineOfBoats(const WindSource& wind, int count)
     std::vector<Boat> fleet;
     for (int i = 1; i <= count; ++i) {
         Boat boat = simulation->newBoat(i, "Boat " + std::to_string(i), 0.5, raceStart);
-        boat.id = i;
-        boat.lat = 40.123456789;
-        boat.lon = -35.0 + i * 0.001;
-        boat.heading = 90.0;
+        std::tie(boat.id, boat.lat, boat.lon, boat.heading) = std::tuple(i, 40.123456789, -35.0 + i * 0.001, 90.0);
         fleet.push_back(boat);
     }
     simulation->add(fleet);
@@ -47,34 +46,20 @@ std::vector<int> usersIn(const RaceSnapshot& snapshot, const std::vector<size_t>
     return users;
 }
 
-TEST(RaceSnapshotTest, TheBoatsListHoldsTheLeadersAndTheNearestButNeverTheAsker)
+TEST(RaceSnapshotTest, TheBoatsListHoldsTheLeadersAndTheNearestButNeverTheAskerWithSixDecimals)
 {
     ConstantWind wind({ 0.0, 15.0 });
-    struct Case {
-        int asker;
-        size_t limit;
-        std::vector<int> expected;
-    } cases[] = {
-        { 10, 10, { 30, 29, 14, 13, 12, 11, 9, 8, 7, 6 } },
-        { 30, 10, { 29, 28, 27, 26, 25, 24, 23, 22, 21, 20 } },
-        { 99, 10, { 30, 29, 28, 27, 26, 25, 24, 23, 22, 21 } },
-        { 1, 5, { 30, 5, 4, 3, 2 } },
-    };
-    for (const Case& c : cases) {
-        RaceSnapshot snapshot(*lineOfBoats(wind, 30), c.limit);
-        EXPECT_EQ(usersIn(snapshot, snapshot.chooseBoats(c.asker)), c.expected) << "asker " << c.asker;
+    const std::tuple<int, size_t, std::vector<int>> cases[] = { { 10, 10, { 30, 29, 14, 13, 12, 11, 9, 8, 7, 6 } },
+        { 30, 10, { 29, 28, 27, 26, 25, 24, 23, 22, 21, 20 } }, { 99, 10, { 30, 29, 28, 27, 26, 25, 24, 23, 22, 21 } }, { 1, 5, { 30, 5, 4, 3, 2 } } };
+    for (const auto& [asker, limit, expected] : cases) {
+        RaceSnapshot snapshot(*lineOfBoats(wind, 30), limit);
+        EXPECT_EQ(usersIn(snapshot, snapshot.chooseBoats(asker)), expected) << "asker " << asker;
     }
-    RaceSnapshot all(*lineOfBoats(wind, 30), 100);
-    EXPECT_EQ(all.chooseBoats(10).size(), 29u);
-}
-
-TEST(RaceSnapshotTest, TheBoatsListIsATableWithSixDecimals)
-{
-    ConstantWind wind({ 0.0, 15.0 });
+    EXPECT_EQ(RaceSnapshot(*lineOfBoats(wind, 30), 100).chooseBoats(10).size(), 29u);
+    // The list written is a table, of its limit of boats, with six decimals.
     RaceSnapshot snapshot(*lineOfBoats(wind, 400), 300);
     std::string text = snapshot.boatsList(200);
-    Table root = parseTable(text);
-    const Table* boats = getTable(root, "boats");
+    const Table* boats = getTable(parseTable(text), "boats");
     ASSERT_NE(boats, nullptr);
     EXPECT_EQ(boats->size(), 300u);
     EXPECT_NE(text.find("lat = 40.123457,"), std::string::npos);
@@ -93,23 +78,16 @@ TEST(RaceSnapshotTest, QueuedChangesShowAtOnceAndReachTheSnapshotAtTheNextStep)
     Boat joined = live.simulation().newBoat(4, "Late", 0.5, raceStart + 60);
     joined.id = 4;
     live.queue(joined);
-    EXPECT_EQ(live.boatOf(1)->heading, 200.0);
-    EXPECT_EQ(live.boatOf(4)->nick, "Late");
+    EXPECT_EQ(std::tuple(live.boatOf(1)->heading, live.boatOf(4)->nick, before->boatOf(1)->heading), std::tuple(200.0, "Late", 90.0));
     EXPECT_EQ(live.snapshot(), before) << "nothing is published between steps";
-    EXPECT_EQ(before->boatOf(1)->heading, 90.0);
 
     live.step(600.0, raceStart + 600);
     std::shared_ptr<const RaceSnapshot> after = live.snapshot();
     ASSERT_NE(after, before);
-    EXPECT_EQ(live.queuedCount(), 0u);
-    EXPECT_EQ(after->boatOf(1)->heading, 200.0);
-    EXPECT_EQ(after->boatOf(1)->sail, 2);
+    EXPECT_EQ(std::tuple(live.queuedCount(), after->boatOf(1)->heading, after->boatOf(1)->sail, after->boatOf(4) != nullptr), std::tuple(0u, 200.0, 2, true));
     EXPECT_NE(after->boatOf(1)->lon, lonBefore);
-    ASSERT_NE(after->boatOf(4), nullptr);
     // A reader still holding the old snapshot sees it whole and unchanged.
-    EXPECT_EQ(before->boats().size(), 3u);
-    EXPECT_EQ(before->boatOf(1)->lon, lonBefore);
-    EXPECT_EQ(before->boatOf(4), nullptr);
+    EXPECT_EQ(std::tuple(before->boats().size(), before->boatOf(1)->lon, before->boatOf(4)), std::tuple(3u, lonBefore, nullptr));
 }
 
 // Wind that keeps whoever asks for it waiting while held: a step stops half-way.
@@ -118,7 +96,6 @@ struct HeldWind : WindSource {
     {
         std::unique_lock<std::mutex> guard(lock);
         ++asked;
-        changed.notify_all();
         changed.wait(guard, [this] { return !holding; });
         return { 0.0, 15.0 };
     }
@@ -142,21 +119,13 @@ TEST(RaceSnapshotTest, RequestsAreAnsweredWhileAStepIsUnderWay)
     TempFolder dir;
     auto wind = std::make_shared<HeldWind>();
     GameConfig config;
-    config.dataDir = dir.path().string();
-    config.coastDir = coastCacheDir();
-    config.robots = 3;
-    config.fastHashing = true;
-    config.wind = wind;
+    std::tie(config.dataDir, config.coastDir, config.robots, config.fastHashing, config.wind) = std::tuple(dir.path().string(), coastCacheDir(), 3, true, wind);
     GameServer game(config);
     int user = game.accounts().registerAccount("step@example.org", "secret1", "S").session->user;
     ASSERT_TRUE(game.join(user, 1, "").ok);
-
     wind->hold(true);
     std::thread stepper([&game] { game.stepAll(1.0, currentTime()); });
-    {
-        std::unique_lock<std::mutex> guard(wind->lock);
-        wind->changed.wait(guard, [&wind] { return wind->asked > 0; });
-    }
+    EXPECT_TRUE(waitUntil([&wind] { std::lock_guard<std::mutex> guard(wind->lock); return wind->asked > 0; }));
     auto answers = std::async(std::launch::async, [&game, user] {
         return game.position(user, 1).ok && game.boats(user, 1).ok && game.setCourse(user, 1, 90.0, 1).ok;
     });

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <thread>
 
 using namespace server;
@@ -12,16 +13,11 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const Coastline& coast()
-{
-    static Coastline shared(coastCacheDir());
-    return shared;
-}
-
 TEST(TileServiceTest, ATileAskedForByManyAtOnceIsRenderedOnce)
 {
     TempFolder dir;
-    TileService tiles(coast(), dir.path().string(), uint64_t(1) << 30);
+    Coastline coast(coastCacheDir());
+    TileService tiles(coast, dir.path().string(), uint64_t(1) << 30);
     // A coastal tile near Cherbourg, slow enough to render for the askers to meet.
     std::vector<std::string> answers(8);
     std::vector<std::thread> askers;
@@ -29,9 +25,7 @@ TEST(TileServiceTest, ATileAskedForByManyAtOnceIsRenderedOnce)
         askers.emplace_back([&tiles, &answer] { answer = tiles.tile(12, 2029, 1394); });
     for (std::thread& asker : askers)
         asker.join();
-    EXPECT_EQ(tiles.renders(), 1);
-    for (const std::string& answer : answers)
-        EXPECT_EQ(answer, answers.front());
+    EXPECT_EQ(std::count(answers.begin(), answers.end(), answers.front()), 8);
     EXPECT_EQ(tiles.tile(12, 2029, 1394), answers.front());
     EXPECT_EQ(tiles.renders(), 1) << "the second time comes from the disk";
 }
@@ -49,16 +43,14 @@ TEST(TileServiceTest, OpenSeaTilesAreOneFileAndTheOldestTilesGoFirst)
         for (int y : { 1, 2, 3 })
             cache.store(9, 1, y, std::string(5000, 'a' + y));
         // Three tiles of two disk blocks each go over 20,000 bytes: the oldest go.
-        EXPECT_FALSE(cache.read(8, 30, 124));
-        EXPECT_FALSE(cache.read(9, 1, 1));
+        EXPECT_FALSE(cache.read(8, 30, 124) || cache.read(9, 1, 1));
         EXPECT_EQ(cache.read(9, 1, 3), std::string(5000, 'd'));
         EXPECT_EQ(cache.bytes(), 2u * 8192);
     }
     TileCache reopened(dir.path().string(), 20000, sea);
     EXPECT_EQ(reopened.bytes(), 2u * 8192) << "a restart counts what is on disk";
     reopened.store(9, 1, 4, std::string(5000, 'e'));
-    EXPECT_FALSE(reopened.read(9, 1, 2));
-    EXPECT_TRUE(reopened.read(9, 1, 3));
+    EXPECT_TRUE(!reopened.read(9, 1, 2) && reopened.read(9, 1, 3));
     EXPECT_EQ(dir.read("tiles/sea.png"), sea);
 }
 
