@@ -9,8 +9,6 @@
 
 namespace {
 
-using Stage = CommandState::Stage;
-
 // The server answers OK after holding the answer until "Sending..." was seen again, refuses,
 // or cuts the answer short. Then a position on a heading within half a degree, across north
 // here, confirms only a sent command, for a minute; positions asked for before the answer
@@ -23,11 +21,9 @@ TEST(CommandState, TheLineFollowsTheSubmissionsAnswerAndThePositionsAfterIt)
     reloadServerUrls();
     Reply dropped("<result>OK</result>");
     dropped.cutShort = true;
-    const std::tuple<Reply, bool, std::string, double, std::string> cases[] = {
-        { Reply("<result>OK</result>"), true, "Sent", 0.3, "Confirmed" }, { Reply("<result>OK</result>"), false, "Sent", 0.6, "Sent" },
-        { Reply("<result>Unknown sail.</result>"), false, "Refused: Unknown sail.", 0, "Refused: Unknown sail." },
-        { dropped, false, "Not sent: no connection", 0, "Not sent: no connection" }
-    };
+    const std::tuple<Reply, bool, std::string, double, std::string> cases[] = { { Reply("<result>OK</result>"), true, "Sent", 0.3, "Confirmed" },
+        { Reply("<result>OK</result>"), false, "Sent", 0.6, "Sent" }, { Reply("<result>Unknown sail.</result>"), false, "Refused: Unknown sail.", 0, "Refused: Unknown sail." },
+        { dropped, false, "Not sent: no connection", 0, "Not sent: no connection" } };
     RaceEntry race;
     BoatRecord own;
     own.heading = 359.8;
@@ -40,7 +36,7 @@ TEST(CommandState, TheLineFollowsTheSubmissionsAnswerAndThePositionsAfterIt)
             race.command.poll(steadySeconds());
         EXPECT_EQ(std::pair(race.command.line(0), race.command.isCurrent(steadySeconds())), std::pair(std::string("Sending..."), false));
         server.release();
-        EXPECT_TRUE(waitUntil([&] { return race.command.poll(steadySeconds()), race.command.stage != Stage::Sending; }));
+        EXPECT_TRUE(waitUntil([&] { return race.command.poll(steadySeconds()), race.command.stage != CommandState::Stage::Sending; }));
         double answered = race.command.answeredAt;
         race.command.positionReported(std::fmod(own.heading + off, 360.0), answered);
         EXPECT_EQ(std::tuple(race.command.line(answered), race.command.line(answered + 59.9), race.command.isCurrent(answered), race.command.isCurrent(answered + 0.1)),

@@ -37,9 +37,7 @@ TEST_F(MapSeaTest, TheSeaShowsWhereNoOpaqueTileCoversItAndIdleTilesGiveUpTheirCo
         EXPECT_TRUE(sameColour(display.pixelAt(100, 100), land));
         if (missing || alpha != 255)
             continue;
-        Uint32 now = SDL_GetTicks();
-        map.tiles.at({ 2, 0, 0 }).lastUse = now - 10500;
-        map.tiles.at({ 2, 1, 0 }).lastUse = now - 9000;
+        std::tie(map.tiles.at({ 2, 0, 0 }).lastUse, map.tiles.at({ 2, 1, 0 }).lastUse) = std::pair(SDL_GetTicks() - 10500, SDL_GetTicks() - 9000);
         map.evictTile();
         for (auto [column, kept] : { std::pair(0, false), std::pair(1, true), std::pair(2, true) }) {
             TileEntry& entry = map.tiles.at({ 2, column, 0 });

@@ -34,9 +34,7 @@ class RoutingTest : public ChartTest {
 protected:
     RoutingTest()
     {
-        server.answer("/wind", [this](const SeenRequest& request) {
-            return Reply(request.param("t") == std::to_string(now + 3 * 3600) ? "garbage" : steadyWind());
-        });
+        server.answer("/wind", [this](const SeenRequest& request) { return Reply(request.param("t") == std::to_string(now + 3 * 3600) ? "garbage" : steadyWind()); });
         startDownloaderOnce();
         useServer(server.baseUrl());
     }

@@ -14,20 +14,15 @@ namespace {
 
 constexpr int64_t raceStart = 1800000000;
 
-Race openWaterRace()
+// Boat i (user i) lies i thousandths of a degree east of the start, so that boat 30 leads
+// and boats are as near to each other as their numbers.
+std::unique_ptr<RaceSimulation> lineOfBoats(const WindSource& wind, int count)
 {
     Race race;
     race.id = 1;
     race.start = raceStart;
     race.route = { { 40.0, -35.0, 0.0, 2.0, GateWaypoint }, { 40.0, -34.0, 0.0, 2.0, GateWaypoint } };
-    return race;
-}
-
-// Boat i (user i) lies i thousandths of a degree east of the start, so that boat 30 leads
-// and boats are as near to each other as their numbers.
-std::unique_ptr<RaceSimulation> lineOfBoats(const WindSource& wind, int count)
-{
-    auto simulation = std::make_unique<RaceSimulation>(openWaterRace(), standardBoat(), wind, nullptr);
+    auto simulation = std::make_unique<RaceSimulation>(race, standardBoat(), wind, nullptr);
     std::vector<Boat> fleet;
     for (int i = 1; i <= count; ++i) {
         Boat boat = simulation->newBoat(i, "Boat " + std::to_string(i), 0.5, raceStart);
