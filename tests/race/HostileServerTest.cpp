@@ -64,10 +64,9 @@ constexpr std::chrono::milliseconds frameLimit { 50 };
 
 using HostileServerTest = ChartTest;
 
-// The server misbehaves in turn in every way below on the boats, position and wind
-// answers, then answers well again. Throughout, no frame (the downloaders' polls, the
-// downloads taken in and the chart drawn) takes 50 ms, the client says what went wrong,
-// and the good answers are shown again at the end.
+// The server misbehaves in every way below on the boats, position and wind answers, then
+// answers well again. No frame takes 50 ms, the client says what went wrong, and the good
+// answers are shown again at the end.
 TEST_F(HostileServerTest, TheClientOutlivesAServerThatMisbehavesAndRecoversWhenItIsGoodAgain)
 {
     const std::string huge = "<result>OK boats = {" + std::string(size_t(64) << 20, ' ') + "}</result>";

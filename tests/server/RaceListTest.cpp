@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <numeric>
 #include <sstream>
 #include <tuple>
 
@@ -24,12 +23,10 @@ TEST(RaceListTest, ManyRacesKeepTheirOrder)
     harness.dataDir().write("races.txt", file);
     harness.start();
     GameClient client = harness.player("many@example.org");
-    std::vector<int> ids;
+    int next = 1;
     for (const RaceRecord& race : parseRaceList(answerBody(client.result("/races?action=1"))))
-        ids.push_back(race.id);
-    std::vector<int> expected(15);
-    std::iota(expected.begin(), expected.end(), 1);
-    EXPECT_EQ(ids, expected);
+        EXPECT_EQ(race.id, next++);
+    EXPECT_EQ(next, 16);
 }
 
 TEST(RaceListTest, AStartMustFitTheClientsThirtyTwoBits)
