@@ -17,7 +17,10 @@ struct CountingWidget : Widget {
     bool animating = false;
 };
 
-enum Kind { Quiet, EventAtFive, ChangeAtFive, DefaultAnswer };
+enum Kind { Quiet,
+    EventAtFive,
+    ChangeAtFive,
+    DefaultAnswer };
 
 // Ends the screen at turn 20; at turn 5 it pushes an event or reports a change, as asked,
 // or it keeps the default answer (a change every turn).

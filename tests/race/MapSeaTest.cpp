@@ -32,7 +32,9 @@ TEST_F(MapSeaTest, TheSeaShowsWhereNoOpaqueTileCoversItAndIdleTilesGiveUpTheirCo
         map.draw(display.renderer, 0, 0);
         display.clear();
         map.draw(display.renderer, 0, 0);
-        SDL_Color expected = missing ? sea : alpha == 255 ? land : SDL_Color { 105, 150, 40, 255 }, shown = display.pixelAt(300, 300);
+        SDL_Color expected = missing ? sea : alpha == 255 ? land
+                                                          : SDL_Color { 105, 150, 40, 255 },
+                  shown = display.pixelAt(300, 300);
         EXPECT_LE(std::max(std::abs(shown.r - expected.r), std::abs(shown.g - expected.g)), 2) << alpha << " " << missing;
         EXPECT_TRUE(sameColour(display.pixelAt(100, 100), land));
         if (missing || alpha != 255)
