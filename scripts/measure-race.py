@@ -75,8 +75,10 @@ def roam(run, minutes):
                   f"VmRSS {memory_kb(pid, 'VmRSS') / 1024:.0f} MB, VmHWM {memory_kb(pid, 'VmHWM') / 1024:.0f} MB")
             report += 60
     run.save(run.shot(), "roamed")
-    print(f"after {minutes:g} min of panning and zooming ({step} drags): peak RSS (VmHWM) "
-          f"{memory_kb(pid, 'VmHWM') / 1024:.0f} MB, VmRSS now {memory_kb(pid, 'VmRSS') / 1024:.0f} MB")
+    images = sum(len(files) for _, _, files in os.walk(os.path.join(run.work, "data")))
+    print(f"after {minutes:g} min of panning and zooming ({step} drags, {images} images in the client's cache "
+          f"folder): peak RSS (VmHWM) {memory_kb(pid, 'VmHWM') / 1024:.0f} MB, "
+          f"VmRSS now {memory_kb(pid, 'VmRSS') / 1024:.0f} MB")
 
 
 def main():
@@ -100,7 +102,10 @@ def main():
         run.server.start()
         run.register_and_join()
         for mode in options.modes:
-            idle(run) if mode == "idle" else roam(run, options.minutes)
+            if mode == "idle":
+                idle(run)
+            else:
+                roam(run, options.minutes)
     finally:
         for process in (run.client, run.display.process):
             if process:
