@@ -22,7 +22,7 @@ RaceSimulation::RaceSimulation(Race race, const BoatType& boat, const WindSource
     , boatType(boat)
     , wind(wind)
     , land(land)
-    , skipper(boat, land)
+    , skipper(boat, wind, land)
 {
 }
 
@@ -41,6 +41,7 @@ void RaceSimulation::add(const std::vector<Boat>& boats)
 {
     for (const Boat& boat : boats) {
         fleet.push_back(boat);
+        plans.emplace_back();
         if (!boat.robot())
             byUser[boat.user] = fleet.size() - 1;
     }
@@ -100,31 +101,30 @@ void RaceSimulation::updateWind(Boat& boat, int64_t time)
     boat.windSpeed = w.speed;
 }
 
-void RaceSimulation::steerRobot(Boat& boat, const Wind& w, double stepKm)
+void RaceSimulation::steerRobot(Boat& boat, SkipperPlan& plan, const Wind& w, double sailSeconds, int64_t time)
 {
     if (boat.waypoint >= static_cast<int>(raceInfo.route.size()))
         return;
-    Course course = skipper.choose(boat, raceInfo.route[boat.waypoint], w, stepKm);
+    Course course = skipper.steer(boat, plan, raceInfo.route[boat.waypoint], time, w, sailSeconds);
     if (course.heading != boat.heading || course.sail != boat.sail)
         boat.grounded = false;
     boat.heading = course.heading;
     boat.sail = course.sail;
 }
 
-void RaceSimulation::move(Boat& boat, double sailSeconds, int64_t time)
+void RaceSimulation::move(size_t index, double sailSeconds, int64_t time)
 {
+    Boat& boat = fleet[index];
     updateWind(boat, time);
     if (boat.finished || time < raceInfo.start) {
         boat.speed = 0.0;
         return;
     }
     Wind w { boat.windDir, boat.windSpeed };
-    double expected = boatType.boatSpeed(boat.sail, boat.heading, w.dir, w.speed);
-    double stepKm = expected * kmPerNauticalMile * sailSeconds / 3600.0;
     if (boat.robot())
-        steerRobot(boat, w, stepKm);
+        steerRobot(boat, plans[index], w, sailSeconds, time);
     boat.speed = boatType.boatSpeed(boat.sail, boat.heading, w.dir, w.speed);
-    stepKm = boat.speed * kmPerNauticalMile * sailSeconds / 3600.0;
+    double stepKm = boat.speed * kmPerNauticalMile * sailSeconds / 3600.0;
     if (stepKm <= 0.0)
         return;
     GeoPoint from { boat.lat, boat.lon };
@@ -171,7 +171,7 @@ void RaceSimulation::step(double sailSeconds, int64_t time)
     auto moveShare = [&](size_t worker) {
         size_t end = std::min(fleet.size(), (worker + 1) * share);
         for (size_t i = worker * share; i < end; ++i)
-            move(fleet[i], sailSeconds, time);
+            move(i, sailSeconds, time);
     };
     std::vector<std::thread> helpers;
     for (size_t worker = 1; worker < workers; ++worker)
