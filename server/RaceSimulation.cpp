@@ -101,18 +101,18 @@ void RaceSimulation::updateWind(Boat& boat, int64_t time)
     boat.windSpeed = w.speed;
 }
 
-void RaceSimulation::steerRobot(Boat& boat, SkipperPlan& plan, const Wind& w, double sailSeconds, int64_t time)
+void RaceSimulation::steerRobot(Boat& boat, SkipperPlan& plan, const Wind& w, double sailSeconds, int64_t time, double windRate)
 {
     if (boat.waypoint >= static_cast<int>(raceInfo.route.size()))
         return;
-    Course course = skipper.steer(boat, plan, raceInfo.route[boat.waypoint], time, w, sailSeconds);
+    Course course = skipper.steer(boat, plan, raceInfo.route[boat.waypoint], time, windRate, w, sailSeconds);
     if (course.heading != boat.heading || course.sail != boat.sail)
         boat.grounded = false;
     boat.heading = course.heading;
     boat.sail = course.sail;
 }
 
-void RaceSimulation::move(size_t index, double sailSeconds, int64_t time)
+void RaceSimulation::move(size_t index, double sailSeconds, int64_t time, double windRate)
 {
     Boat& boat = fleet[index];
     updateWind(boat, time);
@@ -122,7 +122,7 @@ void RaceSimulation::move(size_t index, double sailSeconds, int64_t time)
     }
     Wind w { boat.windDir, boat.windSpeed };
     if (boat.robot())
-        steerRobot(boat, plans[index], w, sailSeconds, time);
+        steerRobot(boat, plans[index], w, sailSeconds, time, windRate);
     boat.speed = boatType.boatSpeed(boat.sail, boat.heading, w.dir, w.speed);
     double stepKm = boat.speed * kmPerNauticalMile * sailSeconds / 3600.0;
     if (stepKm <= 0.0)
@@ -165,13 +165,16 @@ double RaceSimulation::remainingKm(const Boat& boat) const
 
 void RaceSimulation::step(double sailSeconds, int64_t time)
 {
+    // Sped-up races sail many seconds in each second of wind; the first step sails in step.
+    double windRate = lastStep > 0 && time > lastStep && sailSeconds > 0.0 ? std::min((time - lastStep) / sailSeconds, 1.0) : 1.0;
+    lastStep = time;
     // Each boat moves on its own, so a large fleet is shared out among the processors.
     size_t workers = std::min<size_t>(std::max(std::thread::hardware_concurrency(), 1u), fleet.size() / parallelFleet + 1);
     size_t share = (fleet.size() + workers - 1) / workers;
     auto moveShare = [&](size_t worker) {
         size_t end = std::min(fleet.size(), (worker + 1) * share);
         for (size_t i = worker * share; i < end; ++i)
-            move(i, sailSeconds, time);
+            move(i, sailSeconds, time, windRate);
     };
     std::vector<std::thread> helpers;
     for (size_t worker = 1; worker < workers; ++worker)

@@ -23,7 +23,7 @@ ForecastSampler::Flow ForecastSampler::latticePoint(int64_t row, int64_t column,
     auto found = lattice.find(key);
     if (found != lattice.end())
         return found->second;
-    Wind w = source.at(row * cellDegrees, normalizeLongitude(column * cellDegrees), start + hour * 3600);
+    Wind w = source.at(row * cellDegrees, normalizeLongitude(column * cellDegrees), start + static_cast<int64_t>(std::llround(hour * 3600.0 * rate)));
     // The wind blows from its direction, so the air moves the opposite way.
     Flow flow { -w.speed * std::sin(w.dir * radians), -w.speed * std::cos(w.dir * radians) };
     lattice.emplace(key, flow);

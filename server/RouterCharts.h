@@ -11,15 +11,17 @@ namespace server {
 
 class LandMask;
 
-// The simulation's wind as the router reads it, hours counting from a given moment. It is
+// The simulation's wind as the router reads it: hours count the sailing from a given
+// moment, during which the wind moves on by `rate` seconds per second sailed. It is
 // read on a lattice of a fifth of a degree and an hour, interpolated between, and each
 // lattice point is asked of the source once: a routing reads the wind near the same
 // places tens of thousands of times, and the forecast varies over hundreds of kilometres.
 class ForecastSampler : public WindSampler {
 public:
-    ForecastSampler(const WindSource& source, int64_t start)
+    ForecastSampler(const WindSource& source, int64_t start, double rate)
         : source(source)
         , start(start)
+        , rate(rate)
     {
     }
 
@@ -36,6 +38,7 @@ private:
 
     const WindSource& source;
     int64_t start;
+    double rate;
     mutable std::unordered_map<uint64_t, Flow> lattice;
 };
 

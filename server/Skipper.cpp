@@ -17,7 +17,7 @@ namespace {
 constexpr double headingStep = 5.0;
 constexpr double hour = 3600.0;
 // How far ahead a skipper plans, and how often, before its own share of the spread.
-constexpr double horizonHours = 12.0;
+constexpr double horizonHours = 8.0;
 constexpr double replanHours = 6.0;
 
 // A number in [0, 1) of the boat's own, different for each trait asked.
@@ -62,30 +62,31 @@ double Skipper::velocityMadeGood(const Course& course, double bearing, const Win
     return speed * std::cos((course.heading - bearing) * 3.141592653589793 / 180.0);
 }
 
-Course Skipper::steer(const Boat& current, SkipperPlan& plan, const Waypoint& target, int64_t time, const Wind& w,
-    double sailSeconds) const
+Course Skipper::steer(const Boat& current, SkipperPlan& plan, const Waypoint& target, int64_t time, double windRate,
+    const Wind& w, double sailSeconds) const
 {
     if (plan.waypoint < 0) {
         // Skippers first plan at times of their own, not all on the first step.
         plan.waypoint = current.waypoint;
-        plan.renew = time + static_cast<int64_t>(replanHours * trait(current.id, 3) * hour);
+        plan.renew = replanHours * trait(current.id, 3);
     }
-    bool routeSailed = plan.legs.size() > 1 && (time - plan.start) / hour - lagHours(current.id) > plan.legs.back().hours;
-    if (current.grounded || plan.waypoint != current.waypoint || time >= plan.renew || routeSailed)
-        replan(current, plan, target, time);
+    bool routeSailed = plan.legs.size() > 1 && plan.sailed - lagHours(current.id) > plan.legs.back().hours;
+    if (current.grounded || plan.waypoint != current.waypoint || plan.sailed >= plan.renew || routeSailed)
+        replan(current, plan, target, time, windRate);
     Course course;
-    if (!planned(current, plan, time, course))
+    if (!planned(current, plan, course))
         course = choose(current, target, w, sailSeconds);
+    plan.sailed += sailSeconds / hour;
     if (!blocked(current, course, w, sailSeconds))
         return course;
     // The route runs too close to the shore here; plan afresh once clear of it.
-    plan.renew = time;
+    plan.renew = plan.sailed;
     return clearOfLand(current, initialBearing(current.lat, current.lon, target.lat, target.lon), w, sailSeconds);
 }
 
-void Skipper::replan(const Boat& current, SkipperPlan& plan, const Waypoint& target, int64_t time) const
+void Skipper::replan(const Boat& current, SkipperPlan& plan, const Waypoint& target, int64_t time, double windRate) const
 {
-    ForecastSampler sampler(wind, time);
+    ForecastSampler sampler(wind, time, windRate);
     std::optional<CoastChart> chart;
     if (land)
         chart.emplace(*land);
@@ -100,15 +101,15 @@ void Skipper::replan(const Boat& current, SkipperPlan& plan, const Waypoint& tar
     request.options.sectorDegrees = 10.0;
     PlannedRoute route = planRoute(request);
     plan.legs = std::move(route.points);
-    plan.start = time;
+    plan.sailed = 0.0;
     plan.waypoint = current.waypoint;
     // Skippers plan at times of their own, so the work spreads over the steps.
-    plan.renew = time + static_cast<int64_t>((replanHours * (0.75 + 0.5 * trait(current.id, 3))) * hour);
+    plan.renew = replanHours * (0.75 + 0.5 * trait(current.id, 3));
 }
 
-bool Skipper::planned(const Boat& current, const SkipperPlan& plan, int64_t time, Course& course) const
+bool Skipper::planned(const Boat& current, const SkipperPlan& plan, Course& course) const
 {
-    double hours = (time - plan.start) / hour - lagHours(current.id);
+    double hours = plan.sailed - lagHours(current.id);
     // The start point carries no leg when the route found nothing to sail, and past its
     // end the route knows no better than the boat.
     if (plan.legs.size() < 2 || hours > plan.legs.back().hours)

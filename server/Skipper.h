@@ -18,13 +18,12 @@ struct Course {
     int sail = Jib;
 };
 
-// A computer boat's route to its next waypoint: the legs it follows and when it plans
-// again.
+// A computer boat's route to its next waypoint: the legs it follows, the hours sailed
+// since it planned them and the hours after which it plans again.
 struct SkipperPlan {
     std::vector<RoutePoint> legs;
-    // The moment of the legs' hour 0, and the moment of the next planning.
-    int64_t start = 0;
-    int64_t renew = 0;
+    double sailed = 0.0;
+    double renew = 0.0;
     int waypoint = -1;
 };
 
@@ -37,15 +36,16 @@ class Skipper {
 public:
     Skipper(const BoatType& boat, const WindSource& wind, const LandMask* land);
 
-    // The course for a step of the given seconds.
-    Course steer(const Boat& current, SkipperPlan& plan, const Waypoint& target, int64_t time, const Wind& wind,
-        double sailSeconds) const;
+    // The course for a step of the given seconds of sailing, at a time when the wind
+    // moves on by `windRate` seconds per second sailed.
+    Course steer(const Boat& current, SkipperPlan& plan, const Waypoint& target, int64_t time, double windRate,
+        const Wind& wind, double sailSeconds) const;
     // The best velocity made good, or when aground the best course that frees the boat.
     Course choose(const Boat& current, const Waypoint& target, const Wind& wind, double sailSeconds) const;
 
 private:
-    void replan(const Boat& current, SkipperPlan& plan, const Waypoint& target, int64_t time) const;
-    bool planned(const Boat& current, const SkipperPlan& plan, int64_t time, Course& course) const;
+    void replan(const Boat& current, SkipperPlan& plan, const Waypoint& target, int64_t time, double windRate) const;
+    bool planned(const Boat& current, const SkipperPlan& plan, Course& course) const;
     Course clearOfLand(const Boat& current, double bearing, const Wind& wind, double sailSeconds) const;
     bool blocked(const Boat& current, const Course& course, const Wind& wind, double sailSeconds) const;
     double velocityMadeGood(const Course& course, double bearing, const Wind& wind) const;
