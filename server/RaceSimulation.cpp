@@ -165,7 +165,8 @@ double RaceSimulation::remainingKm(const Boat& boat) const
 
 void RaceSimulation::step(double sailSeconds, int64_t time)
 {
-    // Sped-up races sail many seconds in each second of wind; the first step sails in step.
+    // A sped-up race sails many seconds in each second of wind; until a second step shows
+    // how many, the wind is taken to keep pace with the sailing.
     double windRate = lastStep > 0 && time > lastStep && sailSeconds > 0.0 ? std::min((time - lastStep) / sailSeconds, 1.0) : 1.0;
     lastStep = time;
     // Each boat moves on its own, so a large fleet is shared out among the processors.

@@ -79,8 +79,8 @@ Course Skipper::steer(const Boat& current, SkipperPlan& plan, const Waypoint& ta
     plan.sailed += sailSeconds / hour;
     if (!blocked(current, course, w, sailSeconds))
         return course;
-    // The route runs too close to the shore here; plan afresh once clear of it.
-    plan.renew = plan.sailed;
+    // The route runs too close to the shore here; plan afresh a little later, clear of it.
+    plan.renew = std::min(plan.renew, plan.sailed + 0.5);
     return clearOfLand(current, initialBearing(current.lat, current.lon, target.lat, target.lon), w, sailSeconds);
 }
 
