@@ -22,7 +22,7 @@ RaceSimulation::RaceSimulation(Race race, const BoatType& boat, const WindSource
     , boatType(boat)
     , wind(wind)
     , land(land)
-    , skipper(boat, land)
+    , skipper(boat, wind, land)
 {
 }
 
@@ -41,6 +41,7 @@ void RaceSimulation::add(const std::vector<Boat>& boats)
 {
     for (const Boat& boat : boats) {
         fleet.push_back(boat);
+        plans.emplace_back();
         if (!boat.robot())
             byUser[boat.user] = fleet.size() - 1;
     }
@@ -100,31 +101,30 @@ void RaceSimulation::updateWind(Boat& boat, int64_t time)
     boat.windSpeed = w.speed;
 }
 
-void RaceSimulation::steerRobot(Boat& boat, const Wind& w, double stepKm)
+void RaceSimulation::steerRobot(Boat& boat, SkipperPlan& plan, const Wind& w, double sailSeconds, int64_t time, double windRate)
 {
     if (boat.waypoint >= static_cast<int>(raceInfo.route.size()))
         return;
-    Course course = skipper.choose(boat, raceInfo.route[boat.waypoint], w, stepKm);
+    Course course = skipper.steer(boat, plan, raceInfo.route[boat.waypoint], time, windRate, w, sailSeconds);
     if (course.heading != boat.heading || course.sail != boat.sail)
         boat.grounded = false;
     boat.heading = course.heading;
     boat.sail = course.sail;
 }
 
-void RaceSimulation::move(Boat& boat, double sailSeconds, int64_t time)
+void RaceSimulation::move(size_t index, double sailSeconds, int64_t time, double windRate)
 {
+    Boat& boat = fleet[index];
     updateWind(boat, time);
     if (boat.finished || time < raceInfo.start) {
         boat.speed = 0.0;
         return;
     }
     Wind w { boat.windDir, boat.windSpeed };
-    double expected = boatType.boatSpeed(boat.sail, boat.heading, w.dir, w.speed);
-    double stepKm = expected * kmPerNauticalMile * sailSeconds / 3600.0;
     if (boat.robot())
-        steerRobot(boat, w, stepKm);
+        steerRobot(boat, plans[index], w, sailSeconds, time, windRate);
     boat.speed = boatType.boatSpeed(boat.sail, boat.heading, w.dir, w.speed);
-    stepKm = boat.speed * kmPerNauticalMile * sailSeconds / 3600.0;
+    double stepKm = boat.speed * kmPerNauticalMile * sailSeconds / 3600.0;
     if (stepKm <= 0.0)
         return;
     GeoPoint from { boat.lat, boat.lon };
@@ -165,13 +165,17 @@ double RaceSimulation::remainingKm(const Boat& boat) const
 
 void RaceSimulation::step(double sailSeconds, int64_t time)
 {
+    // A sped-up race sails many seconds in each second of wind; until a second step shows
+    // how many, the wind is taken to keep pace with the sailing.
+    double windRate = lastStep > 0 && time > lastStep && sailSeconds > 0.0 ? std::min((time - lastStep) / sailSeconds, 1.0) : 1.0;
+    lastStep = time;
     // Each boat moves on its own, so a large fleet is shared out among the processors.
     size_t workers = std::min<size_t>(std::max(std::thread::hardware_concurrency(), 1u), fleet.size() / parallelFleet + 1);
     size_t share = (fleet.size() + workers - 1) / workers;
     auto moveShare = [&](size_t worker) {
         size_t end = std::min(fleet.size(), (worker + 1) * share);
         for (size_t i = worker * share; i < end; ++i)
-            move(fleet[i], sailSeconds, time);
+            move(i, sailSeconds, time, windRate);
     };
     std::vector<std::thread> helpers;
     for (size_t worker = 1; worker < workers; ++worker)

@@ -46,8 +46,8 @@ public:
     void rank();
 
 private:
-    void steerRobot(Boat& boat, const Wind& wind, double stepKm);
-    void move(Boat& boat, double sailSeconds, int64_t time);
+    void steerRobot(Boat& boat, SkipperPlan& plan, const Wind& wind, double sailSeconds, int64_t time, double windRate);
+    void move(size_t index, double sailSeconds, int64_t time, double windRate);
     void advanceWaypoints(Boat& boat, const GeoPoint& from, const GeoPoint& to, int64_t time);
     double remainingKm(const Boat& boat) const;
     void updateWind(Boat& boat, int64_t time);
@@ -58,6 +58,10 @@ private:
     const LandMask* land;
     Skipper skipper;
     std::vector<Boat> fleet;
+    // The computer skippers' routes, by index into the fleet.
+    std::vector<SkipperPlan> plans;
+    // The time of the last step, which tells how fast the wind moves on while boats sail.
+    int64_t lastStep = 0;
     std::vector<size_t> order;
     std::unordered_map<int, size_t> byUser;
 };

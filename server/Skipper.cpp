@@ -1,10 +1,13 @@
 #include "server/Skipper.h"
 
+#include "nav/Angles.h"
 #include "nav/GreatCircle.h"
 #include "server/Coastline.h"
+#include "server/RouterCharts.h"
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 #include <vector>
 
 namespace server {
@@ -12,16 +15,45 @@ namespace server {
 namespace {
 
 constexpr double headingStep = 5.0;
+constexpr double hour = 3600.0;
+// How far ahead a skipper plans, and how often, before its own share of the spread.
+constexpr double horizonHours = 8.0;
+constexpr double replanHours = 6.0;
 
-// Keep the present course unless another is clearly better, so boats do not tack on
-// every step. How much better differs from skipper to skipper, which spreads the fleet.
-double keepCourseRatio(int64_t boatId)
+// A number in [0, 1) of the boat's own, different for each trait asked.
+double trait(int64_t boatId, int which)
 {
     double golden = 0.6180339887498949;
-    double fraction = std::fmod(static_cast<double>(boatId) * golden, 1.0);
-    return 0.88 + 0.11 * fraction;
+    double seed = static_cast<double>(boatId) * golden + which * 0.3819660112501051;
+    return seed - std::floor(seed);
 }
 
+// Keep the present course unless another is clearly better, so boats do not tack on
+// every step. How much better differs from skipper to skipper.
+double keepCourseRatio(int64_t boatId)
+{
+    return 0.88 + 0.11 * trait(boatId, 0);
+}
+
+// Up to four degrees either side of the planned heading.
+double headingBias(int64_t boatId)
+{
+    return (trait(boatId, 1) * 2.0 - 1.0) * 4.0;
+}
+
+// Up to half an hour late on the planned changes of heading.
+double lagHours(int64_t boatId)
+{
+    return 0.5 * trait(boatId, 2);
+}
+
+}
+
+Skipper::Skipper(const BoatType& boat, const WindSource& wind, const LandMask* land)
+    : boat(boat)
+    , wind(wind)
+    , land(land)
+{
 }
 
 double Skipper::velocityMadeGood(const Course& course, double bearing, const Wind& wind) const
@@ -30,27 +62,102 @@ double Skipper::velocityMadeGood(const Course& course, double bearing, const Win
     return speed * std::cos((course.heading - bearing) * 3.141592653589793 / 180.0);
 }
 
-Course Skipper::choose(const Boat& current, const Waypoint& target, const Wind& wind, double stepKm) const
+Course Skipper::steer(const Boat& current, SkipperPlan& plan, const Waypoint& target, int64_t time, double windRate,
+    const Wind& w, double sailSeconds) const
 {
-    GeoPoint here { current.lat, current.lon };
-    double bearing = initialBearing(here.lat, here.lon, target.lat, target.lon);
+    if (plan.waypoint < 0) {
+        // Skippers first plan at times of their own, not all on the first step.
+        plan.waypoint = current.waypoint;
+        plan.renew = replanHours * trait(current.id, 3);
+    }
+    bool routeSailed = plan.legs.size() > 1 && plan.sailed - lagHours(current.id) > plan.legs.back().hours;
+    if (current.grounded || plan.waypoint != current.waypoint || plan.sailed >= plan.renew || routeSailed)
+        replan(current, plan, target, time, windRate);
+    Course course;
+    if (!planned(current, plan, course))
+        course = choose(current, target, w, sailSeconds);
+    plan.sailed += sailSeconds / hour;
+    if (!blocked(current, course, w, sailSeconds))
+        return course;
+    // The route runs too close to the shore here; plan afresh a little later, clear of it.
+    plan.renew = std::min(plan.renew, plan.sailed + 0.5);
+    return clearOfLand(current, initialBearing(current.lat, current.lon, target.lat, target.lon), w, sailSeconds);
+}
+
+void Skipper::replan(const Boat& current, SkipperPlan& plan, const Waypoint& target, int64_t time, double windRate) const
+{
+    ForecastSampler sampler(wind, time, windRate);
+    std::optional<CoastChart> chart;
+    if (land)
+        chart.emplace(*land);
+    RouteRequest request;
+    request.start = { current.lat, current.lon };
+    request.target = target;
+    request.sails = boat.sails;
+    request.wind = &sampler;
+    request.land = land ? &*chart : nullptr;
+    request.options.horizonHours = horizonHours;
+    request.options.firstStepHours = 1.0;
+    request.options.sectorDegrees = 10.0;
+    PlannedRoute route = planRoute(request);
+    plan.legs = std::move(route.points);
+    plan.sailed = 0.0;
+    plan.waypoint = current.waypoint;
+    // Skippers plan at times of their own, so the work spreads over the steps.
+    plan.renew = replanHours * (0.75 + 0.5 * trait(current.id, 3));
+}
+
+bool Skipper::planned(const Boat& current, const SkipperPlan& plan, Course& course) const
+{
+    double hours = plan.sailed - lagHours(current.id);
+    // The start point carries no leg when the route found nothing to sail, and past its
+    // end the route knows no better than the boat.
+    if (plan.legs.size() < 2 || hours > plan.legs.back().hours)
+        return false;
+    auto leg = std::upper_bound(plan.legs.begin(), plan.legs.end(), hours,
+        [](double h, const RoutePoint& point) { return h < point.hours; });
+    if (leg != plan.legs.begin())
+        --leg;
+    if (leg->sail == 0 || !boat.hasSail(leg->sail))
+        return false;
+    course = { normalizeDegrees(leg->heading + headingBias(current.id)), leg->sail };
+    return boat.boatSpeed(course.sail, course.heading, current.windDir, current.windSpeed) > 0.0;
+}
+
+Course Skipper::choose(const Boat& current, const Waypoint& target, const Wind& wind, double sailSeconds) const
+{
+    double bearing = initialBearing(current.lat, current.lon, target.lat, target.lon);
+    if (current.grounded)
+        return clearOfLand(current, bearing, wind, sailSeconds);
     Course present { current.heading, current.sail };
-    if (!current.grounded) {
-        Course best = present;
-        double bestGain = -1e9;
-        for (double heading = 0.0; heading < 360.0; heading += headingStep) {
-            for (int sail : { Jib, Spinnaker }) {
-                double gain = velocityMadeGood({ heading, sail }, bearing, wind);
-                if (gain > bestGain) {
-                    bestGain = gain;
-                    best = { heading, sail };
-                }
+    Course best = present;
+    double bestGain = -1e9;
+    for (double heading = 0.0; heading < 360.0; heading += headingStep) {
+        for (int sail : { Jib, Spinnaker }) {
+            double gain = velocityMadeGood({ heading, sail }, bearing, wind);
+            if (gain > bestGain) {
+                bestGain = gain;
+                best = { heading, sail };
             }
         }
-        double presentGain = velocityMadeGood(present, bearing, wind);
-        return presentGain > 0.0 && presentGain >= keepCourseRatio(current.id) * bestGain ? present : best;
     }
-    // Aground: the first course in order of gain whose next step stays off the land.
+    double presentGain = velocityMadeGood(present, bearing, wind);
+    return presentGain > 0.0 && presentGain >= keepCourseRatio(current.id) * bestGain ? present : best;
+}
+
+bool Skipper::blocked(const Boat& current, const Course& course, const Wind& wind, double sailSeconds) const
+{
+    if (!land)
+        return false;
+    double knots = boat.boatSpeed(course.sail, course.heading, wind.dir, wind.speed);
+    double stepKm = std::max(knots * kmPerNauticalMile * sailSeconds / hour, 0.2);
+    GeoPoint here { current.lat, current.lon };
+    return land->crossesLand(here, destination(here, course.heading, stepKm));
+}
+
+// The first course in order of gain whose next step stays off the land.
+Course Skipper::clearOfLand(const Boat& current, double bearing, const Wind& wind, double sailSeconds) const
+{
     std::vector<std::pair<double, Course>> candidates;
     for (double heading = 0.0; heading < 360.0; heading += headingStep) {
         for (int sail : { Jib, Spinnaker }) {
@@ -60,11 +167,10 @@ Course Skipper::choose(const Boat& current, const Waypoint& target, const Wind& 
     }
     std::sort(candidates.begin(), candidates.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
     for (const auto& candidate : candidates) {
-        GeoPoint ahead = destination(here, candidate.second.heading, std::max(stepKm, 0.2));
-        if (!land || !land->crossesLand(here, ahead))
+        if (!blocked(current, candidate.second, wind, sailSeconds))
             return candidate.second;
     }
-    return present;
+    return { current.heading, current.sail };
 }
 
 } // namespace server

@@ -36,6 +36,12 @@ double draw(int64_t index, int property)
     return static_cast<double>(bits >> 11) / 9007199254740992.0;
 }
 
+// Where the steady trade off north-west Africa blows, from 0 to 1 at its heart.
+double canaryTrade(double lat, double lon)
+{
+    return bump(lat, 26.0, 6.0) * bump(lon, -17.0, 8.0);
+}
+
 }
 
 ForecastWind::Vector ForecastWind::belts(double lat, double lon, double time) const
@@ -51,6 +57,11 @@ ForecastWind::Vector ForecastWind::belts(double lat, double lon, double time) co
     double days = time / (24.0 * hour);
     w.u += 3.0 * std::sin(lon * pi / 40.0 + days * 0.9) * std::cos(lat * pi / 25.0 - days * 0.4);
     w.v += 3.0 * std::cos(lon * pi / 30.0 - days * 0.7) * std::sin(lat * pi / 35.0 + days * 0.5);
+    // The eastern flank of the subtropical high drives a steady north-north-easterly down
+    // the coast of north-west Africa, through the Canaries.
+    double canary = 20.0 * canaryTrade(lat, lon);
+    w.u -= 0.45 * canary;
+    w.v -= 0.89 * canary;
     // The doldrums near 5 north take most of the wind away.
     double calm = 1.0 - 0.8 * bump(lat, 5.0, 3.0);
     w.u *= calm;
@@ -112,6 +123,10 @@ Wind ForecastWind::at(double lat, double lon, int64_t time) const
     double t = static_cast<double>(time);
     Vector b = belts(lat, lon, t);
     Vector s = pressureSystems(lat, lon, t);
+    // Passing systems hardly disturb the steady trade.
+    double shelter = 1.0 - canaryTrade(lat, lon);
+    s.u *= shelter;
+    s.v *= shelter;
     double u = b.u + s.u;
     double v = b.v + s.v;
     double speed = std::hypot(u, v);
