@@ -54,7 +54,8 @@ TEST(RaceSnapshotTest, TheBoatsListHoldsTheLeadersAndTheNearestButNeverTheAskerW
     // The list written is a table, of its limit of boats, with six decimals.
     RaceSnapshot snapshot(*lineOfBoats(wind, 400), 300);
     std::string text = snapshot.boatsList(200);
-    const Table* boats = getTable(parseTable(text), "boats");
+    Table root = parseTable(text);
+    const Table* boats = getTable(root, "boats");
     ASSERT_NE(boats, nullptr);
     EXPECT_EQ(boats->size(), 300u);
     EXPECT_NE(text.find("lat = 40.123457,"), std::string::npos);
