@@ -7,6 +7,7 @@
 
 #include <cmath>
 #include <ctime>
+#include <utility>
 
 namespace {
 
@@ -101,6 +102,13 @@ void RouteOverlay::drawLabels(const Map& map, SDL_Renderer* renderer, const Plan
     SDL_Point end = screenPoints(map, { route.points.back().position }).front();
     std::string eta = etaLabel(planner->routeStart(), route.etaHours);
     font->drawText(renderer, end.x + 8, end.y - 8, eta.c_str(), textColour);
-    if (route.landIgnored)
-        font->drawText(renderer, end.x + 8, end.y + 8, "Route ignores land", textColour);
+    // What the route could not take into account, one line each under the ETA.
+    int y = end.y + 8;
+    for (auto [applies, note] : { std::pair(route.landIgnored, "Route ignores land"), std::pair(!route.reached, "Route ends short of the mark"),
+             std::pair(route.windMissing, "Some forecast wind missing") }) {
+        if (applies) {
+            font->drawText(renderer, end.x + 8, y, note, textColour);
+            y += 16;
+        }
+    }
 }
