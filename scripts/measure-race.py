@@ -107,11 +107,7 @@ def main():
             else:
                 roam(run, options.minutes)
     finally:
-        for process in (run.client, run.display.process):
-            if process:
-                process.kill()
-        run.server.kill()
-        shutil.rmtree(run.work, ignore_errors=True)
+        run.stop()
         if not keep:
             shutil.rmtree(options.out, ignore_errors=True)
     return 0

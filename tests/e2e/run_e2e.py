@@ -220,6 +220,14 @@ class Run:
         self.server = RaceServer(options.server, os.path.join(self.work, "server"), self.out("server.log"),
                                  options.coast_cache)
 
+    def stop(self):
+        """Ends the client, the display and the server, and removes the work folder."""
+        for process in (self.client, self.display.process):
+            if process:
+                process.kill()
+        self.server.kill()
+        shutil.rmtree(self.work, ignore_errors=True)
+
     def out(self, name):
         return os.path.join(self.options.out, name)
 
@@ -427,11 +435,7 @@ def main():
         print(f"e2e FAILED: {failure}")
         return 1
     finally:
-        for process in (run.client, run.display.process):
-            if process:
-                process.kill()
-        run.server.kill()
-        shutil.rmtree(run.work, ignore_errors=True)
+        run.stop()
     print(f"passed in {time.monotonic() - started:.0f} s; {run.shots} screenshots in {options.out}")
     return 0
 
