@@ -33,8 +33,8 @@ struct GameConfig {
     double saveSeconds = 10.0;
     // The most boats one boats list holds.
     size_t boatsPerAnswer = 300;
-    // Connections served at once.
-    size_t httpThreads = 512;
+    // Threads for the slow HTTP answers (logins, tiles, pictures).
+    size_t httpThreads = 8;
     // The most the map tiles may take on disk.
     uint64_t tileCacheBytes = uint64_t(1) << 30;
     // Cheap password hashing for tests.

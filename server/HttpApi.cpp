@@ -18,13 +18,15 @@ namespace {
 const char* const pleaseLogIn = "Please log in first.";
 const char* const badRequest = "Invalid request.";
 const char* const textType = "text/plain; charset=utf-8";
+// Query strings of the race interface are short; a longer request target is refused.
+const size_t maxTargetLength = 8192;
 
-void reply(httplib::Response& response, const std::string& text)
+void reply(HttpResponse& response, const std::string& text)
 {
-    response.set_content(envelope(text), textType);
+    response.setContent(envelope(text), textType);
 }
 
-void reply(httplib::Response& response, const Answer& answer)
+void reply(HttpResponse& response, const Answer& answer)
 {
     if (!answer.ok)
         reply(response, answer.text);
@@ -32,20 +34,20 @@ void reply(httplib::Response& response, const Answer& answer)
         reply(response, answer.text.empty() ? std::string("OK") : "OK " + answer.text);
 }
 
-std::string param(const httplib::Request& request, const char* name)
+std::string param(const HttpRequest& request, const char* name)
 {
-    return request.has_param(name) ? request.get_param_value(name) : std::string();
+    return request.param(name);
 }
 
-std::optional<int> action(const httplib::Request& request)
+std::optional<int> action(const HttpRequest& request)
 {
     return parseInteger(param(request, "action"), 0, 100);
 }
 
-void setSessionCookies(httplib::Response& response, const Session& session)
+void setSessionCookies(HttpResponse& response, const Session& session)
 {
-    response.set_header("Set-Cookie", "id=" + std::to_string(session.user) + "; Path=/");
-    response.set_header("Set-Cookie", "JSESSIONID=" + session.token + "; Path=/");
+    response.addHeader("Set-Cookie", "id=" + std::to_string(session.user) + "; Path=/");
+    response.addHeader("Set-Cookie", "JSESSIONID=" + session.token + "; Path=/");
 }
 
 }
@@ -62,37 +64,67 @@ HttpApi::HttpApi(GameServer& game, TileService& tiles, RaceImages& images)
 {
 }
 
-void HttpApi::install(httplib::Server& server)
+HttpResponse HttpApi::answer(const HttpRequest& request)
 {
-    server.Get("/users", [this](const httplib::Request& q, httplib::Response& r) { users(q, r); });
-    server.Get("/races", [this](const httplib::Request& q, httplib::Response& r) { races(q, r); });
-    server.Get("/boats", [this](const httplib::Request& q, httplib::Response& r) { boats(q, r); });
-    server.Get("/wind", [this](const httplib::Request& q, httplib::Response& r) { wind(q, r); });
-    server.Get(R"(/tiles/(\d{1,2})/(\d{1,6})/(\d{1,6})\.png)", [this](const httplib::Request& q, httplib::Response& r) { tile(q, r); });
-    server.Get(R"(/images/race-(\d{1,9})\.png)", [this](const httplib::Request& q, httplib::Response& r) { image(q, r); });
-    // Answers that httplib makes itself (too long a request, no such path) get a text too.
-    server.set_error_handler([](const httplib::Request&, httplib::Response& response) {
-        if (response.body.empty())
-            response.set_content(envelope(badRequest), textType);
-    });
-    server.set_exception_handler([](const httplib::Request&, httplib::Response& response, std::exception_ptr) {
+    HttpResponse response;
+    try {
+        route(request, response);
+    } catch (...) {
+        response = HttpResponse();
         response.status = 500;
-        response.set_content(envelope("The server could not answer this request."), textType);
-    });
+        response.setContent(envelope("The server could not answer this request."), textType);
+    }
+    return response;
 }
 
-std::optional<int> HttpApi::user(const httplib::Request& request)
+bool HttpApi::slow(const HttpRequest& request)
 {
-    std::string cookies = request.get_header_value("Cookie");
+    if (request.path == "/races") {
+        std::optional<int> which = action(request);
+        return which == 2 || which == 6;
+    }
+    return request.path == "/users" || request.path.compare(0, 7, "/tiles/") == 0 || request.path.compare(0, 8, "/images/") == 0;
+}
+
+void HttpApi::route(const HttpRequest& request, HttpResponse& response)
+{
+    static const std::regex tileAddress(R"(/tiles/(\d{1,2})/(\d{1,6})/(\d{1,6})\.png)");
+    static const std::regex imageAddress(R"(/images/race-(\d{1,9})\.png)");
+    std::smatch address;
+    if (request.targetLength > maxTargetLength) {
+        response.status = 414;
+    } else if (request.method != "GET" && request.method != "HEAD") {
+        response.status = 404;
+    } else if (request.path == "/users") {
+        return users(request, response);
+    } else if (request.path == "/races") {
+        return races(request, response);
+    } else if (request.path == "/boats") {
+        return boats(request, response);
+    } else if (request.path == "/wind") {
+        return wind(request, response);
+    } else if (std::regex_match(request.path, address, tileAddress)) {
+        return tile(address, response);
+    } else if (std::regex_match(request.path, address, imageAddress)) {
+        return image(address, response);
+    } else {
+        response.status = 404;
+    }
+    response.setContent(envelope(badRequest), textType);
+}
+
+std::optional<int> HttpApi::user(const HttpRequest& request)
+{
+    std::string cookies = request.header("Cookie");
     return game.accounts().userOf(cookieValue(cookies, "id"), cookieValue(cookies, "JSESSIONID"));
 }
 
-std::optional<int> HttpApi::raceId(const httplib::Request& request)
+std::optional<int> HttpApi::raceId(const HttpRequest& request)
 {
     return parseInteger(param(request, "raceId"), 1, 2147483647);
 }
 
-void HttpApi::users(const httplib::Request& request, httplib::Response& response)
+void HttpApi::users(const HttpRequest& request, HttpResponse& response)
 {
     std::optional<int> which = action(request);
     if (!which || (*which != 1 && *which != 2))
@@ -100,7 +132,7 @@ void HttpApi::users(const httplib::Request& request, httplib::Response& response
     std::string email = param(request, "email");
     std::string password = param(request, "password");
     AccountResult result = *which == 1 ? game.accounts().registerAccount(email, password, param(request, "nick"))
-                                       : game.accounts().login(email, password, request.remote_addr);
+                                       : game.accounts().login(email, password, request.remoteAddress);
     if (!result.session)
         return reply(response, result.refusal);
     // Registration logs in only when asked to; the client always asks.
@@ -109,7 +141,7 @@ void HttpApi::users(const httplib::Request& request, httplib::Response& response
     reply(response, Answer::good(""));
 }
 
-void HttpApi::races(const httplib::Request& request, httplib::Response& response)
+void HttpApi::races(const HttpRequest& request, HttpResponse& response)
 {
     std::optional<int> which = action(request);
     if (!which || *which < 1 || *which > 6)
@@ -117,7 +149,7 @@ void HttpApi::races(const httplib::Request& request, httplib::Response& response
     std::optional<int> player = user(request);
     if (!player)
         return reply(response, pleaseLogIn);
-    std::string host = request.get_header_value("Host");
+    std::string host = request.header("Host");
     if (*which == 1)
         return reply(response, game.raceList(*player, host));
     std::optional<int> race = raceId(request);
@@ -139,7 +171,7 @@ void HttpApi::races(const httplib::Request& request, httplib::Response& response
 
 // Not one of the race server's own requests: the client's router asks it, and routes
 // through open water only where this server answers.
-void HttpApi::landMask(const httplib::Request& request, httplib::Response& response)
+void HttpApi::landMask(const HttpRequest& request, HttpResponse& response)
 {
     std::optional<int> z = parseInteger(param(request, "z"), 0, 12);
     std::optional<int> x = z ? parseInteger(param(request, "x"), 0, (1LL << *z) - 1) : std::nullopt;
@@ -149,7 +181,7 @@ void HttpApi::landMask(const httplib::Request& request, httplib::Response& respo
     reply(response, Answer::good(landMaskTable(game.coastline(), *z, *x, *y)));
 }
 
-void HttpApi::boats(const httplib::Request& request, httplib::Response& response)
+void HttpApi::boats(const HttpRequest& request, HttpResponse& response)
 {
     std::optional<int> which = action(request);
     if (!which || (*which != 1 && *which != 2))
@@ -169,16 +201,16 @@ void HttpApi::boats(const httplib::Request& request, httplib::Response& response
     reply(response, game.setCourse(*player, *race, *heading, *sail));
 }
 
-void HttpApi::wind(const httplib::Request& request, httplib::Response& response)
+void HttpApi::wind(const HttpRequest& request, HttpResponse& response)
 {
     std::optional<int> z = parseInteger(param(request, "z"), 0, 20);
     std::optional<int> x = z ? parseInteger(param(request, "x"), 0, (1LL << *z) - 1) : std::nullopt;
     std::optional<int> y = z ? parseInteger(param(request, "y"), 0, (1LL << *z) - 1) : std::nullopt;
-    std::optional<int> size = request.has_param("s") ? parseInteger(param(request, "s"), 32, 4096) : std::optional<int>(256);
-    std::optional<long long> time = request.has_param("t") ? parseLong(param(request, "t"), 0, 1LL << 40) : std::optional<long long>(currentTime());
+    std::optional<int> size = request.hasParam("s") ? parseInteger(param(request, "s"), 32, 4096) : std::optional<int>(256);
+    std::optional<long long> time = request.hasParam("t") ? parseLong(param(request, "t"), 0, 1LL << 40) : std::optional<long long>(currentTime());
     if (action(request) != 1 || !z || !x || !y || !size || !time) {
         response.status = 400;
-        response.set_content("Invalid wind request.", textType);
+        response.setContent("Invalid wind request.", textType);
         return;
     }
     // One arrow every 32 pixels of the tile.
@@ -197,32 +229,32 @@ void HttpApi::wind(const httplib::Request& request, httplib::Response& response)
         }
     }
     out.close();
-    response.set_content(out.text(), textType);
+    response.setContent(out.text(), textType);
 }
 
-void HttpApi::tile(const httplib::Request& request, httplib::Response& response)
+void HttpApi::tile(const std::smatch& address, HttpResponse& response)
 {
-    std::optional<int> z = parseInteger(request.matches[1], TileService::minZoom, TileService::maxZoom);
-    std::optional<int> x = z ? parseInteger(request.matches[2], 0, (1LL << *z) - 1) : std::nullopt;
-    std::optional<int> y = z ? parseInteger(request.matches[3], 0, (1LL << *z) - 1) : std::nullopt;
+    std::optional<int> z = parseInteger(address.str(1), TileService::minZoom, TileService::maxZoom);
+    std::optional<int> x = z ? parseInteger(address.str(2), 0, (1LL << *z) - 1) : std::nullopt;
+    std::optional<int> y = z ? parseInteger(address.str(3), 0, (1LL << *z) - 1) : std::nullopt;
     if (!z || !x || !y) {
         response.status = 404;
-        response.set_content("No such tile.", textType);
+        response.setContent("No such tile.", textType);
         return;
     }
-    response.set_content(tiles.tile(*z, *x, *y), "image/png");
+    response.setContent(tiles.tile(*z, *x, *y), "image/png");
 }
 
-void HttpApi::image(const httplib::Request& request, httplib::Response& response)
+void HttpApi::image(const std::smatch& address, HttpResponse& response)
 {
-    std::optional<int> id = parseInteger(request.matches[1], 1, 2147483647);
+    std::optional<int> id = parseInteger(address.str(1), 1, 2147483647);
     std::optional<Race> race = id ? game.race(*id) : std::nullopt;
     if (!race) {
         response.status = 404;
-        response.set_content("No such picture.", textType);
+        response.setContent("No such picture.", textType);
         return;
     }
-    response.set_content(images.picture(*race), "image/png");
+    response.setContent(images.picture(*race), "image/png");
 }
 
 } // namespace server

@@ -1,8 +1,9 @@
 #pragma once
 
-#include <httplib.h>
+#include "server/HttpExchange.h"
 
 #include <optional>
+#include <regex>
 #include <string>
 
 namespace server {
@@ -17,20 +18,25 @@ class HttpApi {
 public:
     HttpApi(GameServer& game, TileService& tiles, RaceImages& images);
 
-    void install(httplib::Server& server);
+    // The answer to any request, errors included; never throws.
+    HttpResponse answer(const HttpRequest& request);
+    // Whether the answer may take long (password checks, rendering, joins, land masks) and
+    // is better given away from the threads that serve the network.
+    static bool slow(const HttpRequest& request);
 
 private:
-    void users(const httplib::Request& request, httplib::Response& response);
-    void races(const httplib::Request& request, httplib::Response& response);
-    void landMask(const httplib::Request& request, httplib::Response& response);
-    void boats(const httplib::Request& request, httplib::Response& response);
-    void wind(const httplib::Request& request, httplib::Response& response);
-    void tile(const httplib::Request& request, httplib::Response& response);
-    void image(const httplib::Request& request, httplib::Response& response);
+    void route(const HttpRequest& request, HttpResponse& response);
+    void users(const HttpRequest& request, HttpResponse& response);
+    void races(const HttpRequest& request, HttpResponse& response);
+    void landMask(const HttpRequest& request, HttpResponse& response);
+    void boats(const HttpRequest& request, HttpResponse& response);
+    void wind(const HttpRequest& request, HttpResponse& response);
+    void tile(const std::smatch& address, HttpResponse& response);
+    void image(const std::smatch& address, HttpResponse& response);
 
     // The logged-in user named by the request's cookies.
-    std::optional<int> user(const httplib::Request& request);
-    std::optional<int> raceId(const httplib::Request& request);
+    std::optional<int> user(const HttpRequest& request);
+    std::optional<int> raceId(const HttpRequest& request);
 
     GameServer& game;
     TileService& tiles;

@@ -2,19 +2,17 @@
 
 #include "server/GameServer.h"
 #include "server/HttpApi.h"
+#include "server/HttpListener.h"
 #include "server/RaceImages.h"
 #include "server/TileService.h"
 
-#include <httplib.h>
-
 #include <memory>
 #include <string>
-#include <thread>
 
 namespace server {
 
-// A whole running server: the game, the tiles and pictures, and the HTTP listener on a
-// thread of its own. The program runs one; tests start theirs on a free port.
+// A whole running server: the game, the tiles and pictures, and the HTTP listener with
+// its threads. The program runs one; tests start theirs on a free port.
 class ServerInstance {
 public:
     explicit ServerInstance(GameConfig config);
@@ -35,8 +33,7 @@ private:
     std::unique_ptr<TileService> tiles;
     std::unique_ptr<RaceImages> images;
     std::unique_ptr<HttpApi> api;
-    httplib::Server http;
-    std::thread listener;
+    HttpListener http;
     int boundPort = -1;
 };
 

@@ -18,7 +18,7 @@ const char* ServerOptions::usage()
            "  --time-scale X    seconds of sailing per real second (default 1)\n"
            "  --boats-per-answer N  most boats in one boats list (default 300)\n"
            "  --tile-cache-mb N     most megabytes of map tiles kept on disk (default 1024)\n"
-           "  --threads N       connections served at once (default 512)\n"
+           "  --threads N       threads for logins, tiles and pictures (default 8)\n"
            "  --help            print this usage and exit\n";
 }
 
@@ -70,9 +70,9 @@ std::optional<ServerOptions> ServerOptions::parse(const std::vector<std::string>
             }
             options.tileCacheMegabytes = *megabytes;
         } else if (name == "--threads") {
-            std::optional<int> threads = parseInteger(value, 1, 10000);
+            std::optional<int> threads = parseInteger(value, 1, 256);
             if (!threads) {
-                error = "--threads needs a number from 1 to 10000";
+                error = "--threads needs a number from 1 to 256";
                 return std::nullopt;
             }
             options.threads = *threads;

@@ -15,7 +15,7 @@ struct ServerOptions {
     double timeScale = 1.0;
     int boatsPerAnswer = 300;
     int tileCacheMegabytes = 1024;
-    int threads = 512;
+    int threads = 8;
     bool help = false;
 
     // The options, or nothing with `error` describing what is wrong. "--help" anywhere
