@@ -34,14 +34,9 @@ void reply(HttpResponse& response, const Answer& answer)
         reply(response, answer.text.empty() ? std::string("OK") : "OK " + answer.text);
 }
 
-std::string param(const HttpRequest& request, const char* name)
-{
-    return request.param(name);
-}
-
 std::optional<int> action(const HttpRequest& request)
 {
-    return parseInteger(param(request, "action"), 0, 100);
+    return parseInteger(request.param("action"), 0, 100);
 }
 
 void setSessionCookies(HttpResponse& response, const Session& session)
@@ -121,7 +116,7 @@ std::optional<int> HttpApi::user(const HttpRequest& request)
 
 std::optional<int> HttpApi::raceId(const HttpRequest& request)
 {
-    return parseInteger(param(request, "raceId"), 1, 2147483647);
+    return parseInteger(request.param("raceId"), 1, 2147483647);
 }
 
 void HttpApi::users(const HttpRequest& request, HttpResponse& response)
@@ -129,14 +124,14 @@ void HttpApi::users(const HttpRequest& request, HttpResponse& response)
     std::optional<int> which = action(request);
     if (!which || (*which != 1 && *which != 2))
         return reply(response, badRequest);
-    std::string email = param(request, "email");
-    std::string password = param(request, "password");
-    AccountResult result = *which == 1 ? game.accounts().registerAccount(email, password, param(request, "nick"))
+    std::string email = request.param("email");
+    std::string password = request.param("password");
+    AccountResult result = *which == 1 ? game.accounts().registerAccount(email, password, request.param("nick"))
                                        : game.accounts().login(email, password, request.remoteAddress);
     if (!result.session)
         return reply(response, result.refusal);
     // Registration logs in only when asked to; the client always asks.
-    if (*which == 2 || param(request, "autoLogin") == "1")
+    if (*which == 2 || request.param("autoLogin") == "1")
         setSessionCookies(response, *result.session);
     reply(response, Answer::good(""));
 }
@@ -173,9 +168,9 @@ void HttpApi::races(const HttpRequest& request, HttpResponse& response)
 // through open water only where this server answers.
 void HttpApi::landMask(const HttpRequest& request, HttpResponse& response)
 {
-    std::optional<int> z = parseInteger(param(request, "z"), 0, 12);
-    std::optional<int> x = z ? parseInteger(param(request, "x"), 0, (1LL << *z) - 1) : std::nullopt;
-    std::optional<int> y = z ? parseInteger(param(request, "y"), 0, (1LL << *z) - 1) : std::nullopt;
+    std::optional<int> z = parseInteger(request.param("z"), 0, 12);
+    std::optional<int> x = z ? parseInteger(request.param("x"), 0, (1LL << *z) - 1) : std::nullopt;
+    std::optional<int> y = z ? parseInteger(request.param("y"), 0, (1LL << *z) - 1) : std::nullopt;
     if (!z || !x || !y)
         return reply(response, "Missing or invalid tile.");
     reply(response, Answer::good(landMaskTable(game.coastline(), *z, *x, *y)));
@@ -194,8 +189,8 @@ void HttpApi::boats(const HttpRequest& request, HttpResponse& response)
         return reply(response, "Missing or invalid raceId.");
     if (*which == 1)
         return reply(response, game.boatDescription(*race));
-    std::optional<double> heading = parseReal(param(request, "heading"));
-    std::optional<int> sail = parseInteger(param(request, "sail"), 0, 1000);
+    std::optional<double> heading = parseReal(request.param("heading"));
+    std::optional<int> sail = parseInteger(request.param("sail"), 0, 1000);
     if (!heading || !sail)
         return reply(response, "Missing or invalid heading or sail.");
     reply(response, game.setCourse(*player, *race, *heading, *sail));
@@ -203,11 +198,11 @@ void HttpApi::boats(const HttpRequest& request, HttpResponse& response)
 
 void HttpApi::wind(const HttpRequest& request, HttpResponse& response)
 {
-    std::optional<int> z = parseInteger(param(request, "z"), 0, 20);
-    std::optional<int> x = z ? parseInteger(param(request, "x"), 0, (1LL << *z) - 1) : std::nullopt;
-    std::optional<int> y = z ? parseInteger(param(request, "y"), 0, (1LL << *z) - 1) : std::nullopt;
-    std::optional<int> size = request.hasParam("s") ? parseInteger(param(request, "s"), 32, 4096) : std::optional<int>(256);
-    std::optional<long long> time = request.hasParam("t") ? parseLong(param(request, "t"), 0, 1LL << 40) : std::optional<long long>(currentTime());
+    std::optional<int> z = parseInteger(request.param("z"), 0, 20);
+    std::optional<int> x = z ? parseInteger(request.param("x"), 0, (1LL << *z) - 1) : std::nullopt;
+    std::optional<int> y = z ? parseInteger(request.param("y"), 0, (1LL << *z) - 1) : std::nullopt;
+    std::optional<int> size = request.hasParam("s") ? parseInteger(request.param("s"), 32, 4096) : std::optional<int>(256);
+    std::optional<long long> time = request.hasParam("t") ? parseLong(request.param("t"), 0, 1LL << 40) : std::optional<long long>(currentTime());
     if (action(request) != 1 || !z || !x || !y || !size || !time) {
         response.status = 400;
         response.setContent("Invalid wind request.", textType);

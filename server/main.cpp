@@ -2,9 +2,27 @@
 #include "server/ServerInstance.h"
 #include "server/ServerOptions.h"
 
+#include <sys/resource.h>
+
 #include <csignal>
 #include <cstdio>
 #include <exception>
+
+namespace {
+
+// Every open connection takes a file descriptor; the soft limit (often 1024) would cap
+// the players served long before memory or processors do.
+void raiseOpenFileLimit()
+{
+    rlimit limit {};
+    if (getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur >= limit.rlim_max)
+        return;
+    limit.rlim_cur = limit.rlim_max;
+    if (setrlimit(RLIMIT_NOFILE, &limit) != 0)
+        std::perror("tidewake-server: can't raise the open-file limit");
+}
+
+}
 
 int main(int argc, char** argv)
 {
@@ -25,6 +43,7 @@ int main(int argc, char** argv)
     sigaddset(&endSignals, SIGINT);
     sigaddset(&endSignals, SIGTERM);
     pthread_sigmask(SIG_BLOCK, &endSignals, nullptr);
+    raiseOpenFileLimit();
     try {
         server::GameConfig config;
         config.dataDir = options->dataDir;

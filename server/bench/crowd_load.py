@@ -1,92 +1,166 @@
 #!/usr/bin/env python3
-"""Many players polling a running tidewake-server as the client does.
+"""Many players polling a running tidewake-server as the client does, plus a few hostile
+sockets that dribble their headers.
 
-Each player registers, joins a race, then keeps one keep-alive connection and asks for
-its position every 2 s and for the boats list every 34 s. Prints the latency
-percentiles, the slowest answer, and the players that waited longer than 15 s for any
-answer (starved) or lost their connection.
+A few accounts are registered up front (registration hashes passwords, so one at a time)
+and join a race; the players share their sessions. Each player keeps one keep-alive
+connection (reopened if the server closes it, as libcurl does) and asks for its position
+every 2 s and for the boats list every 34 s, each at a phase of its own. Prints, per kind,
+the answers and their p50/p99/slowest latency, the players starved (no answer within
+--window seconds, or none at all), the errors, how far the load generator itself ran late,
+and when the server closed the slow-header sockets.
 
-    tidewake-server --data DIR --port 7080 --boats 1000 &
-    server/bench/crowd_load.py --port 7080 --players 100 --seconds 30
+    ulimit -n 20000
+    tidewake-server --data DIR --port 7080 --boats 300 &
+    server/bench/crowd_load.py --port 7080 --players 5000 --seconds 60
 """
 import argparse
-import http.client
-import threading
+import asyncio
+import random
+import resource
 import time
 import uuid
 
 
-class Player(threading.Thread):
-    def __init__(self, args, start_at):
-        super().__init__(daemon=True)
-        self.args = args
-        self.start_at = start_at
-        self.latencies = []
-        self.failed = False
+async def ask(reader, writer, path, cookie):
+    """One GET on an open connection: (status, headers, body)."""
+    lines = ["GET %s HTTP/1.1" % path, "Host: 127.0.0.1"] + (["Cookie: " + cookie] if cookie else [])
+    writer.write(("\r\n".join(lines) + "\r\n\r\n").encode())
+    status = int((await reader.readline()).split()[1])
+    headers = []
+    while True:
+        line = (await reader.readline()).decode().rstrip("\r\n")
+        if not line:
+            break
+        name, _, value = line.partition(":")
+        headers.append((name.strip().lower(), value.strip()))
+    length = int(next((v for n, v in headers if n == "content-length"), "0"))
+    body = await reader.readexactly(length)
+    return status, headers, body
 
-    def ask(self, connection, path, cookie=None):
+
+async def account(args, index):
+    """Registers and joins; the Cookie header of the session."""
+    reader, writer = await asyncio.open_connection(args.host, args.port)
+    email = "crowd-%s-%d@example.org" % (uuid.uuid4().hex[:8], index)
+    _, headers, _ = await ask(reader, writer, "/users?action=1&autoLogin=1&email=%s&password=secret1&nick=Crowd%d" % (email, index), None)
+    cookie = "; ".join(v.split(";")[0] for n, v in headers if n == "set-cookie")
+    await ask(reader, writer, "/races?action=2&raceId=%d" % args.race, cookie)
+    writer.close()
+    return cookie
+
+
+class Player:
+    def __init__(self, args, cookie, stats):
+        self.args, self.cookie, self.stats = args, cookie, stats
+        self.answers = 0
+        self.slowest = 0.0
+        self.connection = None
+
+    async def request(self, kind, path):
         started = time.perf_counter()
+        for attempt in range(2):
+            try:
+                if self.connection is None:
+                    self.connection = await asyncio.open_connection(self.args.host, self.args.port)
+                status, _, _ = await asyncio.wait_for(ask(*self.connection, path, self.cookie), self.args.window)
+                break
+            except (OSError, asyncio.IncompleteReadError, IndexError, ValueError, asyncio.TimeoutError) as error:
+                if self.connection:
+                    self.connection[1].close()
+                self.connection = None
+                self.stats["reconnects"] += 1
+                if attempt == 1 or isinstance(error, asyncio.TimeoutError):
+                    self.stats["errors"] += 1
+                    self.slowest = max(self.slowest, time.perf_counter() - started)
+                    return
+        elapsed = time.perf_counter() - started
+        if status != 200:
+            self.stats["errors"] += 1
+        self.answers += 1
+        self.slowest = max(self.slowest, elapsed)
+        self.stats[kind].append(elapsed)
+
+    async def run(self, begin, end):
+        # Connect during the ramp, then poll from a phase of this player's own.
+        await asyncio.sleep(max(0.0, begin - self.args.ramp * random.random() - time.perf_counter()))
+        await self.request("position", "/races?action=5&raceId=%d" % self.args.race)
+        tick = begin + random.uniform(0, 2)
+        next_boats = begin + random.uniform(0, 34)
+        while tick < end:
+            await asyncio.sleep(max(0.0, tick - time.perf_counter()))
+            self.stats["lag"].append(time.perf_counter() - tick)
+            if tick >= next_boats:
+                await self.request("boats", "/races?action=4&raceId=%d" % self.args.race)
+                next_boats += 34
+            await self.request("position", "/races?action=5&raceId=%d" % self.args.race)
+            tick += 2
+        if self.connection:
+            self.connection[1].close()
+
+
+async def slow_header(args, begin, end, closed_after):
+    """Sends a request line, then one header byte a second until the server hangs up."""
+    await asyncio.sleep(max(0.0, begin - time.perf_counter()))
+    reader, writer = await asyncio.open_connection(args.host, args.port)
+    opened = time.perf_counter()
+    writer.write(b"GET /races?action=1 HTTP/1.1\r\nX")
+    while time.perf_counter() < end:
         try:
-            connection.request("GET", path, headers={"Cookie": cookie} if cookie else {})
-            answer = connection.getresponse()
-        except (http.client.RemoteDisconnected, ConnectionResetError, BrokenPipeError):
-            # The server closed an idle keep-alive connection: open another, as libcurl does.
-            connection.close()
-            connection.request("GET", path, headers={"Cookie": cookie} if cookie else {})
-            answer = connection.getresponse()
-        answer.read()
-        self.latencies.append(time.perf_counter() - started)
-        return answer
-
-    def run(self):
-        try:
-            connection = http.client.HTTPConnection(self.args.host, self.args.port, timeout=60)
-            email = "crowd-%s@example.org" % uuid.uuid4().hex[:12]
-            answer = self.ask(connection, "/users?action=1&autoLogin=1&email=%s&password=secret1&nick=Crowd" % email)
-            cookie = "; ".join(c.split(";")[0] for c in answer.headers.get_all("Set-Cookie") or [])
-            self.ask(connection, "/races?action=2&raceId=%d" % self.args.race, cookie)
-            self.latencies.clear()
-            while time.perf_counter() < self.start_at:
-                time.sleep(0.05)
-            end = self.start_at + self.args.seconds
-            next_boats = time.perf_counter()
-            while time.perf_counter() < end:
-                tick = time.perf_counter()
-                if tick >= next_boats:
-                    self.ask(connection, "/races?action=4&raceId=%d" % self.args.race, cookie)
-                    next_boats = tick + 34
-                self.ask(connection, "/races?action=5&raceId=%d" % self.args.race, cookie)
-                time.sleep(max(0.0, 2.0 - (time.perf_counter() - tick)))
-        except (OSError, http.client.HTTPException):
-            self.failed = True
+            if await asyncio.wait_for(reader.read(1), 1.0) == b"" or reader.at_eof():
+                closed_after.append(time.perf_counter() - opened)
+                break
+        except asyncio.TimeoutError:
+            writer.write(b"x")
+        except OSError:
+            closed_after.append(time.perf_counter() - opened)
+            break
+    writer.close()
 
 
-def main():
+def percentile(times, q):
+    return times[min(len(times) - 1, int(len(times) * q))] * 1000
+
+
+async def main(args):
+    soft, hard = resource.getrlimit(resource.RLIMIT_NOFILE)
+    resource.setrlimit(resource.RLIMIT_NOFILE, (hard, hard))
+    started = time.perf_counter()
+    cookies = [await account(args, i) for i in range(args.accounts)]
+    print("%d accounts registered and joined in %.1f s" % (args.accounts, time.perf_counter() - started))
+    stats = {"position": [], "boats": [], "lag": [], "errors": 0, "reconnects": 0}
+    begin = time.perf_counter() + args.ramp
+    end = begin + args.seconds
+    players = [Player(args, cookies[i % len(cookies)], stats) for i in range(args.players)]
+    closed_after = []
+    tasks = [p.run(begin, end) for p in players] + [slow_header(args, begin, end, closed_after) for _ in range(args.slow)]
+    await asyncio.gather(*tasks)
+    print("%d players over %.0f s (ramp %.0f s), %d accounts, race %d" % (args.players, args.seconds, args.ramp, args.accounts, args.race))
+    for kind in ("position", "boats"):
+        times = sorted(stats[kind])
+        if times:
+            print("  %-8s %6d answers: p50 %.1f ms, p99 %.1f ms, slowest %.1f ms" % (
+                kind, len(times), percentile(times, 0.5), percentile(times, 0.99), times[-1] * 1000))
+    lag = sorted(stats["lag"])
+    starved = sum(1 for p in players if p.answers == 0 or p.slowest > args.window)
+    print("  starved %d (window %.0f s), errors %d, reconnects %d; load generator late p99 %.1f ms" % (
+        starved, args.window, stats["errors"], stats["reconnects"], percentile(lag, 0.99) if lag else 0.0))
+    if closed_after:
+        print("  slow-header sockets: %d of %d closed by the server, after %.1f to %.1f s" % (
+            len(closed_after), args.slow, min(closed_after), max(closed_after)))
+    elif args.slow:
+        print("  slow-header sockets: none of %d closed by the server" % args.slow)
+
+
+if __name__ == "__main__":
     parser = argparse.ArgumentParser()
     parser.add_argument("--host", default="127.0.0.1")
     parser.add_argument("--port", type=int, default=7080)
     parser.add_argument("--race", type=int, default=1)
-    parser.add_argument("--players", type=int, default=100)
-    parser.add_argument("--seconds", type=float, default=30)
-    args = parser.parse_args()
-    # Registration hashes passwords two at a time; the polling starts once all are in.
-    start_at = time.perf_counter() + 5 + args.players * 0.08
-    players = [Player(args, start_at) for _ in range(args.players)]
-    for player in players:
-        player.start()
-    for player in players:
-        player.join(start_at - time.perf_counter() + args.seconds + 60)
-    times = sorted(t for p in players for t in p.latencies)
-    starved = sum(1 for p in players if not p.latencies or max(p.latencies) > 15)
-    failed = sum(1 for p in players if p.failed)
-    if not times:
-        print("no answers")
-        return
-    def pct(q):
-        return times[min(len(times) - 1, int(len(times) * q))] * 1000
-    print("%d players, %d answers in %.0f s: p50 %.1f ms, p99 %.1f ms, slowest %.1f ms; starved %d, failed %d" % (
-        args.players, len(times), args.seconds, pct(0.5), pct(0.99), times[-1] * 1000, starved, failed))
-
-
-if __name__ == "__main__":
-    main()
+    parser.add_argument("--players", type=int, default=5000)
+    parser.add_argument("--accounts", type=int, default=20)
+    parser.add_argument("--seconds", type=float, default=60)
+    parser.add_argument("--ramp", type=float, default=10, help="seconds over which the players connect")
+    parser.add_argument("--window", type=float, default=10, help="an answer later than this starves its player")
+    parser.add_argument("--slow", type=int, default=10, help="sockets that dribble their headers")
+    asyncio.run(main(parser.parse_args()))
