@@ -16,6 +16,8 @@ and when the server closed the slow-header sockets.
 """
 import argparse
 import asyncio
+import multiprocessing
+import os
 import random
 import resource
 import time
@@ -37,6 +39,10 @@ async def ask(reader, writer, path, cookie):
     length = int(next((v for n, v in headers if n == "content-length"), "0"))
     body = await reader.readexactly(length)
     return status, headers, body
+
+
+async def accounts(args):
+    return [await account(args, i) for i in range(args.accounts)]
 
 
 async def account(args, index):
@@ -89,7 +95,6 @@ class Player:
         next_boats = begin + random.uniform(0, 34)
         while tick < end:
             await asyncio.sleep(max(0.0, tick - time.perf_counter()))
-            self.stats["lag"].append(time.perf_counter() - tick)
             if tick >= next_boats:
                 await self.request("boats", "/races?action=4&raceId=%d" % self.args.race)
                 next_boats += 34
@@ -118,38 +123,72 @@ async def slow_header(args, begin, end, closed_after):
     writer.close()
 
 
+async def watch_lag(end, lag):
+    """How late the load generator's own event loop wakes: its share of every latency."""
+    while time.perf_counter() < end:
+        planned = time.perf_counter() + 0.1
+        await asyncio.sleep(0.1)
+        lag.append(time.perf_counter() - planned)
+
+
 def percentile(times, q):
     return times[min(len(times) - 1, int(len(times) * q))] * 1000
 
 
-async def main(args):
+async def crowd(args, cookies, players_here, slow_here, begin):
+    """One process's share of the players; its counts and latencies."""
+    stats = {"position": [], "boats": [], "lag": [], "errors": 0, "reconnects": 0, "closed": []}
+    end = begin + args.seconds
+    players = [Player(args, cookies[i % len(cookies)], stats) for i in range(players_here)]
+    tasks = [p.run(begin, end) for p in players] + [slow_header(args, begin, end, stats["closed"]) for _ in range(slow_here)]
+    await asyncio.gather(*tasks, watch_lag(end, stats["lag"]))
+    stats["starved"] = sum(1 for p in players if p.answers == 0 or p.slowest > args.window)
+    return stats
+
+
+def share(args, cookies, index, begin):
     soft, hard = resource.getrlimit(resource.RLIMIT_NOFILE)
     resource.setrlimit(resource.RLIMIT_NOFILE, (hard, hard))
+    players = args.players // args.processes + (index < args.players % args.processes)
+    slow = args.slow // args.processes + (index < args.slow % args.processes)
+    return asyncio.run(crowd(args, cookies, players, slow, begin))
+
+
+def cpu_seconds(pid):
+    """User and system time of a process, from /proc."""
+    if not pid:
+        return 0.0
+    with open("/proc/%d/stat" % pid) as stat:
+        fields = stat.read().rsplit(")", 1)[1].split()
+    return (int(fields[11]) + int(fields[12])) / os.sysconf("SC_CLK_TCK")
+
+
+def main(args):
     started = time.perf_counter()
-    cookies = [await account(args, i) for i in range(args.accounts)]
+    cookies = asyncio.run(accounts(args))
     print("%d accounts registered and joined in %.1f s" % (args.accounts, time.perf_counter() - started))
-    stats = {"position": [], "boats": [], "lag": [], "errors": 0, "reconnects": 0}
-    begin = time.perf_counter() + args.ramp
-    end = begin + args.seconds
-    players = [Player(args, cookies[i % len(cookies)], stats) for i in range(args.players)]
-    closed_after = []
-    tasks = [p.run(begin, end) for p in players] + [slow_header(args, begin, end, closed_after) for _ in range(args.slow)]
-    await asyncio.gather(*tasks)
-    print("%d players over %.0f s (ramp %.0f s), %d accounts, race %d" % (args.players, args.seconds, args.ramp, args.accounts, args.race))
+    cpu_before = cpu_seconds(args.server_pid)
+    begin = time.perf_counter() + args.ramp + 1
+    with multiprocessing.Pool(args.processes) as pool:
+        shares = pool.starmap(share, [(args, cookies, i, begin) for i in range(args.processes)])
+    print("%d players over %.0f s (ramp %.0f s), %d accounts, race %d, %d load processes" % (
+        args.players, args.seconds, args.ramp, args.accounts, args.race, args.processes))
     for kind in ("position", "boats"):
-        times = sorted(stats[kind])
+        times = sorted(t for part in shares for t in part[kind])
         if times:
             print("  %-8s %6d answers: p50 %.1f ms, p99 %.1f ms, slowest %.1f ms" % (
                 kind, len(times), percentile(times, 0.5), percentile(times, 0.99), times[-1] * 1000))
-    lag = sorted(stats["lag"])
-    starved = sum(1 for p in players if p.answers == 0 or p.slowest > args.window)
+    lag = sorted(t for part in shares for t in part["lag"])
     print("  starved %d (window %.0f s), errors %d, reconnects %d; load generator late p99 %.1f ms" % (
-        starved, args.window, stats["errors"], stats["reconnects"], percentile(lag, 0.99) if lag else 0.0))
-    if closed_after:
-        print("  slow-header sockets: %d of %d closed by the server, after %.1f to %.1f s" % (
-            len(closed_after), args.slow, min(closed_after), max(closed_after)))
+        sum(part["starved"] for part in shares), args.window, sum(part["errors"] for part in shares),
+        sum(part["reconnects"] for part in shares), percentile(lag, 0.99) if lag else 0.0))
+    closed = [t for part in shares for t in part["closed"]]
+    if closed:
+        print("  slow-header sockets: %d of %d closed by the server, after %.1f to %.1f s" % (len(closed), args.slow, min(closed), max(closed)))
     elif args.slow:
         print("  slow-header sockets: none of %d closed by the server" % args.slow)
+    if args.server_pid:
+        print("  server CPU time during the run: %.1f s" % (cpu_seconds(args.server_pid) - cpu_before))
 
 
 if __name__ == "__main__":
@@ -163,4 +202,6 @@ if __name__ == "__main__":
     parser.add_argument("--ramp", type=float, default=10, help="seconds over which the players connect")
     parser.add_argument("--window", type=float, default=10, help="an answer later than this starves its player")
     parser.add_argument("--slow", type=int, default=10, help="sockets that dribble their headers")
-    asyncio.run(main(parser.parse_args()))
+    parser.add_argument("--processes", type=int, default=2, help="load generator processes")
+    parser.add_argument("--server-pid", type=int, default=0, help="report this process's CPU time")
+    main(parser.parse_args())
