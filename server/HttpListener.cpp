@@ -93,6 +93,19 @@ struct HttpListener::Connection {
         : socket(socket)
         , deadline(deadline)
     {
+        peerSize = sizeof peer;
+        if (getpeername(socket, reinterpret_cast<sockaddr*>(&peer), &peerSize) != 0)
+            peerSize = 0;
+    }
+
+    // Whether the socket still joins this connection's two ends, and not those of a later
+    // connection that was given the same descriptor.
+    bool samePeer() const
+    {
+        sockaddr_storage now {};
+        socklen_t size = sizeof now;
+        return peerSize > 0 && getpeername(socket, reinterpret_cast<sockaddr*>(&now), &size) == 0 && size == peerSize
+            && std::memcmp(&now, &peer, size) == 0;
     }
 
     enum class Phase { Idle, Reading, Received, Working };
@@ -101,6 +114,8 @@ struct HttpListener::Connection {
     Phase phase = Phase::Idle;
     size_t targetLength = 0;
     std::optional<HttpResponse> response;
+    sockaddr_storage peer {};
+    socklen_t peerSize = 0;
 };
 
 // libmicrohttpd's callbacks; `cls` is always the listener.
@@ -260,13 +275,13 @@ void HttpListener::watchDeadlines()
 }
 
 // Shutting the socket down makes its event thread see the end of the stream and close the
-// connection; the socket stays open until then, so it cannot have been reused.
+// connection.
 void HttpListener::closeOverdue()
 {
     int64_t now = nowMs();
     std::lock_guard<std::mutex> lock(connectionsLock);
     for (auto& [connection, state] : connections) {
-        if (state->deadline.load() < now && state->socket >= 0) {
+        if (state->deadline.load() < now && state->samePeer()) {
             state->deadline = never;
             shutdown(state->socket, SHUT_RDWR);
         }
