@@ -49,7 +49,8 @@ class Connection(asyncio.Protocol):
     def data_received(self, data):
         self.buffer += data
         end = self.buffer.find(b"\r\n\r\n")
-        if end < 0 or not self.waiting:
+        # A request given up on (its future cancelled) has its connection closed.
+        if end < 0 or not self.waiting or self.waiting.done():
             return
         head = self.buffer[:end].decode("latin-1")
         length = next((int(line[15:]) for line in head.split("\r\n") if line.lower().startswith("content-length:")), 0)
