@@ -66,7 +66,8 @@ stop() {
 start() {
   [ -n "$pgbin" ] || { echo "tidewake-cluster: PostgreSQL is not installed (apt-get install postgresql)" >&2; exit 1; }
   mkdir -p "$dir/pg" "$dir/run"
-  [ "$(id -u)" -ne 0 ] || chown postgres "$dir/pg" "$dir/run"
+  # PostgreSQL must reach its folders through DIR.
+  [ "$(id -u)" -ne 0 ] || { chmod a+x "$dir"; chown postgres "$dir/pg" "$dir/run"; }
   if [ ! -f "$dir/pg/data/PG_VERSION" ]; then
     as_postgres "$pgbin/initdb" -D "$dir/pg/data" -A trust -U tidewake > "$dir/pg/initdb.log"
     printf "listen_addresses = ''\nunix_socket_directories = '%s'\nmax_connections = 200\n" "$dir/run" >> "$dir/pg/data/postgresql.conf"
