@@ -52,6 +52,19 @@ void ClusterStepper::step(LiveRace& live, double sailSeconds, int64_t now)
     }
 }
 
+void ClusterStepper::release()
+{
+    for (auto& [race, holding] : holdings) {
+        try {
+            if (holding.owned)
+                store.releaseLease(race, name);
+        } catch (const DatabaseError& error) {
+            std::fprintf(stderr, "tidewake-server: race %d: %s\n", race, error.what());
+        }
+        holding.owned = false;
+    }
+}
+
 void ClusterStepper::advance(LiveRace& live, Holding& holding, double sailSeconds, int64_t now)
 {
     std::shared_ptr<const RaceSimulation> current = live.simulation();

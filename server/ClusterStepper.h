@@ -26,6 +26,9 @@ public:
 
     // Stepping thread only.
     void step(LiveRace& live, double sailSeconds, int64_t now);
+    // Gives up the races this instance simulates, as it stops: another takes them over
+    // without waiting for the leases to expire.
+    void release();
     const std::string& instance() const { return name; }
 
 private:

@@ -77,6 +77,8 @@ GameServer::GameServer(GameConfig config)
 GameServer::~GameServer()
 {
     stopSimulation();
+    if (cluster)
+        cluster->release();
     saveAll();
 }
 

@@ -3,7 +3,7 @@
 namespace server {
 
 LiveRace::LiveRace(std::unique_ptr<RaceSimulation> simulation, size_t listLimit)
-    : sim(simulation.release())
+    : sim(std::move(simulation))
     , listLimit(listLimit)
 {
     publish();
@@ -98,7 +98,7 @@ void LiveRace::stepWith(const std::vector<Boat>& stored, uint64_t mark, double s
 
 void LiveRace::replace(std::unique_ptr<RaceSimulation> simulation, uint64_t mark)
 {
-    std::shared_ptr<RaceSimulation> next(simulation.release());
+    std::shared_ptr<RaceSimulation> next(std::move(simulation));
     std::shared_ptr<const RaceSnapshot> made = std::make_shared<const RaceSnapshot>(*next, listLimit);
     {
         std::lock_guard<std::mutex> guard(snapshotLock);

@@ -305,4 +305,9 @@ bool PostgresStorage::holdLease(int race, const std::string& owner, int seconds)
     return held.rows() > 0;
 }
 
+void PostgresStorage::releaseLease(int race, const std::string& owner)
+{
+    db.exec("DELETE FROM leases WHERE race = $1 AND owner = $2", PgParams().add(race).add(owner));
+}
+
 } // namespace server

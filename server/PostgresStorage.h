@@ -39,6 +39,7 @@ public:
     BoatChanges boatChanges(int race, int64_t revision) override;
 
     bool holdLease(int race, const std::string& owner, int seconds) override;
+    void releaseLease(int race, const std::string& owner) override;
 
 private:
     void migrate();

@@ -89,6 +89,8 @@ public:
     // `owner` holds it, for `seconds`; true when `owner` holds it afterwards. The holder
     // alone simulates the race.
     virtual bool holdLease(int race, const std::string& owner, int seconds) = 0;
+    // Gives the lease up, when `owner` holds it, for another instance to take at once.
+    virtual void releaseLease(int race, const std::string& owner) = 0;
 };
 
 // The hex digest under which a session token is stored.

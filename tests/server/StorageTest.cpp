@@ -150,6 +150,10 @@ TEST_P(StorageTest, OneInstanceAtATimeHoldsARacesLease)
         EXPECT_EQ(storage->holdLease(race, owner, seconds), held) << owner << " race " << race;
     EXPECT_TRUE(waitUntil([&] { return store->holdLease(2, "a", 10); }, std::chrono::seconds(5))) << "b's one-second lease lapsed";
     EXPECT_EQ(other->holdLease(2, "b", 10), !shared);
+    other->releaseLease(2, "b");
+    store->releaseLease(1, "a");
+    EXPECT_TRUE(other->holdLease(1, "b", 10)) << "released";
+    EXPECT_EQ(other->holdLease(2, "b", 10), !shared) << "a's, which b cannot release";
 }
 
 INSTANTIATE_TEST_SUITE_P(, StorageTest, testing::Values("sqlite", "postgresql"), [](const auto& info) { return info.param; });
