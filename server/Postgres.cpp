@@ -164,6 +164,8 @@ PostgresDb::Transaction::Transaction(PostgresDb& db)
 
 PostgresDb::Transaction::~Transaction()
 {
+    // A connection the rollback fails on is left outside a finished transaction, and
+    // giveBack drops it.
     if (!done)
         PgResultHandle(PQexec(connection.get(), "ROLLBACK"));
     db.giveBack(std::move(connection));
