@@ -44,7 +44,7 @@ as_postgres() {
 
 wait_for() {
   local url=$1 log=$2
-  for _ in $(seq 1 600); do
+  for _ in $(seq 1 1200); do
     curl -fs -o /dev/null "$url" && return 0
     sleep 0.2
   done

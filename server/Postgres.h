@@ -37,6 +37,8 @@ private:
 class PgParams {
 public:
     PgParams& add(const std::string& value);
+    // Not taken for a bool.
+    PgParams& add(const char* value) { return add(std::string(value)); }
     PgParams& add(int64_t value);
     PgParams& add(int value) { return add(static_cast<int64_t>(value)); }
     PgParams& add(double value);
