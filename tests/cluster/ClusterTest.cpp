@@ -5,9 +5,13 @@
 
 #include <gtest/gtest.h>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 #include <csignal>
 #include <cstdlib>
-#include <unistd.h>
 
 using namespace server;
 
@@ -15,11 +19,33 @@ namespace {
 
 const std::string script = std::string(TIDEWAKE_SOURCE_DIR) + "/deploy/tidewake-cluster.sh";
 
+bool canListen(int port)
+{
+    int probe = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address {};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(static_cast<uint16_t>(port));
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    bool free = probe >= 0 && bind(probe, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+    close(probe);
+    return free;
+}
+
+// Three free ports in a row for nginx and the two instances, below the range the system
+// hands out to outgoing connections.
+int freePorts()
+{
+    for (int base = 20000 + getpid() % 4000 * 3;; base = base + 3 < 32000 ? base + 3 : 20000) {
+        if (canListen(base) && canListen(base + 1) && canListen(base + 2))
+            return base;
+    }
+}
+
 // The deployment's own trial set: PostgreSQL, two instances and nginx, stopped at the end.
 class Cluster {
 public:
     Cluster()
-        : port(20000 + getpid() % 30000)
+        : port(freePorts())
     {
         // The coastline caches of the other server tests, when they are built already.
         std::filesystem::create_directories(dir.path() / "instance-1");
@@ -77,7 +103,10 @@ TEST(ClusterTest, AnyInstanceServesAnyPlayerAndAnotherTakesOverARace)
     other.table("/races?action=2&raceId=1");
     EXPECT_EQ(onA.result("/boats?action=2&heading=123.5&sail=2&raceId=1"), "OK");
     const std::string position = "/races?action=5&raceId=1";
-    EXPECT_TRUE(waitUntil([&] { return field(onB, position, "heading") == "123.5"; })) << onB.result(position);
+    // The session A opened is valid on B too.
+    GameClient crossed(cluster.instancePort(2));
+    crossed.cookies = onA.cookies;
+    EXPECT_TRUE(waitUntil([&] { return field(crossed, position, "heading") == "123.5"; })) << crossed.result(position);
 
     int victim = 0;
     ASSERT_TRUE(waitUntil([&] { return (victim = cluster.simulating(1)) != 0; }));
