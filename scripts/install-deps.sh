@@ -7,7 +7,8 @@ packages=(
   build-essential cmake pkg-config
   libsdl2-dev libsdl2-image-dev libsdl2-ttf-dev libsdl2-mixer-dev libcurl4-openssl-dev
   libgtest-dev libgmock-dev libbenchmark-dev nlohmann-json3-dev libgeographiclib-dev
-  libcpp-httplib-dev libmicrohttpd-dev libsqlite3-dev libsodium-dev libcairo2-dev
+  libcpp-httplib-dev libmicrohttpd-dev libsqlite3-dev libpq-dev libsodium-dev libcairo2-dev
+  postgresql nginx
   gmt gmt-gshhg-low gmt-gshhg-high
   fonts-dejavu-core xvfb xauth xdotool imagemagick x11-apps matchbox-window-manager python3
   sox libsox-fmt-all vorbis-tools wrk curl

@@ -54,7 +54,7 @@ std::string normalizeEmail(const std::string& email)
     return lower;
 }
 
-Accounts::Accounts(Store& store)
+Accounts::Accounts(Storage& store)
     : store(store)
     , clock([] { return static_cast<int64_t>(std::time(nullptr)); })
     , limiter(accountAttempts, addressAttempts)

@@ -2,7 +2,7 @@
 
 #include "server/LoginLimiter.h"
 #include "server/Semaphore.h"
-#include "server/Store.h"
+#include "server/Storage.h"
 
 #include <functional>
 #include <mutex>
@@ -31,7 +31,7 @@ struct AccountResult {
 // the same hashing as a known one, and at most two password hashes are computed at once.
 class Accounts {
 public:
-    explicit Accounts(Store& store);
+    explicit Accounts(Storage& store);
 
     AccountResult registerAccount(const std::string& email, const std::string& password, const std::string& nick);
     // `address` is where the attempt comes from.
@@ -52,7 +52,7 @@ private:
     std::string hashPassword(const std::string& password);
     bool verifyPassword(const std::string& hash, const std::string& password);
 
-    Store& store;
+    Storage& store;
     bool fastHashing = false;
     std::function<int64_t()> clock;
     Semaphore hashPlaces { 2 };

@@ -1,13 +1,13 @@
 #include "server/CourseWriter.h"
 
-#include "server/Store.h"
+#include "server/Storage.h"
 
 #include <cstdio>
 #include <exception>
 
 namespace server {
 
-CourseWriter::CourseWriter(Store& store)
+CourseWriter::CourseWriter(Storage& store)
     : store(store)
     , writer([this] { run(); })
 {

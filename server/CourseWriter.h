@@ -9,7 +9,7 @@
 
 namespace server {
 
-class Store;
+class Storage;
 
 // Writes players' course changes to the database on a thread of its own, all those that
 // arrived meanwhile in one transaction: many players changing course at once cost one
@@ -17,7 +17,7 @@ class Store;
 // is acknowledged survives a crash.
 class CourseWriter {
 public:
-    explicit CourseWriter(Store& store);
+    explicit CourseWriter(Storage& store);
     ~CourseWriter();
     CourseWriter(const CourseWriter&) = delete;
     CourseWriter& operator=(const CourseWriter&) = delete;
@@ -35,7 +35,7 @@ private:
 
     void run();
 
-    Store& store;
+    Storage& store;
     std::mutex lock;
     std::condition_variable changed;
     std::vector<Change*> queued;

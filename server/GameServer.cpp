@@ -1,6 +1,8 @@
 #include "server/GameServer.h"
 
+#include "server/PostgresStorage.h"
 #include "server/RaceCatalog.h"
+#include "server/SqliteStorage.h"
 #include "server/TableWriter.h"
 
 #include <chrono>
@@ -53,7 +55,10 @@ GameServer::GameServer(GameConfig config)
     std::filesystem::create_directories(settings.dataDir);
     if (settings.coastDir.empty())
         settings.coastDir = settings.dataDir;
-    store = std::make_unique<Store>(settings.dataDir + "/tidewake.db");
+    if (settings.database.empty())
+        store = std::make_unique<SqliteStorage>(settings.dataDir + "/tidewake.db");
+    else
+        store = std::make_unique<PostgresStorage>(settings.database);
     accountsStore = std::make_unique<Accounts>(*store);
     courses = std::make_unique<CourseWriter>(*store);
     if (settings.fastHashing)
@@ -64,12 +69,16 @@ GameServer::GameServer(GameConfig config)
     for (CoastDetail detail : { CoastDetail::Low, CoastDetail::Intermediate, CoastDetail::High })
         coast->grid(detail);
     wind = settings.wind ? settings.wind : std::make_shared<ForecastWind>();
+    if (store->shared())
+        cluster = std::make_unique<ClusterStepper>(*store, [this](const Race& race, bool simulate) { return buildSimulation(race, simulate); });
     loadRaces();
 }
 
 GameServer::~GameServer()
 {
     stopSimulation();
+    if (cluster)
+        cluster->release();
     saveAll();
 }
 
@@ -88,13 +97,21 @@ void GameServer::loadRaces()
         for (const std::string& error : errors)
             std::fprintf(stderr, "races.txt: %s\n", error.c_str());
     }
-    for (const Race& race : store->races()) {
-        auto simulation = std::make_unique<RaceSimulation>(race, standardBoat(), *wind, coast.get());
-        simulation->add(store->boats(race.id));
+    // On a shared database a race is made ready to step only by the instance that takes
+    // its lease.
+    for (const Race& race : store->races())
+        races[race.id] = std::make_unique<LiveRace>(buildSimulation(race, !cluster), settings.boatsPerAnswer);
+}
+
+std::unique_ptr<RaceSimulation> GameServer::buildSimulation(const Race& race, bool simulate)
+{
+    auto simulation = std::make_unique<RaceSimulation>(race, standardBoat(), *wind, coast.get());
+    simulation->add(store->boats(race.id));
+    if (simulate) {
         addRobots(*simulation);
         catchUp(*simulation);
-        races[race.id] = std::make_unique<LiveRace>(std::move(simulation), settings.boatsPerAnswer);
     }
+    return simulation;
 }
 
 void GameServer::addRobots(RaceSimulation& simulation)
@@ -167,8 +184,12 @@ void GameServer::run()
 void GameServer::stepAll(double realSeconds, int64_t now)
 {
     std::lock_guard<std::mutex> guard(stepLock);
-    for (auto& [id, live] : races)
-        live->step(realSeconds * settings.timeScale, now);
+    for (auto& [id, live] : races) {
+        if (cluster)
+            cluster->step(*live, realSeconds * settings.timeScale, now);
+        else
+            live->step(realSeconds * settings.timeScale, now);
+    }
 }
 
 void GameServer::saveAll()
@@ -176,7 +197,9 @@ void GameServer::saveAll()
     // Snapshots never change, so the fleet is written while the next steps go on. The
     // store leaves players' courses alone, which only course changes write. Writing in parts
     // lets the requests' own writes in between; the clock, written last, never runs ahead
-    // of a boat.
+    // of a boat. On a shared database every step is published as it is made.
+    if (cluster)
+        return;
     std::lock_guard<std::mutex> guard(stepLock);
     int64_t now = currentTime();
     for (auto& [id, live] : races) {
@@ -194,10 +217,22 @@ LiveRace* GameServer::find(int race) const
     return found == races.end() ? nullptr : found->second.get();
 }
 
+std::optional<Boat> GameServer::boatOf(LiveRace& live, int user)
+{
+    std::optional<Boat> boat = live.boatOf(user);
+    // A player who joined through another instance may not be in this one's snapshot yet.
+    if (!boat && cluster) {
+        boat = store->playerBoat(live.simulation()->race().id, user);
+        if (boat)
+            live.queue(*boat);
+    }
+    return boat;
+}
+
 std::optional<Race> GameServer::race(int id) const
 {
     LiveRace* live = find(id);
-    return live ? std::optional<Race>(live->simulation().race()) : std::nullopt;
+    return live ? std::optional<Race>(live->simulation()->race()) : std::nullopt;
 }
 
 size_t GameServer::boatCount(int race) const
@@ -243,7 +278,7 @@ Answer GameServer::raceList(int user, const std::string& host)
         char key[24];
         std::snprintf(key, sizeof key, "race%06zu", index++);
         out.key(key);
-        writeRaceTable(out, live->simulation().race(), live->boatOf(user), nick, host);
+        writeRaceTable(out, live->simulation()->race(), live->boatOf(user), nick, host);
     }
     out.close();
     return Answer::good(out.text());
@@ -262,13 +297,13 @@ Answer GameServer::join(int user, int raceId, const std::string& host)
         if (!boat) {
             size_t fleet = live->snapshot()->boats().size() + live->queuedCount();
             double slot = static_cast<double>(fleet % 17) / 16.0;
-            boat = store->addBoat(live->simulation().newBoat(user, nick, slot, currentTime()));
+            boat = store->addBoat(live->simulation()->newBoat(user, nick, slot, currentTime()));
             live->queue(*boat);
         }
     }
     TableWriter out;
     out.key("race");
-    writeRaceTable(out, live->simulation().race(), boat, nick, host);
+    writeRaceTable(out, live->simulation()->race(), boat, nick, host);
     return Answer::good(out.text());
 }
 
@@ -330,7 +365,7 @@ Answer GameServer::position(int user, int raceId)
     LiveRace* live = find(raceId);
     if (!live)
         return Answer::refuse("Unknown race.");
-    std::optional<Boat> boat = live->boatOf(user);
+    std::optional<Boat> boat = boatOf(*live, user);
     if (!boat)
         return Answer::refuse("You have not joined this race.");
     TableWriter out;
@@ -350,12 +385,12 @@ Answer GameServer::setCourse(int user, int raceId, double heading, int sail)
     LiveRace* live = find(raceId);
     if (!live)
         return Answer::refuse("Unknown race.");
-    std::optional<Boat> boat = live->boatOf(user);
+    std::optional<Boat> boat = boatOf(*live, user);
     if (!boat)
         return Answer::refuse("You have not joined this race.");
     if (boat->finished)
         return Answer::refuse("Your boat has finished the race.");
-    Boat steered = live->simulation().withCourse(*boat, heading, sail, currentTime());
+    Boat steered = live->simulation()->withCourse(*boat, heading, sail, currentTime());
     // Stored before it is acknowledged, so that a killed server still has it.
     if (!courses->write(steered))
         return Answer::refuse("The server could not store your course. Please try again.");

@@ -1,10 +1,11 @@
 #pragma once
 
 #include "server/Accounts.h"
+#include "server/ClusterStepper.h"
 #include "server/Coastline.h"
 #include "server/CourseWriter.h"
 #include "server/LiveRace.h"
-#include "server/Store.h"
+#include "server/Storage.h"
 #include "server/WindField.h"
 
 #include <atomic>
@@ -22,6 +23,9 @@ class TableWriter;
 
 struct GameConfig {
     std::string dataDir;
+    // A PostgreSQL connection URI shared with other instances; empty for the SQLite
+    // database in the data folder.
+    std::string database;
     // Where the coastline caches live; the data folder when empty.
     std::string coastDir;
     int robots = 20;
@@ -90,17 +94,21 @@ public:
 
 private:
     void loadRaces();
+    std::unique_ptr<RaceSimulation> buildSimulation(const Race& race, bool simulate);
     void addRobots(RaceSimulation& simulation);
     void catchUp(RaceSimulation& simulation);
     void writeRaceTable(TableWriter& out, const Race& race, const std::optional<Boat>& boat, const std::string& nick,
         const std::string& host);
     LiveRace* find(int race) const;
+    std::optional<Boat> boatOf(LiveRace& live, int user);
     void run();
 
     GameConfig settings;
-    std::unique_ptr<Store> store;
+    std::unique_ptr<Storage> store;
     std::unique_ptr<Accounts> accountsStore;
     std::unique_ptr<CourseWriter> courses;
+    // Set when the database is shared with other instances.
+    std::unique_ptr<ClusterStepper> cluster;
     std::unique_ptr<Coastline> coast;
     std::shared_ptr<const WindSource> wind;
 

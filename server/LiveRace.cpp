@@ -15,6 +15,18 @@ std::shared_ptr<const RaceSnapshot> LiveRace::snapshot() const
     return current;
 }
 
+std::shared_ptr<const RaceSimulation> LiveRace::simulation() const
+{
+    std::lock_guard<std::mutex> guard(snapshotLock);
+    return sim;
+}
+
+uint64_t LiveRace::mark() const
+{
+    std::lock_guard<std::mutex> guard(queueLock);
+    return serial;
+}
+
 std::optional<Boat> LiveRace::boatOf(int user) const
 {
     {
@@ -39,12 +51,12 @@ size_t LiveRace::queuedCount() const
     return queued.size();
 }
 
-void LiveRace::takeIn(const std::unordered_map<int, Queued>& changes, int64_t time)
+void LiveRace::takeIn(const std::vector<Boat>& changes, int64_t time)
 {
     std::vector<Boat> joined;
-    for (const auto& [user, change] : changes) {
-        if (!sim->setCourse(user, change.boat.heading, change.boat.sail, time))
-            joined.push_back(change.boat);
+    for (const Boat& change : changes) {
+        if (!sim->setCourse(change.user, change.heading, change.sail, time))
+            joined.push_back(change);
     }
     if (!joined.empty())
         sim->add(joined);
@@ -57,7 +69,10 @@ void LiveRace::step(double sailSeconds, int64_t time)
         std::lock_guard<std::mutex> guard(queueLock);
         changes = queued;
     }
-    takeIn(changes, time);
+    std::vector<Boat> boats;
+    for (const auto& [user, change] : changes)
+        boats.push_back(change.boat);
+    takeIn(boats, time);
     sim->step(sailSeconds, time);
     publish();
     // What was queued meanwhile stays queued for the next step.
@@ -67,6 +82,37 @@ void LiveRace::step(double sailSeconds, int64_t time)
         if (found != queued.end() && found->second.serial == change.serial)
             queued.erase(found);
     }
+}
+
+void LiveRace::stepWith(const std::vector<Boat>& stored, uint64_t mark, double sailSeconds, int64_t time)
+{
+    // In the order stored, so that a player's last change wins.
+    for (const Boat& change : stored) {
+        if (!sim->setCourse(change.user, change.heading, change.sail, time))
+            sim->add(change);
+    }
+    sim->step(sailSeconds, time);
+    publish();
+    forget(mark);
+}
+
+void LiveRace::replace(std::unique_ptr<RaceSimulation> simulation, uint64_t mark)
+{
+    std::shared_ptr<RaceSimulation> next(std::move(simulation));
+    std::shared_ptr<const RaceSnapshot> made = std::make_shared<const RaceSnapshot>(*next, listLimit);
+    {
+        std::lock_guard<std::mutex> guard(snapshotLock);
+        sim.swap(next);
+        current.swap(made);
+    }
+    forget(mark);
+}
+
+void LiveRace::forget(uint64_t mark)
+{
+    std::lock_guard<std::mutex> guard(queueLock);
+    for (auto change = queued.begin(); change != queued.end();)
+        change = change->second.serial <= mark ? queued.erase(change) : std::next(change);
 }
 
 void LiveRace::publish()

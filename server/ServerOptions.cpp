@@ -10,6 +10,7 @@ const char* ServerOptions::usage()
 {
     return "usage: tidewake-server --data DIR [--port N] [--bind ADDR] [--boats N] [--time-scale X]\n"
            "                      [--boats-per-answer N] [--tile-cache-mb N] [--threads N]\n"
+           "                      [--database postgresql://USER@HOST:PORT/DB]\n"
            "       tidewake-server --help\n"
            "  --data DIR        folder of the database, caches and races.txt (required)\n"
            "  --port N          port to listen on (default 7080; 0 picks a free one)\n"
@@ -19,6 +20,7 @@ const char* ServerOptions::usage()
            "  --boats-per-answer N  most boats in one boats list (default 300)\n"
            "  --tile-cache-mb N     most megabytes of map tiles kept on disk (default 1024)\n"
            "  --threads N       threads for logins, tiles and pictures (default 8)\n"
+           "  --database URI    PostgreSQL shared by several instances (default: SQLite in DIR)\n"
            "  --help            print this usage and exit\n";
 }
 
@@ -48,6 +50,12 @@ std::optional<ServerOptions> ServerOptions::parse(const std::vector<std::string>
             options.bind = value;
         } else if (name == "--data") {
             options.dataDir = value;
+        } else if (name == "--database") {
+            if (value.rfind("postgresql://", 0) != 0 && value.rfind("postgres://", 0) != 0) {
+                error = "--database needs a postgresql:// URI";
+                return std::nullopt;
+            }
+            options.database = value;
         } else if (name == "--boats") {
             std::optional<int> boats = parseInteger(value, 0, 100000);
             if (!boats) {

@@ -11,6 +11,8 @@ struct ServerOptions {
     int port = 7080;
     std::string bind = "127.0.0.1";
     std::string dataDir;
+    // A PostgreSQL connection URI; empty for SQLite in the data folder.
+    std::string database;
     int boats = 20;
     double timeScale = 1.0;
     int boatsPerAnswer = 300;

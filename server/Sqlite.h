@@ -1,6 +1,7 @@
 #pragma once
 
 #include "base/UniqueHandle.h"
+#include "server/Storage.h"
 
 #include <sqlite3.h>
 
@@ -9,12 +10,6 @@
 #include <string>
 
 namespace server {
-
-// Failures of the database: the message carries SQLite's own text.
-class DatabaseError : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-};
 
 using SqliteConnection = UniqueHandle<sqlite3, sqlite3_close>;
 using SqliteStatement = UniqueHandle<sqlite3_stmt, sqlite3_finalize>;

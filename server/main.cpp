@@ -47,6 +47,7 @@ int main(int argc, char** argv)
     try {
         server::GameConfig config;
         config.dataDir = options->dataDir;
+        config.database = options->database;
         config.robots = options->boats;
         config.timeScale = options->timeScale;
         config.boatsPerAnswer = static_cast<size_t>(options->boatsPerAnswer);

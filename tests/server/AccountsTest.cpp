@@ -1,4 +1,5 @@
 #include "server/Accounts.h"
+#include "server/SqliteStorage.h"
 
 #include "support/TempFolder.h"
 
@@ -33,7 +34,7 @@ struct AccountsFixture {
     }
 
     TempFolder dir;
-    Store store;
+    SqliteStorage store;
     Accounts accounts;
     int64_t now = 1800000000;
 };

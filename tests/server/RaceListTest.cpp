@@ -38,21 +38,4 @@ TEST(RaceListTest, AStartMustFitTheClientsThirtyTwoBits)
     }
 }
 
-TEST(RaceListTest, ABoatsWindSurvivesARestart)
-{
-    TempFolder dir;
-    std::string path = (dir.path() / "tidewake.db").string();
-    Boat boat;
-    std::tie(boat.race, boat.user) = std::pair(1, 5);
-    {
-        Store store(path);
-        boat = store.addBoat(boat);
-        std::tie(boat.windDir, boat.windSpeed) = std::pair(271.5, 14.25);
-        store.saveBoats(&boat, 1);
-    }
-    std::vector<Boat> read = Store(path).boats(1);
-    ASSERT_EQ(read.size(), 1u);
-    EXPECT_EQ(std::pair(read[0].windDir, read[0].windSpeed), std::pair(271.5, 14.25));
-}
-
 } // namespace

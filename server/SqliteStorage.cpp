@@ -1,8 +1,7 @@
-#include "server/Store.h"
+#include "server/SqliteStorage.h"
 
 #include <sodium.h>
 
-#include <sstream>
 #include <stdexcept>
 
 namespace server {
@@ -14,7 +13,7 @@ const char* const boatColumns = "id, race, user, nick, lat, lon, heading, speed,
 
 }
 
-Store::Store(const std::string& path)
+SqliteStorage::SqliteStorage(const std::string& path)
     : db(path)
 {
     if (sodium_init() < 0)
@@ -24,7 +23,7 @@ Store::Store(const std::string& path)
     createSchema();
 }
 
-void Store::createSchema()
+void SqliteStorage::createSchema()
 {
     db.exec("CREATE TABLE IF NOT EXISTS users ("
             "id INTEGER PRIMARY KEY AUTOINCREMENT, email TEXT NOT NULL UNIQUE, hash TEXT NOT NULL, nick TEXT NOT NULL)");
@@ -32,12 +31,12 @@ void Store::createSchema()
             "used INTEGER NOT NULL DEFAULT 0)");
     db.exec("CREATE TABLE IF NOT EXISTS races ("
             "id INTEGER PRIMARY KEY, name TEXT NOT NULL, descr TEXT NOT NULL, image TEXT NOT NULL, start INTEGER NOT NULL, "
-            "route TEXT NOT NULL, clock INTEGER NOT NULL DEFAULT 0)");
+            "route TEXT NOT NULL, clock INTEGER NOT NULL DEFAULT 0, revision INTEGER NOT NULL DEFAULT 0)");
     db.exec("CREATE TABLE IF NOT EXISTS boats ("
             "id INTEGER PRIMARY KEY AUTOINCREMENT, race INTEGER NOT NULL, user INTEGER NOT NULL, nick TEXT NOT NULL, "
             "lat REAL NOT NULL, lon REAL NOT NULL, heading REAL NOT NULL, speed REAL NOT NULL, sail INTEGER NOT NULL, "
             "waypoint INTEGER NOT NULL, finished INTEGER NOT NULL, finishTime INTEGER NOT NULL, grounded INTEGER NOT NULL, "
-            "windDir REAL NOT NULL DEFAULT 0, windSpeed REAL NOT NULL DEFAULT 0)");
+            "windDir REAL NOT NULL DEFAULT 0, windSpeed REAL NOT NULL DEFAULT 0, revision INTEGER NOT NULL DEFAULT 0)");
     db.exec("CREATE UNIQUE INDEX IF NOT EXISTS boatOfUser ON boats (race, user) WHERE user > 0");
     // Databases of earlier versions kept session tokens as they are.
     if (!hasColumn("sessions", "used"))
@@ -49,16 +48,23 @@ void Store::createSchema()
         db.exec("ALTER TABLE boats ADD COLUMN windSpeed REAL NOT NULL DEFAULT 0");
         transaction.commit();
     }
+    // And the revisions that tell other instances of the server what changed.
+    if (!hasColumn("boats", "revision")) {
+        Transaction transaction(db);
+        db.exec("ALTER TABLE races ADD COLUMN revision INTEGER NOT NULL DEFAULT 0");
+        db.exec("ALTER TABLE boats ADD COLUMN revision INTEGER NOT NULL DEFAULT 0");
+        transaction.commit();
+    }
 }
 
-bool Store::hasColumn(const std::string& table, const std::string& column)
+bool SqliteStorage::hasColumn(const std::string& table, const std::string& column)
 {
     Statement query(db, "SELECT 1 FROM pragma_table_info(?) WHERE name = ?");
     query.bind(1, table).bind(2, column);
     return query.step();
 }
 
-std::optional<int> Store::addAccount(const std::string& email, const std::string& hash, const std::string& nick)
+std::optional<int> SqliteStorage::addAccount(const std::string& email, const std::string& hash, const std::string& nick)
 {
     std::lock_guard<std::mutex> guard(lock);
     Statement insert(db, "INSERT OR IGNORE INTO users (email, hash, nick) VALUES (?, ?, ?)");
@@ -68,7 +74,7 @@ std::optional<int> Store::addAccount(const std::string& email, const std::string
     return static_cast<int>(db.lastInsertId());
 }
 
-std::optional<Account> Store::accountByEmail(const std::string& email)
+std::optional<Account> SqliteStorage::accountByEmail(const std::string& email)
 {
     std::lock_guard<std::mutex> guard(lock);
     Statement query(db, "SELECT id, email, hash, nick FROM users WHERE email = ?");
@@ -78,7 +84,7 @@ std::optional<Account> Store::accountByEmail(const std::string& email)
     return Account { static_cast<int>(query.integer(0)), query.text(1), query.text(2), query.text(3) };
 }
 
-std::optional<Account> Store::accountById(int id)
+std::optional<Account> SqliteStorage::accountById(int id)
 {
     std::lock_guard<std::mutex> guard(lock);
     Statement query(db, "SELECT id, email, hash, nick FROM users WHERE id = ?");
@@ -88,14 +94,14 @@ std::optional<Account> Store::accountById(int id)
     return Account { static_cast<int>(query.integer(0)), query.text(1), query.text(2), query.text(3) };
 }
 
-void Store::addSession(const std::string& token, int user, int64_t created)
+void SqliteStorage::addSession(const std::string& token, int user, int64_t created)
 {
     std::lock_guard<std::mutex> guard(lock);
     Statement insert(db, "INSERT INTO sessions (token, user, created, used) VALUES (?, ?, ?, ?)");
     insert.bind(1, tokenDigest(token)).bind(2, user).bind(3, created).bind(4, created).run();
 }
 
-std::optional<StoredSession> Store::session(const std::string& token)
+std::optional<StoredSession> SqliteStorage::session(const std::string& token)
 {
     std::lock_guard<std::mutex> guard(lock);
     Statement query(db, "SELECT user, used FROM sessions WHERE token = ?");
@@ -105,21 +111,21 @@ std::optional<StoredSession> Store::session(const std::string& token)
     return StoredSession { static_cast<int>(query.integer(0)), query.integer(1) };
 }
 
-void Store::touchSession(const std::string& token, int64_t used)
+void SqliteStorage::touchSession(const std::string& token, int64_t used)
 {
     std::lock_guard<std::mutex> guard(lock);
     Statement update(db, "UPDATE sessions SET used = ? WHERE token = ?");
     update.bind(1, used).bind(2, tokenDigest(token)).run();
 }
 
-void Store::dropSessionsUnusedSince(int64_t time)
+void SqliteStorage::dropSessionsUnusedSince(int64_t time)
 {
     std::lock_guard<std::mutex> guard(lock);
     Statement remove(db, "DELETE FROM sessions WHERE used < ?");
     remove.bind(1, time).run();
 }
 
-void Store::digestSessionTokens()
+void SqliteStorage::digestSessionTokens()
 {
     Transaction transaction(db);
     db.exec("ALTER TABLE sessions ADD COLUMN used INTEGER NOT NULL DEFAULT 0");
@@ -134,35 +140,7 @@ void Store::digestSessionTokens()
     transaction.commit();
 }
 
-std::string tokenDigest(const std::string& token)
-{
-    unsigned char digest[crypto_generichash_BYTES];
-    crypto_generichash(digest, sizeof digest, reinterpret_cast<const unsigned char*>(token.data()), token.size(), nullptr, 0);
-    char hex[sizeof digest * 2 + 1];
-    sodium_bin2hex(hex, sizeof hex, digest, sizeof digest);
-    return hex;
-}
-
-std::string Store::encodeRoute(const std::vector<Waypoint>& route)
-{
-    std::ostringstream out;
-    out.precision(10);
-    for (const Waypoint& w : route)
-        out << w.type << ' ' << w.lat << ' ' << w.lon << ' ' << w.hdg << ' ' << w.dst << '\n';
-    return out.str();
-}
-
-std::vector<Waypoint> Store::decodeRoute(const std::string& text)
-{
-    std::istringstream in(text);
-    std::vector<Waypoint> route;
-    Waypoint w;
-    while (in >> w.type >> w.lat >> w.lon >> w.hdg >> w.dst)
-        route.push_back(w);
-    return route;
-}
-
-std::optional<Race> Store::race(int id)
+std::optional<Race> SqliteStorage::race(int id)
 {
     std::lock_guard<std::mutex> guard(lock);
     Statement query(db, "SELECT id, name, descr, image, start, route FROM races WHERE id = ?");
@@ -172,7 +150,7 @@ std::optional<Race> Store::race(int id)
     return Race { static_cast<int>(query.integer(0)), query.text(1), query.text(2), query.text(3), query.integer(4), decodeRoute(query.text(5)) };
 }
 
-void Store::saveRace(const Race& race)
+void SqliteStorage::saveRace(const Race& race)
 {
     std::lock_guard<std::mutex> guard(lock);
     Statement upsert(db, "INSERT INTO races (id, name, descr, image, start, route) VALUES (?, ?, ?, ?, ?, ?) "
@@ -182,7 +160,7 @@ void Store::saveRace(const Race& race)
     upsert.bind(6, encodeRoute(race.route)).run();
 }
 
-std::vector<Race> Store::races()
+std::vector<Race> SqliteStorage::races()
 {
     std::lock_guard<std::mutex> guard(lock);
     Statement query(db, "SELECT id, name, descr, image, start, route FROM races ORDER BY id");
@@ -192,7 +170,7 @@ std::vector<Race> Store::races()
     return result;
 }
 
-int64_t Store::raceClock(int race)
+int64_t SqliteStorage::raceClock(int race)
 {
     std::lock_guard<std::mutex> guard(lock);
     Statement query(db, "SELECT clock FROM races WHERE id = ?");
@@ -200,14 +178,14 @@ int64_t Store::raceClock(int race)
     return query.step() ? query.integer(0) : 0;
 }
 
-void Store::setRaceClock(int race, int64_t time)
+void SqliteStorage::setRaceClock(int race, int64_t time)
 {
     std::lock_guard<std::mutex> guard(lock);
     Statement update(db, "UPDATE races SET clock = ? WHERE id = ?");
     update.bind(1, time).bind(2, race).run();
 }
 
-Boat Store::readBoat(const Statement& row)
+Boat SqliteStorage::readBoat(const Statement& row)
 {
     Boat boat;
     boat.id = row.integer(0);
@@ -228,7 +206,7 @@ Boat Store::readBoat(const Statement& row)
     return boat;
 }
 
-std::vector<Boat> Store::boats(int race)
+std::vector<Boat> SqliteStorage::boats(int race)
 {
     std::lock_guard<std::mutex> guard(lock);
     Statement query(db, std::string("SELECT ") + boatColumns + " FROM boats WHERE race = ? ORDER BY id");
@@ -239,31 +217,59 @@ std::vector<Boat> Store::boats(int race)
     return result;
 }
 
+std::optional<Boat> SqliteStorage::playerBoat(int race, int user)
+{
+    std::lock_guard<std::mutex> guard(lock);
+    Statement query(db, std::string("SELECT ") + boatColumns + " FROM boats WHERE race = ? AND user = ? AND user > 0");
+    query.bind(1, race).bind(2, user);
+    return query.step() ? std::optional<Boat>(readBoat(query)) : std::nullopt;
+}
+
 namespace {
 
 const char* const insertBoatSql = "INSERT INTO boats (race, user, nick, lat, lon, heading, speed, sail, waypoint, finished, "
-                                  "finishTime, grounded, windDir, windSpeed) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)";
+                                  "finishTime, grounded, windDir, windSpeed, revision) "
+                                  "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?) "
+                                  "ON CONFLICT (race, user) WHERE user > 0 DO NOTHING";
 
 }
 
-Boat Store::insertBoat(Statement& insert, Boat boat)
+int64_t SqliteStorage::nextRevision(int race)
 {
+    Statement update(db, "UPDATE races SET revision = revision + 1 WHERE id = ? RETURNING revision");
+    update.bind(1, race);
+    return update.step() ? update.integer(0) : 0;
+}
+
+Boat SqliteStorage::insertBoat(Statement& insert, Boat boat)
+{
+    int64_t revision = boat.robot() ? 0 : nextRevision(boat.race);
     insert.bind(1, boat.race).bind(2, boat.user).bind(3, boat.nick).bind(4, boat.lat).bind(5, boat.lon);
     insert.bind(6, boat.heading).bind(7, boat.speed).bind(8, boat.sail).bind(9, boat.waypoint);
     insert.bind(10, boat.finished ? 1 : 0).bind(11, boat.finishTime).bind(12, boat.grounded ? 1 : 0);
-    insert.bind(13, boat.windDir).bind(14, boat.windSpeed).run();
-    boat.id = db.lastInsertId();
+    insert.bind(13, boat.windDir).bind(14, boat.windSpeed).bind(15, revision).run();
+    if (sqlite3_changes(db.handle()) > 0) {
+        boat.id = db.lastInsertId();
+        return boat;
+    }
+    Statement query(db, std::string("SELECT ") + boatColumns + " FROM boats WHERE race = ? AND user = ? AND user > 0");
+    query.bind(1, boat.race).bind(2, boat.user);
+    if (!query.step())
+        throw DatabaseError("a boat could not be stored");
+    return readBoat(query);
+}
+
+Boat SqliteStorage::addBoat(Boat boat)
+{
+    std::lock_guard<std::mutex> guard(lock);
+    Transaction transaction(db);
+    Statement insert(db, insertBoatSql);
+    boat = insertBoat(insert, std::move(boat));
+    transaction.commit();
     return boat;
 }
 
-Boat Store::addBoat(Boat boat)
-{
-    std::lock_guard<std::mutex> guard(lock);
-    Statement insert(db, insertBoatSql);
-    return insertBoat(insert, std::move(boat));
-}
-
-std::vector<Boat> Store::addBoats(std::vector<Boat> boats)
+std::vector<Boat> SqliteStorage::addBoats(std::vector<Boat> boats)
 {
     std::lock_guard<std::mutex> guard(lock);
     Transaction transaction(db);
@@ -274,7 +280,7 @@ std::vector<Boat> Store::addBoats(std::vector<Boat> boats)
     return boats;
 }
 
-void Store::saveBoats(const Boat* boats, size_t count)
+void SqliteStorage::saveBoats(const Boat* boats, size_t count)
 {
     std::lock_guard<std::mutex> guard(lock);
     Transaction transaction(db);
@@ -291,14 +297,32 @@ void Store::saveBoats(const Boat* boats, size_t count)
     transaction.commit();
 }
 
-void Store::saveCourses(const std::vector<Boat>& boats)
+void SqliteStorage::saveCourses(const std::vector<Boat>& boats)
 {
     std::lock_guard<std::mutex> guard(lock);
     Transaction transaction(db);
-    Statement update(db, "UPDATE boats SET heading = ?, sail = ?, speed = ?, grounded = ? WHERE id = ?");
-    for (const Boat& boat : boats)
-        update.bind(1, boat.heading).bind(2, boat.sail).bind(3, boat.speed).bind(4, boat.grounded ? 1 : 0).bind(5, boat.id).run();
+    Statement update(db, "UPDATE boats SET heading = ?, sail = ?, speed = ?, grounded = ?, revision = ? WHERE id = ?");
+    for (const Boat& boat : boats) {
+        update.bind(1, boat.heading).bind(2, boat.sail).bind(3, boat.speed).bind(4, boat.grounded ? 1 : 0);
+        update.bind(5, nextRevision(boat.race)).bind(6, boat.id).run();
+    }
     transaction.commit();
+}
+
+BoatChanges SqliteStorage::boatChanges(int race, int64_t revision)
+{
+    std::lock_guard<std::mutex> guard(lock);
+    Transaction transaction(db);
+    BoatChanges changes;
+    Statement query(db, std::string("SELECT ") + boatColumns + " FROM boats WHERE race = ? AND revision > ? ORDER BY revision");
+    query.bind(1, race).bind(2, revision);
+    while (query.step())
+        changes.boats.push_back(readBoat(query));
+    Statement latest(db, "SELECT revision FROM races WHERE id = ?");
+    latest.bind(1, race);
+    changes.revision = latest.step() ? latest.integer(0) : 0;
+    transaction.commit();
+    return changes;
 }
 
 } // namespace server

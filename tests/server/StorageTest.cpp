@@ -1,0 +1,174 @@
+#include "server/PostgresStorage.h"
+#include "server/SqliteStorage.h"
+
+#include "support/TempFolder.h"
+#include "support/TestPostgres.h"
+#include "support/WaitUntil.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <tuple>
+
+using namespace server;
+
+namespace {
+
+// One PostgreSQL for the whole program, started by the first test that needs it; each
+// test gets a database of its own on it.
+TestPostgres& postgres()
+{
+    static TestPostgres server;
+    return server;
+}
+
+// The same checks run against both storages; `open()` opens the test's database again,
+// as a restarted server (or another instance) would.
+class StorageTest : public testing::TestWithParam<std::string> {
+protected:
+    void SetUp() override
+    {
+        if (GetParam() == "postgresql") {
+            if (TestPostgres::programs().empty())
+                GTEST_SKIP() << "PostgreSQL's programs (initdb, pg_ctl) are not installed";
+            ASSERT_TRUE(postgres().running()) << postgres().problem();
+            static int databases = 0;
+            std::string name = "storage" + std::to_string(++databases);
+            PostgresDb(postgres().uri(), 1).exec("CREATE DATABASE " + name);
+            address = postgres().uri(name);
+        }
+        store = open();
+    }
+
+    std::unique_ptr<Storage> open()
+    {
+        if (GetParam() == "postgresql")
+            return std::make_unique<PostgresStorage>(address);
+        return std::make_unique<SqliteStorage>((dir.path() / "tidewake.db").string());
+    }
+
+    Boat boat(int race, int user, const std::string& nick = "B") const
+    {
+        Boat made;
+        std::tie(made.race, made.user, made.nick, made.lat, made.lon, made.heading) = std::tuple(race, user, nick, 45.5, -3.25, 90.0);
+        return made;
+    }
+
+    TempFolder dir;
+    std::string address;
+    std::unique_ptr<Storage> store;
+};
+
+TEST_P(StorageTest, AccountsAndSessionsAreKeptAndFoundAgain)
+{
+    std::optional<int> ann = store->addAccount("ann@example.org", "hash-a", "Ann");
+    ASSERT_TRUE(ann);
+    EXPECT_FALSE(store->addAccount("ann@example.org", "hash-b", "Other"));
+    std::optional<int> bob = store->addAccount("bob@example.org", "hash-b", "Bob");
+    ASSERT_TRUE(bob);
+    EXPECT_NE(*ann, *bob);
+    store->addSession("token-ann", *ann, 1000);
+    store->addSession("token-bob", *bob, 1000);
+    store->touchSession("token-bob", 5000);
+    store->dropSessionsUnusedSince(2000);
+    std::unique_ptr<Storage> again = open();
+    std::optional<Account> byEmail = again->accountByEmail("ann@example.org");
+    ASSERT_TRUE(byEmail);
+    EXPECT_EQ(std::tuple(byEmail->id, byEmail->hash, byEmail->nick), std::tuple(*ann, std::string("hash-a"), std::string("Ann")));
+    EXPECT_EQ(again->accountById(*bob)->email, "bob@example.org");
+    EXPECT_FALSE(again->accountById(*bob + 100));
+    EXPECT_FALSE(again->session("token-ann")) << "unused since 1000";
+    std::optional<StoredSession> session = again->session("token-bob");
+    ASSERT_TRUE(session);
+    EXPECT_EQ(std::pair(session->user, session->used), std::pair(*bob, int64_t(5000)));
+    EXPECT_FALSE(again->session("token-nobody"));
+}
+
+TEST_P(StorageTest, RacesBoatsCoursesAndChangesSurviveAReopening)
+{
+    Race race { 1, "Sprint", "Short", "/images/race-1.png", 1800000000, { { 50.5, -1.25, 90.0, 1.5, 2 }, { 49.75, -1.5, 0.0, 0.5, 1 } } };
+    store->saveRace(race);
+    race.name = "Sprint II";
+    store->saveRace(race);
+    store->saveRace({ 2, "Ocean", "Long", "http://example.org/o.jpg", 1800000100, race.route });
+    store->setRaceClock(1, 1800000050);
+    std::vector<Boat> robots = store->addBoats({ boat(1, 0, "Albatross"), boat(1, 0, "Petrel") });
+    Boat kai = store->addBoat(boat(1, 7, "Kai"));
+    EXPECT_EQ(store->addBoat(boat(1, 7, "Kai again")).id, kai.id) << "one boat per player and race";
+    int64_t joined = store->boatChanges(1, 0).revision;
+
+    // The simulation's save moves every boat but leaves a player's course to saveCourses.
+    Boat course = kai;
+    std::tie(course.heading, course.sail) = std::pair(200.5, 2);
+    store->saveCourses({ course });
+    std::vector<Boat> moved = { robots[0], kai };
+    for (Boat& b : moved)
+        std::tie(b.lat, b.heading, b.waypoint, b.finished, b.finishTime, b.grounded, b.windDir, b.windSpeed) = std::tuple(46.0, 10.0, 2, true, 1800000077, true, 271.5, 14.25);
+    store->saveBoats(moved.data(), moved.size());
+
+    std::unique_ptr<Storage> again = open();
+    EXPECT_EQ(again->race(1)->name, "Sprint II");
+    EXPECT_EQ(again->race(2)->route.size(), 2u);
+    EXPECT_FALSE(again->race(3));
+    ASSERT_EQ(again->races().size(), 2u);
+    EXPECT_EQ(again->races()[1].imagePath, "http://example.org/o.jpg");
+    EXPECT_EQ(std::pair(again->raceClock(1), again->raceClock(2)), std::pair(int64_t(1800000050), int64_t(0)));
+    std::vector<Boat> boats = again->boats(1);
+    ASSERT_EQ(boats.size(), 3u);
+    EXPECT_TRUE(again->boats(2).empty());
+    const Boat& robot = boats[0];
+    const Boat& player = boats[2];
+    EXPECT_EQ(std::tuple(robot.nick, robot.lat, robot.heading, robot.finished, robot.windDir), std::tuple(std::string("Albatross"), 46.0, 10.0, true, 271.5));
+    EXPECT_EQ(std::tuple(player.id, player.lat, player.heading, player.sail, player.waypoint, player.finishTime, player.grounded, player.windSpeed),
+        std::tuple(kai.id, 46.0, 200.5, 2, 2, int64_t(1800000077), true, 14.25));
+    EXPECT_EQ(again->playerBoat(1, 7)->id, kai.id);
+    EXPECT_FALSE(again->playerBoat(1, 8));
+    EXPECT_FALSE(again->playerBoat(2, 7));
+
+    // Courses and joins after a revision are found once; robots never.
+    BoatChanges changes = again->boatChanges(1, joined);
+    ASSERT_EQ(changes.boats.size(), 1u);
+    EXPECT_EQ(std::pair(changes.boats[0].id, changes.boats[0].heading), std::pair(kai.id, 200.5));
+    again->addBoat(boat(1, 9, "Lou"));
+    BoatChanges later = again->boatChanges(1, changes.revision);
+    ASSERT_EQ(later.boats.size(), 1u);
+    EXPECT_EQ(later.boats[0].nick, "Lou");
+    EXPECT_TRUE(again->boatChanges(1, later.revision).boats.empty());
+    EXPECT_EQ(again->boatChanges(1, 0).boats.size(), 2u);
+}
+
+// A shared database lets one instance at a time hold a race's lease, until it lapses; the
+// one server on a SQLite database always holds it.
+TEST_P(StorageTest, OneInstanceAtATimeHoldsARacesLease)
+{
+    std::unique_ptr<Storage> other = open();
+    bool shared = store->shared();
+    const std::tuple<Storage*, const char*, int, int, bool> steps[] = { { store.get(), "a", 1, 10, true },
+        { other.get(), "b", 1, 10, !shared }, { other.get(), "b", 2, 1, true }, { store.get(), "a", 1, 10, true },
+        { other.get(), "b", 2, 1, true }, { store.get(), "a", 2, 10, !shared } };
+    for (const auto& [storage, owner, race, seconds, held] : steps)
+        EXPECT_EQ(storage->holdLease(race, owner, seconds), held) << owner << " race " << race;
+    EXPECT_TRUE(waitUntil([&] { return store->holdLease(2, "a", 10); }, std::chrono::seconds(5))) << "b's one-second lease lapsed";
+    EXPECT_EQ(other->holdLease(2, "b", 10), !shared);
+    other->releaseLease(2, "b");
+    store->releaseLease(1, "a");
+    EXPECT_TRUE(other->holdLease(1, "b", 10)) << "released";
+    EXPECT_EQ(other->holdLease(2, "b", 10), !shared) << "a's, which b cannot release";
+}
+
+INSTANTIATE_TEST_SUITE_P(, StorageTest, testing::Values("sqlite", "postgresql"), [](const auto& info) { return info.param; });
+
+TEST(PostgresStorageTest, AMissingDatabaseIsReportedAtOnce)
+{
+    auto start = std::chrono::steady_clock::now();
+    TempFolder empty;
+    try {
+        PostgresStorage store("postgresql://tidewake@/postgres?host=" + empty.path().string());
+        ADD_FAILURE() << "connected to nothing";
+    } catch (const DatabaseError& error) {
+        EXPECT_NE(std::string(error.what()).find("can't connect to PostgreSQL"), std::string::npos) << error.what();
+    }
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(6));
+}
+
+} // namespace
