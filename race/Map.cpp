@@ -341,15 +341,17 @@ void Map::prefetchTiles()
     }
 }
 
-// Composed pictures are kept only for tiles shown in the last ten seconds, so that the
-// cache of images does not double in size; one is made again when its tile shows.
+// Composed pictures are kept only for tiles shown in the last two seconds, so that the
+// cache of images does not double in size: at rest a frame copies the chart's picture,
+// and only a pan soon after brings back tiles it had shown. One is made again when its
+// tile shows.
 void Map::evictTile()
 {
     if (tiles.size() > 500)
         tiles.erase(findOldest(tiles, &TileEntry::lastUse));
     Uint32 now = SDL_GetTicks();
     for (auto& [key, entry] : tiles) {
-        if (Uint32(now - entry.lastUse) > 10000)
+        if (Uint32(now - entry.lastUse) > 2000)
             entry.composed.release();
     }
 }
