@@ -14,38 +14,20 @@ namespace {
 
 // A marker that cannot describe its picture, so that the map draws the chart directly.
 struct UndescribedMarker : MapWidget {
-    UndescribedMarker()
-        : MapWidget(0, 0, 1, 1)
-    {
-    }
+    UndescribedMarker() : MapWidget(0, 0, 1, 1) { }
     void getPosition(double& lat, double& lon) const override { lat = lon = 0.0; }
 };
 
-class ChartPictureTest : public ChartTest {
-protected:
-    ChartPictureTest()
-    {
-        for (const char* name : { "images/sea.png", "images/wind-arrow.png", "images/boat-red.png", "images/flag-red.png", "fonts/newscycle-bold.ttf" })
-            data.copyFromSource(name);
-        createFontManager();
-    }
-    ~ChartPictureTest() override { deleteFontManager(); }
-
-    std::vector<Uint32> frame(Map& map)
-    {
-        map.update(0.016);
-        map.draw(display.renderer, 0, 0);
-        std::vector<Uint32> pixels(1024 * 768);
-        EXPECT_EQ(SDL_RenderReadPixels(display.renderer, nullptr, SDL_PIXELFORMAT_ARGB8888, pixels.data(), 1024 * 4), 0);
-        return pixels;
-    }
-};
+using ChartPictureTest = ChartTest;
 
 // A chart at zoom 8 with tiles, wind arrows, a route and labelled markers. After each
 // change the frame that copies the kept picture equals the chart drawn directly; the
 // picture is drawn again only when something it shows changed, and the next frame copies it.
 TEST_F(ChartPictureTest, AFrameAtRestCopiesAPictureEqualToTheDirectDrawingRedrawnWhenWhatItShowsChanges)
 {
+    for (const char* name : { "images/sea.png", "images/wind-arrow.png", "images/boat-red.png", "images/flag-red.png", "fonts/newscycle-bold.ttf" })
+        data.copyFromSource(name);
+    createFontManager();
     Map map(1024, 768, 46.0, -4.0);
     map.zoom = map.targetZoom = 8;
     WorldPixel centre = latLonToWorldPixel(46.0, -4.0, 8);
@@ -66,6 +48,13 @@ TEST_F(ChartPictureTest, AFrameAtRestCopiesAPictureEqualToTheDirectDrawingRedraw
     auto fillWind = [](int32_t n) {
         windRegistry.forEach([n](WindData& grid) { std::tie(grid.n, grid.winds) = std::tuple(n, std::vector<Wind>(size_t(n * n), Wind { 200.0 + n, 30.0 })); });
     };
+    auto frame = [&] {
+        map.update(0.016);
+        map.draw(display.renderer, 0, 0);
+        std::vector<Uint32> pixels(1024 * 768);
+        EXPECT_EQ(SDL_RenderReadPixels(display.renderer, nullptr, SDL_PIXELFORMAT_ARGB8888, pixels.data(), 1024 * 4), 0);
+        return pixels;
+    };
     for (auto [change, redrawn] : std::initializer_list<std::pair<std::function<void()>, bool>> {
              { [] {}, true },
              { [] {}, false },
@@ -79,15 +68,16 @@ TEST_F(ChartPictureTest, AFrameAtRestCopiesAPictureEqualToTheDirectDrawingRedraw
              { [] {}, false } }) {
         change();
         auto* undescribed = map.addWidget(std::make_unique<UndescribedMarker>());
-        std::vector<Uint32> direct = frame(map);
+        std::vector<Uint32> direct = frame();
         map.removeWidget(undescribed);
         int redraws = map.chartRedraws();
-        std::vector<Uint32> copied = frame(map);
+        std::vector<Uint32> copied = frame();
         EXPECT_EQ(map.chartRedraws() - redraws, int(redrawn));
         EXPECT_TRUE(direct == copied);
-        EXPECT_TRUE(frame(map) == copied);
+        EXPECT_TRUE(frame() == copied);
         EXPECT_EQ(map.chartRedraws() - redraws, int(redrawn));
     }
+    deleteFontManager();
 }
 
 }
