@@ -33,8 +33,9 @@ bool CachedPicture::makeTexture(SDL_Renderer* renderer, int width, int height)
     current = false;
     picture.reset(SDL_CreateTexture(renderer, targetFormat(renderer), SDL_TEXTUREACCESS_TARGET, width, height));
     if (!picture || SDL_SetTextureBlendMode(picture.get(), SDL_BLENDMODE_NONE) != 0) {
-        std::printf("Can't keep a picture of the chart: %s\n", SDL_GetError());
+        std::printf("Can't keep a drawn picture: %s\n", SDL_GetError());
         picture.reset();
+        unavailable = true;
         return false;
     }
     return true;
@@ -44,7 +45,7 @@ bool CachedPicture::draw(SDL_Renderer* renderer, PictureKey key, const std::func
 {
     int width = 0;
     int height = 0;
-    if (SDL_GetRenderTarget(renderer) || SDL_GetRendererOutputSize(renderer, &width, &height) != 0)
+    if (unavailable || SDL_GetRenderTarget(renderer) || SDL_GetRendererOutputSize(renderer, &width, &height) != 0)
         return false;
     if (!makeTexture(renderer, width, height))
         return false;

@@ -16,14 +16,14 @@ class CachedPicture {
 public:
     // Copies the picture over the whole target, drawing it first with drawing() when the
     // key differs from the one it was drawn from. False, with nothing drawn, when no
-    // texture can be made; the caller then draws directly.
+    // texture can be made (then or ever before); the caller then draws directly.
     bool draw(SDL_Renderer* renderer, PictureKey key, const std::function<void()>& drawing);
-    // Frees the texture; the next draw draws the picture again.
-    void release();
     // How many times the picture was drawn into its texture.
     int redraws() const { return drawn; }
 
 private:
+    // Frees the texture; the next draw draws the picture again.
+    void release();
     bool makeTexture(SDL_Renderer* renderer, int width, int height);
     bool redraw(SDL_Renderer* renderer, const std::function<void()>& drawing);
 
@@ -31,5 +31,7 @@ private:
     PictureKey drawnFrom;
     // Whether the texture holds the picture drawn from drawnFrom.
     bool current = false;
+    // Set when no texture could be made: the renderer cannot keep one, so it is not asked again.
+    bool unavailable = false;
     int drawn = 0;
 };
