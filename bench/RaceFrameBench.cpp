@@ -1,7 +1,9 @@
 // One frame of the race screen with the software renderer at 1920 x 1080: the map with 40
 // loaded tiles and their wind arrows, the route, 200 boat markers with labels, the boat
 // control panel with its course projection, the information panel, the wind tape and the
-// close button. Run from the source tree so that data/ is found.
+// close button. Nothing changes between frames, so each copies the chart's kept picture and
+// draws the panels over it; chartFrame/2 of ChartFrameBench times a frame that redraws the
+// chart. Run from the source tree so that data/ is found.
 
 #include "FrameRatio.h"
 #include "app/Storage.h"

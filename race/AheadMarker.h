@@ -5,6 +5,7 @@
 #include "race/RaceScreen.h"
 
 #include <memory>
+#include <optional>
 #include <string>
 
 class Font;
@@ -21,6 +22,7 @@ public:
 
     void draw(const Map& map, SDL_Renderer* renderer, int32_t viewX, int32_t viewY, int32_t tilesPerSide,
         double scale) override;
+    bool describe(const Map& map, PictureKey& key) const override;
 
     // "+18h" for an offset of 17.5 hours or a little more; "-1h" an hour back.
     static std::string label(int32_t offsetSeconds);
@@ -29,6 +31,16 @@ public:
     const RoutePlanner* planner = nullptr;
 
 private:
+    // Where the copy is drawn, turned how and labelled what.
+    struct Placement {
+        SDL_Point centre;
+        double heading;
+        std::string text;
+    };
+
+    // Nothing when the copy is not shown.
+    std::optional<Placement> place(const Map& map) const;
+
     const BoatRecord* boat;
     const WindTape* tape;
     Clock clock;

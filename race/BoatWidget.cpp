@@ -2,6 +2,7 @@
 
 #include "boat/BoatRecord.h"
 #include "gui/Font.h"
+#include "gui/PictureKey.h"
 #include "gui/Utf.h"
 #include "net/TextureRegistry.h"
 #include "race/Map.h"
@@ -45,6 +46,14 @@ void BoatWidget::draw(SDL_Renderer* renderer, int drawX, int drawY)
         return;
     std::string text = label(*record);
     font->drawText(renderer, drawX + (width - font->textWidth(text.c_str())) / 2, drawY + 50, text.c_str(), textColour);
+}
+
+bool BoatWidget::describe(PictureKey& key) const
+{
+    key.add(icon ? icon->getTexture() : nullptr);
+    key.add(record->heading);
+    key.add(map->zoom >= 8 && font ? label(*record) : std::string());
+    return true;
 }
 
 void BoatWidget::setFocus(bool focus)

@@ -20,6 +20,7 @@ public:
     void draw(SDL_Renderer* renderer, int x, int y) override;
     void setFocus(bool focus) override;
     void getPosition(double& lat, double& lon) const override;
+    bool describe(PictureKey& key) const override;
 
     // "nick (place)", or the nick alone without a place, cut to fit the label buffer.
     static std::string label(const BoatRecord& record);

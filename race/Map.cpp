@@ -136,9 +136,61 @@ bool Map::tilesHideSea(SDL_Renderer* renderer) const
     return covered;
 }
 
+// Drawing hundreds of markers, rotated arrows and labels costs many times a copy of the
+// whole window, so a frame that shows what the one before showed copies the picture kept
+// from it. The tiles shown are visited all the same, so that their use is recorded.
+void Map::draw(SDL_Renderer* renderer, int drawX, int drawY)
+{
+    PictureKey key;
+    bool copied = describeChart(renderer, drawX, drawY, key)
+        && picture.draw(renderer, std::move(key), [&] { drawChart(renderer, drawX, drawY); });
+    if (!copied)
+        drawChart(renderer, drawX, drawY);
+
+    if (--evictCountdown < 1) {
+        evictTile();
+        evictCountdown = 100;
+    }
+}
+
+// The picture is kept only at rest, for a map at the window's origin that covers the
+// window, and while the sea or the tiles cover all of it, so that nothing of an earlier
+// frame shows through.
+bool Map::describeChart(SDL_Renderer* renderer, int drawX, int drawY, PictureKey& key)
+{
+    if (scale != 1.0 || drawX != 0 || drawY != 0 || x != 0 || y != 0
+        || (!(sea && sea->getTexture()) && !tilesHideSea(renderer)))
+        return false;
+    for (int64_t value : { int64_t(viewX), int64_t(viewY), int64_t(zoom), int64_t(width), int64_t(height) })
+        key.add(value);
+    key.add(sea ? sea->getTexture() : nullptr);
+    key.add(arrow ? arrow->getTexture() : nullptr);
+    Uint32 now = SDL_GetTicks();
+    forEachVisibleTile([&](int, int, int32_t column, int32_t row) {
+        const TileEntry& entry = visitTile(column, row, now);
+        key.add(entry.texture ? entry.texture->getTexture() : nullptr);
+        key.add(int64_t(entry.wind ? entry.wind->getTime() : 0));
+        key.add(int64_t(entry.wind ? entry.wind->gridSize() : 0));
+    });
+    key.add(int64_t(features.size()));
+    for (const auto& feature : features) {
+        if (!feature->describe(*this, key))
+            return false;
+    }
+    key.add(int64_t(widgets.size()));
+    for (const auto& widget : widgets) {
+        SDL_Point centre = markerCentre(*widget);
+        key.add(int64_t(centre.x));
+        key.add(int64_t(centre.y));
+        if (!widget->describe(key))
+            return false;
+    }
+    return true;
+}
+
 // The sea is left out when the tiles will cover it, as they do once loaded: it is the
 // most costly copy of a frame.
-void Map::draw(SDL_Renderer* renderer, int drawX, int drawY)
+void Map::drawChart(SDL_Renderer* renderer, int drawX, int drawY)
 {
     if (sea && sea->getTexture() && !tilesHideSea(renderer))
         SDL_RenderCopy(renderer, sea->getTexture(), nullptr, nullptr);
@@ -153,23 +205,23 @@ void Map::draw(SDL_Renderer* renderer, int drawX, int drawY)
         SDL_Point centre = markerCentre(*widget);
         widget->draw(renderer, drawX + centre.x - widget->width / 2, drawY + centre.y - widget->height / 2);
     }
+}
 
-    if (--evictCountdown < 1) {
-        evictTile();
-        evictCountdown = 100;
+TileEntry& Map::visitTile(int32_t column, int32_t row, Uint32 now)
+{
+    TileEntry& entry = getTile(zoom, column, row, now);
+    if (entry.texture && !entry.texture->getTexture() && !entry.texture->isLoading()) {
+        SDL_Log("redownloading texture %s", entry.texture->getName());
+        redownload(*entry.texture);
     }
+    return entry;
 }
 
 void Map::drawTile(SDL_Renderer* renderer, int sx, int sy, int32_t column, int32_t row, Uint32 now)
 {
-    TileEntry& entry = getTile(zoom, column, row, now);
-    if (!entry.texture || !entry.texture->getTexture()) {
-        if (entry.texture && !entry.texture->isLoading()) {
-            SDL_Log("redownloading texture %s", entry.texture->getName());
-            redownload(*entry.texture);
-        }
+    TileEntry& entry = visitTile(column, row, now);
+    if (!entry.texture || !entry.texture->getTexture())
         return;
-    }
     if (scale == 1.0 && entry.composed.draw(renderer, sx, sy, entry.texture->getTexture(), entry.wind.get(), arrow.get()))
         return;
     SDL_Rect destination { sx, sy, tileSide, tileSide };
@@ -289,15 +341,17 @@ void Map::prefetchTiles()
     }
 }
 
-// Composed pictures are kept only for tiles shown in the last ten seconds, so that the
-// cache of images does not double in size; one is made again when its tile shows.
+// Composed pictures are kept only for tiles shown in the last two seconds, so that the
+// cache of images does not double in size: at rest a frame copies the chart's picture,
+// and only a pan soon after brings back tiles it had shown. One is made again when its
+// tile shows.
 void Map::evictTile()
 {
     if (tiles.size() > 500)
         tiles.erase(findOldest(tiles, &TileEntry::lastUse));
     Uint32 now = SDL_GetTicks();
     for (auto& [key, entry] : tiles) {
-        if (Uint32(now - entry.lastUse) > 10000)
+        if (Uint32(now - entry.lastUse) > 2000)
             entry.composed.release();
     }
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "boat/ChartProjection.h"
+#include "gui/CachedPicture.h"
 #include "gui/Texture.h"
 #include "gui/Widget.h"
 #include "race/ComposedTile.h"
@@ -60,6 +61,8 @@ public:
     void addFeature(std::unique_ptr<MapFeature> feature);
     // Deletes a marker that was added with addWidget.
     void removeWidget(MapWidget* widget);
+    // How many times the picture of the chart at rest was drawn; frames in between copied it.
+    int chartRedraws() const { return picture.redraws(); }
 
     using TileKey = std::tuple<int32_t, int32_t, int32_t>;
 
@@ -96,7 +99,13 @@ private:
     // lies just across the 180-degree meridian is drawn beside the view, not a world away.
     WorldPixel nearView(WorldPixel pixel) const;
     SDL_Point markerCentre(const MapWidget& widget) const;
+    // The tile's cache entry, its image asked for again when it failed to load.
+    TileEntry& visitTile(int32_t column, int32_t row, Uint32 now);
     void drawTile(SDL_Renderer* renderer, int sx, int sy, int32_t column, int32_t row, Uint32 now);
+    void drawChart(SDL_Renderer* renderer, int drawX, int drawY);
+    // Visits the tiles shown and adds to the key everything the chart's picture is drawn
+    // from; false when the picture cannot be kept (see draw).
+    bool describeChart(SDL_Renderer* renderer, int drawX, int drawY, PictureKey& key);
     // Calls visit(sx, sy, column, row) for each tile slot of the view, row by row.
     template <typename Visit>
     void forEachVisibleTile(Visit visit) const;
@@ -108,4 +117,5 @@ private:
 
     // The pinch of each touch device, by its id.
     std::map<int64_t, PinchState> pinchStates;
+    CachedPicture picture;
 };

@@ -1,5 +1,6 @@
 #include "race/MapImage.h"
 
+#include "gui/PictureKey.h"
 #include "net/TextureRegistry.h"
 #include "race/Map.h"
 #include "race/Projection.h"
@@ -9,6 +10,15 @@ MapImage::MapImage(double lat, double lon, const char* name)
     , my(latLonToMetres(lat, lon).my)
     , image(loadTexture(name))
 {
+}
+
+bool MapImage::describe(const Map& map, PictureKey& key) const
+{
+    SDL_Point point = map.metresToScreen(mx, my);
+    key.add(image ? image->getTexture() : nullptr);
+    key.add(int64_t(point.x));
+    key.add(int64_t(point.y));
+    return true;
 }
 
 void MapImage::draw(const Map& map, SDL_Renderer* renderer, int32_t, int32_t, int32_t, double)

@@ -1,5 +1,6 @@
 #include "race/MapLine.h"
 
+#include "gui/PictureKey.h"
 #include "race/GreatCircle.h"
 #include "race/Map.h"
 
@@ -16,6 +17,16 @@ void MapLine::draw(const Map& map, SDL_Renderer* renderer, int32_t, int32_t, int
         SDL_Point to = map.worldToScreen(end);
         SDL_RenderDrawLine(renderer, from.x, from.y, to.x, to.y);
     }
+}
+
+bool MapLine::describe(const Map&, PictureKey& key) const
+{
+    key.add(int64_t(points.size()));
+    for (const Metres& point : points) {
+        key.add(point.mx);
+        key.add(point.my);
+    }
+    return true;
 }
 
 std::vector<MapLine::Segment> MapLine::segmentsNear(int32_t zoom, int32_t centre) const

@@ -13,6 +13,7 @@ public:
 
     void draw(const Map& map, SDL_Renderer* renderer, int32_t viewX, int32_t viewY, int32_t tilesPerSide,
         double scale) override;
+    bool describe(const Map& map, PictureKey& key) const override;
 
     using Segment = std::pair<WorldPixel, WorldPixel>;
     // The segments between consecutive points, in world pixels at a zoom level. Each starts

@@ -2,6 +2,7 @@
 
 #include "boat/BoatRecord.h"
 #include "gui/Font.h"
+#include "gui/PictureKey.h"
 #include "race/Map.h"
 #include "race/RoutePlanner.h"
 
@@ -74,6 +75,23 @@ RouteOverlay::RouteOverlay(const RoutePlanner* planner)
     : font(getFont(SmallFont))
     , planner(planner)
 {
+}
+
+bool RouteOverlay::describe(const Map&, PictureKey& key) const
+{
+    const PlannedRoute* route = planner->route();
+    key.add(int64_t(route ? route->points.size() : 0));
+    if (!route)
+        return true;
+    for (const RoutePoint& point : route->points) {
+        key.add(point.position.lat);
+        key.add(point.position.lon);
+        key.add(point.hours);
+    }
+    key.add(route->etaHours);
+    key.add(int64_t(planner->routeStart()));
+    key.add(int64_t(route->landIgnored + 2 * route->reached + 4 * route->windMissing));
+    return true;
 }
 
 void RouteOverlay::draw(const Map& map, SDL_Renderer* renderer, int32_t, int32_t, int32_t, double)

@@ -26,6 +26,7 @@ public:
 
     void draw(const Map& map, SDL_Renderer* renderer, int32_t viewX, int32_t viewY, int32_t tilesPerSide,
         double scale) override;
+    bool describe(const Map& map, PictureKey& key) const override;
 
     Font* font;
 
