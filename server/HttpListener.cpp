@@ -229,7 +229,9 @@ int HttpListener::start(const std::string& address, int port)
         return -1;
     std::unique_ptr<addrinfo, AddressListFree> addresses(found);
     unsigned threads = options.eventThreads ? options.eventThreads : std::max(1u, std::thread::hardware_concurrency());
-    unsigned flags = MHD_USE_EPOLL_INTERNAL_THREAD | MHD_ALLOW_SUSPEND_RESUME | (found->ai_family == AF_INET6 ? MHD_USE_IPv6 : 0);
+    // Level-triggered poll: in edge-triggered epoll mode this libmicrohttpd now and then left a
+    // keep-alive client's next request unread.
+    unsigned flags = MHD_USE_POLL_INTERNAL_THREAD | MHD_ALLOW_SUSPEND_RESUME | (found->ai_family == AF_INET6 ? MHD_USE_IPv6 : 0);
     daemon.reset(MHD_start_daemon(flags, static_cast<uint16_t>(port), nullptr, nullptr, &Callbacks::handle, this,
         MHD_OPTION_SOCK_ADDR, found->ai_addr,
         MHD_OPTION_THREAD_POOL_SIZE, threads,

@@ -18,7 +18,7 @@ struct MHD_Connection;
 namespace server {
 
 struct HttpListenerOptions {
-    // Threads that wait on the sockets (epoll) and give the fast answers; 0 means one per
+    // Threads that wait on the sockets (poll) and give the fast answers; 0 means one per
     // processor.
     unsigned eventThreads = 0;
     // Threads that give the slow answers.

@@ -111,7 +111,7 @@ TEST_F(HttpListenerTest, ManyKeepAliveConnectionsAreAllAnsweredWithEveryCookieAn
             sockets[i]->get("/fast?n=" + std::to_string(i) + "+%40" + std::to_string(round));
         for (size_t i = 0; i < sockets.size(); ++i) {
             std::string answer = sockets[i]->answer();
-            ASSERT_NE(answer.find("\r\n\r\n/fast " + std::to_string(i) + " @" + std::to_string(round) + ";"), std::string::npos) << answer;
+            ASSERT_NE(answer.find("\r\n\r\n/fast " + std::to_string(i) + " @" + std::to_string(round) + ";"), std::string::npos) << "socket " << i << ", round " << round << ": " << answer;
             ASSERT_NE(answer.find("Set-Cookie: id=7; Path=/\r\nSet-Cookie: JSESSIONID=abc; Path=/\r\n"), std::string::npos) << answer;
         }
     }
