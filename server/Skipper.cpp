@@ -19,6 +19,9 @@ constexpr double hour = 3600.0;
 // How far ahead a skipper plans, and how often, before its own share of the spread.
 constexpr double horizonHours = 8.0;
 constexpr double replanHours = 6.0;
+// Nearer its waypoint than this a skipper plans its own route: a route shared from a few
+// kilometres away would miss the mark.
+constexpr double sharedFromKm = 50.0;
 
 // A number in [0, 1) of the boat's own, different for each trait asked.
 double trait(int64_t boatId, int which)
@@ -62,7 +65,7 @@ double Skipper::velocityMadeGood(const Course& course, double bearing, const Win
     return speed * std::cos((course.heading - bearing) * 3.141592653589793 / 180.0);
 }
 
-Course Skipper::steer(const Boat& current, SkipperPlan& plan, const Waypoint& target, int64_t time, double windRate,
+Course Skipper::steer(const Boat& current, SkipperPlan& plan, const Waypoint& target, int64_t time, const WindSampler& forecast,
     const Wind& w, double sailSeconds) const
 {
     if (plan.waypoint < 0) {
@@ -70,9 +73,18 @@ Course Skipper::steer(const Boat& current, SkipperPlan& plan, const Waypoint& ta
         plan.waypoint = current.waypoint;
         plan.renew = replanHours * trait(current.id, 3);
     }
-    bool routeSailed = plan.legs.size() > 1 && plan.sailed - lagHours(current.id) > plan.legs.back().hours;
+    if (!plan.legs && !current.grounded && shareable(current, target)) {
+        // Until its first routing a skipper takes the route of the boats nearby, which
+        // costs nothing; it keeps its own time to plan again.
+        plan.legs = shared.planned({ current.lat, current.lon }, current.waypoint, time);
+        if (plan.legs) {
+            plan.renew -= plan.sailed;
+            plan.sailed = 0.0;
+        }
+    }
+    bool routeSailed = plan.legs && plan.legs->size() > 1 && plan.sailed - lagHours(current.id) > plan.legs->back().hours;
     if (current.grounded || plan.waypoint != current.waypoint || plan.sailed >= plan.renew || routeSailed)
-        replan(current, plan, target, time, windRate);
+        replan(current, plan, target, time, forecast);
     Course course;
     if (!planned(current, plan, course))
         course = choose(current, target, w, sailSeconds);
@@ -81,12 +93,25 @@ Course Skipper::steer(const Boat& current, SkipperPlan& plan, const Waypoint& ta
         return course;
     // The route runs too close to the shore here; plan afresh a little later, clear of it.
     plan.renew = std::min(plan.renew, plan.sailed + 0.5);
+    plan.own = true;
     return clearOfLand(current, initialBearing(current.lat, current.lon, target.lat, target.lon), w, sailSeconds);
 }
 
-void Skipper::replan(const Boat& current, SkipperPlan& plan, const Waypoint& target, int64_t time, double windRate) const
+void Skipper::replan(const Boat& current, SkipperPlan& plan, const Waypoint& target, int64_t time, const WindSampler& forecast) const
 {
-    ForecastSampler sampler(wind, time, windRate);
+    if (current.grounded || plan.own || !shareable(current, target))
+        plan.legs = planFrom(current, target, forecast);
+    else
+        plan.legs = shared.route({ current.lat, current.lon }, current.waypoint, time, [&] { return planFrom(current, target, forecast); });
+    plan.sailed = 0.0;
+    plan.waypoint = current.waypoint;
+    plan.own = false;
+    // Skippers plan at times of their own, so the work spreads over the steps.
+    plan.renew = replanHours * (0.75 + 0.5 * trait(current.id, 3));
+}
+
+SharedLegs Skipper::planFrom(const Boat& current, const Waypoint& target, const WindSampler& forecast) const
+{
     std::optional<CoastChart> chart;
     if (land)
         chart.emplace(*land);
@@ -94,17 +119,17 @@ void Skipper::replan(const Boat& current, SkipperPlan& plan, const Waypoint& tar
     request.start = { current.lat, current.lon };
     request.target = target;
     request.sails = boat.sails;
-    request.wind = &sampler;
+    request.wind = &forecast;
     request.land = land ? &*chart : nullptr;
     request.options.horizonHours = horizonHours;
     request.options.firstStepHours = 1.0;
     request.options.sectorDegrees = 10.0;
-    PlannedRoute route = planRoute(request);
-    plan.legs = std::move(route.points);
-    plan.sailed = 0.0;
-    plan.waypoint = current.waypoint;
-    // Skippers plan at times of their own, so the work spreads over the steps.
-    plan.renew = replanHours * (0.75 + 0.5 * trait(current.id, 3));
+    return std::make_shared<const std::vector<RoutePoint>>(planRoute(request).points);
+}
+
+bool Skipper::shareable(const Boat& current, const Waypoint& target) const
+{
+    return greatCircleDistance(current.lat, current.lon, target.lat, target.lon) >= sharedFromKm;
 }
 
 bool Skipper::planned(const Boat& current, const SkipperPlan& plan, Course& course) const
@@ -112,11 +137,11 @@ bool Skipper::planned(const Boat& current, const SkipperPlan& plan, Course& cour
     double hours = plan.sailed - lagHours(current.id);
     // The start point carries no leg when the route found nothing to sail, and past its
     // end the route knows no better than the boat.
-    if (plan.legs.size() < 2 || hours > plan.legs.back().hours)
+    if (!plan.legs || plan.legs->size() < 2 || hours > plan.legs->back().hours)
         return false;
-    auto leg = std::upper_bound(plan.legs.begin(), plan.legs.end(), hours,
-        [](double h, const RoutePoint& point) { return h < point.hours; });
-    if (leg != plan.legs.begin())
+    const std::vector<RoutePoint>& legs = *plan.legs;
+    auto leg = std::upper_bound(legs.begin(), legs.end(), hours, [](double h, const RoutePoint& point) { return h < point.hours; });
+    if (leg != legs.begin())
         --leg;
     if (leg->sail == 0 || !boat.hasSail(leg->sail))
         return false;
