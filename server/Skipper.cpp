@@ -19,9 +19,12 @@ constexpr double hour = 3600.0;
 // How far ahead a skipper plans, and how often, before its own share of the spread.
 constexpr double horizonHours = 8.0;
 constexpr double replanHours = 6.0;
-// Nearer its waypoint than this a skipper plans its own route: a route shared from a few
-// kilometres away would miss the mark.
-constexpr double sharedFromKm = 50.0;
+// Routes are shared within patches of a fifth of a degree, as fine as the router reads
+// the wind; nearer the waypoint than closeKm within patches ten times smaller, since a
+// route from a few kilometres away would miss the mark.
+constexpr double patchDegrees = 0.2;
+constexpr double closePatchDegrees = 0.02;
+constexpr double closeKm = 50.0;
 
 // A number in [0, 1) of the boat's own, different for each trait asked.
 double trait(int64_t boatId, int which)
@@ -73,16 +76,18 @@ Course Skipper::steer(const Boat& current, SkipperPlan& plan, const Waypoint& ta
         plan.waypoint = current.waypoint;
         plan.renew = replanHours * trait(current.id, 3);
     }
-    if (!plan.legs && !current.grounded && shareable(current, target)) {
+    if (!plan.legs && !current.grounded) {
         // Until its first routing a skipper takes the route of the boats nearby, which
         // costs nothing; it keeps its own time to plan again.
-        plan.legs = shared.planned({ current.lat, current.lon }, current.waypoint, time);
+        plan.legs = shared.planned({ current.lat, current.lon }, patchFor(current, target), current.waypoint, time);
         if (plan.legs) {
             plan.renew -= plan.sailed;
             plan.sailed = 0.0;
         }
     }
     bool routeSailed = plan.legs && plan.legs->size() > 1 && plan.sailed - lagHours(current.id) > plan.legs->back().hours;
+    // A boat that sailed a route to its end short of the waypoint plans its own next.
+    plan.own = plan.own || (routeSailed && plan.waypoint == current.waypoint);
     if (current.grounded || plan.waypoint != current.waypoint || plan.sailed >= plan.renew || routeSailed)
         replan(current, plan, target, time, forecast);
     Course course;
@@ -99,10 +104,11 @@ Course Skipper::steer(const Boat& current, SkipperPlan& plan, const Waypoint& ta
 
 void Skipper::replan(const Boat& current, SkipperPlan& plan, const Waypoint& target, int64_t time, const WindSampler& forecast) const
 {
-    if (current.grounded || plan.own || !shareable(current, target))
+    if (current.grounded || plan.own)
         plan.legs = planFrom(current, target, forecast);
     else
-        plan.legs = shared.route({ current.lat, current.lon }, current.waypoint, time, [&] { return planFrom(current, target, forecast); });
+        plan.legs = shared.route({ current.lat, current.lon }, patchFor(current, target), current.waypoint, time,
+            [&] { return planFrom(current, target, forecast); });
     plan.sailed = 0.0;
     plan.waypoint = current.waypoint;
     plan.own = false;
@@ -127,9 +133,9 @@ SharedLegs Skipper::planFrom(const Boat& current, const Waypoint& target, const 
     return std::make_shared<const std::vector<RoutePoint>>(planRoute(request).points);
 }
 
-bool Skipper::shareable(const Boat& current, const Waypoint& target) const
+double Skipper::patchFor(const Boat& current, const Waypoint& target)
 {
-    return greatCircleDistance(current.lat, current.lon, target.lat, target.lon) >= sharedFromKm;
+    return greatCircleDistance(current.lat, current.lon, target.lat, target.lon) < closeKm ? closePatchDegrees : patchDegrees;
 }
 
 bool Skipper::planned(const Boat& current, const SkipperPlan& plan, Course& course) const

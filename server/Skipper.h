@@ -53,7 +53,7 @@ public:
 private:
     void replan(const Boat& current, SkipperPlan& plan, const Waypoint& target, int64_t time, const WindSampler& forecast) const;
     SharedLegs planFrom(const Boat& current, const Waypoint& target, const WindSampler& forecast) const;
-    bool shareable(const Boat& current, const Waypoint& target) const;
+    static double patchFor(const Boat& current, const Waypoint& target);
     bool planned(const Boat& current, const SkipperPlan& plan, Course& course) const;
     Course clearOfLand(const Boat& current, double bearing, const Wind& wind, double sailSeconds) const;
     bool blocked(const Boat& current, const Course& course, const Wind& wind, double sailSeconds) const;

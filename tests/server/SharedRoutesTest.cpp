@@ -26,14 +26,14 @@ TEST(SharedRoutesTest, ARouteIsSharedFromTheSamePatchForTheSameWaypointWithinThe
 {
     PlanCache cache;
     auto plan = [] { return std::make_shared<const std::vector<RoutePoint>>(); };
-    SharedLegs first = cache.route({ 40.01, -30.01 }, 2, raceStart, plan);
+    SharedLegs first = cache.route({ 40.01, -30.01 }, 0.2, 2, raceStart, plan);
     // The last case replaces the aged route, so it comes last.
     const ShareCase cases[] = { { "same patch", { 40.19, -30.19 }, 2, 3599, true }, { "patch north", { 40.21, -30.01 }, 2, 0, false },
         { "other waypoint", { 40.01, -30.01 }, 3, 0, false }, { "earlier wind", { 40.01, -30.01 }, 2, -1, false },
         { "an hour on", { 40.01, -30.01 }, 2, 3600, false } };
     for (const ShareCase& c : cases)
-        EXPECT_EQ(cache.route(c.start, c.waypoint, raceStart + c.later, plan) == first, c.shared) << c.what;
-    EXPECT_EQ(cache.planned({ 40.01, -30.01 }, 2, raceStart), nullptr) << "the aged route is gone";
+        EXPECT_EQ(cache.route(c.start, 0.2, c.waypoint, raceStart + c.later, plan) == first, c.shared) << c.what;
+    EXPECT_EQ(cache.planned({ 40.01, -30.01 }, 0.2, 2, raceStart), nullptr) << "the aged route is gone";
 }
 
 TEST(SharedRoutesTest, AFleetSharesRoutesYetEachSkipperSailsItsOwnCourse)
