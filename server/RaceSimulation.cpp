@@ -24,7 +24,7 @@ RaceSimulation::RaceSimulation(Race race, const BoatType& boat, const WindSource
     , boatType(boat)
     , wind(wind)
     , land(land)
-    , skipper(boat, wind, land)
+    , skipper(boat, land)
 {
 }
 

@@ -55,9 +55,8 @@ double lagHours(int64_t boatId)
 
 }
 
-Skipper::Skipper(const BoatType& boat, const WindSource& wind, const LandMask* land)
+Skipper::Skipper(const BoatType& boat, const LandMask* land)
     : boat(boat)
-    , wind(wind)
     , land(land)
 {
 }
@@ -76,7 +75,7 @@ Course Skipper::steer(const Boat& current, SkipperPlan& plan, const Waypoint& ta
         plan.waypoint = current.waypoint;
         plan.renew = replanHours * trait(current.id, 3);
     }
-    if (!plan.legs && !current.grounded) {
+    if (!plan.legs && !current.grounded && shareable(current)) {
         // Until its first routing a skipper takes the route of the boats nearby, which
         // costs nothing; it keeps its own time to plan again.
         plan.legs = shared.planned({ current.lat, current.lon }, patchFor(current, target), current.waypoint, time);
@@ -104,7 +103,7 @@ Course Skipper::steer(const Boat& current, SkipperPlan& plan, const Waypoint& ta
 
 void Skipper::replan(const Boat& current, SkipperPlan& plan, const Waypoint& target, int64_t time, const WindSampler& forecast) const
 {
-    if (current.grounded || plan.own)
+    if (current.grounded || plan.own || !shareable(current))
         plan.legs = planFrom(current, target, forecast);
     else
         plan.legs = shared.route({ current.lat, current.lon }, patchFor(current, target), current.waypoint, time,
@@ -131,6 +130,14 @@ SharedLegs Skipper::planFrom(const Boat& current, const Waypoint& target, const 
     request.options.firstStepHours = 1.0;
     request.options.sectorDegrees = 10.0;
     return std::make_shared<const std::vector<RoutePoint>>(planRoute(request).points);
+}
+
+bool Skipper::shareable(const Boat& current) const
+{
+    // Among shores a route from a few kilometres away may lead round the wrong side of
+    // an island or into a bay; there each skipper plans its own.
+    GeoPoint here { current.lat, current.lon };
+    return !land || land->openWater(here, here);
 }
 
 double Skipper::patchFor(const Boat& current, const Waypoint& target)

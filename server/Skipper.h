@@ -26,8 +26,8 @@ struct SkipperPlan {
     double sailed = 0.0;
     double renew = 0.0;
     int waypoint = -1;
-    // Set when the route led too close to the shore: the next route is the boat's own,
-    // planned from where it is, not one shared with the boats nearby.
+    // Set when the route led too close to the shore or ended short of the waypoint: the
+    // next route is the boat's own, planned from where it is, not one shared nearby.
     bool own = false;
 };
 
@@ -39,7 +39,7 @@ struct SkipperPlan {
 // gives way to the best course that stays off it.
 class Skipper {
 public:
-    Skipper(const BoatType& boat, const WindSource& wind, const LandMask* land);
+    Skipper(const BoatType& boat, const LandMask* land);
     // The routes shared so far; for tests and measurements.
     const PlanCache& sharedRoutes() const { return shared; }
 
@@ -53,6 +53,7 @@ public:
 private:
     void replan(const Boat& current, SkipperPlan& plan, const Waypoint& target, int64_t time, const WindSampler& forecast) const;
     SharedLegs planFrom(const Boat& current, const Waypoint& target, const WindSampler& forecast) const;
+    bool shareable(const Boat& current) const;
     static double patchFor(const Boat& current, const Waypoint& target);
     bool planned(const Boat& current, const SkipperPlan& plan, Course& course) const;
     Course clearOfLand(const Boat& current, double bearing, const Wind& wind, double sailSeconds) const;
@@ -60,7 +61,6 @@ private:
     double velocityMadeGood(const Course& course, double bearing, const Wind& wind) const;
 
     const BoatType& boat;
-    const WindSource& wind;
     const LandMask* land;
     mutable PlanCache shared;
 };
