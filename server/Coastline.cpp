@@ -19,11 +19,18 @@ struct Level {
 
 const Level levels[] = { { 'l', 10.0 }, { 'i', 2.0 }, { 'h', 0.5 } };
 
+// Kept round the rectangle of a step, wider than a great circle of quickCheckKm bows.
+constexpr double marginDegrees = 0.02;
+// Rectangles over more cells than this are tested point by point.
+constexpr int quickCheckCells = 16;
+
 }
 
 bool LandMask::crossesLand(const GeoPoint& from, const GeoPoint& to) const
 {
     double length = greatCircleDistance(from.lat, from.lon, to.lat, to.lon);
+    if (length <= quickCheckKm && openWater(from, to))
+        return false;
     int steps = std::clamp(static_cast<int>(std::ceil(length / 0.1)), 1, 2000);
     double bearing = initialBearing(from.lat, from.lon, to.lat, to.lon);
     for (int i = 1; i <= steps; ++i) {
@@ -41,6 +48,9 @@ Coastline::Coastline(std::string cacheDir)
 
 const CoastGrid& Coastline::grid(CoastDetail detail) const
 {
+    const CoastGrid* loaded = ready[static_cast<size_t>(detail)].load(std::memory_order_acquire);
+    if (loaded)
+        return *loaded;
     std::lock_guard<std::mutex> guard(lock);
     auto& slot = grids[static_cast<size_t>(detail)];
     if (!slot) {
@@ -54,6 +64,7 @@ const CoastGrid& Coastline::grid(CoastDetail detail) const
             loaded->save(path);
         }
         slot = std::move(loaded);
+        ready[static_cast<size_t>(detail)].store(slot.get(), std::memory_order_release);
     }
     return *slot;
 }
@@ -61,6 +72,32 @@ const CoastGrid& Coastline::grid(CoastDetail detail) const
 bool Coastline::isLand(double lat, double lon) const
 {
     return grid(CoastDetail::High).isLand(lat, lon);
+}
+
+bool Coastline::openWater(const GeoPoint& a, const GeoPoint& b) const
+{
+    // A cell without rings holds no shore, and land covering a whole cell is a ring round
+    // it, so a rectangle whose cells are all empty is water. Across the date line the
+    // rectangle is not worth the trouble.
+    if (!std::isfinite(a.lat) || !std::isfinite(a.lon) || !std::isfinite(b.lat) || !std::isfinite(b.lon)
+        || std::fabs(a.lon - b.lon) > 180.0)
+        return false;
+    const CoastGrid& coast = grid(CoastDetail::High);
+    double size = coast.cellSize();
+    int west = static_cast<int>(std::floor((std::min(a.lon, b.lon) - marginDegrees + 180.0) / size));
+    int east = static_cast<int>(std::floor((std::max(a.lon, b.lon) + marginDegrees + 180.0) / size));
+    int south = static_cast<int>(std::floor((std::min(a.lat, b.lat) - marginDegrees + 90.0) / size));
+    int north = static_cast<int>(std::floor((std::max(a.lat, b.lat) + marginDegrees + 90.0) / size));
+    if (west < 0 || east >= coast.columns() || south < 0 || north >= coast.rows()
+        || (east - west + 1) * (north - south + 1) > quickCheckCells)
+        return false;
+    for (int r = south; r <= north; ++r) {
+        for (int c = west; c <= east; ++c) {
+            if (!coast.cell(c, r).empty())
+                return false;
+        }
+    }
+    return true;
 }
 
 } // namespace server

@@ -4,6 +4,7 @@
 #include "server/CoastGrid.h"
 
 #include <array>
+#include <atomic>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -17,6 +18,12 @@ public:
     virtual bool isLand(double lat, double lon) const = 0;
     // True when the straight step between two points touches land, tested every 100 m.
     bool crossesLand(const GeoPoint& from, const GeoPoint& to) const;
+    // True when no land lies anywhere near the rectangle of latitudes and longitudes
+    // between two points: a quick answer for steps in open water. A mask that cannot
+    // tell answers false. Meant for steps up to quickCheckKm long: a longer great circle
+    // may bow out of the rectangle by more than its margin.
+    virtual bool openWater(const GeoPoint&, const GeoPoint&) const { return false; }
+    static constexpr double quickCheckKm = 100.0;
 };
 
 enum class CoastDetail {
@@ -34,11 +41,14 @@ public:
 
     const CoastGrid& grid(CoastDetail detail) const;
     bool isLand(double lat, double lon) const override;
+    bool openWater(const GeoPoint& a, const GeoPoint& b) const override;
 
 private:
     std::string cacheDir;
     mutable std::mutex lock;
     mutable std::array<std::unique_ptr<CoastGrid>, 3> grids;
+    // The grids once loaded, read without the lock by the many threads that sail boats.
+    mutable std::array<std::atomic<const CoastGrid*>, 3> ready {};
 };
 
 } // namespace server

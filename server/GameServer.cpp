@@ -11,6 +11,7 @@
 #include <ctime>
 #include <filesystem>
 #include <fstream>
+#include <future>
 
 namespace server {
 
@@ -184,12 +185,30 @@ void GameServer::run()
 void GameServer::stepAll(double realSeconds, int64_t now)
 {
     std::lock_guard<std::mutex> guard(stepLock);
-    for (auto& [id, live] : races) {
-        if (cluster)
-            cluster->step(*live, realSeconds * settings.timeScale, now);
-        else
-            live->step(realSeconds * settings.timeScale, now);
+    double sailed = realSeconds * settings.timeScale;
+    if (cluster) {
+        // Shared races step one after another: each step reads and writes the database.
+        for (auto& [id, live] : races)
+            cluster->step(*live, sailed, now);
+        return;
     }
+    // Races step side by side, as many at once as there are processors; a race with a
+    // large fleet shares its boats among threads of its own too.
+    std::vector<LiveRace*> all;
+    for (auto& [id, live] : races)
+        all.push_back(live.get());
+    std::atomic<size_t> next { 0 };
+    auto stepSome = [&] {
+        for (size_t index = next++; index < all.size(); index = next++)
+            all[index]->step(sailed, now);
+    };
+    size_t helpers = std::min<size_t>(std::max(std::thread::hardware_concurrency(), 1u), all.size());
+    std::vector<std::future<void>> stepping;
+    for (size_t helper = 1; helper < helpers; ++helper)
+        stepping.push_back(std::async(std::launch::async, stepSome));
+    stepSome();
+    for (std::future<void>& done : stepping)
+        done.get();
 }
 
 void GameServer::saveAll()

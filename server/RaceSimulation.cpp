@@ -3,10 +3,12 @@
 #include "nav/Angles.h"
 #include "nav/GreatCircle.h"
 #include "server/Coastline.h"
+#include "server/RouterCharts.h"
 
 #include <algorithm>
 #include <numeric>
 #include <thread>
+#include <tuple>
 
 namespace server {
 
@@ -22,7 +24,7 @@ RaceSimulation::RaceSimulation(Race race, const BoatType& boat, const WindSource
     , boatType(boat)
     , wind(wind)
     , land(land)
-    , skipper(boat, wind, land)
+    , skipper(boat, land)
 {
 }
 
@@ -101,28 +103,32 @@ void RaceSimulation::updateWind(Boat& boat, int64_t time)
     boat.windSpeed = w.speed;
 }
 
-void RaceSimulation::steerRobot(Boat& boat, SkipperPlan& plan, const Wind& w, double sailSeconds, int64_t time, double windRate)
+void RaceSimulation::steerRobot(Boat& boat, SkipperPlan& plan, const Wind& w, double sailSeconds, int64_t time, const WindSampler& forecast)
 {
     if (boat.waypoint >= static_cast<int>(raceInfo.route.size()))
         return;
-    Course course = skipper.steer(boat, plan, raceInfo.route[boat.waypoint], time, windRate, w, sailSeconds);
+    Course course = skipper.steer(boat, plan, raceInfo.route[boat.waypoint], time, forecast, w, sailSeconds);
     if (course.heading != boat.heading || course.sail != boat.sail)
         boat.grounded = false;
     boat.heading = course.heading;
     boat.sail = course.sail;
 }
 
-void RaceSimulation::move(size_t index, double sailSeconds, int64_t time, double windRate)
+void RaceSimulation::move(size_t index, double sailSeconds, int64_t time, const WindSampler& forecast)
 {
     Boat& boat = fleet[index];
-    updateWind(boat, time);
+    WindSample sample;
+    if (forecast.wind(boat.lat, boat.lon, 0.0, sample))
+        std::tie(boat.windDir, boat.windSpeed) = std::pair(sample.dir, sample.speed);
+    else
+        updateWind(boat, time);
     if (boat.finished || time < raceInfo.start) {
         boat.speed = 0.0;
         return;
     }
     Wind w { boat.windDir, boat.windSpeed };
     if (boat.robot())
-        steerRobot(boat, plans[index], w, sailSeconds, time, windRate);
+        steerRobot(boat, plans[index], w, sailSeconds, time, forecast);
     boat.speed = boatType.boatSpeed(boat.sail, boat.heading, w.dir, w.speed);
     double stepKm = boat.speed * kmPerNauticalMile * sailSeconds / 3600.0;
     if (stepKm <= 0.0)
@@ -173,9 +179,12 @@ void RaceSimulation::step(double sailSeconds, int64_t time)
     size_t workers = std::min<size_t>(std::max(std::thread::hardware_concurrency(), 1u), fleet.size() / parallelFleet + 1);
     size_t share = (fleet.size() + workers - 1) / workers;
     auto moveShare = [&](size_t worker) {
+        // The wind is read once per lattice point of each share, not once per boat and
+        // routing: the forecast is costly and varies over hundreds of kilometres.
+        ForecastSampler forecast(wind, time, windRate);
         size_t end = std::min(fleet.size(), (worker + 1) * share);
         for (size_t i = worker * share; i < end; ++i)
-            move(i, sailSeconds, time, windRate);
+            move(i, sailSeconds, time, forecast);
     };
     std::vector<std::thread> helpers;
     for (size_t worker = 1; worker < workers; ++worker)

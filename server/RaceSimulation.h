@@ -4,6 +4,7 @@
 #include "server/BoatType.h"
 #include "server/Route.h"
 #include "server/Skipper.h"
+#include "router/WindSampler.h"
 #include "server/WindField.h"
 
 #include <cstdint>
@@ -41,13 +42,15 @@ public:
     // changes after construction, so it is safe while another thread steps the race.
     Boat withCourse(Boat boat, double heading, int sail, int64_t time) const;
 
-    // Advances every boat by `sailSeconds` of sailing in the wind of `time`.
+    // Advances every boat by `sailSeconds` of sailing in the wind of `time`, read on the
+    // lattice the skippers' router reads it on.
     void step(double sailSeconds, int64_t time);
+    const Skipper& skippers() const { return skipper; }
     void rank();
 
 private:
-    void steerRobot(Boat& boat, SkipperPlan& plan, const Wind& wind, double sailSeconds, int64_t time, double windRate);
-    void move(size_t index, double sailSeconds, int64_t time, double windRate);
+    void steerRobot(Boat& boat, SkipperPlan& plan, const Wind& wind, double sailSeconds, int64_t time, const WindSampler& forecast);
+    void move(size_t index, double sailSeconds, int64_t time, const WindSampler& forecast);
     void advanceWaypoints(Boat& boat, const GeoPoint& from, const GeoPoint& to, int64_t time);
     double remainingKm(const Boat& boat) const;
     void updateWind(Boat& boat, int64_t time);

@@ -62,6 +62,8 @@ bool ForecastSampler::wind(double lat, double lon, double hours, WindSample& sam
 bool CoastChart::crossesLand(const GeoPoint& from, const GeoPoint& to) const
 {
     double length = greatCircleDistance(from.lat, from.lon, to.lat, to.lon);
+    if (length <= LandMask::quickCheckKm && land.openWater(from, to))
+        return false;
     int steps = std::clamp(static_cast<int>(std::ceil(length)), 1, 500);
     double bearing = initialBearing(from.lat, from.lon, to.lat, to.lon);
     for (int i = 1; i <= steps; ++i) {

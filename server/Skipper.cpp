@@ -19,6 +19,12 @@ constexpr double hour = 3600.0;
 // How far ahead a skipper plans, and how often, before its own share of the spread.
 constexpr double horizonHours = 8.0;
 constexpr double replanHours = 6.0;
+// Routes are shared within patches of a fifth of a degree, as fine as the router reads
+// the wind; nearer the waypoint than closeKm within patches ten times smaller, since a
+// route from a few kilometres away would miss the mark.
+constexpr double patchDegrees = 0.2;
+constexpr double closePatchDegrees = 0.02;
+constexpr double closeKm = 50.0;
 
 // A number in [0, 1) of the boat's own, different for each trait asked.
 double trait(int64_t boatId, int which)
@@ -49,9 +55,8 @@ double lagHours(int64_t boatId)
 
 }
 
-Skipper::Skipper(const BoatType& boat, const WindSource& wind, const LandMask* land)
+Skipper::Skipper(const BoatType& boat, const LandMask* land)
     : boat(boat)
-    , wind(wind)
     , land(land)
 {
 }
@@ -62,7 +67,7 @@ double Skipper::velocityMadeGood(const Course& course, double bearing, const Win
     return speed * std::cos((course.heading - bearing) * 3.141592653589793 / 180.0);
 }
 
-Course Skipper::steer(const Boat& current, SkipperPlan& plan, const Waypoint& target, int64_t time, double windRate,
+Course Skipper::steer(const Boat& current, SkipperPlan& plan, const Waypoint& target, int64_t time, const WindSampler& forecast,
     const Wind& w, double sailSeconds) const
 {
     if (plan.waypoint < 0) {
@@ -70,9 +75,20 @@ Course Skipper::steer(const Boat& current, SkipperPlan& plan, const Waypoint& ta
         plan.waypoint = current.waypoint;
         plan.renew = replanHours * trait(current.id, 3);
     }
-    bool routeSailed = plan.legs.size() > 1 && plan.sailed - lagHours(current.id) > plan.legs.back().hours;
+    if (!plan.legs && !current.grounded && shareable(current)) {
+        // Until its first routing a skipper takes the route of the boats nearby, which
+        // costs nothing; it keeps its own time to plan again.
+        plan.legs = shared.planned({ current.lat, current.lon }, patchFor(current, target), current.waypoint, time);
+        if (plan.legs) {
+            plan.renew -= plan.sailed;
+            plan.sailed = 0.0;
+        }
+    }
+    bool routeSailed = plan.legs && plan.legs->size() > 1 && plan.sailed - lagHours(current.id) > plan.legs->back().hours;
+    // A boat that sailed a route to its end short of the waypoint plans its own next.
+    plan.own = plan.own || (routeSailed && plan.waypoint == current.waypoint);
     if (current.grounded || plan.waypoint != current.waypoint || plan.sailed >= plan.renew || routeSailed)
-        replan(current, plan, target, time, windRate);
+        replan(current, plan, target, time, forecast);
     Course course;
     if (!planned(current, plan, course))
         course = choose(current, target, w, sailSeconds);
@@ -81,12 +97,26 @@ Course Skipper::steer(const Boat& current, SkipperPlan& plan, const Waypoint& ta
         return course;
     // The route runs too close to the shore here; plan afresh a little later, clear of it.
     plan.renew = std::min(plan.renew, plan.sailed + 0.5);
+    plan.own = true;
     return clearOfLand(current, initialBearing(current.lat, current.lon, target.lat, target.lon), w, sailSeconds);
 }
 
-void Skipper::replan(const Boat& current, SkipperPlan& plan, const Waypoint& target, int64_t time, double windRate) const
+void Skipper::replan(const Boat& current, SkipperPlan& plan, const Waypoint& target, int64_t time, const WindSampler& forecast) const
 {
-    ForecastSampler sampler(wind, time, windRate);
+    if (current.grounded || plan.own || !shareable(current))
+        plan.legs = planFrom(current, target, forecast);
+    else
+        plan.legs = shared.route({ current.lat, current.lon }, patchFor(current, target), current.waypoint, time,
+            [&] { return planFrom(current, target, forecast); });
+    plan.sailed = 0.0;
+    plan.waypoint = current.waypoint;
+    plan.own = false;
+    // Skippers plan at times of their own, so the work spreads over the steps.
+    plan.renew = replanHours * (0.75 + 0.5 * trait(current.id, 3));
+}
+
+SharedLegs Skipper::planFrom(const Boat& current, const Waypoint& target, const WindSampler& forecast) const
+{
     std::optional<CoastChart> chart;
     if (land)
         chart.emplace(*land);
@@ -94,17 +124,25 @@ void Skipper::replan(const Boat& current, SkipperPlan& plan, const Waypoint& tar
     request.start = { current.lat, current.lon };
     request.target = target;
     request.sails = boat.sails;
-    request.wind = &sampler;
+    request.wind = &forecast;
     request.land = land ? &*chart : nullptr;
     request.options.horizonHours = horizonHours;
     request.options.firstStepHours = 1.0;
     request.options.sectorDegrees = 10.0;
-    PlannedRoute route = planRoute(request);
-    plan.legs = std::move(route.points);
-    plan.sailed = 0.0;
-    plan.waypoint = current.waypoint;
-    // Skippers plan at times of their own, so the work spreads over the steps.
-    plan.renew = replanHours * (0.75 + 0.5 * trait(current.id, 3));
+    return std::make_shared<const std::vector<RoutePoint>>(planRoute(request).points);
+}
+
+bool Skipper::shareable(const Boat& current) const
+{
+    // Among shores a route from a few kilometres away may lead round the wrong side of
+    // an island or into a bay; there each skipper plans its own.
+    GeoPoint here { current.lat, current.lon };
+    return !land || land->openWater(here, here);
+}
+
+double Skipper::patchFor(const Boat& current, const Waypoint& target)
+{
+    return greatCircleDistance(current.lat, current.lon, target.lat, target.lon) < closeKm ? closePatchDegrees : patchDegrees;
 }
 
 bool Skipper::planned(const Boat& current, const SkipperPlan& plan, Course& course) const
@@ -112,11 +150,11 @@ bool Skipper::planned(const Boat& current, const SkipperPlan& plan, Course& cour
     double hours = plan.sailed - lagHours(current.id);
     // The start point carries no leg when the route found nothing to sail, and past its
     // end the route knows no better than the boat.
-    if (plan.legs.size() < 2 || hours > plan.legs.back().hours)
+    if (!plan.legs || plan.legs->size() < 2 || hours > plan.legs->back().hours)
         return false;
-    auto leg = std::upper_bound(plan.legs.begin(), plan.legs.end(), hours,
-        [](double h, const RoutePoint& point) { return h < point.hours; });
-    if (leg != plan.legs.begin())
+    const std::vector<RoutePoint>& legs = *plan.legs;
+    auto leg = std::upper_bound(legs.begin(), legs.end(), hours, [](double h, const RoutePoint& point) { return h < point.hours; });
+    if (leg != legs.begin())
         --leg;
     if (leg->sail == 0 || !boat.hasSail(leg->sail))
         return false;

@@ -3,6 +3,7 @@
 #include "router/Router.h"
 #include "server/Boat.h"
 #include "server/BoatType.h"
+#include "server/PlanCache.h"
 #include "server/Route.h"
 #include "server/WindField.h"
 
@@ -19,40 +20,49 @@ struct Course {
 };
 
 // A computer boat's route to its next waypoint: the legs it follows, the hours sailed
-// since it planned them and the hours after which it plans again.
+// since it took them and the hours after which it plans again.
 struct SkipperPlan {
-    std::vector<RoutePoint> legs;
+    SharedLegs legs;
     double sailed = 0.0;
     double renew = 0.0;
     int waypoint = -1;
+    // Set when the route led too close to the shore or ended short of the waypoint: the
+    // next route is the boat's own, planned from where it is, not one shared nearby.
+    bool own = false;
 };
 
 // Steers a computer boat. Every few hours it plans the fastest route a short way ahead
 // towards the next waypoint, clear of land, and follows that route's legs between times;
-// each skipper keeps its own small lag and heading offset, so that a fleet spreads out.
+// boats near each other share routes (see PlanCache), and each skipper keeps its own
+// small lag and heading offset, so that a fleet spreads out.
 // Without a route it takes the best velocity made good; a course that would run onto land
 // gives way to the best course that stays off it.
 class Skipper {
 public:
-    Skipper(const BoatType& boat, const WindSource& wind, const LandMask* land);
+    Skipper(const BoatType& boat, const LandMask* land);
+    // The routes shared so far; for tests and measurements.
+    const PlanCache& sharedRoutes() const { return shared; }
 
-    // The course for a step of the given seconds of sailing, at a time when the wind
-    // moves on by `windRate` seconds per second sailed.
-    Course steer(const Boat& current, SkipperPlan& plan, const Waypoint& target, int64_t time, double windRate,
+    // The course for a step of the given seconds of sailing at the time; `forecast` is the
+    // wind from then on as the router reads it, in hours sailed.
+    Course steer(const Boat& current, SkipperPlan& plan, const Waypoint& target, int64_t time, const WindSampler& forecast,
         const Wind& wind, double sailSeconds) const;
     // The best velocity made good, or when aground the best course that frees the boat.
     Course choose(const Boat& current, const Waypoint& target, const Wind& wind, double sailSeconds) const;
 
 private:
-    void replan(const Boat& current, SkipperPlan& plan, const Waypoint& target, int64_t time, double windRate) const;
+    void replan(const Boat& current, SkipperPlan& plan, const Waypoint& target, int64_t time, const WindSampler& forecast) const;
+    SharedLegs planFrom(const Boat& current, const Waypoint& target, const WindSampler& forecast) const;
+    bool shareable(const Boat& current) const;
+    static double patchFor(const Boat& current, const Waypoint& target);
     bool planned(const Boat& current, const SkipperPlan& plan, Course& course) const;
     Course clearOfLand(const Boat& current, double bearing, const Wind& wind, double sailSeconds) const;
     bool blocked(const Boat& current, const Course& course, const Wind& wind, double sailSeconds) const;
     double velocityMadeGood(const Course& course, double bearing, const Wind& wind) const;
 
     const BoatType& boat;
-    const WindSource& wind;
     const LandMask* land;
+    mutable PlanCache shared;
 };
 
 } // namespace server
