@@ -20,7 +20,7 @@ TEST(Waypoint, GatesAreCrossedEitherWayAndMarksReachedWithinTheirDistance)
     const RouteWaypoint northSouthGate { centre.lat, centre.lon, 0.0, 2.0, GateWaypoint };
     const RouteWaypoint eastWestGate { centre.lat, centre.lon, 90.0, 2.0, GateWaypoint };
     const RouteWaypoint mark { centre.lat, centre.lon, 0.0, 1.0, MarkWaypoint };
-    const RouteWaypoint untyped { centre.lat, centre.lon, 0.0, 1.0, 0 };
+    const RouteWaypoint untyped { centre.lat, centre.lon, 0.0, 2.0, 0 };
     struct Case {
         const char* what;
         const RouteWaypoint& waypoint;
@@ -46,7 +46,7 @@ TEST(Waypoint, GatesAreCrossedEitherWayAndMarksReachedWithinTheirDistance)
         { "mark, ending within reach", mark, -2, 0, -0.5, 0, true, 1 / 1.5 },
         { "mark, leaving from within reach", mark, 0.2, 0.2, 5, 5, true, 0 },
         { "mark, standing still within reach", mark, 0.5, 0, 0.5, 0, true, 0 },
-        { "any other type is a mark", untyped, -3, 0.5, 3, 0.5, true, (3 - std::sqrt(0.75)) / 6 },
+        { "any other type is a mark", untyped, -3, 1, 3, 1, true, (3 - std::sqrt(3.0)) / 6 },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
