@@ -21,7 +21,8 @@ GeoPoint atCell(double column, double row, int zoom, int cells)
 
 // Two tiles either side of the 180-degree meridian at zoom 2 (columns 3 and 0, row 1), two
 // cells a side: world cell columns 6 to 9 and rows 2 and 3. A cell's speed is its column
-// in the range plus ten times the time, its direction 350 or 10 degrees in turn.
+// in the range plus four times its row plus ten times the time, its direction 350 or 10
+// degrees in turn.
 GridWind twoTileWind(bool withLaterSecondTile)
 {
     GridWind wind(TileRange(2, 3, 1, 2, 1), 2, 2, 3.0);
@@ -32,7 +33,7 @@ GridWind twoTileWind(bool withLaterSecondTile)
             std::vector<WindSample> cells;
             for (int row = 0; row < 2; ++row)
                 for (int column = 0; column < 2; ++column)
-                    cells.push_back({ column % 2 ? 10.0 : 350.0, tile * 2 + column + 10.0 * time });
+                    cells.push_back({ column % 2 ? 10.0 : 350.0, tile * 2 + column + 4.0 * row + 10.0 * time });
             wind.setGrid(time, (3 + tile) % 4, 1, cells);
         }
     }
@@ -47,8 +48,8 @@ TEST(GridWindTest, CentresHoldTheirCellAndBetweenThemSpaceAndTimeAreBlended)
     // 180-degree meridian; half way between two times; west, north, after and before the
     // range; a grid that never arrived leaves its tile unknown at the times next to it.
     const std::tuple<const GridWind*, double, double, double, bool, double, double> cases[] = { { &wind, 6.5, 2.5, 0.0, true, 350.0, 0.0 },
-        { &wind, 7.5, 3.5, 0.0, true, 10.0, 1.0 }, { &wind, 7.0, 2.5, 0.0, true, 0.0, 0.5 }, { &wind, 6.25, 3.0, 0.0, true, 350.0, 0.0 },
-        { &wind, 8.0, 3.0, 0.0, true, 0.0, 1.5 }, { &wind, 0.5, 3.5, 1.5, true, 350.0, 7.0 }, { &wind, 6.5, 2.5, 3.0, true, 350.0, 10.0 },
+        { &wind, 7.5, 3.5, 0.0, true, 10.0, 5.0 }, { &wind, 7.0, 2.5, 0.0, true, 0.0, 0.5 }, { &wind, 6.25, 3.0, 0.0, true, 350.0, 2.0 },
+        { &wind, 8.0, 3.0, 0.0, true, 0.0, 3.5 }, { &wind, 0.5, 3.5, 1.5, true, 350.0, 11.0 }, { &wind, 6.5, 2.5, 3.0, true, 350.0, 10.0 },
         { &wind, 5.5, 2.5, 0.0, false, 0, 0 }, { &wind, 6.5, 1.5, 0.0, false, 0, 0 }, { &wind, 6.5, 2.5, 3.5, false, 0, 0 },
         { &wind, 6.5, 2.5, -0.1, false, 0, 0 }, { &gap, 0.5, 2.5, 0.0, true, 350.0, 2.0 }, { &gap, 0.5, 2.5, 1.0, false, 0, 0 },
         { &gap, 6.5, 2.5, 1.0, true, 350.0, 10.0 / 3 } };
