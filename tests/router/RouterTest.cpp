@@ -3,6 +3,7 @@
 #include "nav/GreatCircle.h"
 #include "nav/Polar.h"
 #include "nav/Waypoint.h"
+#include "router/Isochrones.h"
 #include "router/LandChart.h"
 #include "router/WindSampler.h"
 
@@ -216,6 +217,27 @@ TEST(Router, TheRouteSailedMinuteByMinuteArrivesOnTimeAndNeverAfterTheStraightCo
         EXPECT_NEAR(route.etaHours, replay(r, route), 0.005 * route.etaHours);
         EXPECT_LE(route.etaHours, sailStraight(r) + minute);
     }
+}
+
+// In a steady wind the first step reaches as far as the polar allows on every heading of
+// the wind-angle grid where the boat moves, on both tacks alike.
+TEST(Isochrones, TheFirstStepSailsEveryHeadingOnBothTacksAtThePolarsSpeed)
+{
+    const std::map<int, Polar> sails = testSails();
+    SailPolars polars(sails, 5.0);
+    const FieldWind northerly = uniform(0, 12);
+    Isochrones isochrones(start, markAt(100, 300), polars, northerly, nullptr, 1.0);
+    ASSERT_TRUE(isochrones.advance(1.0));
+    int tacks[2] = { 0, 0 };
+    for (const IsochroneNode& node : isochrones.nodes()) {
+        if (node.parent < 0 || std::fmod(node.heading, 5.0) != 0)
+            continue;
+        ++tacks[node.heading > 180];
+        double km = greatCircleDistance(start.lat, start.lon, node.position.lat, node.position.lon);
+        EXPECT_NEAR(km, polars.speed(node.sail, node.heading, 12) * kmPerNauticalMile, 1e-3) << node.heading;
+        EXPECT_EQ(polars.best(node.heading, 12).sail, node.sail) << node.heading;
+    }
+    EXPECT_EQ(std::pair(tacks[0], tacks[1]), std::pair(30, 29)) << "35 to 180 and 185 to 325 degrees";
 }
 
 // A round island, its shore sampled every 200 metres along a leg.
