@@ -82,12 +82,4 @@ TEST(ValueTest, DoubleTruncatesTowardZeroAndClampsToInt32)
         EXPECT_EQ(std::pair(DoubleValue(value).toInt(), DoubleValue(value).toLong()), std::pair(expected, expected)) << value;
 }
 
-TEST(ValueTest, NumbersPrintLikeADefaultStream)
-{
-    const std::pair<double, const char*> cases[] = { { -2.7, "-2.7" }, { 3.0, "3" }, { 2.0 / 3.0, "0.666667" }, { 1e20, "1e+20" }, { 123456789.0, "1.23457e+08" } };
-    for (auto [value, text] : cases)
-        EXPECT_EQ(DoubleValue(value).toString(), text);
-    EXPECT_EQ(IntValue(minInt).toString(), "-2147483648");
-}
-
 } // namespace
