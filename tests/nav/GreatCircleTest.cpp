@@ -114,6 +114,9 @@ TEST(RhumbLine, DestinationAndBearingMatchTheSphericalReference)
         expectInFullCircle(bearing);
         expectSameAngle(azimuth, bearing, "bearing");
     }
+    // A course over the pole stops just short of it.
+    GeoPoint polar = rhumbDestination({ 89.99, 30 }, 10, 500);
+    EXPECT_TRUE(std::fabs(polar.lat - 89.999) < 1e-9 && std::isfinite(polar.lon)) << polar.lat << ", " << polar.lon;
 }
 
 } // namespace
