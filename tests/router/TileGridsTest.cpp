@@ -75,10 +75,10 @@ TEST(LandGridTest, LegsAreBlockedByLandCellsTheyPassExceptWhereTheGridWasCleared
     land.setGrid(7, 3, std::vector<bool>(15, true));
     auto at = [](double column, double row) { return atCell(7 * 4 + column, 3 * 4 + row, 3, 4); };
     // Through the land, south of it, along its west side, a diagonal clipping it, inside it,
-    // ending just inside it, outside the range (water).
+    // ending just inside it, outside the range (water), to nowhere.
     const std::tuple<GeoPoint, GeoPoint, bool> cases[] = { { at(0.5, 0.5), at(2.5, 0.5), true }, { at(0.5, 2.5), at(3.5, 2.5), false },
         { at(0.5, 0.5), at(0.9, 3.5), false }, { at(0.9, 0.5), at(2.1, 3.5), true }, { at(1.5, 1.5), at(1.5, 1.6), true },
-        { at(1.5, 3.5), at(1.5, 1.99), true }, { at(-0.5, 0.5), at(-3.5, 0.5), false } };
+        { at(1.5, 3.5), at(1.5, 1.99), true }, { at(-0.5, 0.5), at(-3.5, 0.5), false }, { at(0.5, 2.5), { std::nan(""), 0 }, true } };
     for (auto [from, to, crosses] : cases)
         EXPECT_EQ(land.crossesLand(from, to), crosses) << from.lon << " " << to.lon;
     land.clearAt(at(1.5, 1.5));
