@@ -180,10 +180,8 @@ TEST(Router, UniformWindMatchesTheClosedFormOptimum)
         double windDir, bearing, expectedHours;
     };
     const Case cases[] = {
-        { "upwind, tacking", 0, 0, (miles - dst) / bestVmg(sails, knots, 1) },
-        { "downwind, gybing", 200, 20, (miles - dst) / bestVmg(sails, knots, -1) },
-        { "close reach", 0, 55, (miles - dst) / bestSpeed(sails, 55, knots) },
-        { "broad reach", 250, 125, (miles - dst) / bestSpeed(sails, 125, knots) },
+        { "upwind, tacking", 0, 0, (miles - dst) / bestVmg(sails, knots, 1) }, { "downwind, gybing", 200, 20, (miles - dst) / bestVmg(sails, knots, -1) },
+        { "close reach", 0, 55, (miles - dst) / bestSpeed(sails, 55, knots) }, { "broad reach", 250, 125, (miles - dst) / bestSpeed(sails, 125, knots) }
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -204,10 +202,8 @@ TEST(Router, TheRouteSailedMinuteByMinuteArrivesOnTimeAndNeverAfterTheStraightCo
     };
     GeoPoint gate = destination(start, 90, 150 * kmPerNauticalMile);
     const Case cases[] = {
-        { "uniform, dead upwind", westerly, markAt(270, 60) },
-        { "uniform, on a reach", westerly, markAt(160, 80) },
-        { "a front passing over a gate", front, { gate.lat, gate.lon, 0, 5, GateWaypoint } },
-        { "a veering breeze", veering, markAt(330, 120, 1) },
+        { "uniform, dead upwind", westerly, markAt(270, 60) }, { "uniform, on a reach", westerly, markAt(160, 80) },
+        { "a front passing over a gate", front, { gate.lat, gate.lon, 0, 5, GateWaypoint } }, { "a veering breeze", veering, markAt(330, 120, 1) }
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -274,9 +270,8 @@ TEST(Router, TheRouteGoesRoundLandOnTheChart)
         double bearing, miles, radiusKm;
     };
     const Case cases[] = {
-        { "an island on the straight course", 90, 50, 20 },
-        { "an island just off the start", 80, 8, 10 },
-        { "an island just short of the target", 92, 90, 12 },
+        { "an island on the straight course", 90, 50, 20 }, { "an island just off the start", 80, 8, 10 },
+        { "an island just short of the target", 92, 90, 12 }
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
