@@ -5,6 +5,7 @@
 #include "nav/Waypoint.h"
 #include "router/Isochrones.h"
 #include "router/LandChart.h"
+#include "router/LegSailor.h"
 #include "router/WindSampler.h"
 
 #include <gtest/gtest.h>
@@ -213,6 +214,20 @@ TEST(Router, TheRouteSailedMinuteByMinuteArrivesOnTimeAndNeverAfterTheStraightCo
         EXPECT_NEAR(route.etaHours, replay(r, route), 0.005 * route.etaHours);
         EXPECT_LE(route.etaHours, sailStraight(r) + minute);
     }
+}
+
+// Abeam of a northerly freshening from 10 to 16 knots over two hours the jib speeds up
+// evenly from 7.05 to 8.15 knots: 15.2 miles, half of them after 1.036 hours.
+TEST(LegSailor, ALegThroughAChangingWindCoversTheIntegralOfItsSpeed)
+{
+    const std::map<int, Polar> sails = testSails();
+    SailPolars polars(sails, 5.0);
+    const FieldWind freshening([](double, double, double hours) { return WindSample { 0, 10 + 3 * hours }; });
+    LegSailor legs(freshening, polars);
+    ASSERT_TRUE(legs.sail(start, 0, 2, 90, 1, 7.05));
+    EXPECT_NEAR(legs.km(), 15.2 * kmPerNauticalMile, 1e-6);
+    EXPECT_NEAR(legs.timeAt(legs.km() / 2), 1.0361369583, 1e-6);
+    EXPECT_NEAR(legs.end().lat, start.lat, 1e-9);
 }
 
 // In a steady wind the first step reaches as far as the polar allows on every heading of
