@@ -228,6 +228,8 @@ TEST(LegSailor, ALegThroughAChangingWindCoversTheIntegralOfItsSpeed)
     EXPECT_NEAR(legs.km(), 15.2 * kmPerNauticalMile, 1e-6);
     EXPECT_NEAR(legs.timeAt(legs.km() / 2), 1.0361369583, 1e-6);
     EXPECT_NEAR(legs.end().lat, start.lat, 1e-9);
+    const FieldWind threeHours([](double, double, double) { return WindSample { 0, 12 }; }, 3);
+    EXPECT_FALSE(LegSailor(threeHours, polars).sail(start, 2, 2, 90, 1, 7.05)) << "the wind is unknown where the leg ends";
 }
 
 // In a steady wind the first step reaches as far as the polar allows on every heading of
@@ -309,6 +311,7 @@ TEST(Router, AnUnfinishedRouteEndsNearestTheTargetAndSaysWhy)
 {
     const FieldWind tenHours([](double, double, double) { return WindSample { 0, 12 }; }, 9.9);
     const FieldWind northerly = uniform(0, 12);
+    const FieldWind noneKnown([](double, double, double) { return WindSample { 0, 12 }; }, -1);
     const std::atomic<bool> cancelled { true };
     const double nan = std::numeric_limits<double>::quiet_NaN();
     struct Case {
@@ -322,7 +325,7 @@ TEST(Router, AnUnfinishedRouteEndsNearestTheTargetAndSaysWhy)
     const Case cases[] = {
         { "the horizon runs out", &northerly, { 5, 5, 1.0 / 6, 1, 1 }, nullptr, 5, false, false, false },
         { "the wind runs out", &tenHours, {}, nullptr, 10, false, true, false },
-        { "no wind at all", nullptr, {}, nullptr, 0, false, true, false },
+        { "no wind at all", nullptr, {}, nullptr, 0, false, true, false }, { "no wind known", &noneKnown, {}, nullptr, 0, false, true, false },
         { "cancelled", &northerly, {}, &cancelled, 0, false, false, true },
         { "unusable options", &northerly, { nan, 1e9, -1, -5, 1e9 }, nullptr, 72, true, false, false },
     };

@@ -113,6 +113,15 @@ TEST(TileRangeTest, CoveringTakesTheFinestZoomWithinTheTileLimitTheShortWayRound
             EXPECT_TRUE(range.localCell(range.cellPoint(p.lat, p.lon, 8), 8, column, row)) << c.what;
         }
     }
+    // Two columns over the 180-degree meridian and two rows at zoom 3: tiles 7 and 0 of rows
+    // 2 and 3 are held, with their cells four a side.
+    TileRange range(3, 7, 2, 2, 2);
+    const std::tuple<int, int, bool, int, int> tiles[] = { { 7, 2, true, 0, 0 }, { 0, 3, true, 4, 4 },
+        { 6, 2, false, 0, 0 }, { 1, 2, false, 0, 0 }, { 7, 1, false, 0, 0 }, { 7, 4, false, 0, 0 } };
+    for (auto [x, y, held, column, row] : tiles) {
+        int c = 0, r = 0;
+        EXPECT_EQ(std::tuple(range.tileOrigin(x, y, 4, c, r), c, r), std::tuple(held, column, row)) << x << ", " << y;
+    }
 }
 
 }
