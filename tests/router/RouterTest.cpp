@@ -216,6 +216,19 @@ TEST(Router, TheRouteSailedMinuteByMinuteArrivesOnTimeAndNeverAfterTheStraightCo
     }
 }
 
+// A calm is usable wind; wind unknown, not a number or of negative speed is not.
+TEST(WindSampler, OnlyKnownFiniteWindOfNoNegativeSpeedIsUsable)
+{
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const std::tuple<double, double, double, bool> cases[] = { { 0, 0, 0, true }, { 350, 12, 1, true }, { 0, 12, 5, false }, { nan, 12, 0, false },
+        { 0, nan, 0, false }, { 0, never, 0, false }, { 0, -1, 0, false } };
+    for (auto [dir, speed, hours, usable] : cases) {
+        const FieldWind wind([=](double, double, double) { return WindSample { dir, speed }; }, 1);
+        WindSample sample;
+        EXPECT_EQ(wind.usableWind(0, 0, hours, sample), usable) << dir << " " << speed << " " << hours;
+    }
+}
+
 // Abeam of a northerly freshening from 10 to 16 knots over two hours the jib speeds up
 // evenly from 7.05 to 8.15 knots: 15.2 miles, half of them after 1.036 hours.
 TEST(LegSailor, ALegThroughAChangingWindCoversTheIntegralOfItsSpeed)
