@@ -38,13 +38,7 @@ void expectInFullCircle(double angle)
 TEST(Angles, ComeIntoTheirRanges)
 {
     // The angle, then intoFullCircle (one turn at most), normalizeDegrees and normalizeLongitude of it.
-    const double cases[][4] = {
-        { -10, 350, 350, -10 },
-        { 180, 180, 180, -180 },
-        { -725, -365, 355, -5 },
-        { 720, 360, 0, 0 },
-        { -1e-14, 0, 0, 0 },
-    };
+    const double cases[][4] = { { -10, 350, 350, -10 }, { 180, 180, 180, -180 }, { -725, -365, 355, -5 }, { 720, 360, 0, 0 }, { -1e-14, 0, 0, 0 } };
     for (const auto& c : cases) {
         EXPECT_EQ(c[1], intoFullCircle(c[0])) << c[0];
         EXPECT_EQ(c[2], normalizeDegrees(c[0])) << c[0];
@@ -52,32 +46,19 @@ TEST(Angles, ComeIntoTheirRanges)
     }
 }
 
+// A start, a bearing and a distance in kilometres.
+struct Course {
+    double lat, lon, bearing, distance;
+};
+
 TEST(Destination, MatchesTheSphericalReference)
 {
-    struct Case {
-        double lat, lon, bearing, distance;
-    };
-    const Case cases[] = {
-        { 0, 0, 90, 100 },
-        { 0, 0, 270, 10 },
-        { 45, 5, 30, 500 },
-        { -33.9, 18.4, 200, 3000 },
-        { 51.5, -0.1, 300, 5500 },
-        { -45, 170, 120, 2500 },
-        { 10, -60, 45, 12000 },
-        { 60, 20, 0, 2000 },
-        { -10, 100, 180, 1000 },
-        { 30, -40, 359, 800 },
-        { 0, 179.5, 90, 200 },
-        { 20, 350, 60, 300 },
-        { -70, -120, 250, 4000 },
-        { 5, 5, 135, 0.05 },
-        { 12, 34, 77, 0 },
-        { 40, 10, 90, 19000 },
-        { 0, 0, 0, 6371 * pi / 2 },
-    };
+    const Course cases[] = { { 0, 0, 90, 100 }, { 0, 0, 270, 10 }, { 45, 5, 30, 500 }, { -33.9, 18.4, 200, 3000 }, { 51.5, -0.1, 300, 5500 },
+        { -45, 170, 120, 2500 }, { 10, -60, 45, 12000 }, { 60, 20, 0, 2000 }, { -10, 100, 180, 1000 }, { 30, -40, 359, 800 },
+        { 0, 179.5, 90, 200 }, { 20, 350, 60, 300 }, { -70, -120, 250, 4000 }, { 5, 5, 135, 0.05 }, { 12, 34, 77, 0 },
+        { 40, 10, 90, 19000 }, { 0, 0, 0, 6371 * pi / 2 } };
     // Southern and western results come out above 270 and just below 360 for the chart.
-    for (const Case& c : cases) {
+    for (const Course& c : cases) {
         double lat2 = 0, lon2 = 0;
         sphere().Direct(c.lat, c.lon, c.bearing, c.distance * 1000, lat2, lon2);
         SCOPED_TRACE(testing::Message() << c.lat << ", " << c.lon << " along " << c.bearing << " for " << c.distance);
@@ -99,17 +80,8 @@ TEST(GreatCircleLeg, DistanceAndBearingMatchTheSphericalReference)
     struct Leg {
         double lat1, lon1, lat2, lon2;
     };
-    const Leg legs[] = {
-        { 0, 0, 0, 1 },
-        { 51.5, -0.12, 40.71, -74.0 },
-        { -33.86, 151.2, -36.85, 174.76 },
-        { 0, 0, 0, 179 },
-        { 35.68, 139.69, 37.77, -122.42 },
-        { 10, 10, 10.001, 10.001 },
-        { 80, 0, 80, 180 },
-        { -60, -70, 50, 100 },
-        { -5, 350, 5, 10 },
-    };
+    const Leg legs[] = { { 0, 0, 0, 1 }, { 51.5, -0.12, 40.71, -74.0 }, { -33.86, 151.2, -36.85, 174.76 }, { 0, 0, 0, 179 },
+        { 35.68, 139.69, 37.77, -122.42 }, { 10, 10, 10.001, 10.001 }, { 80, 0, 80, 180 }, { -60, -70, 50, 100 }, { -5, 350, 5, 10 } };
     for (const Leg& leg : legs) {
         double metres = 0, azimuth1 = 0, azimuth2 = 0;
         sphere().Inverse(leg.lat1, leg.lon1, leg.lat2, leg.lon2, metres, azimuth1, azimuth2);
@@ -127,20 +99,9 @@ TEST(GreatCircleLeg, DistanceAndBearingMatchTheSphericalReference)
 TEST(RhumbLine, DestinationAndBearingMatchTheSphericalReference)
 {
     static const GeographicLib::Rhumb rhumb(6371000.0, 0.0);
-    struct Case {
-        double lat, lon, bearing, distance;
-    };
-    const Case cases[] = {
-        { 0, 0, 90, 1000 },
-        { 45, -35, 30, 500 },
-        { 60, 20, 90, 800 },
-        { -33.9, 18.4, 250, 5000 },
-        { 50, 170, 80, 2000 },
-        { 10, -60, 0, 3000 },
-        { -40, -179.5, 270, 300 },
-        { 5, 5, 135, 0.05 },
-    };
-    for (const Case& c : cases) {
+    const Course cases[] = { { 0, 0, 90, 1000 }, { 45, -35, 30, 500 }, { 60, 20, 90, 800 }, { -33.9, 18.4, 250, 5000 }, { 50, 170, 80, 2000 },
+        { 10, -60, 0, 3000 }, { -40, -179.5, 270, 300 }, { 5, 5, 135, 0.05 } };
+    for (const Course& c : cases) {
         SCOPED_TRACE(testing::Message() << c.lat << ", " << c.lon << " along " << c.bearing << " for " << c.distance);
         double lat2 = 0, lon2 = 0;
         rhumb.Direct(c.lat, c.lon, c.bearing, c.distance * 1000, lat2, lon2);
@@ -153,6 +114,9 @@ TEST(RhumbLine, DestinationAndBearingMatchTheSphericalReference)
         expectInFullCircle(bearing);
         expectSameAngle(azimuth, bearing, "bearing");
     }
+    // A course over the pole stops just short of it.
+    GeoPoint polar = rhumbDestination({ 89.99, 30 }, 10, 500);
+    EXPECT_TRUE(std::fabs(polar.lat - 89.999) < 1e-9 && std::isfinite(polar.lon)) << polar.lat << ", " << polar.lon;
 }
 
 } // namespace

@@ -18,38 +18,19 @@ TEST(PolarSpeed, InterpolatesInsideAndHoldsTheEdges)
         const Polar& polar;
         double angle, wind, expected;
     };
-    const Case cases[] = {
-        { smallPolar, 67.5, 9, 5.75 },
-        { smallPolar, 90, 20, 8 },
-        { smallPolar, 30, 3, 4 },
-        { smallPolar, 315, 9, 5 },
-        { smallPolar, -90, 9, 6.5 },
-        { smallPolar, 67.5, 12, 7 },
-        { smallPolar, 200, 12, 8 },
-        { smallPolar, nan, nan, 8 },
-        { smallPolar, 45, nan, 6 },
-        { unevenPolar, 90, 15, 7.25 },
-        { unevenPolar, 45, 7.5, 2.75 },
-        { unevenPolar, 40, 20, 4 + 5.0 / 3 },
-        { unevenPolar, 130, 2, 6 },
-        { unevenPolar, 60, 10, 5 },
-        { unevenPolar, 60, 30, 9 },
-    };
+    const Case cases[] = { { smallPolar, 67.5, 9, 5.75 }, { smallPolar, 90, 20, 8 }, { smallPolar, 30, 3, 4 }, { smallPolar, 315, 9, 5 },
+        { smallPolar, -90, 9, 6.5 }, { smallPolar, 67.5, 12, 7 }, { smallPolar, 200, 12, 8 }, { smallPolar, nan, nan, 8 },
+        { smallPolar, 45, nan, 6 }, { unevenPolar, 90, 15, 7.25 }, { unevenPolar, 45, 7.5, 2.75 }, { unevenPolar, 40, 20, 4 + 5.0 / 3 },
+        { unevenPolar, 130, 2, 6 }, { unevenPolar, 60, 10, 5 }, { unevenPolar, 60, 30, 9 } };
     for (const Case& c : cases)
         EXPECT_DOUBLE_EQ(c.expected, polarSpeed(c.polar, c.angle, c.wind)) << c.angle << " " << c.wind;
 }
 
 TEST(PolarSpeed, UnusablePolarsGiveZeroWithoutReadingOutsideTheArrays)
 {
-    const Polar polars[] = {
-        Polar {},
-        Polar { { 6, 12 }, {}, {} },
-        Polar { {}, { 45, 90 }, { {}, {} } },
-        Polar { { 6, 12 }, { 45, 90 }, { { 4, 6 } } },
-        Polar { { 6, 12 }, { 45, 90 }, { { 4, 6 }, { 5 } } },
-        Polar { { 6, 12 }, { 45, 90 }, { { 4, 6 }, { 5, 8, 9 } } },
-        Polar { { 6, 12 }, { 45 }, { { 4, 6 }, { 5, 8 } } },
-    };
+    const Polar polars[] = { Polar {}, Polar { { 6, 12 }, {}, {} }, Polar { {}, { 45, 90 }, { {}, {} } }, Polar { { 6, 12 }, { 45, 90 }, { { 4, 6 } } },
+        Polar { { 6, 12 }, { 45, 90 }, { { 4, 6 }, { 5 } } }, Polar { { 6, 12 }, { 45, 90 }, { { 4, 6 }, { 5, 8, 9 } } },
+        Polar { { 6, 12 }, { 45 }, { { 4, 6 }, { 5, 8 } } } };
     const double queries[][2] = { { 67.5, 9 }, { 0, 0 }, { 180, 100 }, { nan, nan }, { 1e300, -1e300 } };
     for (const Polar& polar : polars) {
         for (const auto& q : queries)

@@ -112,6 +112,10 @@ TEST_F(DownloaderTest, CancelledAnswersAreDroppedWhetherTheyEndedBeforeOrAfter)
     server.release();
     EXPECT_EQ(await(get("/later")).status, 0);
     EXPECT_FALSE(client.pollByKind(BatchRequest, dropped)) << dropped.id;
+    client.stop();
+    ASSERT_EQ(client.waitThread(), 0);
+    client.startThread();
+    EXPECT_EQ(await(get("/again")).status, 0) << "a stopped thread starts again";
 }
 
 TEST_F(DownloaderTest, OkRequestsReportOnlyAnswersNotBeginningWithOk)

@@ -114,6 +114,20 @@ TEST_F(TextureRegistryTest, DownloadsAreCachedAndALaterRunShowsThemWithoutDownlo
     EXPECT_TRUE(!cached->isLoading() && cached->getWidth() == 6);
 }
 
+// A picture decoded ahead of time stands for a local image that is not (or not yet) read
+// from data/; a name already known keeps its image, and no picture adds nothing.
+TEST_F(TextureRegistryTest, ADecodedPictureIsTheLocalImageOfItsNameUnlessTheNameIsKnown)
+{
+    std::unique_ptr<Texture> known = loadLocalTexture("images/boat.png");
+    for (auto [name, width, height] : { std::tuple("images/boat.png", 9, 9), std::tuple("images/early.jpg", 12, 7) })
+        textureRegistry.adoptLocal(name, SdlSurface(SDL_CreateRGBSurfaceWithFormat(0, width, height, 32, SDL_PIXELFORMAT_RGBA32)));
+    textureRegistry.adoptLocal("images/none.jpg", nullptr);
+    std::unique_ptr<Texture> early = loadLocalTexture("images/early.jpg");
+    ASSERT_TRUE(early && early->getTexture());
+    EXPECT_EQ(std::tuple(early->getWidth(), early->getHeight(), loadLocalTexture("images/boat.png")->getWidth()), std::tuple(12, 7, 6));
+    EXPECT_EQ(loadLocalTexture("images/none.jpg"), nullptr);
+}
+
 // Every 500th frame the image released longest ago goes while over 100 are idle; images
 // in use stay however long ago they were last released.
 TEST_F(TextureRegistryTest, EvictsTheLongestIdleImageEvery500FramesWhileOver100AreIdle)

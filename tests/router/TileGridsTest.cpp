@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <tuple>
 #include <vector>
@@ -20,7 +21,8 @@ GeoPoint atCell(double column, double row, int zoom, int cells)
 
 // Two tiles either side of the 180-degree meridian at zoom 2 (columns 3 and 0, row 1), two
 // cells a side: world cell columns 6 to 9 and rows 2 and 3. A cell's speed is its column
-// in the range plus ten times the time, its direction 350 or 10 degrees in turn.
+// in the range plus four times its row plus ten times the time, its direction 350 or 10
+// degrees in turn.
 GridWind twoTileWind(bool withLaterSecondTile)
 {
     GridWind wind(TileRange(2, 3, 1, 2, 1), 2, 2, 3.0);
@@ -31,7 +33,7 @@ GridWind twoTileWind(bool withLaterSecondTile)
             std::vector<WindSample> cells;
             for (int row = 0; row < 2; ++row)
                 for (int column = 0; column < 2; ++column)
-                    cells.push_back({ column % 2 ? 10.0 : 350.0, tile * 2 + column + 10.0 * time });
+                    cells.push_back({ column % 2 ? 10.0 : 350.0, tile * 2 + column + 4.0 * row + 10.0 * time });
             wind.setGrid(time, (3 + tile) % 4, 1, cells);
         }
     }
@@ -44,12 +46,12 @@ TEST(GridWindTest, CentresHoldTheirCellAndBetweenThemSpaceAndTimeAreBlended)
     GridWind gap = twoTileWind(false);
     // Cell centres; half way from 350 to 10 degrees (0, not 180); the outer half cell; the
     // 180-degree meridian; half way between two times; west, north, after and before the
-    // range; a grid that never arrived leaves its tile unknown at the times next to it.
+    // range; a grid that never arrived leaves its tile unknown at its time and next to it.
     const std::tuple<const GridWind*, double, double, double, bool, double, double> cases[] = { { &wind, 6.5, 2.5, 0.0, true, 350.0, 0.0 },
-        { &wind, 7.5, 3.5, 0.0, true, 10.0, 1.0 }, { &wind, 7.0, 2.5, 0.0, true, 0.0, 0.5 }, { &wind, 6.25, 3.0, 0.0, true, 350.0, 0.0 },
-        { &wind, 8.0, 3.0, 0.0, true, 0.0, 1.5 }, { &wind, 0.5, 3.5, 1.5, true, 350.0, 7.0 }, { &wind, 6.5, 2.5, 3.0, true, 350.0, 10.0 },
+        { &wind, 7.5, 3.5, 0.0, true, 10.0, 5.0 }, { &wind, 7.0, 2.5, 0.0, true, 0.0, 0.5 }, { &wind, 6.25, 3.0, 0.0, true, 350.0, 2.0 },
+        { &wind, 8.0, 3.0, 0.0, true, 0.0, 3.5 }, { &wind, 0.5, 3.5, 1.5, true, 350.0, 11.0 }, { &wind, 6.5, 2.5, 3.0, true, 350.0, 10.0 },
         { &wind, 5.5, 2.5, 0.0, false, 0, 0 }, { &wind, 6.5, 1.5, 0.0, false, 0, 0 }, { &wind, 6.5, 2.5, 3.5, false, 0, 0 },
-        { &wind, 6.5, 2.5, -0.1, false, 0, 0 }, { &gap, 0.5, 2.5, 0.0, true, 350.0, 2.0 }, { &gap, 0.5, 2.5, 1.0, false, 0, 0 },
+        { &wind, 6.5, 2.5, -0.1, false, 0, 0 }, { &gap, 0.5, 2.5, 0.0, true, 350.0, 2.0 }, { &gap, 0.5, 2.5, 1.0, false, 0, 0 }, { &gap, 0.5, 2.5, 3.0, false, 0, 0 },
         { &gap, 6.5, 2.5, 1.0, true, 350.0, 10.0 / 3 } };
     for (auto [grid, column, row, hours, known, dir, speed] : cases) {
         GeoPoint at = atCell(column, row, 2, 2);
@@ -73,14 +75,53 @@ TEST(LandGridTest, LegsAreBlockedByLandCellsTheyPassExceptWhereTheGridWasCleared
     land.setGrid(7, 3, std::vector<bool>(15, true));
     auto at = [](double column, double row) { return atCell(7 * 4 + column, 3 * 4 + row, 3, 4); };
     // Through the land, south of it, along its west side, a diagonal clipping it, inside it,
-    // outside the range (water).
+    // ending just inside it, outside the range (water), to nowhere.
     const std::tuple<GeoPoint, GeoPoint, bool> cases[] = { { at(0.5, 0.5), at(2.5, 0.5), true }, { at(0.5, 2.5), at(3.5, 2.5), false },
-        { at(0.5, 0.5), at(0.9, 3.5), false }, { at(0.9, 0.5), at(2.1, 3.5), true }, { at(1.5, 1.5), at(1.5, 1.6), true }, { at(-0.5, 0.5), at(-3.5, 0.5), false } };
+        { at(0.5, 0.5), at(0.9, 3.5), false }, { at(0.9, 0.5), at(2.1, 3.5), true }, { at(1.5, 1.5), at(1.5, 1.6), true },
+        { at(1.5, 3.5), at(1.5, 1.99), true }, { at(-0.5, 0.5), at(-3.5, 0.5), false }, { at(0.5, 2.5), { std::nan(""), 0 }, true } };
     for (auto [from, to, crosses] : cases)
         EXPECT_EQ(land.crossesLand(from, to), crosses) << from.lon << " " << to.lon;
     land.clearAt(at(1.5, 1.5));
     EXPECT_FALSE(land.crossesLand(at(1.5, 1.5), at(1.5, 2.5)));
     EXPECT_TRUE(land.crossesLand(at(1.5, 2.5), at(1.5, 0.2)));
+}
+
+// Zoom, west column, north row, columns, rows and the world column of the eastmost tiles
+// covering two points, each range holding both points.
+TEST(TileRangeTest, CoveringTakesTheFinestZoomWithinTheTileLimitTheShortWayRound)
+{
+    struct Case {
+        const char* what;
+        GeoPoint start, target;
+        double marginKm;
+        int maxTiles, maxZoom;
+        std::array<int, 6> range;
+    };
+    const Case cases[] = { { "a short leg", { 50, -1 }, { 50.2, -0.5 }, 0, 4, 6, { 6, 31, 21, 1, 1, 31 } },
+        { "eastward over 180", { -40, 170 }, { -40, -170 }, 0, 4, 6, { 6, 62, 39, 4, 1, 1 } },
+        { "westward over 180", { -40, -170 }, { -40, 170 }, 0, 4, 6, { 6, 62, 39, 4, 1, 1 } },
+        { "a coarser zoom for fewer tiles", { 10, -10 }, { 10, 10 }, 0, 2, 6, { 5, 15, 15, 2, 1, 16 } },
+        { "a margin round one point", { 50, 0 }, { 50, 0 }, 200, 4, 6, { 6, 31, 21, 2, 2, 32 } },
+        { "a margin held short of the pole", { 84, 0 }, { 84, 1 }, 500, 4, 6, { 3, 2, 0, 4, 1, 5 } },
+        { "no tile allowed", { 50, 0 }, { 51, 1 }, 0, 0, 6, { 0, 0, 0, 1, 1, 0 } } };
+    for (const Case& c : cases) {
+        TileRange range = TileRange::covering(c.start, c.target, c.marginKm, c.maxTiles, c.maxZoom);
+        std::array<int, 6> found { range.zoom(), range.west(), range.north(), range.columns(), range.rows(), range.tileColumn(range.columns() - 1) };
+        EXPECT_EQ(found, c.range) << c.what;
+        for (const GeoPoint& p : { c.start, c.target }) {
+            double column = 0, row = 0;
+            EXPECT_TRUE(range.localCell(range.cellPoint(p.lat, p.lon, 8), 8, column, row)) << c.what;
+        }
+    }
+    // Two columns over the 180-degree meridian and two rows at zoom 3: tiles 7 and 0 of rows
+    // 2 and 3 are held, with their cells four a side.
+    TileRange range(3, 7, 2, 2, 2);
+    const std::tuple<int, int, bool, int, int> tiles[] = { { 7, 2, true, 0, 0 }, { 0, 3, true, 4, 4 },
+        { 6, 2, false, 0, 0 }, { 1, 2, false, 0, 0 }, { 7, 1, false, 0, 0 }, { 7, 4, false, 0, 0 } };
+    for (auto [x, y, held, column, row] : tiles) {
+        int c = 0, r = 0;
+        EXPECT_EQ(std::tuple(range.tileOrigin(x, y, 4, c, r), c, r), std::tuple(held, column, row)) << x << ", " << y;
+    }
 }
 
 }

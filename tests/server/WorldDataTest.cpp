@@ -91,14 +91,10 @@ TEST(CoastBuilderTest, SegmentsCutAtBinsAreJoinedIntoClosedRings)
                             "> Shore Bin # 3, Level 1\n1 2\n0 2\n0 0\n> Bin 4\n5 5\n6 5\n6 6\n5 5\n");
     std::vector<Ring> rings = CoastBuilder::assemble(CoastBuilder::readSegments(text));
     ASSERT_EQ(rings.size(), 2u);
-    size_t sizes = rings[0].size() + rings[1].size();
-    EXPECT_EQ(sizes, 5u + 3u);
+    EXPECT_EQ(rings[0].size() + rings[1].size(), 5u + 3u);
     CoastGrid grid = CoastBuilder::cut(rings, 1.0);
-    EXPECT_TRUE(grid.isLand(0.5, 0.5));
-    EXPECT_TRUE(grid.isLand(1.5, 0.5));
-    EXPECT_FALSE(grid.isLand(2.5, 0.5));
-    EXPECT_TRUE(grid.isLand(5.2, 5.5));
-    EXPECT_FALSE(grid.isLand(5.8, 5.5));
+    EXPECT_EQ((std::vector<bool> { grid.isLand(0.5, 0.5), grid.isLand(1.5, 0.5), grid.isLand(2.5, 0.5), grid.isLand(5.2, 5.5), grid.isLand(5.8, 5.5) }),
+        (std::vector<bool> { true, true, false, true, false }));
 }
 
 TEST(CoastBuilderTest, RingsCutAtTheDateLineAreClosedAlongItOrThroughThePole)
@@ -108,11 +104,8 @@ TEST(CoastBuilderTest, RingsCutAtTheDateLineAreClosedAlongItOrThroughThePole)
     std::istringstream text("> a\n180 60\n175 62\n180 64\n> b\n180 -70\n0 -72\n-180 -70\n");
     std::vector<Ring> rings = CoastBuilder::assemble(CoastBuilder::readSegments(text));
     CoastGrid grid = CoastBuilder::cut(rings, 2.0);
-    EXPECT_TRUE(grid.isLand(62.0, 179.0));
-    EXPECT_FALSE(grid.isLand(62.0, 170.0));
-    EXPECT_TRUE(grid.isLand(-80.0, 90.0));
-    EXPECT_TRUE(grid.isLand(-89.0, -100.0));
-    EXPECT_FALSE(grid.isLand(-60.0, 0.0));
+    EXPECT_EQ((std::vector<bool> { grid.isLand(62.0, 179.0), grid.isLand(62.0, 170.0), grid.isLand(-80.0, 90.0), grid.isLand(-89.0, -100.0), grid.isLand(-60.0, 0.0) }),
+        (std::vector<bool> { true, false, true, true, false }));
 }
 
 TEST(CoastBuilderTest, LakesAndIslandsInLakesAlternate)
@@ -132,8 +125,7 @@ TEST(CoastBuilderTest, LakesAndIslandsInLakesAlternate)
     grid.save(path);
     CoastGrid loaded;
     ASSERT_TRUE(loaded.load(path));
-    EXPECT_TRUE(loaded.isLand(5, 5));
-    EXPECT_FALSE(loaded.isLand(3, 3));
+    EXPECT_TRUE(loaded.isLand(5, 5) && !loaded.isLand(3, 3));
     dir.write("grid.bin", "TWCOAST1 truncated");
     EXPECT_FALSE(loaded.load(path));
     EXPECT_TRUE(loaded.isLand(5, 5)) << "a failed load keeps what was there";
@@ -147,17 +139,9 @@ TEST(CoastlineTest, RealShorelinesTellLandFromSea)
         double lat, lon;
         bool land;
     };
-    const Place places[] = {
-        { "Paris", 48.85, 2.35, true },
-        { "mid-Atlantic", 40.0, -35.0, false },
-        { "Mallorca", 39.6, 2.9, true },
-        { "Bay of Palma", 39.50, 2.68, false },
-        { "Antarctica", -80.0, 0.0, true },
-        { "English Channel", 50.2, -1.0, false },
-        { "Caspian Sea", 42.0, 50.5, false },
-        { "Chukotka", 66.0, 179.5, true },
-        { "Alaska", 65.0, -155.0, true },
-    };
+    const Place places[] = { { "Paris", 48.85, 2.35, true }, { "mid-Atlantic", 40.0, -35.0, false }, { "Mallorca", 39.6, 2.9, true },
+        { "Bay of Palma", 39.50, 2.68, false }, { "Antarctica", -80.0, 0.0, true }, { "English Channel", 50.2, -1.0, false },
+        { "Caspian Sea", 42.0, 50.5, false }, { "Chukotka", 66.0, 179.5, true }, { "Alaska", 65.0, -155.0, true } };
     for (const Place& p : places)
         EXPECT_EQ(coast.isLand(p.lat, p.lon), p.land) << p.name;
 }
@@ -197,32 +181,13 @@ TEST(RaceCatalogTest, TheRaceFileGivesRacesAndNamesEveryMistake)
     EXPECT_EQ(errors, (std::vector<std::string> { "line 12: bad mark: 91 0 1", "line 13: bad gate: 40 0 0", "line 19: a route needs a start and a finish", "line 27: 'colour' outside a race" }));
 }
 
-struct ParseCase {
-    const char* text;
-    bool valid;
-    long long value;
-};
-
 TEST(QueryValuesTest, OnlyWholeNumbersInRangeAreAccepted)
 {
-    const ParseCase cases[] = {
-        { "0", true, 0 },
-        { "-7", true, -7 },
-        { "+3", true, 3 },
-        { "100", true, 100 },
-        { "101", false, 0 },
-        { "-101", false, 0 },
-        { "", false, 0 },
-        { " 5", false, 0 },
-        { "5x", false, 0 },
-        { "0x10", false, 0 },
-        { "99999999999999999999999", false, 0 },
-    };
-    for (const ParseCase& c : cases) {
-        std::optional<int> value = parseInteger(c.text, -100, 100);
-        EXPECT_EQ(value.has_value(), c.valid) << "'" << c.text << "'";
-        EXPECT_EQ(value.value_or(0), c.value) << c.text;
-    }
+    const std::pair<const char*, std::optional<int>> cases[] = { { "0", 0 }, { "-7", -7 }, { "+3", 3 }, { "100", 100 }, { "101", std::nullopt },
+        { "-101", std::nullopt }, { "", std::nullopt }, { " 5", std::nullopt }, { "5x", std::nullopt }, { "0x10", std::nullopt },
+        { "99999999999999999999999", std::nullopt } };
+    for (const auto& [text, value] : cases)
+        EXPECT_EQ(parseInteger(text, -100, 100), value) << "'" << text << "'";
     EXPECT_EQ(parseReal("-87.5"), -87.5);
     for (const char* bad : { "", "nan", "inf", "1e999", "12abc", " 1", "0x" })
         EXPECT_FALSE(parseReal(bad).has_value()) << bad;
@@ -246,12 +211,9 @@ TEST(ServerOptionsTest, TheCommandLineIsCheckedWordByWord)
         const char* error;
     };
     const Bad bad[] = {
-        { {}, "--data DIR is required" },
-        { { "--data" }, "missing value after --data" },
-        { { "--data", "d", "--port", "70000" }, "--port needs a number from 0 to 65535" },
-        { { "--data", "d", "--boats", "-1" }, "--boats needs a number from 0 to 100000" },
-        { { "--data", "d", "--time-scale", "0" }, "--time-scale needs a number above 0 and at most 1000000" },
-        { { "--data", "d", "--verbose", "1" }, "unknown option --verbose" },
+        { {}, "--data DIR is required" }, { { "--data" }, "missing value after --data" },
+        { { "--data", "d", "--port", "70000" }, "--port needs a number from 0 to 65535" }, { { "--data", "d", "--boats", "-1" }, "--boats needs a number from 0 to 100000" },
+        { { "--data", "d", "--time-scale", "0" }, "--time-scale needs a number above 0 and at most 1000000" }, { { "--data", "d", "--verbose", "1" }, "unknown option --verbose" }
     };
     for (const Bad& b : bad)
         EXPECT_EQ(std::pair(ServerOptions::parse(b.arguments, error).has_value(), error), std::pair(false, std::string(b.error)));

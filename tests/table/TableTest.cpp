@@ -36,22 +36,16 @@ std::string outcome(Read read)
 
 TEST(TableTest, AccessorsConvertPresentValuesAndDefaultAbsentOnes)
 {
+    // The key, then what getInt, getLong, getDouble, getString and getTable give.
     struct Case {
-        const char* key;
-        const char* asInt;
-        const char* asLong;
-        const char* asDouble;
-        const char* asString;
-        const char* asTable;
+        const char *key, *asInt, *asLong, *asDouble, *asString, *asTable;
     };
     const Case cases[] = {
         { "count", "42", "42", "42", "42", "Can't convert integer to table" },
         { "speed", "-2", "-2", "-2.7", "-2.7", "Can't convert double to table" },
         { "number", "17", "17", "17", "17", "Can't convert string to table" },
-        { "name", "Invalid integer 'Aster'", "Invalid long 'Aster'", "Invalid double 'Aster'", "Aster",
-            "Can't convert string to table" },
-        { "nested", "Can't convert table to int", "Can't convert table to long", "Can't convert table to double",
-            "Can't convert table to string", "table" },
+        { "name", "Invalid integer 'Aster'", "Invalid long 'Aster'", "Invalid double 'Aster'", "Aster", "Can't convert string to table" },
+        { "nested", "Can't convert table to int", "Can't convert table to long", "Can't convert table to double", "Can't convert table to string", "table" },
         { "empty", "0", "0", "0", "default", "none" },
         { "missing", "0", "0", "0", "default", "none" },
     };
