@@ -125,9 +125,12 @@ TEST_F(RoutingTest, RStartsOrCancelsARoutingEscapeCancelsItAndTheFinishedRouteIs
     font.drawn.clear();
     overlay.draw(raceScreen.map(), display.renderer, 0, 0, 0, 1.0);
     EXPECT_EQ(font.texts(), (std::vector<std::string> { etaLabel(planner.routeStart(), route.etaHours), "Route ignores land" }));
+    EXPECT_EQ(font.drawn[1].y - font.drawn[0].y, 16) << "a note stands a line under the ETA";
+    // Past the last waypoint there is nothing to route to.
     race.own.waypoint = 2;
     planner.onIdle(screen);
-    EXPECT_EQ(raceScreen.plannedRoute(), nullptr);
+    screen.onKeyDown(SDLK_r);
+    EXPECT_EQ(std::pair(raceScreen.plannedRoute(), planner.state()), std::pair(static_cast<const PlannedRoute*>(nullptr), State::Idle));
 }
 
 }
