@@ -55,6 +55,12 @@ TEST(ParseLandMask, OnlyAGoodAnswerWithAFullGridGivesLand)
             read += flag ? '1' : '0';
         EXPECT_EQ(good ? read : "refused", *flags ? flags : "refused") << answer;
     }
+    std::string largest = "<result>OK numCells = 256, land = { 1";
+    for (int i = 1; i < 256 * 256; ++i)
+        largest += ", 0";
+    int cells = 0;
+    std::vector<bool> land;
+    EXPECT_TRUE(parseLandMask(largest + " }</result>", cells, land) && land.size() == 65536u && land[0]) << "the largest grid";
 }
 
 TEST(RouteOverlayTest, ArrivalIsWrittenInGmtAndTicksFallEverySixHoursAlongTheLegs)
