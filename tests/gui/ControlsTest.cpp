@@ -239,6 +239,7 @@ TEST_F(InputLineTest, TypingStopsWhereTheShownTextWouldPassTheFreeWidth)
     EXPECT_EQ(line->getText(), std::string(41, 'a'));
     InputLine fontless(0, 0, 510, 100, "abc", nullptr);
     fontless.draw(display.renderer, 0, 0); // only its frame, as there is no font to write with
+    EXPECT_TRUE(fontless.onTextInput("x") && fontless.getText() == "abc");
     EXPECT_EQ(fontless.caretOffset(), 0) << "a line whose font is missing";
     next->password = true;
     next->setFocus(true);

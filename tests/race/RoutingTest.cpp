@@ -135,6 +135,7 @@ TEST_F(RoutingTest, RStartsOrCancelsARoutingEscapeCancelsItAndTheFinishedRouteIs
     // Past the last waypoint there is nothing to route to.
     race.own.waypoint = 2;
     planner.onIdle(screen);
+    EXPECT_TRUE(planner.changedPicture()) << "the route went";
     screen.onKeyDown(SDLK_r);
     EXPECT_EQ(std::pair(raceScreen.plannedRoute(), planner.state()), std::pair(static_cast<const PlannedRoute*>(nullptr), State::Idle));
 }
