@@ -344,7 +344,7 @@ TEST_F(InputLineTest, AnEditInsideASurrogatePairKeepsTheRestOfTheText)
 TEST(Utf, ConversionsRoundTripAndFailToEmpty)
 {
     EXPECT_EQ(toUtf16("h\xc3\xa9\xf0\x9d\x84\x9e"), std::u16string(u"h\u00e9\U0001D11E"));
-    EXPECT_EQ(toUtf8(u"h\u00e9\U0001D11E"), "h\xc3\xa9\xf0\x9d\x84\x9e");
+    EXPECT_EQ(toUtf8(u"h\u00e9\U0001D11E\U00010000\U0010FFFF"), "h\xc3\xa9\xf0\x9d\x84\x9e\xf0\x90\x80\x80\xf4\x8f\xbf\xbf");
     EXPECT_TRUE(toUtf16("a\xff!").empty() && toUtf16("a\xc3").empty());
     // Half a surrogate pair reads as U+FFFD, as the platform's conversion gives it.
     EXPECT_EQ(toUtf8(u"\xDE00x\xD834"), "\xef\xbf\xbdx\xef\xbf\xbd");
