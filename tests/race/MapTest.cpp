@@ -84,7 +84,7 @@ TEST_F(MapTest, TheWheelAimsOneLevelFromTheShownOneWithinTwoToFifteenAndAsksForT
         Map& map = makeMap(40.1, -30.3);
         map.zoom = map.targetZoom = zoom;
         for (int turn : turns)
-            screen->onMouseWheel(turn, 0, 0);
+            EXPECT_TRUE(screen->onMouseWheel(turn, 0, 0)) << "the map takes the wheel";
         std::set<int32_t> levels;
         std::set<Map::TileKey> shown, drawn;
         for (const auto& [key, entry] : map.tiles) {
