@@ -10,7 +10,6 @@ import ctypes
 import json
 import os
 import shutil
-import re
 import signal
 import socket
 import sqlite3
@@ -204,9 +203,6 @@ CX, CY = WIDTH // 2, HEIGHT // 2
 JIB, SPINNAKER, APPLY, CANCEL = ((CX - 220 + x + 25, CY - 150 + y + 22) for x, y in
                                  ((7, 13), (7, 63), (383, 13), (383, 63)))
 HEADING_LINE = (10, 89, 200, 20)  # the information panel's "Heading:" line
-COMMAND_LINE = (CX - 150, CY + 150, 300, 18)  # the heading command's state, under the ring
-# The map outside the information panel and the lines under the ring, above the wind tape.
-STILL_MAP = ((0, 200, WIDTH, CY - 50), (0, CY + 210, WIDTH, HEIGHT - 260 - CY))
 
 
 class Run:
@@ -318,61 +314,14 @@ class Run:
         self.display.run("xdotool", "mousemove", str(CX), str(CY - 125), "mousedown", "1", "mousemove",
                          str(CX + 88), str(CY - 88), "mousemove", str(CX + 125), str(CY), "mouseup", "1")
         self.display.click(*SPINNAKER)
-        editing = apply_shown()
-        self.save(editing, "race-editing")
+        self.save(apply_shown(), "race-editing")
         self.display.click(*APPLY)
-        self.command_state(ink(editing, *COMMAND_LINE))
         wanted = (heading + 90) % 360
 
         def arrived():
             _, now, sail = self.own_boat()
             return sail == 2 and abs((now - wanted + 180) % 360 - 180) < 2.5
         wait_for(f"heading {wanted:.1f} with the spinnaker in the server's data", arrived, 15)
-
-    def route(self):
-        """R plans the route to the next mark; the tick applies its first leg, proposed in the panel."""
-        apply_shown = self.button_change("the apply button", APPLY)
-        self.key("r")
-
-        def planned():
-            with open(self.log_path) as f:
-                return re.search(r"^Route to waypoint \d+: heading ([\d.]+) with sail (\d+)", f.read(), re.M)
-        found = wait_for("the route in the client's output", planned, 90)
-        heading, sail = float(found.group(1)), int(found.group(2))
-        self.save(apply_shown(), "race-route")
-        self.display.click(*APPLY)
-
-        def applied():
-            _, now, sail_now = self.own_boat()
-            return sail_now == sail and abs((now - heading + 180) % 360 - 180) < 0.5
-        wait_for(f"the route's heading {heading} with sail {sail} in the server's data", applied, 15)
-
-    def command_state(self, noise):
-        """The narrow "Sent" under the ring once the server took the course, then the wider "Confirmed"."""
-        def width(shot):
-            xs = [x for x, _ in ink(shot, *COMMAND_LINE) - noise]
-            return max(xs) - min(xs) if xs else 0
-        self.save(self.shows('"Sent" under the ring', lambda shot: 0 < width(shot) < 45, 10, 0.05), "race-sent")
-        self.save(self.shows('"Confirmed" under the ring', lambda shot: width(shot) >= 45, 45), "race-confirmed")
-
-    def boat_ahead(self):
-        """While the tape's knob is held a day ahead the boat's copy and "+24h" lie on the map."""
-        def still(shot):
-            return [p for box in STILL_MAP for p in shot.region(*box)]
-        # Half a turn on the ring and apply, so that a boat left close to the wind sails.
-        apply_shown = self.button_change("the apply button", APPLY)
-        self.display.run("xdotool", "mousemove", str(CX), str(CY - 125), "mousedown", "1", "mousemove", str(CX + 125),
-                         str(CY), "mousemove", str(CX), str(CY + 125), "mouseup", "1")
-        apply_shown()
-        applied = self.button_change("the apply button gone", APPLY)
-        self.display.click(*APPLY)
-        before, elapsed = still(applied()), time.time() % 3600
-        knob, ahead = (30 + int(seconds / 259200 * (WIDTH - 60)) for seconds in (elapsed, elapsed + 86400))
-        self.display.run("xdotool", "mousemove", str(knob), str(HEIGHT - 30), "mousedown", "1",
-                         "mousemove", str(knob + 5), str(HEIGHT - 30), "mousemove", str(ahead), str(HEIGHT - 30))
-        self.save(self.shows("the boat's copy a day ahead", lambda shot: sum(
-            p != q for p, q in zip(before, still(shot))) > 300, 10), "race-boat-ahead")
-        self.display.run("xdotool", "mouseup", "1")
 
     def server_outage(self):
         # Zooming in three levels shortens the period of the position downloads to 4 seconds.
@@ -423,8 +372,6 @@ def main():
         run.server.start()
         run.register_and_join()
         run.steer()
-        run.route()
-        run.boat_ahead()
         run.server_outage()
     except Exception as failure:
         traceback.print_exc()

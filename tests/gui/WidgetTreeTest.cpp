@@ -6,6 +6,7 @@
 
 #include <memory>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -189,6 +190,57 @@ TEST(FrameClock, TheFirstFrameOfTheProcessTakesNoTimeAndLaterOnesMeasureTheGap)
     testing::FLAGS_gtest_death_test_style = "threadsafe";
     EXPECT_EXIT(std::exit(advanceFrameClock(5000) == 0.0 && advanceFrameClock(5250) == 0.25 ? 0 : 1),
         testing::ExitedWithCode(0), "");
+}
+
+
+struct CountingWidget : Widget {
+    using Widget::Widget;
+    void draw(SDL_Renderer*, int, int) override { ++draws; }
+    bool isAnimating() const override { return animating; }
+    int draws = 0;
+    bool animating = false;
+};
+
+enum Kind { Quiet,
+    EventAtFive,
+    ChangeAtFive,
+    DefaultAnswer };
+
+// Ends the screen at turn 20; at turn 5 it pushes an event or reports a change, as asked,
+// or it keeps the default answer (a change every turn).
+struct Script : IdleHandler {
+    void onIdle(Screen& screen) override
+    {
+        if (++turns == 5 && kind == EventAtFive)
+            pushMouseMotion(10, 10);
+        screen.done = turns == 20;
+    }
+    bool changedPicture() const override { return kind == DefaultAnswer || (kind == ChangeAtFive && turns == 5); }
+    Kind kind = Quiet;
+    int turns = 0;
+};
+
+// Twenty turns of a quiet screen draw and present only the first; an event or a handler's
+// change brings one more frame, an animation or the default answer every frame; a screen
+// run again (after a dialog over it) is drawn afresh.
+TEST(IdleFrames, AQuietScreenIsDrawnAndPresentedOnlyWhenSomethingCanHaveChanged)
+{
+    HeadlessWindow display;
+    for (auto [kind, animating, expected] : { std::tuple(Quiet, false, 1), std::tuple(EventAtFive, false, 2), std::tuple(ChangeAtFive, false, 2),
+             std::tuple(Quiet, true, 20), std::tuple(DefaultAnswer, false, 20) }) {
+        SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
+        Screen screen(display.window);
+        auto* widget = screen.addChild(std::make_unique<CountingWidget>(0, 0, 100, 100));
+        widget->animating = animating;
+        Script script;
+        script.kind = kind;
+        screen.addIdleHandler(&script);
+        screen.runEventLoop();
+        EXPECT_EQ(std::tuple(script.turns, widget->draws, screen.presentedFrames), std::tuple(20, expected, expected)) << kind << " " << animating;
+        script.turns = 0;
+        screen.runEventLoop();
+        EXPECT_EQ(screen.presentedFrames, 2 * expected) << kind << " " << animating;
+    }
 }
 
 }

@@ -55,6 +55,12 @@ TEST(ParseLandMask, OnlyAGoodAnswerWithAFullGridGivesLand)
             read += flag ? '1' : '0';
         EXPECT_EQ(good ? read : "refused", *flags ? flags : "refused") << answer;
     }
+    std::string largest = "<result>OK numCells = 256, land = { 1";
+    for (int i = 1; i < 256 * 256; ++i)
+        largest += ", 0";
+    int cells = 0;
+    std::vector<bool> land;
+    EXPECT_TRUE(parseLandMask(largest + " }</result>", cells, land) && land.size() == 65536u && land[0]) << "the largest grid";
 }
 
 TEST(RouteOverlayTest, ArrivalIsWrittenInGmtAndTicksFallEverySixHoursAlongTheLegs)
@@ -123,11 +129,18 @@ TEST_F(RoutingTest, RStartsOrCancelsARoutingEscapeCancelsItAndTheFinishedRouteIs
     auto& overlay = static_cast<RouteOverlay&>(*raceScreen.map().features.back());
     overlay.font = &font;
     font.drawn.clear();
+    display.clear();
     overlay.draw(raceScreen.map(), display.renderer, 0, 0, 0, 1.0);
+    SDL_Point start = raceScreen.map().latLonToScreen(route.points[0].position.lat, route.points[0].position.lon);
+    EXPECT_TRUE(sameColour(display.pixelAt(start.x + 1, start.y + 1), { 255, 140, 0, 255 })) << "the route's line is two pixels thick";
     EXPECT_EQ(font.texts(), (std::vector<std::string> { etaLabel(planner.routeStart(), route.etaHours), "Route ignores land" }));
+    EXPECT_EQ(font.drawn[1].y - font.drawn[0].y, 16) << "a note stands a line under the ETA";
+    // Past the last waypoint there is nothing to route to.
     race.own.waypoint = 2;
     planner.onIdle(screen);
-    EXPECT_EQ(raceScreen.plannedRoute(), nullptr);
+    EXPECT_TRUE(planner.changedPicture()) << "the route went";
+    screen.onKeyDown(SDLK_r);
+    EXPECT_EQ(std::pair(raceScreen.plannedRoute(), planner.state()), std::pair(static_cast<const PlannedRoute*>(nullptr), State::Idle));
 }
 
 }

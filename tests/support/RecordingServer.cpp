@@ -103,14 +103,6 @@ void RecordingServer::serve(const httplib::Request& request, httplib::Response& 
     for (const auto& [name, value] : reply.headers)
         response.set_header(name, value);
     std::string body = std::move(reply.body);
-    if (reply.bytePause.count() > 0) {
-        response.set_content_provider(body.size(), reply.contentType,
-            [body, pause = reply.bytePause](size_t offset, size_t, httplib::DataSink& sink) {
-                std::this_thread::sleep_for(pause);
-                return sink.write(body.data() + offset, 1);
-            });
-        return;
-    }
     if (!reply.cutShort) {
         response.set_content(body, reply.contentType);
         return;

@@ -41,8 +41,6 @@ struct Reply {
     // Announces one byte more than the body, sends the body and closes the connection:
     // a transfer cut short.
     bool cutShort = false;
-    // Sends the body one byte at a time, each after this pause: a server at a crawl.
-    std::chrono::milliseconds bytePause { 0 };
 };
 
 // A real HTTP server on 127.0.0.1 and a free port that answers GET requests with canned
