@@ -1,6 +1,7 @@
 #include "server/ClusterStepper.h"
 
 #include <sodium.h>
+
 #include <unistd.h>
 
 #include <algorithm>

@@ -1,9 +1,9 @@
 #include "server/HttpListener.h"
 
 #include <microhttpd.h>
+#include <netdb.h>
 
 #include <arpa/inet.h>
-#include <netdb.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
 
@@ -108,7 +108,10 @@ struct HttpListener::Connection {
             && std::memcmp(&now, &peer, size) == 0;
     }
 
-    enum class Phase { Idle, Reading, Received, Working };
+    enum class Phase { Idle,
+        Reading,
+        Received,
+        Working };
     const int socket;
     std::atomic<int64_t> deadline;
     Phase phase = Phase::Idle;

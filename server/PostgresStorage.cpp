@@ -208,9 +208,7 @@ Boat PostgresStorage::insertBoat(PostgresDb::Transaction& transaction, Boat boat
         "INSERT INTO boats (race, player, nick, lat, lon, heading, speed, sail, waypoint, finished, finish_time, grounded, "
         "wind_dir, wind_speed, revision) VALUES ($1, $2, $3, $4, $5, $6, $7, $8, $9, $10, $11, $12, $13, $14, "
         "COALESCE((SELECT revision FROM next), 0)) ON CONFLICT (race, player) WHERE player > 0 DO NOTHING RETURNING id",
-        PgParams().add(boat.race).add(boat.user).add(boat.nick).add(boat.lat).add(boat.lon).add(boat.heading).add(boat.speed)
-            .add(boat.sail).add(boat.waypoint).add(boat.finished).add(boat.finishTime).add(boat.grounded).add(boat.windDir)
-            .add(boat.windSpeed));
+        PgParams().add(boat.race).add(boat.user).add(boat.nick).add(boat.lat).add(boat.lon).add(boat.heading).add(boat.speed).add(boat.sail).add(boat.waypoint).add(boat.finished).add(boat.finishTime).add(boat.grounded).add(boat.windDir).add(boat.windSpeed));
     if (added.rows() > 0) {
         boat.id = added.integer(0, 0);
         return boat;

@@ -1,10 +1,10 @@
 #pragma once
 
+#include "router/WindSampler.h"
 #include "server/Boat.h"
 #include "server/BoatType.h"
 #include "server/Route.h"
 #include "server/Skipper.h"
-#include "router/WindSampler.h"
 #include "server/WindField.h"
 
 #include <cstdint>

@@ -18,7 +18,8 @@ ServerInstance::ServerInstance(GameConfig config)
     , tiles(std::make_unique<TileService>(gameServer->coastline(), gameServer->config().dataDir, gameServer->config().tileCacheBytes))
     , images(std::make_unique<RaceImages>(gameServer->coastline(), gameServer->config().dataDir))
     , api(std::make_unique<HttpApi>(*gameServer, *tiles, *images))
-    , http(listenerOptions(gameServer->config()), [this](const HttpRequest& request) { return api->answer(request); }, &HttpApi::slow)
+    , http(
+          listenerOptions(gameServer->config()), [this](const HttpRequest& request) { return api->answer(request); }, &HttpApi::slow)
 {
 }
 

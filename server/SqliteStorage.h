@@ -41,7 +41,7 @@ public:
 
     // The one server on the database always holds every lease.
     bool holdLease(int, const std::string&, int) override { return true; }
-    void releaseLease(int, const std::string&) override {}
+    void releaseLease(int, const std::string&) override { }
 
 private:
     void createSchema();

@@ -56,7 +56,7 @@ public:
         }
         started = std::system((script + " start " + dir.path().string() + " --port " + std::to_string(port) + " --server "
                       + TIDEWAKE_SERVER_BINARY + " -- --boats 2 > " + dir.path().string() + "/start.log 2>&1")
-                      .c_str())
+                                  .c_str())
             == 0;
     }
     ~Cluster() { std::system((script + " stop " + dir.path().string() + " > /dev/null").c_str()); }

@@ -192,7 +192,6 @@ TEST(FrameClock, TheFirstFrameOfTheProcessTakesNoTimeAndLaterOnesMeasureTheGap)
         testing::ExitedWithCode(0), "");
 }
 
-
 struct CountingWidget : Widget {
     using Widget::Widget;
     void draw(SDL_Renderer*, int, int) override { ++draws; }

@@ -1,10 +1,9 @@
-#include "race/Map.h"
-
 #include "ChartTestSupport.h"
 #include "boat/BoatRecord.h"
 #include "gui/FontManager.h"
 #include "lobby/RaceRecord.h"
 #include "race/BoatWidget.h"
+#include "race/Map.h"
 #include "race/RaceScreen.h"
 
 #include <functional>
@@ -14,7 +13,10 @@ namespace {
 
 // A marker that cannot describe its picture, so that the map draws the chart directly.
 struct UndescribedMarker : MapWidget {
-    UndescribedMarker() : MapWidget(0, 0, 1, 1) { }
+    UndescribedMarker()
+        : MapWidget(0, 0, 1, 1)
+    {
+    }
     void getPosition(double& lat, double& lon) const override { lat = lon = 0.0; }
 };
 

@@ -349,12 +349,11 @@ TEST_F(MapTest, AcrossTheDateLineEverythingIsDrawnAtTheCopyNearestTheView)
     EXPECT_EQ(map.latLonToScreen(0.0, 70.0).x, 910);
 }
 
-
 using MapSeaTest = ChartTest;
 
 // The sea shows wherever a tile does not cover it: where the tile is missing, or through
 // a tile that is not opaque. Each case draws twice, the second time over a black window,
-// once every tile has been composed. A tile not shown for more than ten seconds then gives
+// once every tile has been composed. A tile not shown for more than two seconds then gives
 // up its composed picture at the next eviction; one shown lately keeps it.
 TEST_F(MapSeaTest, TheSeaShowsWhereNoOpaqueTileCoversItAndIdleTilesGiveUpTheirComposedPicture)
 {
@@ -385,7 +384,7 @@ TEST_F(MapSeaTest, TheSeaShowsWhereNoOpaqueTileCoversItAndIdleTilesGiveUpTheirCo
         EXPECT_TRUE(sameColour(display.pixelAt(100, 100), land));
         if (missing || alpha != 255)
             continue;
-        std::tie(map.tiles.at({ 2, 0, 0 }).lastUse, map.tiles.at({ 2, 1, 0 }).lastUse) = std::pair(SDL_GetTicks() - 10500, SDL_GetTicks() - 9000);
+        std::tie(map.tiles.at({ 2, 0, 0 }).lastUse, map.tiles.at({ 2, 1, 0 }).lastUse) = std::pair(SDL_GetTicks() - 2500, SDL_GetTicks() - 1500);
         map.evictTile();
         for (auto [column, kept] : { std::pair(0, false), std::pair(1, true), std::pair(2, true) }) {
             TileEntry& entry = map.tiles.at({ 2, column, 0 });

@@ -127,7 +127,6 @@ TEST_F(RaceScreenTest, TheOwnBoatStartsFocusedAndOnlyEscapeOrTheCloseButtonEndTh
     }
 }
 
-
 using CommandAnswerTest = ChartTest;
 
 // A position request sent before the command was answered is served the old heading; its

@@ -174,7 +174,6 @@ TEST_F(WindTest, CellsWithoutARealWindAreLeftOut)
     }
 }
 
-
 // Six hours at 10 knots due east is a degree of longitude, 45 pixels at zoom 6. The copy is
 // drawn translucent and only from 15 minutes ahead.
 TEST_F(WindTest, TheBoatsCopyStandsWhereTheBoatWillBeAtTheTapesTime)

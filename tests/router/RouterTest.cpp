@@ -338,7 +338,8 @@ TEST(Router, AnUnfinishedRouteEndsNearestTheTargetAndSaysWhy)
     const Case cases[] = {
         { "the horizon runs out", &northerly, { 5, 5, 1.0 / 6, 1, 1 }, nullptr, 5, false, false, false },
         { "the wind runs out", &tenHours, {}, nullptr, 10, false, true, false },
-        { "no wind at all", nullptr, {}, nullptr, 0, false, true, false }, { "no wind known", &noneKnown, {}, nullptr, 0, false, true, false },
+        { "no wind at all", nullptr, {}, nullptr, 0, false, true, false },
+        { "no wind known", &noneKnown, {}, nullptr, 0, false, true, false },
         { "cancelled", &northerly, {}, &cancelled, 0, false, false, true },
         { "unusable options", &northerly, { nan, 1e9, -1, -5, 1e9 }, nullptr, 72, true, false, false },
     };

@@ -1,6 +1,6 @@
 #include "server/Accounts.h"
-#include "server/SqliteStorage.h"
 
+#include "server/SqliteStorage.h"
 #include "support/TempFolder.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,5 @@
 #include "server/HttpListener.h"
+
 #include "support/WaitUntil.h"
 
 #include <gtest/gtest.h>
@@ -145,7 +146,8 @@ TEST_F(HttpListenerTest, ClientsTooSlowToSendARequestAreClosedAndHoldNobodyUp)
         good.get("/fast?n=1");
         EXPECT_NE(good.answer(1000).find("/fast 1;"), std::string::npos);
         return dribbler.closed() && silent.closed();
-    }, std::chrono::seconds(5)));
+    },
+        std::chrono::seconds(5)));
     EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(2));
     // An idle keep-alive connection has its idle time before the deadline counts.
     EXPECT_FALSE(keptAlive.closed());
@@ -163,7 +165,8 @@ TEST_F(HttpListenerTest, StopWaitsForTheSlowAnswersUnderWayAndAnUnboundAddressFa
     // Its answer may or may not have left before the connection was closed.
     slow.answer(1000);
     EXPECT_TRUE(waitUntil([&] { return slow.closed(); }));
-    HttpListener other({}, [](const HttpRequest&) { return HttpResponse(); }, [](const HttpRequest&) { return false; });
+    HttpListener other(
+        {}, [](const HttpRequest&) { return HttpResponse(); }, [](const HttpRequest&) { return false; });
     EXPECT_EQ(other.start("203.0.113.1", 0), -1);
 }
 

@@ -1,6 +1,5 @@
 #include "server/PostgresStorage.h"
 #include "server/SqliteStorage.h"
-
 #include "support/TempFolder.h"
 #include "support/TestPostgres.h"
 #include "support/WaitUntil.h"
