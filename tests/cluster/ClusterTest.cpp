@@ -5,11 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <csignal>
 #include <cstdlib>
 
@@ -19,41 +14,13 @@ namespace {
 
 const std::string script = std::string(TIDEWAKE_SOURCE_DIR) + "/deploy/tidewake-cluster.sh";
 
-bool canListen(int port)
-{
-    int probe = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address {};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(static_cast<uint16_t>(port));
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    bool free = probe >= 0 && bind(probe, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
-    close(probe);
-    return free;
-}
-
-// Three free ports in a row for nginx and the two instances, below the range the system
-// hands out to outgoing connections.
-int freePorts()
-{
-    for (int base = 20000 + getpid() % 4000 * 3;; base = base + 3 < 32000 ? base + 3 : 20000) {
-        if (canListen(base) && canListen(base + 1) && canListen(base + 2))
-            return base;
-    }
-}
-
 // The deployment's own trial set: PostgreSQL, two instances and nginx, stopped at the end.
 class Cluster {
 public:
     Cluster()
-        : port(freePorts())
+        : port(freePorts(3))
     {
-        // The coastline caches of the other server tests, when they are built already.
-        std::filesystem::create_directories(dir.path() / "instance-1");
-        for (const char* name : { "coast-l.bin", "coast-i.bin", "coast-h.bin" }) {
-            std::filesystem::path cached = std::filesystem::path(coastCacheDir()) / name;
-            if (std::filesystem::exists(cached))
-                std::filesystem::create_symlink(cached, dir.path() / "instance-1" / name);
-        }
+        linkCoastCaches(dir.path() / "instance-1");
         started = std::system((script + " start " + dir.path().string() + " --port " + std::to_string(port) + " --server "
                       + TIDEWAKE_SERVER_BINARY + " -- --boats 2 > " + dir.path().string() + "/start.log 2>&1")
                       .c_str())
@@ -96,9 +63,9 @@ TEST(ClusterTest, AnyInstanceServesAnyPlayerAndAnotherTakesOverARace)
     Cluster cluster;
     ASSERT_TRUE(cluster.started) << cluster.dir.read("start.log");
     GameClient onA(cluster.instancePort(1)), onB(cluster.instancePort(2)), other(cluster.instancePort(2));
-    ASSERT_EQ(onA.result("/users?action=1&autoLogin=1&email=kai%40example.org&password=secret1&nick=Kai"), "OK");
+    ASSERT_EQ(onA.signUp("kai%40example.org", "Kai"), "OK");
     ASSERT_EQ(onB.result("/users?action=2&email=kai%40example.org&password=secret1"), "OK");
-    ASSERT_EQ(other.result("/users?action=1&autoLogin=1&email=lou%40example.org&password=secret1&nick=Lou"), "OK");
+    ASSERT_EQ(other.signUp("lou%40example.org", "Lou"), "OK");
     onB.table("/races?action=2&raceId=1");
     other.table("/races?action=2&raceId=1");
     EXPECT_EQ(onA.result("/boats?action=2&heading=123.5&sail=2&raceId=1"), "OK");

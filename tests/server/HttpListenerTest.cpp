@@ -39,13 +39,11 @@ public:
     std::string answer(int timeoutMs = 10000)
     {
         std::string text;
-        while (!complete(text) && readable(timeoutMs)) {
-            char buffer[4096];
-            ssize_t got = recv(fd, buffer, sizeof buffer, 0);
-            if (got <= 0)
-                return "";
+        pollfd wait { fd, POLLIN, 0 };
+        char buffer[4096];
+        ssize_t got = 0;
+        while (!complete(text) && poll(&wait, 1, timeoutMs) == 1 && (got = recv(fd, buffer, sizeof buffer, 0)) > 0)
             text.append(buffer, size_t(got));
-        }
         return complete(text) ? text : "";
     }
     // Whether the server closed the connection.
@@ -57,11 +55,6 @@ public:
     }
 
 private:
-    bool readable(int timeoutMs)
-    {
-        pollfd wait { fd, POLLIN, 0 };
-        return poll(&wait, 1, timeoutMs) == 1;
-    }
     static bool complete(const std::string& text)
     {
         size_t end = text.find("\r\n\r\n");

@@ -7,6 +7,10 @@
 #include <gtest/gtest.h>
 #include <httplib.h>
 
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 #include <stdexcept>
 
 GameClient::GameClient(int port)
@@ -54,9 +58,62 @@ Table GameClient::table(const std::string& path)
     return parseTable(answerBody(text));
 }
 
+RaceList GameClient::races()
+{
+    return parseRaceList(answerBody(result("/races?action=1")));
+}
+
+std::string GameClient::signUp(const std::string& email, const std::string& nick)
+{
+    return result("/users?action=1&autoLogin=1&email=" + email + "&password=secret1&nick=" + nick);
+}
+
 std::string coastCacheDir()
 {
     return TIDEWAKE_COAST_CACHE;
+}
+
+const server::Coastline& sharedCoast()
+{
+    static const server::Coastline coast(coastCacheDir());
+    return coast;
+}
+
+void linkCoastCaches(const std::filesystem::path& dataDir)
+{
+    std::filesystem::create_directories(dataDir);
+    for (const char* name : { "coast-l.bin", "coast-i.bin", "coast-h.bin" }) {
+        std::filesystem::path cached = std::filesystem::path(coastCacheDir()) / name;
+        if (std::filesystem::exists(cached))
+            std::filesystem::create_symlink(cached, dataDir / name);
+    }
+}
+
+namespace {
+
+bool canListen(int port)
+{
+    int probe = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address {};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(static_cast<uint16_t>(port));
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    bool free = probe >= 0 && bind(probe, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+    close(probe);
+    return free;
+}
+
+} // namespace
+
+int freePorts(int count)
+{
+    for (int base = 20000 + getpid() % 4000 * 3;; base = base + count < 32000 ? base + count : 20000) {
+        int free = 0;
+        while (free < count && canListen(base + free))
+            ++free;
+        if (free == count)
+            return base;
+    }
 }
 
 ServerHarness::ServerHarness()
@@ -79,8 +136,7 @@ void ServerHarness::start()
 GameClient ServerHarness::player(const std::string& email, const std::string& nick)
 {
     GameClient client(boundPort);
-    std::string answer = client.result("/users?action=1&autoLogin=1&email=" + email + "&password=secret1&nick=" + nick);
-    EXPECT_EQ(answer, "OK");
+    EXPECT_EQ(client.signUp(email, nick), "OK");
     return client;
 }
 

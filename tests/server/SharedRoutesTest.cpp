@@ -1,5 +1,4 @@
 #include "ServerHarness.h"
-#include "server/Coastline.h"
 #include "server/PlanCache.h"
 #include "server/RaceSimulation.h"
 
@@ -14,25 +13,17 @@ namespace {
 
 constexpr int64_t raceStart = 1800000000;
 
-struct ShareCase {
-    const char* what;
-    GeoPoint start;
-    int waypoint;
-    int64_t later;
-    bool shared;
-};
-
 TEST(SharedRoutesTest, ARouteIsSharedFromTheSamePatchForTheSameWaypointWithinTheHour)
 {
     PlanCache cache;
     auto plan = [] { return std::make_shared<const std::vector<RoutePoint>>(); };
     SharedLegs first = cache.route({ 40.01, -30.01 }, 0.2, 2, raceStart, plan);
     // The last case replaces the aged route, so it comes last.
-    const ShareCase cases[] = { { "same patch", { 40.19, -30.19 }, 2, 3599, true }, { "patch north", { 40.21, -30.01 }, 2, 0, false },
-        { "other waypoint", { 40.01, -30.01 }, 3, 0, false }, { "earlier wind", { 40.01, -30.01 }, 2, -1, false },
-        { "an hour on", { 40.01, -30.01 }, 2, 3600, false } };
-    for (const ShareCase& c : cases)
-        EXPECT_EQ(cache.route(c.start, 0.2, c.waypoint, raceStart + c.later, plan) == first, c.shared) << c.what;
+    const std::tuple<const char*, GeoPoint, int, int64_t, bool> cases[] = { { "same patch", { 40.19, -30.19 }, 2, 3599, true },
+        { "patch north", { 40.21, -30.01 }, 2, 0, false }, { "other waypoint", { 40.01, -30.01 }, 3, 0, false },
+        { "earlier wind", { 40.01, -30.01 }, 2, -1, false }, { "an hour on", { 40.01, -30.01 }, 2, 3600, false } };
+    for (const auto& [what, start, waypoint, later, shared] : cases)
+        EXPECT_EQ(cache.route(start, 0.2, waypoint, raceStart + later, plan) == first, shared) << what;
     EXPECT_EQ(cache.planned({ 40.01, -30.01 }, 0.2, 2, raceStart), nullptr) << "the aged route is gone";
 }
 
@@ -40,12 +31,11 @@ TEST(SharedRoutesTest, AFleetSharesRoutesYetEachSkipperSailsItsOwnCourse)
 {
     // Eight boats in one patch west of the Azores and one alone to the south, bound for a
     // mark 200 km east in the forecast wind, sped up 600 times: all within an hour of wind.
-    static Coastline coast(coastCacheDir());
     ForecastWind wind;
     Race race;
     race.start = raceStart;
     race.route = { { 40.0, -35.0, 0.0, 2.0, GateWaypoint }, { 40.0, -32.6, 0.0, 2.0, MarkWaypoint } };
-    RaceSimulation simulation(race, standardBoat(), wind, &coast);
+    RaceSimulation simulation(race, standardBoat(), wind, &sharedCoast());
     std::vector<Boat> fleet;
     for (int i = 0; i < 9; ++i) {
         fleet.push_back(simulation.newBoat(0, "robot", 0.5, raceStart));
@@ -72,23 +62,14 @@ TEST(SharedRoutesTest, AFleetSharesRoutesYetEachSkipperSailsItsOwnCourse)
     EXPECT_TRUE(routes >= 2 && routes < fleet.size()) << routes << " routes for a patch of boats and one alone";
 }
 
-struct WaterCase {
-    const char* what;
-    GeoPoint from;
-    GeoPoint to;
-    bool open;
-};
-
 TEST(SharedRoutesTest, OnlyStepsClearOfEveryShoreSkipTheLandSampling)
 {
-    static Coastline coast(coastCacheDir());
-    const WaterCase cases[] = { { "mid-Atlantic", { 40.0, -35.0 }, { 40.05, -34.9 }, true },
+    const Coastline& coast = sharedCoast();
+    const std::tuple<const char*, GeoPoint, GeoPoint, bool> cases[] = { { "mid-Atlantic", { 40.0, -35.0 }, { 40.05, -34.9 }, true },
         { "over the Isle of Wight", { 50.75, -1.45 }, { 50.55, -1.2 }, false },
         { "off Cherbourg", { 49.72, -1.62 }, { 49.70, -1.62 }, false }, { "across the date line", { 0.0, 179.99 }, { 0.0, -179.99 }, false } };
-    for (const WaterCase& c : cases) {
-        EXPECT_EQ(coast.openWater(c.from, c.to), c.open) << c.what;
-        EXPECT_EQ(coast.openWater(c.to, c.from), c.open) << c.what;
-    }
+    for (const auto& [what, from, to, open] : cases)
+        EXPECT_EQ(std::pair(coast.openWater(from, to), coast.openWater(to, from)), std::pair(open, open)) << what;
     EXPECT_TRUE(coast.crossesLand({ 50.75, -1.45 }, { 50.55, -1.2 }));
 }
 

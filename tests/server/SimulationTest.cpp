@@ -1,7 +1,6 @@
 #include "ServerHarness.h"
 #include "nav/GreatCircle.h"
 #include "server/BoatType.h"
-#include "server/Coastline.h"
 #include "server/RaceSimulation.h"
 
 #include <gtest/gtest.h>
@@ -15,12 +14,6 @@ namespace {
 
 constexpr int64_t raceStart = 1800000000;
 constexpr double hour = 3600.0;
-
-const Coastline& coast()
-{
-    static Coastline shared(coastCacheDir());
-    return shared;
-}
 
 // A race in open water west of the Azores: start line, one gate 20 km east, finish
 // line 40 km east.
@@ -45,39 +38,29 @@ Boat boatAt(int64_t id, int user, double lat, double lon, double heading, int sa
 struct SpeedCase {
     int sail;
     double heading;
-    double windDir;
     double windSpeed;
     double knots;
+    int64_t after = 60;
 };
 
-TEST(SimulationTest, ABoatSailsThePolarDistanceInAStep)
+TEST(SimulationTest, ABoatSailsThePolarDistanceInAStepOnceTheRaceHasStarted)
 {
-    // Grid values of the polar: true wind angle and wind speed on table points.
-    const SpeedCase cases[] = { { Jib, 90.0, 0.0, 16.0, 8.3 }, { Jib, 270.0, 0.0, 16.0, 8.3 }, { Jib, 45.0, 0.0, 12.0, 6.7 },
-        { Spinnaker, 180.0, 0.0, 16.0, 6.5 * 1.3 }, { Jib, 180.0, 0.0, 16.0, 6.5 }, { Jib, 10.0, 0.0, 16.0, 0.0 }, { Spinnaker, 90.0, 0.0, 0.0, 0.0 } };
+    // Grid values of the polar, with the wind from the north: true wind angle and wind
+    // speed on table points.
+    const SpeedCase cases[] = { { Jib, 90.0, 16.0, 8.3 }, { Jib, 270.0, 16.0, 8.3 }, { Jib, 45.0, 12.0, 6.7 }, { Spinnaker, 180.0, 16.0, 6.5 * 1.3 },
+        { Jib, 180.0, 16.0, 6.5 }, { Jib, 10.0, 16.0, 0.0 }, { Spinnaker, 90.0, 0.0, 0.0 }, { Jib, 90.0, 16.0, 0.0, -1 } };
     for (const SpeedCase& c : cases) {
-        SCOPED_TRACE(testing::Message() << "sail " << c.sail << " heading " << c.heading << " wind " << c.windSpeed);
-        ConstantWind wind({ c.windDir, c.windSpeed });
-        RaceSimulation simulation(oceanRace(), standardBoat(), wind, &coast());
+        SCOPED_TRACE(testing::Message() << "sail " << c.sail << " heading " << c.heading << " wind " << c.windSpeed << " at " << c.after);
+        ConstantWind wind({ 0.0, c.windSpeed });
+        RaceSimulation simulation(oceanRace(), standardBoat(), wind, &sharedCoast());
         simulation.add(boatAt(1, 7, 40.5, -35.0, c.heading, c.sail));
-        simulation.step(hour, raceStart + 60);
+        simulation.step(hour, raceStart + c.after);
         const Boat& boat = *simulation.boatOf(7);
         EXPECT_NEAR(boat.speed, c.knots, 1e-9);
-        double sailed = greatCircleDistance(40.5, -35.0, boat.lat, boat.lon);
-        EXPECT_NEAR(sailed, c.knots * kmPerNauticalMile, 1e-6);
+        EXPECT_NEAR(greatCircleDistance(40.5, -35.0, boat.lat, boat.lon), c.knots * kmPerNauticalMile, 1e-6);
         EXPECT_NEAR(c.knots > 0.0 ? initialBearing(40.5, -35.0, boat.lat, boat.lon) : c.heading, c.heading, 0.01);
         EXPECT_FALSE(boat.grounded);
     }
-}
-
-TEST(SimulationTest, NothingMovesBeforeTheStart)
-{
-    ConstantWind wind({ 0.0, 16.0 });
-    RaceSimulation simulation(oceanRace(), standardBoat(), wind, &coast());
-    simulation.add(boatAt(1, 7, 40.5, -35.0, 90.0, Jib));
-    simulation.step(hour, raceStart - 1);
-    const Boat* boat = simulation.boatOf(7);
-    EXPECT_EQ(std::tuple(boat->lat, boat->lon, boat->speed), std::tuple(40.5, -35.0, 0.0));
 }
 
 TEST(SimulationTest, ABoatStopsAtTheCoastUntilANewCourseFreesIt)
@@ -86,8 +69,8 @@ TEST(SimulationTest, ABoatStopsAtTheCoastUntilANewCourseFreesIt)
     Race race = oceanRace();
     race.route = { { 49.72, -1.62, 90.0, 1.0, GateWaypoint }, { 50.5, -1.3, 0.0, 1.0, MarkWaypoint } };
     ConstantWind wind({ 90.0, 16.0 });
-    RaceSimulation simulation(race, standardBoat(), wind, &coast());
-    ASSERT_FALSE(coast().isLand(49.70, -1.62));
+    RaceSimulation simulation(race, standardBoat(), wind, &sharedCoast());
+    ASSERT_FALSE(sharedCoast().isLand(49.70, -1.62));
     simulation.add(boatAt(1, 7, 49.70, -1.62, 180.0, Jib));
     simulation.step(hour, raceStart + 60);
     const Boat* boat = simulation.boatOf(7);
@@ -101,47 +84,37 @@ TEST(SimulationTest, ABoatStopsAtTheCoastUntilANewCourseFreesIt)
     simulation.step(hour, raceStart + 180);
     EXPECT_FALSE(simulation.boatOf(7)->grounded);
     EXPECT_GT(simulation.boatOf(7)->lat, 49.75);
+    EXPECT_FALSE(simulation.setCourse(8, 0.0, Jib, raceStart)) << "no boat of user 8";
 }
 
 struct GateCase {
     const char* what;
     double startLat;
+    int hours;
     int waypointAfter;
+    bool finished;
 };
 
-TEST(SimulationTest, AGateCountsOnlyWhenItsLineIsCrossed)
+TEST(SimulationTest, AGateCountsOnlyWhenItsLineIsCrossedAndTheLastOneFinishes)
 {
-    // Sailing east at 8.3 knots for two hours: about 30.7 km, past the gate 20 km east
-    // whose line reaches 2 km north and south of the route.
-    const GateCase cases[] = { { "through the middle", 40.0, 2 }, { "near the north end", 40.015, 2 },
-        { "outside the north end", 40.03, 1 }, { "outside the south end", 39.97, 1 } };
+    // Sailing east at 8.3 knots: about 30.7 km in two hours, past the gate 20 km east whose
+    // line reaches 2 km north and south of the route; 38 km to the finish in the third.
+    const GateCase cases[] = { { "through the middle", 40.0, 2, 2, false }, { "near the north end", 40.015, 2, 2, false },
+        { "outside the north end", 40.03, 2, 1, false }, { "outside the south end", 39.97, 2, 1, false }, { "across the finish", 40.0, 3, 3, true } };
     for (const GateCase& c : cases) {
         SCOPED_TRACE(c.what);
         ConstantWind wind({ 0.0, 16.0 });
         RaceSimulation simulation(oceanRace(), standardBoat(), wind, nullptr);
         simulation.add(boatAt(1, 7, c.startLat, -34.98, 90.0, Jib));
-        simulation.step(hour, raceStart + 60);
-        simulation.step(hour, raceStart + 120);
-        EXPECT_EQ(std::pair(simulation.boatOf(7)->waypoint, simulation.boatOf(7)->finished), std::pair(c.waypointAfter, false));
+        for (int i = 1; i <= c.hours; ++i)
+            simulation.step(hour, raceStart + 3600 * i);
+        const Boat boat = *simulation.boatOf(7);
+        EXPECT_EQ(std::tuple(boat.waypoint, boat.finished, boat.finishTime), std::tuple(c.waypointAfter, c.finished, c.finished ? raceStart + 3600 * c.hours : 0));
+        if (c.finished) {
+            simulation.step(hour, raceStart + 3600 * (c.hours + 1));
+            EXPECT_EQ(std::pair(simulation.boatOf(7)->lon, simulation.boatOf(7)->speed), std::pair(boat.lon, 0.0)) << "it stays where it finished";
+        }
     }
-}
-
-TEST(SimulationTest, CrossingTheLastGateFinishesAndTheBoatStops)
-{
-    ConstantWind wind({ 0.0, 16.0 });
-    RaceSimulation simulation(oceanRace(), standardBoat(), wind, nullptr);
-    simulation.add(boatAt(1, 7, 40.0, -34.98, 90.0, Jib));
-    // 38 km to go at 8.3 knots: finished during the third hour.
-    simulation.step(hour, raceStart + 3600);
-    simulation.step(hour, raceStart + 7200);
-    EXPECT_FALSE(simulation.boatOf(7)->finished);
-    simulation.step(hour, raceStart + 10800);
-    const Boat* boat = simulation.boatOf(7);
-    EXPECT_EQ(std::tuple(boat->finished, boat->waypoint, boat->finishTime), std::tuple(true, 3, raceStart + 10800));
-    double lon = boat->lon;
-    simulation.step(hour, raceStart + 14400);
-    EXPECT_EQ(std::pair(simulation.boatOf(7)->lon, simulation.boatOf(7)->speed), std::pair(lon, 0.0));
-    EXPECT_FALSE(simulation.setCourse(8, 0.0, Jib, raceStart)) << "no boat of user 8";
 }
 
 TEST(SimulationTest, PlacesFollowProgressAlongTheRoute)

@@ -1,6 +1,5 @@
 #include "ServerHarness.h"
 #include "nav/GreatCircle.h"
-#include "server/Coastline.h"
 #include "server/RaceCatalog.h"
 #include "server/RaceSimulation.h"
 
@@ -15,12 +14,6 @@ namespace {
 
 constexpr int64_t someDay = 1800000000;
 
-const Coastline& coast()
-{
-    static Coastline shared(coastCacheDir());
-    return shared;
-}
-
 TEST(SkipperTest, AFleetSailsADayOfEachRaceClearOfTheLand)
 {
     // Every course passes islands or capes: the Isle of Wight, Gran Canaria, Cabrera. In
@@ -29,7 +22,7 @@ TEST(SkipperTest, AFleetSailsADayOfEachRaceClearOfTheLand)
     for (int64_t speedUp : { 1, 600 }) {
         for (const Race& race : RaceCatalog::builtIn(someDay)) {
             SCOPED_TRACE(testing::Message() << race.name << " sped up " << speedUp);
-            RaceSimulation simulation(race, standardBoat(), wind, &coast());
+            RaceSimulation simulation(race, standardBoat(), wind, &sharedCoast());
             std::vector<Boat> fleet;
             for (int i = 0; i < 8; ++i) {
                 fleet.push_back(simulation.newBoat(0, "robot", i / 7.0, race.start));
@@ -40,7 +33,7 @@ TEST(SkipperTest, AFleetSailsADayOfEachRaceClearOfTheLand)
             for (int64_t sailed = 600; sailed <= 86400; sailed += 600) {
                 simulation.step(600.0, race.start + sailed / speedUp);
                 for (const Boat& boat : simulation.boats())
-                    groundings += boat.grounded || coast().isLand(boat.lat, boat.lon);
+                    groundings += boat.grounded || sharedCoast().isLand(boat.lat, boat.lon);
             }
             EXPECT_EQ(groundings, 0);
             std::set<long> headings;
@@ -59,7 +52,7 @@ TEST(SkipperTest, TheOceanRaceStartsInTheTradeWind)
     ForecastWind wind;
     for (int64_t day = 0; day < 365; day += 3) {
         Race race = RaceCatalog::builtIn(someDay + day * 86400)[1];
-        const Waypoint& line = race.route.front();
+        const auto& line = race.route.front();
         for (double end : { -1.0, 0.0, 1.0 }) {
             GeoPoint place = destination(line.centre(), line.hdg, end * line.dst);
             EXPECT_GE(wind.at(place.lat, place.lon, race.start).speed, 12.0) << "day " << day << " end " << end;

@@ -1,7 +1,6 @@
 #include "server/TileService.h"
 
 #include "ServerHarness.h"
-#include "server/Coastline.h"
 
 #include <gtest/gtest.h>
 
@@ -16,8 +15,7 @@ namespace {
 TEST(TileServiceTest, ATileAskedForByManyAtOnceIsRenderedOnce)
 {
     TempFolder dir;
-    Coastline coast(coastCacheDir());
-    TileService tiles(coast, dir.path().string(), uint64_t(1) << 30);
+    TileService tiles(sharedCoast(), dir.path().string(), uint64_t(1) << 30);
     // A coastal tile near Cherbourg, slow enough to render for the askers to meet.
     std::vector<std::string> answers(8);
     std::vector<std::thread> askers;
