@@ -149,7 +149,7 @@ TEST(RaceFileTest, AnAdministratorsRacesAreServedInOrderWithTheBuiltInOnes)
     EXPECT_EQ(getDouble(client.table("/races?action=5&raceId=15"), "speed"), 0.0);
 }
 
-TEST_F(ProtocolTest, TilesArePngsOf256PixelsForEveryZoom)
+TEST_F(ProtocolTest, TilesArePngsOf256PixelsForEveryZoomAndBadAddressesDoNoHarm)
 {
     GameClient client = harness.client();
     for (const char* tile : { "/tiles/2/1/1.png", "/tiles/8/126/87.png", "/tiles/15/16234/11160.png" }) {
@@ -162,6 +162,21 @@ TEST_F(ProtocolTest, TilesArePngsOf256PixelsForEveryZoom)
         EXPECT_EQ(client.get(tile).body, reply.body);
     }
     EXPECT_TRUE(std::filesystem::exists(harness.dataDir().path() / "tiles/8/126/87.png"));
+    // Bad tile and wind addresses are refused without harm.
+    for (const char* path : { "/tiles/1/0/0.png", "/tiles/16/0/0.png", "/tiles/3/8/0.png", "/tiles/3/0/8.png", "/tiles/x/0/0.png",
+             "/tiles/3/0/0.jpg", "/tiles/99999999999/0/0.png" })
+        EXPECT_EQ(client.get(path).status, 404) << path;
+    for (const char* path : { "/wind?action=1&z=3&x=8&y=0&s=256&t=0", "/wind?action=1&z=21&x=0&y=0", "/wind?action=1&x=0&y=0",
+             "/wind?action=2&z=3&x=0&y=0", "/wind?action=1&z=3&x=0&y=0&s=0", "/wind?action=1&z=3&x=0&y=0&t=soon" }) {
+        HttpReply reply = client.get(path);
+        EXPECT_EQ(std::pair(reply.status, reply.body.find("numWinds")), std::pair(400, std::string::npos)) << path;
+    }
+    // A long hostile query is answered, and the server still works afterwards.
+    std::string junk(3000, 'x');
+    EXPECT_EQ(client.result("/users?action=2&email=" + junk + "&password=" + junk), "Wrong e-mail or password.");
+    HttpReply tooLong = client.get("/users?" + std::string(20000, 'a'));
+    EXPECT_EQ(std::pair(tooLong.status != 200, extractResult(tooLong.body)), std::pair(true, std::string("Invalid request.")));
+    EXPECT_GE(harness.player("after@example.org").races().size(), 3u);
 }
 
 struct Refusal {
@@ -215,25 +230,6 @@ TEST_F(ProtocolTest, EveryRefusalIsATextThePlayerCanRead)
         forged.cookies[name] = value;
         EXPECT_EQ(forged.result("/races?action=1"), "Please log in first.") << name;
     }
-}
-
-TEST_F(ProtocolTest, BadTileAndWindAddressesAreRefusedWithoutHarm)
-{
-    GameClient client = harness.client();
-    for (const char* path : { "/tiles/1/0/0.png", "/tiles/16/0/0.png", "/tiles/3/8/0.png", "/tiles/3/0/8.png", "/tiles/x/0/0.png",
-             "/tiles/3/0/0.jpg", "/tiles/99999999999/0/0.png" })
-        EXPECT_EQ(client.get(path).status, 404) << path;
-    for (const char* path : { "/wind?action=1&z=3&x=8&y=0&s=256&t=0", "/wind?action=1&z=21&x=0&y=0", "/wind?action=1&x=0&y=0",
-             "/wind?action=2&z=3&x=0&y=0", "/wind?action=1&z=3&x=0&y=0&s=0", "/wind?action=1&z=3&x=0&y=0&t=soon" }) {
-        HttpReply reply = client.get(path);
-        EXPECT_EQ(std::pair(reply.status, reply.body.find("numWinds")), std::pair(400, std::string::npos)) << path;
-    }
-    // A long hostile query is answered, and the server still works afterwards.
-    std::string junk(3000, 'x');
-    EXPECT_EQ(client.result("/users?action=2&email=" + junk + "&password=" + junk), "Wrong e-mail or password.");
-    HttpReply tooLong = client.get("/users?" + std::string(20000, 'a'));
-    EXPECT_EQ(std::pair(tooLong.status != 200, extractResult(tooLong.body)), std::pair(true, std::string("Invalid request.")));
-    EXPECT_GE(harness.player("after@example.org").races().size(), 3u);
 }
 
 } // namespace

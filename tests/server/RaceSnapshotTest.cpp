@@ -33,14 +33,6 @@ std::unique_ptr<RaceSimulation> lineOfBoats(const WindSource& wind, int count)
     return simulation;
 }
 
-std::vector<int> usersIn(const RaceSnapshot& snapshot, const std::vector<size_t>& chosen)
-{
-    std::vector<int> users;
-    for (size_t index : chosen)
-        users.push_back(snapshot.boats()[index].user);
-    return users;
-}
-
 TEST(RaceSnapshotTest, TheBoatsListHoldsTheLeadersAndTheNearestButNeverTheAskerWithSixDecimals)
 {
     ConstantWind wind({ 0.0, 15.0 });
@@ -48,7 +40,10 @@ TEST(RaceSnapshotTest, TheBoatsListHoldsTheLeadersAndTheNearestButNeverTheAskerW
         { 30, 10, { 29, 28, 27, 26, 25, 24, 23, 22, 21, 20 } }, { 99, 10, { 30, 29, 28, 27, 26, 25, 24, 23, 22, 21 } }, { 1, 5, { 30, 5, 4, 3, 2 } } };
     for (const auto& [asker, limit, expected] : cases) {
         RaceSnapshot snapshot(*lineOfBoats(wind, 30), limit);
-        EXPECT_EQ(usersIn(snapshot, snapshot.chooseBoats(asker)), expected) << "asker " << asker;
+        std::vector<int> users;
+        for (size_t index : snapshot.chooseBoats(asker))
+            users.push_back(snapshot.boats()[index].user);
+        EXPECT_EQ(users, expected) << "asker " << asker;
     }
     EXPECT_EQ(RaceSnapshot(*lineOfBoats(wind, 30), 100).chooseBoats(10).size(), 29u);
     // The list written is a table, of its limit of boats, with six decimals.
@@ -56,8 +51,7 @@ TEST(RaceSnapshotTest, TheBoatsListHoldsTheLeadersAndTheNearestButNeverTheAskerW
     std::string text = snapshot.boatsList(200);
     Table root = parseTable(text);
     const Table* boats = getTable(root, "boats");
-    ASSERT_NE(boats, nullptr);
-    EXPECT_EQ(boats->size(), 300u);
+    ASSERT_TRUE(boats && boats->size() == 300u);
     EXPECT_NE(text.find("lat = 40.123457,"), std::string::npos);
     for (size_t dot = text.find('.'); dot != std::string::npos; dot = text.find('.', dot + 1))
         EXPECT_LE(text.find_first_not_of("0123456789", dot + 1) - dot - 1, 6u) << text.substr(dot, 12);

@@ -31,11 +31,9 @@ HttpReply GameClient::get(const std::string& path)
     auto response = http.Get(path.c_str(), headers);
     if (!response)
         return {};
-    auto [from, to] = response->headers.equal_range("Set-Cookie");
-    for (auto it = from; it != to; ++it) {
+    for (auto [it, end] = response->headers.equal_range("Set-Cookie"); it != end; ++it) {
         std::string pair = it->second.substr(0, it->second.find(';'));
-        size_t equals = pair.find('=');
-        if (equals != std::string::npos)
+        if (size_t equals = pair.find('='); equals != std::string::npos)
             cookies[pair.substr(0, equals)] = pair.substr(equals + 1);
     }
     return { response->status, response->body, response->get_header_value("Content-Type") };

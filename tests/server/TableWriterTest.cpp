@@ -1,13 +1,10 @@
 #include "server/TableWriter.h"
 
-#include "table/Exception.h"
 #include "table/Table.h"
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <limits>
-#include <tuple>
 
 using server::TableWriter;
 
@@ -29,35 +26,6 @@ TEST(TableWriterTest, StringsAndDoublesSurviveTheClientsParser)
         ASSERT_NE(table.find("x"), table.end()) << written;
         EXPECT_EQ(std::pair(table.find("x")->second->type(), getDouble(table, "x")), std::pair(DoubleType, read)) << written;
     }
-}
-
-TEST(TableWriterTest, NestedTablesAndElementsKeepTheirShapeAndOrder)
-{
-    TableWriter out;
-    out.field("count", 3).field("flag", true).field("big", int64_t { 4000000000 } / 2);
-    out.key("rows").open();
-    for (int row = 0; row < 12; ++row) {
-        out.open();
-        for (int column = 0; column <= row % 3; ++column)
-            out.value(row * 10.0 + column);
-        out.close();
-    }
-    out.close();
-    out.key("empty").open().close();
-
-    Table table = parseTable(out.text());
-    EXPECT_EQ(std::tuple(getInt(table, "count"), getInt(table, "flag"), getLong(table, "big")), std::tuple(3, 1, 2000000000));
-    const Table* rows = getTable(table, "rows");
-    ASSERT_NE(rows, nullptr);
-    ASSERT_EQ(rows->size(), 12u);
-    for (int row = 0; row < 12; ++row) {
-        const Table* cells = getTable(*rows, std::to_string(row));
-        ASSERT_NE(cells, nullptr);
-        ASSERT_EQ(cells->size(), static_cast<size_t>(row % 3 + 1));
-        for (int column = 0; column <= row % 3; ++column)
-            EXPECT_EQ(getDouble(*cells, std::to_string(column)), row * 10.0 + column);
-    }
-    ASSERT_TRUE(getTable(table, "empty") && getTable(table, "empty")->empty());
 }
 
 } // namespace
