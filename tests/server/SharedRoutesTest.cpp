@@ -32,10 +32,7 @@ TEST(SharedRoutesTest, AFleetSharesRoutesYetEachSkipperSailsItsOwnCourse)
     // Eight boats in one patch west of the Azores and one alone to the south, bound for a
     // mark 200 km east in the forecast wind, sped up 600 times: all within an hour of wind.
     ForecastWind wind;
-    Race race;
-    race.start = raceStart;
-    race.route = { { 40.0, -35.0, 0.0, 2.0, GateWaypoint }, { 40.0, -32.6, 0.0, 2.0, MarkWaypoint } };
-    RaceSimulation simulation(race, standardBoat(), wind, &sharedCoast());
+    RaceSimulation simulation({ 1, "", "", "", raceStart, { { 40.0, -35.0, 0.0, 2.0, GateWaypoint }, { 40.0, -32.6, 0.0, 2.0, MarkWaypoint } } }, standardBoat(), wind, &sharedCoast());
     std::vector<Boat> fleet;
     for (int i = 0; i < 9; ++i) {
         fleet.push_back(simulation.newBoat(0, "robot", 0.5, raceStart));
