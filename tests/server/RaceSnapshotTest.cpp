@@ -18,10 +18,7 @@ constexpr int64_t raceStart = 1800000000;
 // and boats are as near to each other as their numbers.
 std::unique_ptr<RaceSimulation> lineOfBoats(const WindSource& wind, int count)
 {
-    Race race;
-    race.id = 1;
-    race.start = raceStart;
-    race.route = { { 40.0, -35.0, 0.0, 2.0, GateWaypoint }, { 40.0, -34.0, 0.0, 2.0, GateWaypoint } };
+    Race race { 1, "", "", "", raceStart, { { 40.0, -35.0, 0.0, 2.0, GateWaypoint }, { 40.0, -34.0, 0.0, 2.0, GateWaypoint } } };
     auto simulation = std::make_unique<RaceSimulation>(race, standardBoat(), wind, nullptr);
     std::vector<Boat> fleet;
     for (int i = 1; i <= count; ++i) {
@@ -50,8 +47,7 @@ TEST(RaceSnapshotTest, TheBoatsListHoldsTheLeadersAndTheNearestButNeverTheAskerW
     RaceSnapshot snapshot(*lineOfBoats(wind, 400), 300);
     std::string text = snapshot.boatsList(200);
     Table root = parseTable(text);
-    const Table* boats = getTable(root, "boats");
-    ASSERT_TRUE(boats && boats->size() == 300u);
+    ASSERT_TRUE(getTable(root, "boats") && getTable(root, "boats")->size() == 300u);
     EXPECT_NE(text.find("lat = 40.123457,"), std::string::npos);
     for (size_t dot = text.find('.'); dot != std::string::npos; dot = text.find('.', dot + 1))
         EXPECT_LE(text.find_first_not_of("0123456789", dot + 1) - dot - 1, 6u) << text.substr(dot, 12);
