@@ -157,16 +157,10 @@ TEST_F(ProtocolTest, TilesAndWindGridsAreServedAndBadAddressesDoNoHarm)
     EXPECT_EQ(harness.player("after@example.org").races().size(), 15u);
 }
 
-struct Refusal {
-    const char* path;
-    bool loggedIn;
-    const char* answer;
-};
-
 TEST_F(ProtocolTest, EveryRefusalIsATextThePlayerCanRead)
 {
     GameClient other = harness.player("taken@example.org");
-    const Refusal refusals[] = {
+    const std::tuple<const char*, bool, const char*> refusals[] = {
         { "/races?action=1", false, "Please log in first." },
         { "/boats?action=1&raceId=1", false, "Please log in first." },
         { "/races?action=6&raceId=1&z=5&x=1&y=1", false, "Please log in first." },
@@ -201,9 +195,9 @@ TEST_F(ProtocolTest, EveryRefusalIsATextThePlayerCanRead)
     };
     GameClient player = harness.player("ref@example.org");
     player.table("/races?action=2&raceId=1");
-    for (const Refusal& refusal : refusals) {
+    for (auto [path, loggedIn, answer] : refusals) {
         GameClient stranger = harness.client();
-        EXPECT_EQ((refusal.loggedIn ? player : stranger).result(refusal.path), refusal.answer) << refusal.path;
+        EXPECT_EQ((loggedIn ? player : stranger).result(path), answer) << path;
     }
     // Forged or stale cookies count as not logged in.
     for (auto [name, value] : { std::pair("JSESSIONID", std::string("0123456789abcdef")), std::pair("id", other.cookies["id"]) }) {

@@ -12,6 +12,7 @@
 #include <unistd.h>
 
 #include <stdexcept>
+#include <tuple>
 
 GameClient::GameClient(int port)
     : port(port)
@@ -87,24 +88,16 @@ void linkCoastCaches(const std::filesystem::path& dataDir)
     }
 }
 
-namespace {
-
-bool canListen(int port)
-{
-    int probe = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address {};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(static_cast<uint16_t>(port));
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    bool free = probe >= 0 && bind(probe, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
-    close(probe);
-    return free;
-}
-
-} // namespace
-
 int freePorts(int count)
 {
+    auto canListen = [](int port) {
+        int probe = socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in address {};
+        std::tie(address.sin_family, address.sin_port, address.sin_addr.s_addr) = std::tuple(AF_INET, htons(static_cast<uint16_t>(port)), htonl(INADDR_LOOPBACK));
+        bool free = probe >= 0 && bind(probe, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+        close(probe);
+        return free;
+    };
     for (int base = 20000 + getpid() % 4000 * 3;; base = base + count < 32000 ? base + count : 20000) {
         int free = 0;
         while (free < count && canListen(base + free))
@@ -116,11 +109,7 @@ int freePorts(int count)
 
 ServerHarness::ServerHarness()
 {
-    config.dataDir = dir.path().string();
-    config.coastDir = coastCacheDir();
-    config.robots = 3;
-    config.stepSeconds = 0.2;
-    config.fastHashing = true;
+    std::tie(config.dataDir, config.coastDir, config.robots, config.stepSeconds, config.fastHashing) = std::tuple(dir.path().string(), coastCacheDir(), 3, 0.2, true);
 }
 
 void ServerHarness::start()

@@ -32,30 +32,22 @@ Boat boatAt(int64_t id, int user, double lat, double lon, double heading, int sa
     return boat;
 }
 
-struct SpeedCase {
-    int sail;
-    double heading;
-    double windSpeed;
-    double knots;
-    int64_t after = 60;
-};
-
 TEST(SimulationTest, ABoatSailsThePolarDistanceInAStepOnceTheRaceHasStarted)
 {
     // Grid values of the polar, with the wind from the north: true wind angle and wind
     // speed on table points.
-    const SpeedCase cases[] = { { Jib, 90.0, 16.0, 8.3 }, { Jib, 270.0, 16.0, 8.3 }, { Jib, 45.0, 12.0, 6.7 }, { Spinnaker, 180.0, 16.0, 6.5 * 1.3 },
-        { Jib, 180.0, 16.0, 6.5 }, { Jib, 10.0, 16.0, 0.0 }, { Spinnaker, 90.0, 0.0, 0.0 }, { Jib, 90.0, 16.0, 0.0, -1 } };
-    for (const SpeedCase& c : cases) {
-        SCOPED_TRACE(testing::Message() << "sail " << c.sail << " heading " << c.heading << " wind " << c.windSpeed << " at " << c.after);
-        ConstantWind wind({ 0.0, c.windSpeed });
+    const std::tuple<int, double, double, double, int64_t> cases[] = { { Jib, 90.0, 16.0, 8.3, 60 }, { Jib, 270.0, 16.0, 8.3, 60 }, { Jib, 45.0, 12.0, 6.7, 60 },
+        { Spinnaker, 180.0, 16.0, 6.5 * 1.3, 60 }, { Jib, 180.0, 16.0, 6.5, 60 }, { Jib, 10.0, 16.0, 0.0, 60 }, { Spinnaker, 90.0, 0.0, 0.0, 60 }, { Jib, 90.0, 16.0, 0.0, -1 } };
+    for (auto [sail, heading, windSpeed, knots, after] : cases) {
+        SCOPED_TRACE(testing::Message() << "sail " << sail << " heading " << heading << " wind " << windSpeed << " at " << after);
+        ConstantWind wind({ 0.0, windSpeed });
         RaceSimulation simulation(oceanRace(), standardBoat(), wind, &sharedCoast());
-        simulation.add(boatAt(1, 7, 40.5, -35.0, c.heading, c.sail));
-        simulation.step(hour, raceStart + c.after);
+        simulation.add(boatAt(1, 7, 40.5, -35.0, heading, sail));
+        simulation.step(hour, raceStart + after);
         const Boat& boat = *simulation.boatOf(7);
-        EXPECT_NEAR(boat.speed, c.knots, 1e-9);
-        EXPECT_NEAR(greatCircleDistance(40.5, -35.0, boat.lat, boat.lon), c.knots * kmPerNauticalMile, 1e-6);
-        EXPECT_NEAR(c.knots > 0.0 ? initialBearing(40.5, -35.0, boat.lat, boat.lon) : c.heading, c.heading, 0.01);
+        EXPECT_NEAR(boat.speed, knots, 1e-9);
+        EXPECT_NEAR(greatCircleDistance(40.5, -35.0, boat.lat, boat.lon), knots * kmPerNauticalMile, 1e-6);
+        EXPECT_NEAR(knots > 0.0 ? initialBearing(40.5, -35.0, boat.lat, boat.lon) : heading, heading, 0.01);
         EXPECT_FALSE(boat.grounded);
     }
 }
@@ -82,31 +74,23 @@ TEST(SimulationTest, ABoatStopsAtTheCoastUntilANewCourseFreesIt)
     EXPECT_FALSE(simulation.setCourse(8, 0.0, Jib, raceStart)) << "no boat of user 8";
 }
 
-struct GateCase {
-    const char* what;
-    double startLat;
-    int hours;
-    int waypointAfter;
-    bool finished;
-};
-
 TEST(SimulationTest, AGateCountsOnlyWhenItsLineIsCrossedAndTheLastOneFinishes)
 {
     // Sailing east at 8.3 knots: about 30.7 km in two hours, past the gate 20 km east whose
     // line reaches 2 km north and south of the route; 38 km to the finish in the third.
-    const GateCase cases[] = { { "through the middle", 40.0, 2, 2, false }, { "near the north end", 40.015, 2, 2, false },
+    const std::tuple<const char*, double, int, int, bool> cases[] = { { "through the middle", 40.0, 2, 2, false }, { "near the north end", 40.015, 2, 2, false },
         { "outside the north end", 40.03, 2, 1, false }, { "outside the south end", 39.97, 2, 1, false }, { "across the finish", 40.0, 3, 3, true } };
-    for (const GateCase& c : cases) {
-        SCOPED_TRACE(c.what);
+    for (auto [what, startLat, hours, waypointAfter, finished] : cases) {
+        SCOPED_TRACE(what);
         ConstantWind wind({ 0.0, 16.0 });
         RaceSimulation simulation(oceanRace(), standardBoat(), wind, nullptr);
-        simulation.add(boatAt(1, 7, c.startLat, -34.98, 90.0, Jib));
-        for (int i = 1; i <= c.hours; ++i)
+        simulation.add(boatAt(1, 7, startLat, -34.98, 90.0, Jib));
+        for (int i = 1; i <= hours; ++i)
             simulation.step(hour, raceStart + 3600 * i);
         const Boat boat = *simulation.boatOf(7);
-        EXPECT_EQ(std::tuple(boat.waypoint, boat.finished, boat.finishTime), std::tuple(c.waypointAfter, c.finished, c.finished ? raceStart + 3600 * c.hours : 0));
-        if (c.finished) {
-            simulation.step(hour, raceStart + 3600 * (c.hours + 1));
+        EXPECT_EQ(std::tuple(boat.waypoint, boat.finished, boat.finishTime), std::tuple(waypointAfter, finished, finished ? raceStart + 3600 * hours : 0));
+        if (finished) {
+            simulation.step(hour, raceStart + 3600 * (hours + 1));
             EXPECT_EQ(std::pair(simulation.boatOf(7)->lon, simulation.boatOf(7)->speed), std::pair(boat.lon, 0.0)) << "it stays where it finished";
         }
     }
