@@ -71,7 +71,6 @@ TEST(ClusterTest, AnyInstanceServesAnyPlayerAndAnotherTakesOverARace)
     GameClient crossed(cluster.instancePort(2));
     crossed.cookies = onA.cookies;
     EXPECT_TRUE(waitUntil([&] { return field(crossed, position, "heading") == "123.5"; })) << crossed.result(position);
-
     int victim = 0;
     ASSERT_TRUE(waitUntil([&] { return (victim = cluster.simulating(1)) != 0; }));
     int survivor = 3 - victim;

@@ -58,7 +58,6 @@ TEST(AccountsTest, LoginAttemptsAreLimitedPerAccountAndPerAddressAndSessionsEndA
     EXPECT_EQ(f.login("dee@example.org", "secret1", "10.0.0.9"), "OK");
     EXPECT_EQ(f.login("dee@example.org", "secret1", "10.0.0.9"), waitAMinute);
     EXPECT_EQ(f.login("bob@example.org", "x", "10.0.0.8"), wrong);
-
     // Sessions are stored as digests and end after thirty days unused.
     std::string token = f.accounts.registerAccount("cy@example.org", "secret1", "Cy").session->token;
     EXPECT_EQ((f.dir.read("tidewake.db") + f.dir.read("tidewake.db-wal")).find(token), std::string::npos);

@@ -13,6 +13,7 @@
 #include <cerrno>
 #include <future>
 #include <memory>
+#include <tuple>
 #include <vector>
 
 using namespace server;
@@ -26,9 +27,7 @@ public:
         : fd(socket(AF_INET, SOCK_STREAM, 0))
     {
         sockaddr_in address {};
-        address.sin_family = AF_INET;
-        address.sin_port = htons(static_cast<uint16_t>(port));
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        std::tie(address.sin_family, address.sin_port, address.sin_addr.s_addr) = std::tuple(AF_INET, htons(static_cast<uint16_t>(port)), htonl(INADDR_LOOPBACK));
         EXPECT_EQ(connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
     }
     ~RawSocket() { close(fd); }

@@ -81,7 +81,6 @@ TEST_F(ProtocolTest, JoinDescribeSteerAndListTheBoatsAsTheClientDoes)
     EXPECT_DOUBLE_EQ(again.own.lat, record.own.lat);
     for (const RaceRecord& race : client.races())
         EXPECT_EQ(race.own.sail != 0, race.id == 2) << race.id;
-
     BoatDescription boat = parseBoatDescription(answerBody(client.result("/boats?action=1&raceId=2")));
     ASSERT_EQ(boat.sails.size(), 2u);
     // Close-hauled the jib wins, nothing sails head to wind, running the spinnaker wins.
@@ -92,7 +91,6 @@ TEST_F(ProtocolTest, JoinDescribeSteerAndListTheBoatsAsTheClientDoes)
     ASSERT_TRUE(parseRoute(answerBody(client.result("/races?action=3&raceId=2")), route));
     ASSERT_GE(route.size(), 3u);
     EXPECT_EQ(std::tuple(route.front().type, route.back().type, route.back().lon), std::tuple(2, 2, -60.75));
-
     EXPECT_EQ(client.result("/boats?action=2&heading=123.25&sail=2&raceId=2"), "OK");
     Table position = client.table("/races?action=5&raceId=2");
     for (const char* key : { "position", "lat", "lon", "grounded", "heading", "speed", "waypoint", "finished", "windDir", "windSpeed" })
@@ -109,7 +107,6 @@ TEST_F(ProtocolTest, JoinDescribeSteerAndListTheBoatsAsTheClientDoes)
         EXPECT_NE(getInt(*other, "user"), user);
     }
     EXPECT_TRUE(std::is_sorted(places.begin(), places.end()) && places.front() >= 1 && places.back() <= 4);
-
     // The land mask: Paris, the Bay of Biscay, Madrid and the English Channel, in cells
     // that run row by row from the tile's north-west corner.
     for (auto [lat, lon, isLand] : { std::tuple(48.85, 2.35, 1), std::tuple(46.0, -5.0, 0), std::tuple(40.4, -3.7, 1), std::tuple(50.1, -2.0, 0) }) {

@@ -59,14 +59,12 @@ TEST(RaceSnapshotTest, QueuedChangesShowAtOnceAndReachTheSnapshotAtTheNextStep)
     LiveRace live(lineOfBoats(wind, 3), 300);
     std::shared_ptr<const RaceSnapshot> before = live.snapshot();
     double lonBefore = before->boatOf(1)->lon;
-
     live.queue(live.simulation()->withCourse(*live.boatOf(1), 200.0, 2, raceStart + 60));
     Boat joined = live.simulation()->newBoat(4, "Late", 0.5, raceStart + 60);
     joined.id = 4;
     live.queue(joined);
     EXPECT_EQ(std::tuple(live.boatOf(1)->heading, live.boatOf(4)->nick, before->boatOf(1)->heading), std::tuple(200.0, "Late", 90.0));
     EXPECT_EQ(live.snapshot(), before) << "nothing is published between steps";
-
     live.step(600.0, raceStart + 600);
     std::shared_ptr<const RaceSnapshot> after = live.snapshot();
     ASSERT_NE(after, before);

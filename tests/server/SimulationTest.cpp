@@ -65,7 +65,6 @@ TEST(SimulationTest, ABoatStopsAtTheCoastUntilANewCourseFreesIt)
     simulation.step(hour, raceStart + 120);
     const Boat* boat = simulation.boatOf(7);
     EXPECT_EQ(std::tuple(boat->grounded, boat->lat, boat->lon, boat->speed), std::tuple(true, 49.70, -1.62, 0.0));
-
     ASSERT_TRUE(simulation.setCourse(7, 0.0, Jib, raceStart + 130));
     EXPECT_FALSE(simulation.boatOf(7)->grounded);
     EXPECT_NEAR(simulation.boatOf(7)->speed, 8.3, 1e-9) << "beam reach at 16 knots, at once";
@@ -108,7 +107,6 @@ TEST(SimulationTest, PlacesFollowProgressAlongTheRoute)
     // the others the distance to the gate decides.
     for (auto [user, place] : { std::pair(4, 1), std::pair(3, 2), std::pair(2, 3), std::pair(5, 4), std::pair(1, 5) })
         EXPECT_EQ(simulation.boatOf(user)->position, place) << "user " << user;
-
     // Boat 3 finishes first; boat 4, though it started ahead, turned back.
     simulation.setCourse(4, 270.0, Jib, raceStart + 60);
     for (int i = 0; i < 3; ++i)
