@@ -215,6 +215,7 @@ TEST(PersistenceTest, KillingTheProgramLosesNothingAcknowledged)
         client.table("/races?action=2&raceId=1");
         EXPECT_EQ(client.result("/boats?action=2&heading=200.5&sail=2&raceId=1"), "OK");
         boats = boatsIn(client);
+        server.kill(SIGKILL);
     }
     ServerProcess server(dir.path().string(), port);
     ASSERT_TRUE(server.listening);
