@@ -3,39 +3,64 @@
 #include "ServerHarness.h"
 #include "base/Text.h"
 #include "boat/BoatDescription.h"
-#include "lobby/RaceRecord.h"
 #include "server/GeoMath.h"
-#include "server/WindField.h"
+#include "server/TableWriter.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cmath>
 #include <ctime>
+#include <limits>
 #include <tuple>
 
 namespace {
 
+// A server with an administrator's races after the built-in ones, enough for the list's
+// keys to reach two digits; the last starts a year from now, written in the file's UTC form.
 class ProtocolTest : public testing::Test {
 protected:
-    void SetUp() override { harness.start(); }
+    void SetUp() override
+    {
+        std::tm utc {};
+        char when[32];
+        ASSERT_NE(std::strftime(when, sizeof when, "%Y-%m-%d %H:%M", gmtime_r(&nextYear, &utc)), 0u);
+        std::string file;
+        for (int id = 4; id < 15; ++id)
+            file += "race " + std::to_string(id) + "\nname Race\ndescr Short.\nstart 1800000000\ngate 50.70 -1.05 0 0.8\ngate 50.60 -1.05 0 0.8\nend\n";
+        harness.dataDir().write("races.txt", file + "race 15\nname Solent Dash\ndescr Round the Nab.\nstart " + when + "\ngate 50.70 -1.05 0 0.8\nmark 50.67 -0.95 0.3\ngate 50.70 -1.05 0 0.8\nend\n");
+        harness.start();
+    }
 
     ServerHarness harness;
+    std::time_t nextYear = (std::time(nullptr) / 60 + 365 * 24 * 60) * 60;
 };
 
-TEST_F(ProtocolTest, RegistrationSetsBothCookiesAndLogsIn)
+// The client lists races in the byte order of their keys, which must be the server's order.
+TEST_F(ProtocolTest, RegistrationLogsInAndEveryRaceComesInOrderWithItsFieldsAndPicture)
 {
     GameClient client = harness.client();
     EXPECT_EQ(client.result("/users?action=1&autoLogin=1&email=ann%40example.org&password=p%26ss%3Dw&nick=Ann%20B"), "OK");
-    ASSERT_EQ(client.cookies.count("id"), 1u);
-    ASSERT_EQ(client.cookies.count("JSESSIONID"), 1u);
+    ASSERT_EQ(client.cookies.count("id") + client.cookies.count("JSESSIONID"), 2u);
     EXPECT_GE(client.cookies["JSESSIONID"].size(), 32u);
-
-    RaceList races = parseRaceList(answerBody(client.result("/races?action=1")));
-    ASSERT_GE(races.size(), 3u);
-    for (const RaceRecord& race : races)
-        EXPECT_EQ(race.own.nick, "Ann B");
-
+    RaceList races = client.races();
+    ASSERT_EQ(races.size(), 15u);
+    std::string host = "http://127.0.0.1:" + std::to_string(harness.port()) + "/images/race-";
+    for (size_t i = 0; i < races.size(); ++i) {
+        const RaceRecord& race = races[i];
+        SCOPED_TRACE(race.id);
+        EXPECT_TRUE(race.id == int(i) + 1 && !race.name.empty() && !race.descr.empty() && race.start > 1500000000 && race.own.windSpeed > 0.0 && race.own.lat != 0.0);
+        EXPECT_EQ(std::pair(race.own.nick, race.own.sail), std::pair(std::string("Ann B"), 0)) << "not joined yet";
+        ASSERT_TRUE(startsWith(race.image, host)) << race.image;
+        HttpReply picture = client.get(race.image.substr(race.image.find("/images/")));
+        EXPECT_EQ(std::tuple(picture.status, picture.contentType, picture.body.substr(1, 3)), std::tuple(200, "image/png", "PNG"));
+    }
+    EXPECT_EQ(std::tuple(races[14].name, races[14].start, races[14].active, client.get("/images/race-16.png").status), std::tuple("Solent Dash", nextYear, false, 404));
+    std::vector<Waypoint> route;
+    ASSERT_TRUE(parseRoute(answerBody(client.result("/races?action=3&raceId=15")), route));
+    EXPECT_EQ(route.size(), 3u);
+    // Before the start a joined boat waits on the line.
+    client.table("/races?action=2&raceId=15");
+    EXPECT_EQ(getDouble(client.table("/races?action=5&raceId=15"), "speed"), 0.0);
     // The escaped password is the one stored: a fresh login with it works.
     GameClient again = harness.client();
     EXPECT_EQ(again.result("/users?action=2&email=ann%40example.org&password=p%26ss%3Dw"), "OK");
@@ -43,163 +68,99 @@ TEST_F(ProtocolTest, RegistrationSetsBothCookiesAndLogsIn)
     EXPECT_NE(again.cookies["JSESSIONID"], client.cookies["JSESSIONID"]);
 }
 
-TEST_F(ProtocolTest, RaceListCarriesEveryRaceFieldAndAPictureOnThisServer)
-{
-    GameClient client = harness.player("lee@example.org", "Lee");
-    RaceList races = parseRaceList(answerBody(client.result("/races?action=1")));
-    ASSERT_GE(races.size(), 3u);
-    std::string host = "http://127.0.0.1:" + std::to_string(harness.port()) + "/images/race-";
-    for (const RaceRecord& race : races) {
-        SCOPED_TRACE(race.name);
-        EXPECT_TRUE(race.id > 0 && !race.name.empty() && !race.descr.empty() && race.start > 1500000000 && race.own.windSpeed > 0.0 && race.own.lat != 0.0);
-        EXPECT_EQ(race.own.sail, 0) << "not joined yet";
-        ASSERT_TRUE(startsWith(race.image, host)) << race.image;
-        HttpReply picture = client.get(race.image.substr(race.image.find("/images/")));
-        EXPECT_EQ(std::tuple(picture.status, picture.contentType, picture.body.substr(1, 3)), std::tuple(200, "image/png", "PNG"));
-    }
-}
-
-TEST_F(ProtocolTest, JoinThenBoatDescriptionThenRouteAsTheSelectorDoes)
+TEST_F(ProtocolTest, JoinDescribeSteerAndListTheBoatsAsTheClientDoes)
 {
     GameClient client = harness.player("kim@example.org", "Kim");
-    Table joined = client.table("/races?action=2&raceId=2");
-    RaceRecord record;
-    ASSERT_TRUE(parseRaceRecord(getTable(joined, "race"), record));
+    int user = std::stoi(client.cookies["id"]);
+    RaceRecord record, again;
+    ASSERT_TRUE(parseRaceRecord(getTable(client.table("/races?action=2&raceId=2"), "race"), record));
     EXPECT_EQ(std::tuple(record.id, record.own.sail, record.own.waypoint, record.own.nick), std::tuple(2, 1, 1, "Kim"));
     EXPECT_NEAR(record.own.lat, 28.10, 0.1);
-
     // Joining again keeps the same boat.
-    RaceRecord again;
     ASSERT_TRUE(parseRaceRecord(getTable(client.table("/races?action=2&raceId=2"), "race"), again));
     EXPECT_DOUBLE_EQ(again.own.lat, record.own.lat);
-    RaceList races = parseRaceList(answerBody(client.result("/races?action=1")));
-    for (const RaceRecord& race : races)
+    for (const RaceRecord& race : client.races())
         EXPECT_EQ(race.own.sail != 0, race.id == 2) << race.id;
-
     BoatDescription boat = parseBoatDescription(answerBody(client.result("/boats?action=1&raceId=2")));
     ASSERT_EQ(boat.sails.size(), 2u);
     // Close-hauled the jib wins, nothing sails head to wind, running the spinnaker wins.
     EXPECT_EQ(boatSpeed(boat, 1, 0.0, 0.0, 15.0), 0.0);
     EXPECT_GT(boatSpeed(boat, 1, 45.0, 0.0, 15.0), boatSpeed(boat, 2, 45.0, 0.0, 15.0));
     EXPECT_GT(boatSpeed(boat, 2, 160.0, 0.0, 15.0), boatSpeed(boat, 1, 160.0, 0.0, 15.0));
-
     std::vector<Waypoint> route;
     ASSERT_TRUE(parseRoute(answerBody(client.result("/races?action=3&raceId=2")), route));
     ASSERT_GE(route.size(), 3u);
     EXPECT_EQ(std::tuple(route.front().type, route.back().type, route.back().lon), std::tuple(2, 2, -60.75));
-}
-
-TEST_F(ProtocolTest, BoatsAndPositionFollowAHeadingSubmission)
-{
-    GameClient client = harness.player("max@example.org", "Max");
-    client.table("/races?action=2&raceId=1");
-    int user = std::stoi(client.cookies["id"]);
-
-    EXPECT_EQ(client.result("/boats?action=2&heading=123.25&sail=2&raceId=1"), "OK");
-    Table position = client.table("/races?action=5&raceId=1");
+    EXPECT_EQ(client.result("/boats?action=2&heading=123.25&sail=2&raceId=2"), "OK");
+    Table position = client.table("/races?action=5&raceId=2");
     for (const char* key : { "position", "lat", "lon", "grounded", "heading", "speed", "waypoint", "finished", "windDir", "windSpeed" })
         EXPECT_NE(find(position, key), position.end()) << key;
     EXPECT_DOUBLE_EQ(getDouble(position, "heading"), 123.25);
-
-    Table boats = client.table("/races?action=4&raceId=1");
+    Table boats = client.table("/races?action=4&raceId=2");
     const Table* list = getTable(boats, "boats");
-    ASSERT_NE(list, nullptr);
-    ASSERT_EQ(list->size(), 3u) << "three computer boats, never the asker's";
+    ASSERT_TRUE(list && list->size() == 3u) << "three computer boats, never the asker's";
     std::vector<int> places;
     for (size_t i = 0; i < list->size(); ++i) {
-        const Table* boat = getTable(*list, std::to_string(i));
-        ASSERT_NE(boat, nullptr);
-        places.push_back(getInt(*boat, "position"));
-        EXPECT_NE(getInt(*boat, "user"), user);
+        const Table* other = getTable(*list, std::to_string(i));
+        ASSERT_NE(other, nullptr);
+        places.push_back(getInt(*other, "position"));
+        EXPECT_NE(getInt(*other, "user"), user);
     }
     EXPECT_TRUE(std::is_sorted(places.begin(), places.end()) && places.front() >= 1 && places.back() <= 4);
-}
-
-// Each cell holds the forecast at its centre: column i and row j of an n x n grid are the
-// pair at 2 * (j * n + i), and row 0 is the top (northern) edge of the tile. The grid comes
-// without the envelope, and another time gives another grid.
-TEST_F(ProtocolTest, WindCellsRunRowByRowFromTheTilesNorthWestCorner)
-{
-    GameClient client = harness.client();
-    const int z = 4, x = 7, y = 5;
-    const int64_t t = 1800000000;
-    HttpReply reply = client.get("/wind?action=1&z=4&x=7&y=5&s=256&t=1800000000");
-    EXPECT_EQ(reply.body.find("<result>"), std::string::npos);
-    EXPECT_NE(reply.body, client.get("/wind?action=1&z=4&x=7&y=5&s=256&t=1800086400").body);
-    Table grid = parseTable(reply.body);
-    const int n = getInt(grid, "numWinds");
-    const Table* winds = getTable(grid, "winds");
-    ASSERT_TRUE(n == 8 && winds && winds->size() == 2u * n * n);
-    server::ForecastWind forecast;
-    for (int j = 0; j < n; ++j) {
-        for (int i = 0; i < n; ++i) {
-            double lat = server::worldYToLat((y + (j + 0.5) / n) * 256.0, z);
-            double lon = server::worldXToLon((x + (i + 0.5) / n) * 256.0, z);
-            server::Wind expected = forecast.at(lat, lon, t);
-            int k = 2 * (j * n + i);
-            EXPECT_NEAR(getDouble(*winds, std::to_string(k)), expected.dir, 0.051) << i << "," << j;
-            EXPECT_NEAR(getDouble(*winds, std::to_string(k + 1)), expected.speed, 0.051) << i << "," << j;
-        }
+    // The land mask: Paris, the Bay of Biscay, Madrid and the English Channel, in cells
+    // that run row by row from the tile's north-west corner.
+    for (auto [lat, lon, isLand] : { std::tuple(48.85, 2.35, 1), std::tuple(46.0, -5.0, 0), std::tuple(40.4, -3.7, 1), std::tuple(50.1, -2.0, 0) }) {
+        double x = server::lonToWorldX(lon, 5) / 256, y = server::latToWorldY(lat, 5) / 256;
+        Table mask = client.table("/races?action=6&raceId=1&z=5&x=" + std::to_string(int(x)) + "&y=" + std::to_string(int(y)));
+        const Table* land = getTable(mask, "land");
+        ASSERT_TRUE(getInt(mask, "numCells") == 32 && land && land->size() == 32u * 32u);
+        EXPECT_EQ(getInt(*land, std::to_string(int((y - int(y)) * 32) * 32 + int((x - int(x)) * 32))), isLand) << lat << "," << lon;
     }
 }
 
-TEST(RaceFileTest, AnAdministratorsRacesAreServedWithTheBuiltInOnes)
-{
-    // The race starts a year from now, on a whole minute, written in the file's UTC form.
-    std::time_t start = (std::time(nullptr) / 60 + 365 * 24 * 60) * 60;
-    std::tm utc {};
-    char when[32];
-    ASSERT_NE(std::strftime(when, sizeof when, "%Y-%m-%d %H:%M", gmtime_r(&start, &utc)), 0u);
-    ServerHarness harness;
-    harness.dataDir().write("races.txt", std::string("race 20\nname Solent Dash\ndescr Round the Nab.\nstart ") + when + "\ngate 50.70 -1.05 0 0.8\nmark 50.67 -0.95 0.3\ngate 50.70 -1.05 0 0.8\nend\n");
-    harness.start();
-    GameClient client = harness.player("admin@example.org");
-    RaceList races = parseRaceList(answerBody(client.result("/races?action=1")));
-    auto added = std::find_if(races.begin(), races.end(), [](const RaceRecord& race) { return race.id == 20; });
-    ASSERT_NE(added, races.end());
-    EXPECT_EQ(std::tuple(races.size(), added->name, added->start, added->active), std::tuple(4u, "Solent Dash", start, false));
-    std::vector<Waypoint> route;
-    ASSERT_TRUE(parseRoute(answerBody(client.result("/races?action=3&raceId=20")), route));
-    EXPECT_EQ(route.size(), 3u);
-    EXPECT_EQ(std::pair(client.get("/images/race-20.png").status, client.get("/images/race-21.png").status), std::pair(200, 404));
-
-    // Before the start a joined boat waits on the line.
-    client.table("/races?action=2&raceId=20");
-    Table position = client.table("/races?action=5&raceId=20");
-    EXPECT_EQ(getDouble(position, "speed"), 0.0);
-}
-
-TEST_F(ProtocolTest, TilesArePngsOf256PixelsForEveryZoom)
+TEST_F(ProtocolTest, TilesAndWindGridsAreServedAndBadAddressesDoNoHarm)
 {
     GameClient client = harness.client();
     for (const char* tile : { "/tiles/2/1/1.png", "/tiles/8/126/87.png", "/tiles/15/16234/11160.png" }) {
         SCOPED_TRACE(tile);
         HttpReply reply = client.get(tile);
         ASSERT_EQ(std::tuple(reply.status, reply.contentType, reply.body.size() > 24), std::tuple(200, "image/png", true));
-        EXPECT_EQ(reply.body.substr(0, 8), std::string("\x89PNG\r\n\x1a\n", 8));
-        auto be32 = [&](size_t at) {
-            return (static_cast<unsigned char>(reply.body[at]) << 24) | (static_cast<unsigned char>(reply.body[at + 1]) << 16)
-                | (static_cast<unsigned char>(reply.body[at + 2]) << 8) | static_cast<unsigned char>(reply.body[at + 3]);
-        };
-        EXPECT_EQ(std::pair(be32(16), be32(20)), std::pair(256, 256));
+        // The signature, then the header's width and height as big-endian words.
+        EXPECT_EQ(reply.body.substr(0, 24), std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR\0\0\1\0\0\0\1\0", 24));
         // Served again from the disk cache, byte for byte.
         EXPECT_EQ(client.get(tile).body, reply.body);
     }
     EXPECT_TRUE(std::filesystem::exists(harness.dataDir().path() / "tiles/8/126/87.png"));
+    // A wind grid comes without the envelope, and another time gives another grid.
+    HttpReply wind = client.get("/wind?action=1&z=4&x=7&y=5&s=256&t=1800000000");
+    Table grid = parseTable(wind.body);
+    const Table* winds = getTable(grid, "winds");
+    EXPECT_TRUE(wind.body.find("<result>") == std::string::npos && getInt(grid, "numWinds") == 8 && winds && winds->size() == 2u * 8 * 8);
+    EXPECT_NE(wind.body, client.get("/wind?action=1&z=4&x=7&y=5&s=256&t=1800086400").body);
+    // Bad tile and wind addresses are refused without harm.
+    for (const char* path : { "/tiles/1/0/0.png", "/tiles/16/0/0.png", "/tiles/3/8/0.png", "/tiles/3/0/8.png", "/tiles/x/0/0.png",
+             "/tiles/3/0/0.jpg", "/tiles/99999999999/0/0.png" })
+        EXPECT_EQ(client.get(path).status, 404) << path;
+    for (const char* path : { "/wind?action=1&z=3&x=8&y=0&s=256&t=0", "/wind?action=1&z=21&x=0&y=0", "/wind?action=1&x=0&y=0",
+             "/wind?action=2&z=3&x=0&y=0", "/wind?action=1&z=3&x=0&y=0&s=0", "/wind?action=1&z=3&x=0&y=0&t=soon" }) {
+        HttpReply reply = client.get(path);
+        EXPECT_EQ(std::pair(reply.status, reply.body.find("numWinds")), std::pair(400, std::string::npos)) << path;
+    }
+    // A long hostile query is answered, and the server still works afterwards.
+    std::string junk(3000, 'x');
+    EXPECT_EQ(client.result("/users?action=2&email=" + junk + "&password=" + junk), "Wrong e-mail or password.");
+    HttpReply tooLong = client.get("/users?" + std::string(20000, 'a'));
+    EXPECT_EQ(std::pair(tooLong.status != 200, extractResult(tooLong.body)), std::pair(true, std::string("Invalid request.")));
+    EXPECT_EQ(harness.player("after@example.org").races().size(), 15u);
 }
-
-struct Refusal {
-    const char* path;
-    bool loggedIn;
-    const char* answer;
-};
 
 TEST_F(ProtocolTest, EveryRefusalIsATextThePlayerCanRead)
 {
     GameClient other = harness.player("taken@example.org");
-    const Refusal refusals[] = {
+    const std::tuple<const char*, bool, const char*> refusals[] = {
         { "/races?action=1", false, "Please log in first." },
         { "/boats?action=1&raceId=1", false, "Please log in first." },
+        { "/races?action=6&raceId=1&z=5&x=1&y=1", false, "Please log in first." },
         { "/users?action=2&email=taken%40example.org&password=wrong", false, "Wrong e-mail or password." },
         { "/users?action=2&email=nobody%40example.org&password=secret1", false, "Wrong e-mail or password." },
         { "/users?action=1&autoLogin=1&email=TAKEN%40example.org&password=secret1&nick=X", false, "This e-mail address is already registered." },
@@ -207,58 +168,59 @@ TEST_F(ProtocolTest, EveryRefusalIsATextThePlayerCanRead)
         { "/users?action=1&autoLogin=1&email=a%40b.c&password=ab&nick=X", false, "Please choose a password of 4 to 128 characters." },
         { "/users?action=1&autoLogin=1&email=a%40b.c&password=secret1&nick=", false, "Please choose a nick name of 1 to 32 characters." },
         { "/users?action=9", false, "Invalid request." },
+        { "/nowhere?action=1", false, "Invalid request." },
         { "/races?action=2&raceId=999", true, "Unknown race." },
         { "/races?action=3&raceId=abc", true, "Missing or invalid raceId." },
         { "/races?action=4", true, "Missing or invalid raceId." },
+        { "/races?action=4&raceId=0x10", true, "Missing or invalid raceId." },
+        { "/races?action=4&raceId=99999999999999999999999", true, "Missing or invalid raceId." },
         { "/races?action=5&raceId=3", true, "You have not joined this race." },
+        { "/races?action=6&raceId=1&z=5&x=32&y=0", true, "Missing or invalid tile." },
+        { "/races?action=6&raceId=1&z=40&x=0&y=0", true, "Missing or invalid tile." },
+        { "/races?action=6&raceId=1&x=1&y=1", true, "Missing or invalid tile." },
+        { "/races?action=6&raceId=1&z=3&x=-1&y=2", true, "Missing or invalid tile." },
         { "/races?action=77&raceId=1", true, "Invalid request." },
         { "/boats?action=1&raceId=0", true, "Missing or invalid raceId." },
         { "/boats?action=2&heading=90&sail=1&raceId=3", true, "You have not joined this race." },
         { "/boats?action=2&heading=nan&sail=1&raceId=1", true, "Missing or invalid heading or sail." },
         { "/boats?action=2&heading=90&raceId=1", true, "Missing or invalid heading or sail." },
+        { "/boats?action=2&heading=1e999&sail=1&raceId=1", true, "Missing or invalid heading or sail." },
+        { "/boats?action=2&heading=90&sail=%201&raceId=1", true, "Missing or invalid heading or sail." },
         { "/boats?action=2&heading=400&sail=1&raceId=1", true, "The heading must be between 0 and 360 degrees." },
         { "/boats?action=2&heading=-5&sail=1&raceId=1", true, "The heading must be between 0 and 360 degrees." },
         { "/boats?action=2&heading=90&sail=3&raceId=1", true, "Unknown sail." },
     };
     GameClient player = harness.player("ref@example.org");
     player.table("/races?action=2&raceId=1");
-    for (const Refusal& refusal : refusals) {
-        SCOPED_TRACE(refusal.path);
+    for (auto [path, loggedIn, answer] : refusals) {
         GameClient stranger = harness.client();
-        GameClient& client = refusal.loggedIn ? player : stranger;
-        EXPECT_EQ(client.result(refusal.path), refusal.answer);
+        EXPECT_EQ((loggedIn ? player : stranger).result(path), answer) << path;
     }
     // Forged or stale cookies count as not logged in.
-    GameClient forged = harness.client();
-    forged.cookies = player.cookies;
-    forged.cookies["JSESSIONID"] = "0123456789abcdef";
-    EXPECT_EQ(forged.result("/races?action=1"), "Please log in first.");
-    forged.cookies = player.cookies;
-    forged.cookies["id"] = other.cookies["id"];
-    EXPECT_EQ(forged.result("/races?action=1"), "Please log in first.");
+    for (auto [name, value] : { std::pair("JSESSIONID", std::string("0123456789abcdef")), std::pair("id", other.cookies["id"]) }) {
+        GameClient forged = harness.client();
+        forged.cookies = player.cookies;
+        forged.cookies[name] = value;
+        EXPECT_EQ(forged.result("/races?action=1"), "Please log in first.") << name;
+    }
 }
 
-TEST_F(ProtocolTest, BadTileAndWindAddressesAreRefusedWithoutHarm)
+// Strings keep every byte but line breaks and tabs, which become blanks; doubles come back
+// as doubles with nine decimals, and what is not a number as 0.
+TEST(TableWriterTest, StringsAndDoublesSurviveTheClientsParser)
 {
-    GameClient client = harness.client();
-    for (const char* path : { "/tiles/1/0/0.png", "/tiles/16/0/0.png", "/tiles/3/8/0.png", "/tiles/3/0/8.png", "/tiles/x/0/0.png",
-             "/tiles/3/0/0.jpg", "/tiles/99999999999/0/0.png" })
-        EXPECT_EQ(client.get(path).status, 404) << path;
-    for (const char* path : { "/wind?action=1&z=3&x=8&y=0&s=256&t=0", "/wind?action=1&z=21&x=0&y=0", "/wind?action=1&x=0&y=0",
-             "/wind?action=2&z=3&x=0&y=0", "/wind?action=1&z=3&x=0&y=0&s=0", "/wind?action=1&z=3&x=0&y=0&t=soon" }) {
-        HttpReply reply = client.get(path);
-        EXPECT_EQ(reply.status, 400) << path;
-        EXPECT_EQ(reply.body.find("numWinds"), std::string::npos) << path;
+    const std::pair<std::string, std::string> texts[] = { { "", "" }, { "say \"hello\"", "say \"hello\"" }, { "it's", "it's" },
+        { "back\\slash\\", "back\\slash\\" }, { "two\nlines\r\tand tab", "two lines  and tab" }, { "Zürich – Kiel", "Zürich – Kiel" },
+        { "a = 1, b = {2}; # not a remark /* nor this */", "a = 1, b = {2}; # not a remark /* nor this */" } };
+    for (const auto& [written, read] : texts)
+        EXPECT_EQ(getString(parseTable(server::TableWriter().field("text", written).text()), "text", "absent"), read) << written;
+    const std::pair<double, double> numbers[] = { { -0.0, 0.0 }, { 90.0, 90.0 }, { -61.123456789, -61.123456789 }, { 1.0 / 3.0, 0.333333333 },
+        { -1e-12, 0.0 }, { 123456789.5, 123456789.5 }, { std::numeric_limits<double>::quiet_NaN(), 0.0 }, { std::numeric_limits<double>::infinity(), 0.0 } };
+    for (auto [written, read] : numbers) {
+        Table table = parseTable(server::TableWriter().field("x", written).text());
+        ASSERT_NE(table.find("x"), table.end()) << written;
+        EXPECT_EQ(std::pair(table.find("x")->second->type(), getDouble(table, "x")), std::pair(DoubleType, read)) << written;
     }
-    // A long hostile query is answered, and the server still works afterwards.
-    std::string junk(3000, 'x');
-    EXPECT_EQ(client.result("/users?action=2&email=" + junk + "&password=" + junk), "Wrong e-mail or password.");
-    HttpReply tooLong = client.get("/users?" + std::string(20000, 'a'));
-    EXPECT_NE(tooLong.status, 200);
-    EXPECT_EQ(extractResult(tooLong.body), "Invalid request.");
-    EXPECT_EQ(client.result("/nowhere?action=1"), "Invalid request.");
-    GameClient player = harness.player("after@example.org");
-    EXPECT_GE(parseRaceList(answerBody(player.result("/races?action=1"))).size(), 3u);
 }
 
 } // namespace

@@ -18,10 +18,7 @@ constexpr int64_t raceStart = 1800000000;
 // and boats are as near to each other as their numbers.
 std::unique_ptr<RaceSimulation> lineOfBoats(const WindSource& wind, int count)
 {
-    Race race;
-    race.id = 1;
-    race.start = raceStart;
-    race.route = { { 40.0, -35.0, 0.0, 2.0, GateWaypoint }, { 40.0, -34.0, 0.0, 2.0, GateWaypoint } };
+    Race race { 1, "", "", "", raceStart, { { 40.0, -35.0, 0.0, 2.0, GateWaypoint }, { 40.0, -34.0, 0.0, 2.0, GateWaypoint } } };
     auto simulation = std::make_unique<RaceSimulation>(race, standardBoat(), wind, nullptr);
     std::vector<Boat> fleet;
     for (int i = 1; i <= count; ++i) {
@@ -33,14 +30,6 @@ std::unique_ptr<RaceSimulation> lineOfBoats(const WindSource& wind, int count)
     return simulation;
 }
 
-std::vector<int> usersIn(const RaceSnapshot& snapshot, const std::vector<size_t>& chosen)
-{
-    std::vector<int> users;
-    for (size_t index : chosen)
-        users.push_back(snapshot.boats()[index].user);
-    return users;
-}
-
 TEST(RaceSnapshotTest, TheBoatsListHoldsTheLeadersAndTheNearestButNeverTheAskerWithSixDecimals)
 {
     ConstantWind wind({ 0.0, 15.0 });
@@ -48,16 +37,17 @@ TEST(RaceSnapshotTest, TheBoatsListHoldsTheLeadersAndTheNearestButNeverTheAskerW
         { 30, 10, { 29, 28, 27, 26, 25, 24, 23, 22, 21, 20 } }, { 99, 10, { 30, 29, 28, 27, 26, 25, 24, 23, 22, 21 } }, { 1, 5, { 30, 5, 4, 3, 2 } } };
     for (const auto& [asker, limit, expected] : cases) {
         RaceSnapshot snapshot(*lineOfBoats(wind, 30), limit);
-        EXPECT_EQ(usersIn(snapshot, snapshot.chooseBoats(asker)), expected) << "asker " << asker;
+        std::vector<int> users;
+        for (size_t index : snapshot.chooseBoats(asker))
+            users.push_back(snapshot.boats()[index].user);
+        EXPECT_EQ(users, expected) << "asker " << asker;
     }
     EXPECT_EQ(RaceSnapshot(*lineOfBoats(wind, 30), 100).chooseBoats(10).size(), 29u);
     // The list written is a table, of its limit of boats, with six decimals.
     RaceSnapshot snapshot(*lineOfBoats(wind, 400), 300);
     std::string text = snapshot.boatsList(200);
     Table root = parseTable(text);
-    const Table* boats = getTable(root, "boats");
-    ASSERT_NE(boats, nullptr);
-    EXPECT_EQ(boats->size(), 300u);
+    ASSERT_TRUE(getTable(root, "boats") && getTable(root, "boats")->size() == 300u);
     EXPECT_NE(text.find("lat = 40.123457,"), std::string::npos);
     for (size_t dot = text.find('.'); dot != std::string::npos; dot = text.find('.', dot + 1))
         EXPECT_LE(text.find_first_not_of("0123456789", dot + 1) - dot - 1, 6u) << text.substr(dot, 12);
@@ -69,14 +59,12 @@ TEST(RaceSnapshotTest, QueuedChangesShowAtOnceAndReachTheSnapshotAtTheNextStep)
     LiveRace live(lineOfBoats(wind, 3), 300);
     std::shared_ptr<const RaceSnapshot> before = live.snapshot();
     double lonBefore = before->boatOf(1)->lon;
-
     live.queue(live.simulation()->withCourse(*live.boatOf(1), 200.0, 2, raceStart + 60));
     Boat joined = live.simulation()->newBoat(4, "Late", 0.5, raceStart + 60);
     joined.id = 4;
     live.queue(joined);
     EXPECT_EQ(std::tuple(live.boatOf(1)->heading, live.boatOf(4)->nick, before->boatOf(1)->heading), std::tuple(200.0, "Late", 90.0));
     EXPECT_EQ(live.snapshot(), before) << "nothing is published between steps";
-
     live.step(600.0, raceStart + 600);
     std::shared_ptr<const RaceSnapshot> after = live.snapshot();
     ASSERT_NE(after, before);

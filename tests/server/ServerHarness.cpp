@@ -7,7 +7,12 @@
 #include <gtest/gtest.h>
 #include <httplib.h>
 
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 #include <stdexcept>
+#include <tuple>
 
 GameClient::GameClient(int port)
     : port(port)
@@ -27,11 +32,9 @@ HttpReply GameClient::get(const std::string& path)
     auto response = http.Get(path.c_str(), headers);
     if (!response)
         return {};
-    auto [from, to] = response->headers.equal_range("Set-Cookie");
-    for (auto it = from; it != to; ++it) {
+    for (auto [it, end] = response->headers.equal_range("Set-Cookie"); it != end; ++it) {
         std::string pair = it->second.substr(0, it->second.find(';'));
-        size_t equals = pair.find('=');
-        if (equals != std::string::npos)
+        if (size_t equals = pair.find('='); equals != std::string::npos)
             cookies[pair.substr(0, equals)] = pair.substr(equals + 1);
     }
     return { response->status, response->body, response->get_header_value("Content-Type") };
@@ -54,18 +57,59 @@ Table GameClient::table(const std::string& path)
     return parseTable(answerBody(text));
 }
 
+RaceList GameClient::races()
+{
+    return parseRaceList(answerBody(result("/races?action=1")));
+}
+
+std::string GameClient::signUp(const std::string& email, const std::string& nick)
+{
+    return result("/users?action=1&autoLogin=1&email=" + email + "&password=secret1&nick=" + nick);
+}
+
 std::string coastCacheDir()
 {
     return TIDEWAKE_COAST_CACHE;
 }
 
+const server::Coastline& sharedCoast()
+{
+    static const server::Coastline coast(coastCacheDir());
+    return coast;
+}
+
+void linkCoastCaches(const std::filesystem::path& dataDir)
+{
+    std::filesystem::create_directories(dataDir);
+    for (const char* name : { "coast-l.bin", "coast-i.bin", "coast-h.bin" }) {
+        std::filesystem::path cached = std::filesystem::path(coastCacheDir()) / name;
+        if (std::filesystem::exists(cached))
+            std::filesystem::create_symlink(cached, dataDir / name);
+    }
+}
+
+int freePorts(int count)
+{
+    auto canListen = [](int port) {
+        int probe = socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in address {};
+        std::tie(address.sin_family, address.sin_port, address.sin_addr.s_addr) = std::tuple(AF_INET, htons(static_cast<uint16_t>(port)), htonl(INADDR_LOOPBACK));
+        bool free = probe >= 0 && bind(probe, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+        close(probe);
+        return free;
+    };
+    for (int base = 20000 + getpid() % 4000 * 3;; base = base + count < 32000 ? base + count : 20000) {
+        int free = 0;
+        while (free < count && canListen(base + free))
+            ++free;
+        if (free == count)
+            return base;
+    }
+}
+
 ServerHarness::ServerHarness()
 {
-    config.dataDir = dir.path().string();
-    config.coastDir = coastCacheDir();
-    config.robots = 3;
-    config.stepSeconds = 0.2;
-    config.fastHashing = true;
+    std::tie(config.dataDir, config.coastDir, config.robots, config.stepSeconds, config.fastHashing) = std::tuple(dir.path().string(), coastCacheDir(), 3, 0.2, true);
 }
 
 void ServerHarness::start()
@@ -79,8 +123,7 @@ void ServerHarness::start()
 GameClient ServerHarness::player(const std::string& email, const std::string& nick)
 {
     GameClient client(boundPort);
-    std::string answer = client.result("/users?action=1&autoLogin=1&email=" + email + "&password=secret1&nick=" + nick);
-    EXPECT_EQ(answer, "OK");
+    EXPECT_EQ(client.signUp(email, nick), "OK");
     return client;
 }
 

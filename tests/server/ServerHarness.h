@@ -1,5 +1,7 @@
 #pragma once
 
+#include "lobby/RaceRecord.h"
+#include "server/Coastline.h"
 #include "server/ServerInstance.h"
 #include "support/TempFolder.h"
 #include "table/Table.h"
@@ -26,6 +28,9 @@ public:
     std::string result(const std::string& path);
     // The parsed table of a good answer; fails the test when the answer is not "OK".
     Table table(const std::string& path);
+    RaceList races();
+    // Registers with the password "secret1" and logs in; the server's answer.
+    std::string signUp(const std::string& email, const std::string& nick = "Skipper");
 
     std::map<std::string, std::string> cookies;
 
@@ -35,6 +40,12 @@ private:
 
 // Where the coastline caches are built once for all test programs.
 std::string coastCacheDir();
+// The coastline, loaded once for the whole test program.
+const server::Coastline& sharedCoast();
+// Links the built coastline caches into a server's data folder, when they exist.
+void linkCoastCaches(const std::filesystem::path& dataDir);
+// The first of `count` consecutive free local ports, below the system's outgoing range.
+int freePorts(int count);
 
 // A server in-process on a free port with its own data folder, few computer boats and
 // cheap password hashing.

@@ -1,12 +1,14 @@
 #include "ServerHarness.h"
 #include "nav/GreatCircle.h"
 #include "server/BoatType.h"
-#include "server/Coastline.h"
+#include "server/PlanCache.h"
+#include "server/RaceCatalog.h"
 #include "server/RaceSimulation.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <set>
 #include <tuple>
 
 using namespace server;
@@ -16,23 +18,11 @@ namespace {
 constexpr int64_t raceStart = 1800000000;
 constexpr double hour = 3600.0;
 
-const Coastline& coast()
-{
-    static Coastline shared(coastCacheDir());
-    return shared;
-}
-
 // A race in open water west of the Azores: start line, one gate 20 km east, finish
 // line 40 km east.
 Race oceanRace()
 {
-    Race race;
-    race.id = 1;
-    race.name = "Test";
-    race.start = raceStart;
-    race.route = { { 40.0, -35.0, 0.0, 2.0, GateWaypoint }, { 40.0, -34.765, 0.0, 2.0, GateWaypoint },
-        { 40.0, -34.53, 0.0, 2.0, GateWaypoint } };
-    return race;
+    return { 1, "Test", "", "", raceStart, { { 40.0, -35.0, 0.0, 2.0, GateWaypoint }, { 40.0, -34.765, 0.0, 2.0, GateWaypoint }, { 40.0, -34.53, 0.0, 2.0, GateWaypoint } } };
 }
 
 Boat boatAt(int64_t id, int user, double lat, double lon, double heading, int sail, int waypoint = 1)
@@ -42,42 +32,24 @@ Boat boatAt(int64_t id, int user, double lat, double lon, double heading, int sa
     return boat;
 }
 
-struct SpeedCase {
-    int sail;
-    double heading;
-    double windDir;
-    double windSpeed;
-    double knots;
-};
-
-TEST(SimulationTest, ABoatSailsThePolarDistanceInAStep)
+TEST(SimulationTest, ABoatSailsThePolarDistanceInAStepOnceTheRaceHasStarted)
 {
-    // Grid values of the polar: true wind angle and wind speed on table points.
-    const SpeedCase cases[] = { { Jib, 90.0, 0.0, 16.0, 8.3 }, { Jib, 270.0, 0.0, 16.0, 8.3 }, { Jib, 45.0, 0.0, 12.0, 6.7 },
-        { Spinnaker, 180.0, 0.0, 16.0, 6.5 * 1.3 }, { Jib, 180.0, 0.0, 16.0, 6.5 }, { Jib, 10.0, 0.0, 16.0, 0.0 }, { Spinnaker, 90.0, 0.0, 0.0, 0.0 } };
-    for (const SpeedCase& c : cases) {
-        SCOPED_TRACE(testing::Message() << "sail " << c.sail << " heading " << c.heading << " wind " << c.windSpeed);
-        ConstantWind wind({ c.windDir, c.windSpeed });
-        RaceSimulation simulation(oceanRace(), standardBoat(), wind, &coast());
-        simulation.add(boatAt(1, 7, 40.5, -35.0, c.heading, c.sail));
-        simulation.step(hour, raceStart + 60);
+    // Grid values of the polar, with the wind from the north: true wind angle and wind
+    // speed on table points.
+    const std::tuple<int, double, double, double, int64_t> cases[] = { { Jib, 90.0, 16.0, 8.3, 60 }, { Jib, 270.0, 16.0, 8.3, 60 }, { Jib, 45.0, 12.0, 6.7, 60 },
+        { Spinnaker, 180.0, 16.0, 6.5 * 1.3, 60 }, { Jib, 180.0, 16.0, 6.5, 60 }, { Jib, 10.0, 16.0, 0.0, 60 }, { Spinnaker, 90.0, 0.0, 0.0, 60 }, { Jib, 90.0, 16.0, 0.0, -1 } };
+    for (auto [sail, heading, windSpeed, knots, after] : cases) {
+        SCOPED_TRACE(testing::Message() << "sail " << sail << " heading " << heading << " wind " << windSpeed << " at " << after);
+        ConstantWind wind({ 0.0, windSpeed });
+        RaceSimulation simulation(oceanRace(), standardBoat(), wind, &sharedCoast());
+        simulation.add(boatAt(1, 7, 40.5, -35.0, heading, sail));
+        simulation.step(hour, raceStart + after);
         const Boat& boat = *simulation.boatOf(7);
-        EXPECT_NEAR(boat.speed, c.knots, 1e-9);
-        double sailed = greatCircleDistance(40.5, -35.0, boat.lat, boat.lon);
-        EXPECT_NEAR(sailed, c.knots * kmPerNauticalMile, 1e-6);
-        EXPECT_NEAR(c.knots > 0.0 ? initialBearing(40.5, -35.0, boat.lat, boat.lon) : c.heading, c.heading, 0.01);
+        EXPECT_NEAR(boat.speed, knots, 1e-9);
+        EXPECT_NEAR(greatCircleDistance(40.5, -35.0, boat.lat, boat.lon), knots * kmPerNauticalMile, 1e-6);
+        EXPECT_NEAR(knots > 0.0 ? initialBearing(40.5, -35.0, boat.lat, boat.lon) : heading, heading, 0.01);
         EXPECT_FALSE(boat.grounded);
     }
-}
-
-TEST(SimulationTest, NothingMovesBeforeTheStart)
-{
-    ConstantWind wind({ 0.0, 16.0 });
-    RaceSimulation simulation(oceanRace(), standardBoat(), wind, &coast());
-    simulation.add(boatAt(1, 7, 40.5, -35.0, 90.0, Jib));
-    simulation.step(hour, raceStart - 1);
-    const Boat* boat = simulation.boatOf(7);
-    EXPECT_EQ(std::tuple(boat->lat, boat->lon, boat->speed), std::tuple(40.5, -35.0, 0.0));
 }
 
 TEST(SimulationTest, ABoatStopsAtTheCoastUntilANewCourseFreesIt)
@@ -86,62 +58,41 @@ TEST(SimulationTest, ABoatStopsAtTheCoastUntilANewCourseFreesIt)
     Race race = oceanRace();
     race.route = { { 49.72, -1.62, 90.0, 1.0, GateWaypoint }, { 50.5, -1.3, 0.0, 1.0, MarkWaypoint } };
     ConstantWind wind({ 90.0, 16.0 });
-    RaceSimulation simulation(race, standardBoat(), wind, &coast());
-    ASSERT_FALSE(coast().isLand(49.70, -1.62));
+    RaceSimulation simulation(race, standardBoat(), wind, &sharedCoast());
+    ASSERT_FALSE(sharedCoast().isLand(49.70, -1.62));
     simulation.add(boatAt(1, 7, 49.70, -1.62, 180.0, Jib));
     simulation.step(hour, raceStart + 60);
+    simulation.step(hour, raceStart + 120);
     const Boat* boat = simulation.boatOf(7);
     EXPECT_EQ(std::tuple(boat->grounded, boat->lat, boat->lon, boat->speed), std::tuple(true, 49.70, -1.62, 0.0));
-    simulation.step(hour, raceStart + 120);
-    EXPECT_TRUE(simulation.boatOf(7)->grounded);
-
     ASSERT_TRUE(simulation.setCourse(7, 0.0, Jib, raceStart + 130));
     EXPECT_FALSE(simulation.boatOf(7)->grounded);
     EXPECT_NEAR(simulation.boatOf(7)->speed, 8.3, 1e-9) << "beam reach at 16 knots, at once";
     simulation.step(hour, raceStart + 180);
-    EXPECT_FALSE(simulation.boatOf(7)->grounded);
-    EXPECT_GT(simulation.boatOf(7)->lat, 49.75);
+    EXPECT_TRUE(!simulation.boatOf(7)->grounded && simulation.boatOf(7)->lat > 49.75);
+    EXPECT_FALSE(simulation.setCourse(8, 0.0, Jib, raceStart)) << "no boat of user 8";
 }
 
-struct GateCase {
-    const char* what;
-    double startLat;
-    int waypointAfter;
-};
-
-TEST(SimulationTest, AGateCountsOnlyWhenItsLineIsCrossed)
+TEST(SimulationTest, AGateCountsOnlyWhenItsLineIsCrossedAndTheLastOneFinishes)
 {
-    // Sailing east at 8.3 knots for two hours: about 30.7 km, past the gate 20 km east
-    // whose line reaches 2 km north and south of the route.
-    const GateCase cases[] = { { "through the middle", 40.0, 2 }, { "near the north end", 40.015, 2 },
-        { "outside the north end", 40.03, 1 }, { "outside the south end", 39.97, 1 } };
-    for (const GateCase& c : cases) {
-        SCOPED_TRACE(c.what);
+    // Sailing east at 8.3 knots: about 30.7 km in two hours, past the gate 20 km east whose
+    // line reaches 2 km north and south of the route; 38 km to the finish in the third.
+    const std::tuple<const char*, double, int, int, bool> cases[] = { { "through the middle", 40.0, 2, 2, false }, { "near the north end", 40.015, 2, 2, false },
+        { "outside the north end", 40.03, 2, 1, false }, { "outside the south end", 39.97, 2, 1, false }, { "across the finish", 40.0, 3, 3, true } };
+    for (auto [what, startLat, hours, waypointAfter, finished] : cases) {
+        SCOPED_TRACE(what);
         ConstantWind wind({ 0.0, 16.0 });
         RaceSimulation simulation(oceanRace(), standardBoat(), wind, nullptr);
-        simulation.add(boatAt(1, 7, c.startLat, -34.98, 90.0, Jib));
-        simulation.step(hour, raceStart + 60);
-        simulation.step(hour, raceStart + 120);
-        EXPECT_EQ(std::pair(simulation.boatOf(7)->waypoint, simulation.boatOf(7)->finished), std::pair(c.waypointAfter, false));
+        simulation.add(boatAt(1, 7, startLat, -34.98, 90.0, Jib));
+        for (int i = 1; i <= hours; ++i)
+            simulation.step(hour, raceStart + 3600 * i);
+        const Boat boat = *simulation.boatOf(7);
+        EXPECT_EQ(std::tuple(boat.waypoint, boat.finished, boat.finishTime), std::tuple(waypointAfter, finished, finished ? raceStart + 3600 * hours : 0));
+        if (finished) {
+            simulation.step(hour, raceStart + 3600 * (hours + 1));
+            EXPECT_EQ(std::pair(simulation.boatOf(7)->lon, simulation.boatOf(7)->speed), std::pair(boat.lon, 0.0)) << "it stays where it finished";
+        }
     }
-}
-
-TEST(SimulationTest, CrossingTheLastGateFinishesAndTheBoatStops)
-{
-    ConstantWind wind({ 0.0, 16.0 });
-    RaceSimulation simulation(oceanRace(), standardBoat(), wind, nullptr);
-    simulation.add(boatAt(1, 7, 40.0, -34.98, 90.0, Jib));
-    // 38 km to go at 8.3 knots: finished during the third hour.
-    simulation.step(hour, raceStart + 3600);
-    simulation.step(hour, raceStart + 7200);
-    EXPECT_FALSE(simulation.boatOf(7)->finished);
-    simulation.step(hour, raceStart + 10800);
-    const Boat* boat = simulation.boatOf(7);
-    EXPECT_EQ(std::tuple(boat->finished, boat->waypoint, boat->finishTime), std::tuple(true, 3, raceStart + 10800));
-    double lon = boat->lon;
-    simulation.step(hour, raceStart + 14400);
-    EXPECT_EQ(std::pair(simulation.boatOf(7)->lon, simulation.boatOf(7)->speed), std::pair(lon, 0.0));
-    EXPECT_FALSE(simulation.setCourse(8, 0.0, Jib, raceStart)) << "no boat of user 8";
 }
 
 TEST(SimulationTest, PlacesFollowProgressAlongTheRoute)
@@ -149,19 +100,13 @@ TEST(SimulationTest, PlacesFollowProgressAlongTheRoute)
     ConstantWind wind({ 0.0, 16.0 });
     RaceSimulation simulation(oceanRace(), standardBoat(), wind, nullptr);
     // Users 1-4 all sail east; user 5 sails west, away from the course.
-    simulation.add(boatAt(1, 1, 40.0, -35.0, 90.0, Jib));
-    simulation.add(boatAt(2, 2, 40.0, -34.9, 90.0, Jib));
-    simulation.add(boatAt(3, 3, 40.0, -34.7, 90.0, Jib, 2));
-    simulation.add(boatAt(4, 4, 40.0, -34.6, 90.0, Jib, 2));
-    simulation.add(boatAt(5, 5, 40.0, -34.95, 270.0, Jib));
+    simulation.add({ boatAt(1, 1, 40.0, -35.0, 90.0, Jib), boatAt(2, 2, 40.0, -34.9, 90.0, Jib), boatAt(3, 3, 40.0, -34.7, 90.0, Jib, 2),
+        boatAt(4, 4, 40.0, -34.6, 90.0, Jib, 2), boatAt(5, 5, 40.0, -34.95, 270.0, Jib) });
     simulation.step(60.0, raceStart + 60);
     // Boats 3 and 4 have passed the gate (at -34.765), 4 is nearer the finish; among
     // the others the distance to the gate decides.
-    std::vector<int> places;
-    for (int user : { 4, 3, 2, 5, 1 })
-        places.push_back(simulation.boatOf(user)->position);
-    EXPECT_EQ(places, (std::vector<int> { 1, 2, 3, 4, 5 }));
-
+    for (auto [user, place] : { std::pair(4, 1), std::pair(3, 2), std::pair(2, 3), std::pair(5, 4), std::pair(1, 5) })
+        EXPECT_EQ(simulation.boatOf(user)->position, place) << "user " << user;
     // Boat 3 finishes first; boat 4, though it started ahead, turned back.
     simulation.setCourse(4, 270.0, Jib, raceStart + 60);
     for (int i = 0; i < 3; ++i)
@@ -171,24 +116,122 @@ TEST(SimulationTest, PlacesFollowProgressAlongTheRoute)
 
 TEST(SimulationTest, ComputerBoatsBeatUpwindAndRunWithTheSpinnaker)
 {
+    // The next waypoint lies 50 km north: dead upwind in a northerly, downwind in a southerly.
     Race race = oceanRace();
-    // The next waypoint lies 50 km north, dead upwind; a second race has it downwind.
     race.route = { { 40.0, -35.0, 90.0, 2.0, GateWaypoint }, { 40.45, -35.0, 90.0, 2.0, GateWaypoint } };
-    ConstantWind north({ 0.0, 14.0 });
-    RaceSimulation upwind(race, standardBoat(), north, nullptr);
-    upwind.add(boatAt(1, 0, 40.0, -35.0, 0.0, Jib));
-    for (int i = 1; i <= 3; ++i)
-        upwind.step(1800.0, raceStart + 1800 * i);
-    const Boat& beating = upwind.boats().front();
-    double offWind = std::min(std::fabs(beating.heading), 360.0 - beating.heading);
-    EXPECT_TRUE(beating.sail == Jib && offWind >= 35.0 && offWind <= 65.0) << beating.sail << " " << offWind;
-    EXPECT_GT(beating.lat, 40.05) << "made ground to windward";
+    for (auto [windDir, sail] : { std::pair(0.0, Jib), std::pair(180.0, Spinnaker) }) {
+        ConstantWind wind({ windDir, 14.0 });
+        RaceSimulation simulation(race, standardBoat(), wind, nullptr);
+        simulation.add(boatAt(1, 0, 40.0, -35.0, 0.0, Jib));
+        for (int i = 1; i <= 3; ++i)
+            simulation.step(1800.0, raceStart + 1800 * i);
+        const Boat& boat = simulation.boats().front();
+        double offWind = std::fabs(std::remainder(boat.heading - windDir, 360.0));
+        EXPECT_TRUE(boat.sail == sail && boat.lat > 40.05 && (windDir > 0.0 || (offWind >= 35.0 && offWind <= 65.0))) << boat.sail << " " << offWind << " " << boat.lat;
+    }
+}
 
-    ConstantWind southerly({ 180.0, 14.0 });
-    RaceSimulation downwind(race, standardBoat(), southerly, nullptr);
-    downwind.add(boatAt(1, 0, 40.0, -35.0, 0.0, Jib));
-    downwind.step(600.0, raceStart + 600);
-    EXPECT_TRUE(downwind.boats().front().sail == Spinnaker && downwind.boats().front().lat > 40.0);
+TEST(SkipperTest, AFleetSailsADayOfEachRaceClearOfTheLand)
+{
+    // Every course passes islands or capes: the Isle of Wight, Gran Canaria, Cabrera. In
+    // real time and sped up 600 times, when the wind hardly changes during the day sailed.
+    ForecastWind wind;
+    for (int64_t speedUp : { 1, 600 }) {
+        for (const Race& race : RaceCatalog::builtIn(raceStart)) {
+            SCOPED_TRACE(testing::Message() << race.name << " sped up " << speedUp);
+            RaceSimulation simulation(race, standardBoat(), wind, &sharedCoast());
+            std::vector<Boat> fleet;
+            for (int i = 0; i < 8; ++i) {
+                fleet.push_back(simulation.newBoat(0, "robot", i / 7.0, race.start));
+                fleet.back().id = i + 1;
+            }
+            simulation.add(fleet);
+            int groundings = 0;
+            for (int64_t sailed = 600; sailed <= 86400; sailed += 600) {
+                simulation.step(600.0, race.start + sailed / speedUp);
+                for (const Boat& boat : simulation.boats())
+                    groundings += boat.grounded || sharedCoast().isLand(boat.lat, boat.lon);
+            }
+            EXPECT_EQ(groundings, 0);
+            std::set<long> headings;
+            for (const Boat& boat : simulation.boats()) {
+                headings.insert(std::lround(boat.heading));
+                EXPECT_GE(boat.waypoint, 2) << "boat " << boat.id << " still short of the first mark";
+            }
+            EXPECT_GT(headings.size(), 1u) << "the fleet sails in lockstep";
+        }
+    }
+}
+
+TEST(SkipperTest, TheOceanRaceStartsInTheTradeWind)
+{
+    // Whatever day the server starts on, both ends and the middle of the start line.
+    ForecastWind wind;
+    for (int64_t day = 0; day < 365; day += 3) {
+        Race race = RaceCatalog::builtIn(raceStart + day * 86400)[1];
+        const auto& line = race.route.front();
+        for (double end : { -1.0, 0.0, 1.0 }) {
+            GeoPoint place = destination(line.centre(), line.hdg, end * line.dst);
+            EXPECT_GE(wind.at(place.lat, place.lon, race.start).speed, 12.0) << "day " << day << " end " << end;
+        }
+    }
+}
+
+TEST(SharedRoutesTest, ARouteIsSharedFromTheSamePatchForTheSameWaypointWithinTheHour)
+{
+    PlanCache cache;
+    auto plan = [] { return std::make_shared<const std::vector<RoutePoint>>(); };
+    SharedLegs first = cache.route({ 40.01, -30.01 }, 0.2, 2, raceStart, plan);
+    // The last case replaces the aged route, so it comes last.
+    const std::tuple<const char*, GeoPoint, int, int64_t, bool> cases[] = { { "same patch", { 40.19, -30.19 }, 2, 3599, true },
+        { "patch north", { 40.21, -30.01 }, 2, 0, false }, { "other waypoint", { 40.01, -30.01 }, 3, 0, false },
+        { "earlier wind", { 40.01, -30.01 }, 2, -1, false }, { "an hour on", { 40.01, -30.01 }, 2, 3600, false } };
+    for (const auto& [what, start, waypoint, later, shared] : cases)
+        EXPECT_EQ(cache.route(start, 0.2, waypoint, raceStart + later, plan) == first, shared) << what;
+    EXPECT_EQ(cache.planned({ 40.01, -30.01 }, 0.2, 2, raceStart), nullptr) << "the aged route is gone";
+}
+
+TEST(SharedRoutesTest, AFleetSharesRoutesYetEachSkipperSailsItsOwnCourse)
+{
+    // Eight boats in one patch west of the Azores and one alone to the south, bound for a
+    // mark 200 km east in the forecast wind, sped up 600 times: all within an hour of wind.
+    ForecastWind wind;
+    RaceSimulation simulation({ 1, "", "", "", raceStart, { { 40.0, -35.0, 0.0, 2.0, GateWaypoint }, { 40.0, -32.6, 0.0, 2.0, MarkWaypoint } } }, standardBoat(), wind, &sharedCoast());
+    std::vector<Boat> fleet;
+    for (int i = 0; i < 9; ++i) {
+        fleet.push_back(simulation.newBoat(0, "robot", 0.5, raceStart));
+        std::tie(fleet.back().id, fleet.back().lat, fleet.back().lon) = std::tuple(i + 1, i < 8 ? 40.01 + 0.01 * i : 39.0, -34.95);
+    }
+    simulation.add(fleet);
+    for (int step = 1; step <= 48; ++step) {
+        fleet = simulation.boats();
+        simulation.step(600.0, raceStart + step);
+    }
+    std::set<long> headings;
+    for (size_t i = 0; i < fleet.size(); ++i) {
+        const Boat& boat = simulation.boats()[i];
+        // Every skipper has taken a route by now, whose headings carry its own offset
+        // off the five-degree steps it steers by without one.
+        EXPECT_NE(std::fmod(boat.heading, 5.0), 0.0) << "boat " << boat.id << " has no route";
+        headings.insert(std::lround(boat.heading * 100.0));
+        Wind exact = wind.at(fleet[i].lat, fleet[i].lon, raceStart + 48);
+        EXPECT_NEAR(boat.windSpeed, exact.speed, 0.5);
+        EXPECT_NEAR(std::remainder(boat.windDir - exact.dir, 360.0), 0.0, 3.0);
+    }
+    EXPECT_EQ(headings.size(), fleet.size()) << "no two skippers sail the same course";
+    size_t routes = simulation.skippers().sharedRoutes().size();
+    EXPECT_TRUE(routes >= 2 && routes < fleet.size()) << routes << " routes for a patch of boats and one alone";
+}
+
+TEST(SharedRoutesTest, OnlyStepsClearOfEveryShoreSkipTheLandSampling)
+{
+    const Coastline& coast = sharedCoast();
+    const std::tuple<const char*, GeoPoint, GeoPoint, bool> cases[] = { { "mid-Atlantic", { 40.0, -35.0 }, { 40.05, -34.9 }, true },
+        { "over the Isle of Wight", { 50.75, -1.45 }, { 50.55, -1.2 }, false },
+        { "off Cherbourg", { 49.72, -1.62 }, { 49.70, -1.62 }, false }, { "across the date line", { 0.0, 179.99 }, { 0.0, -179.99 }, false } };
+    for (const auto& [what, from, to, open] : cases)
+        EXPECT_EQ(std::pair(coast.openWater(from, to), coast.openWater(to, from)), std::pair(open, open)) << what;
+    EXPECT_TRUE(coast.crossesLand({ 50.75, -1.45 }, { 50.55, -1.2 }));
 }
 
 } // namespace
