@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <limits>
+#include <tuple>
 
 namespace {
 
@@ -14,16 +15,13 @@ const Polar unevenPolar { { 5, 10, 20 }, { 30, 60, 120 }, { { 1, 2, 4 }, { 3, 5,
 
 TEST(PolarSpeed, InterpolatesInsideAndHoldsTheEdges)
 {
-    struct Case {
-        const Polar& polar;
-        double angle, wind, expected;
-    };
-    const Case cases[] = { { smallPolar, 67.5, 9, 5.75 }, { smallPolar, 90, 20, 8 }, { smallPolar, 30, 3, 4 }, { smallPolar, 315, 9, 5 },
+    // The polar, the wind angle and speed, and the boat's speed.
+    const std::tuple<const Polar&, double, double, double> cases[] = { { smallPolar, 67.5, 9, 5.75 }, { smallPolar, 90, 20, 8 }, { smallPolar, 30, 3, 4 }, { smallPolar, 315, 9, 5 },
         { smallPolar, -90, 9, 6.5 }, { smallPolar, 67.5, 12, 7 }, { smallPolar, 200, 12, 8 }, { smallPolar, nan, nan, 8 },
         { smallPolar, 45, nan, 6 }, { unevenPolar, 90, 15, 7.25 }, { unevenPolar, 45, 7.5, 2.75 }, { unevenPolar, 40, 20, 4 + 5.0 / 3 },
         { unevenPolar, 130, 2, 6 }, { unevenPolar, 60, 10, 5 }, { unevenPolar, 60, 30, 9 } };
-    for (const Case& c : cases)
-        EXPECT_DOUBLE_EQ(c.expected, polarSpeed(c.polar, c.angle, c.wind)) << c.angle << " " << c.wind;
+    for (const auto& [polar, angle, wind, expected] : cases)
+        EXPECT_DOUBLE_EQ(expected, polarSpeed(polar, angle, wind)) << angle << " " << wind;
 }
 
 TEST(PolarSpeed, UnusablePolarsGiveZeroWithoutReadingOutsideTheArrays)

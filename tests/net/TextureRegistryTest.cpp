@@ -47,20 +47,6 @@ protected:
     std::string cache, png;
 };
 
-TEST_F(TextureRegistryTest, HandlesOfOneFileShareItsImageAndTheLastToGoStampsTheRelease)
-{
-    auto first = loadTexture("images/boat.png");
-    auto second = loadTexture("images/boat.png");
-    ASSERT_TRUE(first && second);
-    EXPECT_EQ(first->getTexture(), second->getTexture());
-    const TextureEntry& entry = *textureRegistry.find("images/boat.png");
-    ASSERT_TRUE(waitUntil([] { return SDL_GetTicks() > 0; }));
-    first.reset();
-    EXPECT_EQ((std::pair { entry.users, entry.releasedAt }), (std::pair { 1, Uint32(0) }));
-    second.reset();
-    EXPECT_TRUE(entry.users == 0 && entry.releasedAt > 0u);
-}
-
 TEST_F(TextureRegistryTest, HandlesOfAUrlShareOneDownloadAndAFailureWaitsForRedownload)
 {
     Reply cut(png, 200, "image/png");
@@ -114,11 +100,19 @@ TEST_F(TextureRegistryTest, DownloadsAreCachedAndALaterRunShowsThemWithoutDownlo
     EXPECT_TRUE(!cached->isLoading() && cached->getWidth() == 6);
 }
 
-// A picture decoded ahead of time stands for a local image that is not (or not yet) read
-// from data/; a name already known keeps its image, and no picture adds nothing.
-TEST_F(TextureRegistryTest, ADecodedPictureIsTheLocalImageOfItsNameUnlessTheNameIsKnown)
+// Handles of one file share its image, and the last to go stamps the release. A picture
+// decoded ahead of time stands for a local image that is not (or not yet) read from data/;
+// a name already known keeps its image, and no picture adds nothing.
+TEST_F(TextureRegistryTest, HandlesShareTheirFilesImageAndADecodedPictureStandsForAnUnknownName)
 {
-    std::unique_ptr<Texture> known = loadLocalTexture("images/boat.png");
+    auto first = loadTexture("images/boat.png");
+    auto second = loadTexture("images/boat.png");
+    ASSERT_TRUE(first && second);
+    EXPECT_EQ(first->getTexture(), second->getTexture());
+    const TextureEntry& entry = *textureRegistry.find("images/boat.png");
+    ASSERT_TRUE(waitUntil([] { return SDL_GetTicks() > 0; }));
+    first.reset();
+    EXPECT_EQ((std::pair { entry.users, entry.releasedAt }), (std::pair { 1, Uint32(0) }));
     for (auto [name, width, height] : { std::tuple("images/boat.png", 9, 9), std::tuple("images/early.jpg", 12, 7) })
         textureRegistry.adoptLocal(name, SdlSurface(SDL_CreateRGBSurfaceWithFormat(0, width, height, 32, SDL_PIXELFORMAT_RGBA32)));
     textureRegistry.adoptLocal("images/none.jpg", nullptr);
@@ -126,6 +120,8 @@ TEST_F(TextureRegistryTest, ADecodedPictureIsTheLocalImageOfItsNameUnlessTheName
     ASSERT_TRUE(early && early->getTexture());
     EXPECT_EQ(std::tuple(early->getWidth(), early->getHeight(), loadLocalTexture("images/boat.png")->getWidth()), std::tuple(12, 7, 6));
     EXPECT_EQ(loadLocalTexture("images/none.jpg"), nullptr);
+    second.reset();
+    EXPECT_TRUE(entry.users == 0 && entry.releasedAt > 0u);
 }
 
 // Every 500th frame the image released longest ago goes while over 100 are idle; images

@@ -105,8 +105,7 @@ TEST_F(MapTest, TheWheelAimsOneLevelFromTheShownOneWithinTwoToFifteenAndAsksForT
 TEST_F(MapTest, ALevelTakesASecondInAndHalfASecondOutKeepingTheCentreAndMovingTheMarkers)
 {
     BoatRecord boat;
-    boat.lat = 10.5;
-    boat.lon = 20.5;
+    std::tie(boat.lat, boat.lon) = std::pair(10.5, 20.5);
     for (auto [turn, seconds, zoom, scale] : std::initializer_list<std::tuple<int, double, int32_t, double>> {
              { 1, 0.75, 6, 1.75 }, { 1, 1.0, 6, 2.0 }, { 1, 1.25, 7, 1.0 }, { 1, 2.5, 7, 1.0 },
              { -1, 0.25, 6, 0.75 }, { -1, 0.5, 6, 0.5 }, { -1, 0.75, 5, 1.0 }, { -1, 1.5, 5, 1.0 } }) {
@@ -270,9 +269,7 @@ TEST_F(MapTest, RouteLinesFlagsAndMarkersAreDrawnWhereTheMapPutsThemMarkersOnTop
     map.viewX += 150;
     addRouteFeatures({ { 58, -4 }, { 62, 3 } }, map);
     BoatRecord boat;
-    boat.lat = 62;
-    boat.lon = 3;
-    boat.heading = 90;
+    std::tie(boat.lat, boat.lon, boat.heading) = std::tuple(62, 3, 90);
     map.addWidget(std::make_unique<BoatWidget>(&boat, nullptr, &map));
     map.update(0.01);
     display.clear();
@@ -336,8 +333,7 @@ TEST_F(MapTest, AcrossTheDateLineEverythingIsDrawnAtTheCopyNearestTheView)
     EXPECT_TRUE(isRoute(display.pixelAt(490, 384)));
     EXPECT_FALSE(isRoute(display.pixelAt(700, 384)));
     BoatRecord boat;
-    boat.lat = 1.0;
-    boat.lon = 179.9;
+    std::tie(boat.lat, boat.lon) = std::pair(1.0, 179.9);
     MapWidget* marker = map.addWidget(std::make_unique<BoatWidget>(&boat, nullptr, &map));
     map.update(0.01);
     EXPECT_EQ(map.latLonToScreen(1.0, 179.9).x, 485);

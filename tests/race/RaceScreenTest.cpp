@@ -23,8 +23,7 @@ const std::string twoBoats = "<result>OK boats = { { nick = Ann, lat = 1.5, lon 
 TEST(ParseBoats, BoatsAreReadInTheOrderOfTheirKeysAndAFaultIsReported)
 {
     for (auto [answer, nicks, printed] : std::initializer_list<std::tuple<std::string, std::string, std::string>> {
-             { twoBoats, "Ann Bob ", "" },
-             { "<result>OK boats = { { nick = A }, x = { nick = C } }</result>", "A ", "missing boat table\n" },
+             { twoBoats, "Ann Bob ", "" }, { "<result>OK boats = { { nick = A }, x = { nick = C } }</result>", "A ", "missing boat table\n" },
              { "<result>OK boats = { { nick = A }, { lat = x } }</result>", "A ", "Invalid double 'x'\nError parsing boat table '<result>OK boats = { { nick = A }, { lat = x } }</result>'\n" },
              { "<result>OK boats = { 5 }</result>", "", "Can't convert integer to table\nError parsing boat table '<result>OK boats = { 5 }</result>'\n" },
              { "no envelope", "", "missing boats table\n" } }) {

@@ -83,10 +83,8 @@ TEST(ParseWinds, AGridIsReadCellByCellRowByRowAndEveryUnusableAnswerIsReported)
     for (auto [text, n, cells, printed] : std::initializer_list<std::tuple<std::string, int32_t, std::vector<Wind>, std::string>> {
              { "numWinds = 2, winds = {10, 1, 20, 2, 30, 3, 40, 4}", 2, { { 10, 1 }, { 20, 2 }, { 30, 3 }, { 40, 4 } }, "" },
              { "numWinds = 2, winds = {10.5, 1.25, 20}", 2, { { 10.5, 1.25 }, { 20, 0 }, { 0, 0 }, { 0, 0 } }, "" },
-             { "winds = {359, 60}\nnumWinds = 1", 1, { { 359, 60 } }, "" },
-             { "numWinds = 256, winds = {}", 256, std::vector<Wind>(65536), "" },
-             { "winds = {1, 2}", 0, {}, "Error: no winds number.\n" },
-             { "numWinds = 0, winds = {}", 0, {}, "Error: no winds number.\n" },
+             { "winds = {359, 60}\nnumWinds = 1", 1, { { 359, 60 } }, "" }, { "numWinds = 256, winds = {}", 256, std::vector<Wind>(65536), "" },
+             { "winds = {1, 2}", 0, {}, "Error: no winds number.\n" }, { "numWinds = 0, winds = {}", 0, {}, "Error: no winds number.\n" },
              { "numWinds = 2", 0, {}, "Error: no winds data.\n" },
              { "numWinds = 1, winds = {east, 3}", 0, {}, "Error parsing winds 'numWinds = 1, winds = {east, 3}'\n" },
              { "numWinds = -1, winds = {}", 0, {}, "Error parsing winds 'numWinds = -1, winds = {}'\n" },
@@ -128,8 +126,10 @@ TEST_F(WindTest, HandlesOnOneGridShareOneDownloadAndAFailedOneIsReportedOnce)
 // Cell (0, 0) is centred at (104, 94), cell (1, 1) at (232, 222); calm cells and winds beyond
 // the grid's n x n show nothing. North at 50 shows the image's 20 x 40 upright, east at 25
 // shows 10 x 20 turned a quarter clockwise; without the image a line as long as the image
-// would be runs along the wind.
-TEST_F(WindTest, EachCellsArrowIsCentredOnItTurnedByTheWindAndSizedByItsSpeed)
+// would be runs along the wind. A numeral too long for a double reads as infinity; cells
+// holding no real wind (not finite, or far too strong) are left out, with and without the
+// arrow image, and the other cells still show.
+TEST_F(WindTest, EachCellsArrowIsCentredOnItTurnedByTheWindAndSizedByItsSpeedAndUnrealWindsAreLeftOut)
 {
     const SDL_Color top { 250, 40, 40, 255 }, bottom { 40, 250, 40, 255 }, black { 0, 0, 0, 255 };
     savePng(data.root / "data/images/arrow.png", 20, 40, top, bottom);
@@ -151,20 +151,11 @@ TEST_F(WindTest, EachCellsArrowIsCentredOnItTurnedByTheWindAndSizedByItsSpeed)
     for (auto [x, y, lit] : { std::tuple(104, 71, true), std::tuple(104, 117, true), std::tuple(108, 94, false), std::tuple(221, 222, true),
              std::tuple(243, 222, true), std::tuple(232, 226, false) })
         EXPECT_EQ(display.pixelAt(x, y).r > 150, lit) << x << ", " << y;
-}
-
-// A numeral too long for a double reads as infinity. Cells holding no real wind (not finite,
-// or far too strong) are left out, with and without the arrow image, and the other cells
-// still show.
-TEST_F(WindTest, CellsWithoutARealWindAreLeftOut)
-{
     std::string huge = "1" + std::string(400, '0') + ".5";
-    WindData grid;
-    ASSERT_TRUE(parseWinds("numWinds = 2, winds = { 0, " + huge + ", " + huge + ", 10, 0, 1000000, 0, 50 }", grid));
-    ASSERT_TRUE(std::isinf(grid.winds[0].second));
-    savePng(data.root / "data/images/arrow.png", 20, 40, { 255, 255, 255, 255 }, { 255, 255, 255, 255 });
-    std::unique_ptr<Texture> arrow = loadLocalTexture("images/arrow.png");
-    WindTileImp tile(&grid);
+    WindData unreal;
+    ASSERT_TRUE(parseWinds("numWinds = 2, winds = { 0, " + huge + ", " + huge + ", 10, 0, 1000000, 0, 50 }", unreal));
+    ASSERT_TRUE(std::isinf(unreal.winds[0].second));
+    WindTileImp tile(&unreal);
     for (const Texture* image : { arrow.get(), static_cast<Texture*>(nullptr) }) {
         display.clear();
         drawWindArrows(display.renderer, SDL_Rect { 0, 0, 256, 256 }, &tile, image);

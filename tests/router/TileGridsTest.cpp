@@ -86,31 +86,25 @@ TEST(LandGridTest, LegsAreBlockedByLandCellsTheyPassExceptWhereTheGridWasCleared
     EXPECT_TRUE(land.crossesLand(at(1.5, 2.5), at(1.5, 0.2)));
 }
 
-// Zoom, west column, north row, columns, rows and the world column of the eastmost tiles
-// covering two points, each range holding both points.
+// Two points, a margin in km, the most tiles and the finest zoom, then the zoom, west column,
+// north row, columns, rows and the world column of the eastmost tiles covering the points,
+// each range holding both points.
 TEST(TileRangeTest, CoveringTakesTheFinestZoomWithinTheTileLimitTheShortWayRound)
 {
-    struct Case {
-        const char* what;
-        GeoPoint start, target;
-        double marginKm;
-        int maxTiles, maxZoom;
-        std::array<int, 6> range;
-    };
-    const Case cases[] = { { "a short leg", { 50, -1 }, { 50.2, -0.5 }, 0, 4, 6, { 6, 31, 21, 1, 1, 31 } },
+    const std::tuple<const char*, GeoPoint, GeoPoint, double, int, int, std::array<int, 6>> cases[] = { { "a short leg", { 50, -1 }, { 50.2, -0.5 }, 0, 4, 6, { 6, 31, 21, 1, 1, 31 } },
         { "eastward over 180", { -40, 170 }, { -40, -170 }, 0, 4, 6, { 6, 62, 39, 4, 1, 1 } },
         { "westward over 180", { -40, -170 }, { -40, 170 }, 0, 4, 6, { 6, 62, 39, 4, 1, 1 } },
         { "a coarser zoom for fewer tiles", { 10, -10 }, { 10, 10 }, 0, 2, 6, { 5, 15, 15, 2, 1, 16 } },
         { "a margin round one point", { 50, 0 }, { 50, 0 }, 200, 4, 6, { 6, 31, 21, 2, 2, 32 } },
         { "a margin held short of the pole", { 84, 0 }, { 84, 1 }, 500, 4, 6, { 3, 2, 0, 4, 1, 5 } },
         { "no tile allowed", { 50, 0 }, { 51, 1 }, 0, 0, 6, { 0, 0, 0, 1, 1, 0 } } };
-    for (const Case& c : cases) {
-        TileRange range = TileRange::covering(c.start, c.target, c.marginKm, c.maxTiles, c.maxZoom);
+    for (const auto& [what, start, target, marginKm, maxTiles, maxZoom, expected] : cases) {
+        TileRange range = TileRange::covering(start, target, marginKm, maxTiles, maxZoom);
         std::array<int, 6> found { range.zoom(), range.west(), range.north(), range.columns(), range.rows(), range.tileColumn(range.columns() - 1) };
-        EXPECT_EQ(found, c.range) << c.what;
-        for (const GeoPoint& p : { c.start, c.target }) {
+        EXPECT_EQ(found, expected) << what;
+        for (const GeoPoint& p : { start, target }) {
             double column = 0, row = 0;
-            EXPECT_TRUE(range.localCell(range.cellPoint(p.lat, p.lon, 8), 8, column, row)) << c.what;
+            EXPECT_TRUE(range.localCell(range.cellPoint(p.lat, p.lon, 8), 8, column, row)) << what;
         }
     }
     // Two columns over the 180-degree meridian and two rows at zoom 3: tiles 7 and 0 of rows

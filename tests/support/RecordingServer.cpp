@@ -77,9 +77,9 @@ size_t RecordingServer::count(const std::string& targetPrefix) const
     return found;
 }
 
-bool RecordingServer::waitForRequests(size_t wanted, const std::string& targetPrefix, std::chrono::milliseconds limit) const
+bool RecordingServer::waitForRequests(size_t wanted, const std::string& targetPrefix) const
 {
-    return waitUntil([&] { return count(targetPrefix) >= wanted; }, limit);
+    return waitUntil([&] { return count(targetPrefix) >= wanted; });
 }
 
 std::string RecordingServer::baseUrl() const
