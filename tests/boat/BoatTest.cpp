@@ -47,8 +47,7 @@ TEST(BoatDescription, PolarsAreReadPartByPartWithEachMissingOrMisshapenOneReport
                                                 "{id = 1, polar = {" AXES "values = {{4, 6}, {5, 8}}}},"
                                                 "{id = 2, polar = {winds = {10}, angles = {90}, values = {{9}}}},"
                                                 "{id = 3}}");
-    EXPECT_EQ(std::make_tuple(boatSpeed(boat, 1, 90, 0, 9), boatSpeed(boat, 2, 90, 0, 9), boatSpeed(boat, 3, 90, 0, 9)),
-        std::make_tuple(6.5, 9.0, 0.0));
+    EXPECT_EQ(std::make_tuple(boatSpeed(boat, 1, 90, 0, 9), boatSpeed(boat, 2, 90, 0, 9), boatSpeed(boat, 3, 90, 0, 9)), std::make_tuple(6.5, 9.0, 0.0));
     for (const char* text : { "id = {", "sails = {{id = {1}}}", "sails = {{polar = {" AXES "values = {4, 6}}}}" })
         EXPECT_THROW(parseBoatDescription(text), Exception) << text;
 }
@@ -62,8 +61,7 @@ TEST(BoatRecord, InformationLinesShowTheServersKeys)
     readBoatState(parseTable("position = 3, lat = 10.5, lon = -20.25, grounded = 1, heading = 359.9, "
                              "speed = 7.26, waypoint = 4, finished = 0"),
         boat);
-    EXPECT_EQ(std::make_tuple(boat.lat, boat.lon, boat.grounded, boat.waypoint, boat.finished),
-        std::make_tuple(10.5, -20.25, true, 4, false));
+    EXPECT_EQ(std::make_tuple(boat.lat, boat.lon, boat.grounded, boat.waypoint, boat.finished), std::make_tuple(10.5, -20.25, true, 4, false));
     for (int i = 0; i < 100; ++i)
         boat.nick += "\xe2\x82\xac";
     std::tie(boat.windDir, boat.windSpeed, boat.sail) = std::tuple(270.8, 12.26, 2);

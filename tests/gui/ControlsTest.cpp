@@ -101,9 +101,15 @@ struct Selection : ToggleButtonModel {
     int selected = 1;
 };
 
+struct Counting : Command {
+    void execute() override { ++runs; }
+    int runs = 0;
+};
+
 // A toggle button selects its value on the release and shows nothing until both of its
-// pictures exist; a check box flips on the press.
-TEST_F(ControlsTest, PictureButtonsShowTheirStateAndChangeIt)
+// pictures exist; a check box flips on the press. A button runs its command on the release;
+// one named after a ".png" shows that picture stretched instead of a text.
+TEST_F(ControlsTest, PictureButtonsShowTheirStateAndChangeItAndButtonsRunTheirCommandOnTheRelease)
 {
     Selection model;
     ToggleButton(0, 0, 8, 8, 1, &model, "images/on.png", "images/missing.png").draw(display.renderer, 0, 0);
@@ -123,17 +129,6 @@ TEST_F(ControlsTest, PictureButtonsShowTheirStateAndChangeIt)
     EXPECT_TRUE(box.onMouseDown(1, 2, 2) && !box.onMouseUp(1, 2, 2) && box.isOn);
     box.draw(display.renderer, 20, 0);
     EXPECT_TRUE(colourAt(22, 2, blue));
-}
-
-struct Counting : Command {
-    void execute() override { ++runs; }
-    int runs = 0;
-};
-
-// A button runs its command on the release; one named after a ".png" shows that picture
-// stretched instead of a text.
-TEST_F(ControlsTest, AButtonRunsItsCommandOnTheRelease)
-{
     auto owned = std::make_unique<Counting>();
     Counting& command = *owned;
     Button button(0, 0, 40, 20, "images/on.png", std::move(owned), false);

@@ -188,8 +188,7 @@ TEST(Screen, TheEventLoopRoutesEventsDrawsAndRunsIdleHandlersEachFrameInAWindowO
 TEST(FrameClock, TheFirstFrameOfTheProcessTakesNoTimeAndLaterOnesMeasureTheGap)
 {
     testing::FLAGS_gtest_death_test_style = "threadsafe";
-    EXPECT_EXIT(std::exit(advanceFrameClock(5000) == 0.0 && advanceFrameClock(5250) == 0.25 ? 0 : 1),
-        testing::ExitedWithCode(0), "");
+    EXPECT_EXIT(std::exit(advanceFrameClock(5000) == 0.0 && advanceFrameClock(5250) == 0.25 ? 0 : 1), testing::ExitedWithCode(0), "");
 }
 
 struct CountingWidget : Widget {

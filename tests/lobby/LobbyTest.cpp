@@ -115,8 +115,7 @@ TEST_F(LobbyTest, LoginIsStoredAndSentAgainAutomaticallyNextTime)
     messageBoxHooks.observer = [&](const std::string& text) {
         messages.push_back(text + " " + storage->readString("login", ""));
         if (refusals > 0 && display.channels(260, 207) == 7) {
-            shown = { textStart(204) == textStart(304), display.channels(314, 456), display.channels(534, 456), display.channels(714, 161),
-                display.channels(424, 361) };
+            shown = { textStart(204) == textStart(304), display.channels(314, 456), display.channels(534, 456), display.channels(714, 161), display.channels(424, 361) };
             refusals = 0;
         }
         pushKey(SDLK_ESCAPE);
@@ -135,8 +134,7 @@ TEST_F(LobbyTest, LoginIsStoredAndSentAgainAutomaticallyNextTime)
     refusals = 1;
     repeatUntil([] { pushKey(SDLK_RETURN); }, [this] { return server.count("/races") == 3; });
     EXPECT_EQ(runLoginScreen(display.window).size(), 2u);
-    EXPECT_EQ(server.count("/users?action=2&email=ann%40example.org&password=ann%20p%C3%A4ss%20word%26%3D"),
-        server.count("/users"));
+    EXPECT_EQ(server.count("/users?action=2&email=ann%40example.org&password=ann%20p%C3%A4ss%20word%26%3D"), server.count("/users"));
 }
 
 // Differing passwords are refused before anything is sent; the frame under that message shows
@@ -199,8 +197,7 @@ TEST_F(LobbyTest, SelectorJoinsNewRacesAndContinuesOthers)
     ASSERT_TRUE(runRaceSelector(display.window, races, chosen));
     presser.join();
     EXPECT_EQ(messages, Texts { "No boat." });
-    EXPECT_EQ(std::make_tuple(chosen.id, chosen.own.sail, chosen.own.lat, chosen.boat.name, chosen.route.size()),
-        std::make_tuple(1, 1, 50.5, "Cruiser", size_t(2)));
+    EXPECT_EQ(std::make_tuple(chosen.id, chosen.own.sail, chosen.own.lat, chosen.boat.name, chosen.route.size()), std::make_tuple(1, 1, 50.5, "Cruiser", size_t(2)));
     clickRace(1);
     ASSERT_TRUE(runRaceSelector(display.window, races, chosen));
     EXPECT_EQ(chosen.id, 2);
@@ -232,8 +229,7 @@ TEST_F(LobbyTest, WaitEndsWithTheMessageOfAnUnusableAnswerOrAtCancel)
     EXPECT_EQ(messages.back(), "Error: races not found");
     server.hold("/held");
     // libcurl refuses a URL this long: the wait ends as after a failed transfer.
-    SimpleBatcher clicked(server.baseUrl() + "/held"), escaped(server.baseUrl() + "/held"), none(""),
-        refused("http://127.0.0.1/" + std::string(8000000, 'x'));
+    SimpleBatcher clicked(server.baseUrl() + "/held"), escaped(server.baseUrl() + "/held"), none(""), refused("http://127.0.0.1/" + std::string(8000000, 'x'));
     EXPECT_FALSE(runBatch(display.window, &refused));
     EXPECT_EQ(messages.back(), "Error connecting to server");
     pushClick(512, 407);

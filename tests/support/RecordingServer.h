@@ -20,9 +20,8 @@ struct SeenRequest {
     httplib::Params params;
     httplib::Headers headers;
 
-    // The first value of the query parameter or header, or "" when there is none.
+    // The first value of the query parameter, or "" when there is none.
     std::string param(const std::string& key) const;
-    std::string header(const std::string& name) const;
 };
 
 struct Reply {

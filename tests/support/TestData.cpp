@@ -43,8 +43,7 @@ void TestDataFolder::copyFromSource(const std::string& name) const
 {
     std::filesystem::path target = root / "data" / name;
     std::filesystem::create_directories(target.parent_path());
-    std::filesystem::copy_file(std::filesystem::path(TIDEWAKE_SOURCE_DIR) / "data" / name, target,
-        std::filesystem::copy_options::overwrite_existing);
+    std::filesystem::copy_file(std::filesystem::path(TIDEWAKE_SOURCE_DIR) / "data" / name, target, std::filesystem::copy_options::overwrite_existing);
 }
 
 void BlockFont::drawText(SDL_Renderer* renderer, int x, int y, const char* text, SDL_Color colour)

@@ -115,11 +115,7 @@ TEST(ParserTest, BrokenStreamsEndTheInputOrAreReported)
     failed.setstate(std::ios::failbit);
     EXPECT_EQ(outcome([&] { return parseTable(failed); }), "{}");
     CharSource source(failed);
-    EXPECT_EQ(outcome([&] {
-        source.read();
-        return Table();
-    }),
-        "error: Error reading from stream 1");
+    EXPECT_EQ(outcome([&] { return source.read(), Table(); }), "error: Error reading from stream 1");
 
     LyingBuffer lying;
     std::istream stream(&lying);
