@@ -192,7 +192,10 @@ TEST_F(BoatControlTest, SailsMakeAPendingChangeThatApplySendsAndCancelUndoes)
 
 // At 13.2 knots due east the 12 and 24 hour markers lie about 130 and 260 pixels ahead on
 // the course line, all under the panel's widgets; at a tenth of a knot nothing is drawn.
-TEST_F(BoatControlTest, PanelIsCentredOnTheBoatOverItsCourseAhead)
+// The ring's two texts, read from the boat at each draw, are centred under each other in
+// the ring at (362, 234), without the missing compass image; the information lines stand
+// 20 pixels apart from (10, 10).
+TEST_F(BoatControlTest, PanelIsCentredOnTheBoatOverItsCourseAheadAndItsTextsReadTheBoat)
 {
     std::tie(own.lat, own.lon) = std::pair(1, 2);
     control->update(0.0);
@@ -207,12 +210,6 @@ TEST_F(BoatControlTest, PanelIsCentredOnTheBoatOverItsCourseAhead)
         std::vector<int> line { display.channels(512, 384), display.channels(560, 384), display.channels(644, 384), display.channels(750, 384), display.channels(700, 384) };
         EXPECT_EQ(line, (speed > 1 ? std::vector<int> { 7, 7, 2, 7, 1 } : std::vector<int> { 0, 0, 0, 0, 1 }));
     }
-}
-
-// The ring's two texts are centred under each other in the ring at (362, 234), without the
-// missing compass image; the information lines stand 20 pixels apart from (10, 10).
-TEST_F(BoatControlTest, RingAndInformationTextsReadTheBoatAtEachDraw)
-{
     RecordingFont font;
     BoatInfo info(&own);
     auto* ring = dynamic_cast<HeadingRing*>(control->children.front().get());

@@ -33,10 +33,7 @@ protected:
     std::string url(const std::string& path) const { return server.baseUrl() + path; }
     static bool frameUntil(const std::function<bool()>& condition)
     {
-        return waitUntil([&] {
-            takeFinishedTextures();
-            return condition();
-        });
+        return waitUntil([&] { return takeFinishedTextures(), condition(); });
     }
 
     TestDataFolder data;

@@ -39,7 +39,6 @@ TEST_F(ChartPictureTest, AFrameAtRestCopiesAPictureEqualToTheDirectDrawingRedraw
     addRouteFeatures({ { 45.0, -6.0 }, { 46.5, -3.0 }, { 45.5, -1.5 } }, map);
     std::vector<BoatRecord> boats(30);
     for (size_t i = 0; i < boats.size(); ++i) {
-        boats[i] = BoatRecord {};
         std::tie(boats[i].lat, boats[i].lon, boats[i].heading, boats[i].position) = std::tuple(45.0 + 0.07 * double(i), -6.0 + 0.15 * double(i), 12.0 * double(i), int32_t(i + 1));
         boats[i].nick = "Skipper " + std::to_string(i);
         map.addWidget(std::make_unique<BoatWidget>(&boats[i], nullptr, &map));

@@ -234,8 +234,11 @@ TEST_F(MapTest, AShortClickFocusesTheMarkerUnderThePressAndTheOwnMarkerShowsItsP
 }
 
 // Waypoints are (lat, lon, hdg, dst, type); a gate, type 2, here reaches a degree to each
-// side across its heading at the equator. Flags without their image draw nothing.
-TEST_F(MapTest, ARouteBecomesLinesBetweenItsWaypointsThenAFlagOnEachAndTwoAcrossAGate)
+// side across its heading at the equator. Flags without their image draw nothing. Drawn,
+// the line runs from its first waypoint through its points, the flag stands with its
+// bottom-left corner on that waypoint, and the marker, turned by its heading, covers the
+// line and the flag at the other end.
+TEST_F(MapTest, ARouteBecomesLinesBetweenItsWaypointsThenAFlagOnEachAndTwoAcrossAGateDrawnUnderTheMarkers)
 {
     const double degree = 6371 * 3.141592653589793 / 180;
     for (auto [route, lines, flags] : std::initializer_list<std::tuple<std::vector<Waypoint>, size_t, std::vector<GeoPoint>>> {
@@ -255,13 +258,6 @@ TEST_F(MapTest, ARouteBecomesLinesBetweenItsWaypointsThenAFlagOnEachAndTwoAcross
         }
         map.draw(display.renderer, 0, 0);
     }
-}
-
-// The line runs from its first waypoint through its points, the flag stands with its
-// bottom-left corner on that waypoint, and the marker, turned by its heading, covers the line
-// and the flag at the other end.
-TEST_F(MapTest, RouteLinesFlagsAndMarkersAreDrawnWhereTheMapPutsThemMarkersOnTop)
-{
     const SDL_Color flagColour { 250, 200, 0, 255 };
     data.writeImage("images/flag-red.png", 10, 20, flagColour);
     savePng(data.root / "data/images/boat-red.png", 64, 64, bow, stern);

@@ -55,8 +55,7 @@ TEST_F(RaceScreenTest, EachPeriodTheBoatsAndTheOwnPositionAreAskedForAndShown)
     Map map(1024, 768, 0.0, 0.0);
     RaceRecord race;
     BoatRecord own;
-    own.nick = "Me";
-    own.heading = 100;
+    std::tie(own.nick, own.heading) = std::pair("Me", 100);
     int32_t now = 1000;
     map.addWidget(std::make_unique<BoatWidget>(&own, nullptr, &map));
     BoatsDownloader boats(&map, &race, [&] { return now; });
