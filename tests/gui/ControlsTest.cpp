@@ -36,17 +36,6 @@ TEST(ImageCrop, TheSourceIsCutToTheWidgetsAspectAboutTheCentre)
     }
 }
 
-TEST(LabelLayout, BreaksAtTheLastFittingSpaceAndCutsLongWords)
-{
-    BlockFont font; // 10 pixels a byte
-    const std::tuple<const char*, int, std::vector<std::string>> cases[] = { { "short", 100, { "short" } }, { "aaaa bbbb cccc", 100, { "aaaa bbbb", "cccc" } },
-        { "aaaa bbbb cccc dddd eeee", 100, { "aaaa bbbb", "cccc dddd", "eeee" } },
-        { "abcdefghijklmno", 100, { "abcdefghij", "klmno" } }, { "abcdefghijk", 100, { "abcdefghijk" } },
-        { "abc", 5, {} }, { "", 100, { "" } } };
-    for (const auto& [text, width, lines] : cases)
-        EXPECT_EQ(Label(0, 0, width, 35, text, &font).lines, lines) << text;
-}
-
 // Pictures of one colour each: green on, red off, blue and yellow for the check box, and a
 // nine-piece skin "images/test" of 10 x 10 corners, 1-pixel edges and centre.
 class ControlsTest : public testing::Test {
@@ -138,9 +127,17 @@ TEST_F(ControlsTest, PictureButtonsShowTheirStateAndChangeItAndButtonsRunTheirCo
     EXPECT_TRUE(button.text.empty() && colourAt(39, 19, green) && colourAt(40, 20, black));
 }
 
-TEST_F(ControlsTest, ALabelDrawsEachLineATextHeightBelowThePreviousOne)
+// A label breaks at the last fitting space and cuts long words, and draws each line a text
+// height below the previous one.
+TEST_F(ControlsTest, LabelsBreakAtTheLastFittingSpaceAndDrawEachLineATextHeightBelowThePreviousOne)
 {
-    BlockFont font;
+    BlockFont font; // 10 pixels a byte
+    const std::tuple<const char*, int, std::vector<std::string>> cases[] = { { "short", 100, { "short" } }, { "aaaa bbbb cccc", 100, { "aaaa bbbb", "cccc" } },
+        { "aaaa bbbb cccc dddd eeee", 100, { "aaaa bbbb", "cccc dddd", "eeee" } },
+        { "abcdefghijklmno", 100, { "abcdefghij", "klmno" } }, { "abcdefghijk", 100, { "abcdefghijk" } },
+        { "abc", 5, {} }, { "", 100, { "" } } };
+    for (const auto& [text, width, lines] : cases)
+        EXPECT_EQ(Label(0, 0, width, 35, text, &font).lines, lines) << text;
     Label(10, 10, 100, 35, "aaaa bbbb cccc", &font).draw(display.renderer, 10, 10);
     EXPECT_TRUE(colourAt(95, 15, white) && colourAt(105, 15, black)) << "\"aaaa bbbb\" is 90 wide";
     EXPECT_TRUE(colourAt(45, 35, white)) << "\"cccc\" a line down";

@@ -44,7 +44,10 @@ protected:
     std::string cache, png;
 };
 
-TEST_F(TextureRegistryTest, HandlesOfAUrlShareOneDownloadAndAFailureWaitsForRedownload)
+// Downloads are kept in the cache folder at their path, so that a later run shows them
+// without downloading; a corrupt copy is downloaded again, and a path leading out of the
+// folder is neither read (a decoy waits there) nor written.
+TEST_F(TextureRegistryTest, HandlesOfAUrlShareOneDownloadAndAFailureWaitsForRedownloadAndDownloadsAreCached)
 {
     Reply cut(png, 200, "image/png");
     cut.cutShort = true;
@@ -67,13 +70,7 @@ TEST_F(TextureRegistryTest, HandlesOfAUrlShareOneDownloadAndAFailureWaitsForRedo
     auto proof = loadTexture(url("/proof.png")); // any other download would come before it
     ASSERT_TRUE(server.waitForRequests(1, "/proof.png"));
     EXPECT_EQ(server.count("/flaky.png"), 2u);
-}
 
-// Downloads are kept in the cache folder at their path, so that a later run shows them
-// without downloading; a corrupt copy is downloaded again, and a path leading out of the
-// folder is neither read (a decoy waits there) nor written.
-TEST_F(TextureRegistryTest, DownloadsAreCachedAndALaterRunShowsThemWithoutDownloading)
-{
     home.write(cache + "tiles/bad.png", "scrambled");
     data.writeImage("decoy.png", 3, 3, { 255, 0, 0, 255 });
     std::string decoy = home.read(data.root / "data/decoy.png");
