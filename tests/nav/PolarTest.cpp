@@ -13,7 +13,7 @@ const Polar smallPolar { { 6, 12 }, { 45, 90 }, { { 4, 6 }, { 5, 8 } } };
 // Every value distinct and the grid uneven, so that a swapped index or axis shows.
 const Polar unevenPolar { { 5, 10, 20 }, { 30, 60, 120 }, { { 1, 2, 4 }, { 3, 5, 9 }, { 6, 7, 8 } } };
 
-TEST(PolarSpeed, InterpolatesInsideAndHoldsTheEdges)
+TEST(PolarSpeed, InterpolatesInsideHoldsTheEdgesAndGivesZeroForUnusablePolars)
 {
     // The polar, the wind angle and speed, and the boat's speed.
     const std::tuple<const Polar&, double, double, double> cases[] = { { smallPolar, 67.5, 9, 5.75 }, { smallPolar, 90, 20, 8 }, { smallPolar, 30, 3, 4 }, { smallPolar, 315, 9, 5 },
@@ -22,10 +22,7 @@ TEST(PolarSpeed, InterpolatesInsideAndHoldsTheEdges)
         { unevenPolar, 130, 2, 6 }, { unevenPolar, 60, 10, 5 }, { unevenPolar, 60, 30, 9 } };
     for (const auto& [polar, angle, wind, expected] : cases)
         EXPECT_DOUBLE_EQ(expected, polarSpeed(polar, angle, wind)) << angle << " " << wind;
-}
-
-TEST(PolarSpeed, UnusablePolarsGiveZeroWithoutReadingOutsideTheArrays)
-{
+    // Unusable polars give zero without reading outside their arrays.
     const Polar polars[] = { Polar {}, Polar { { 6, 12 }, {}, {} }, Polar { {}, { 45, 90 }, { {}, {} } }, Polar { { 6, 12 }, { 45, 90 }, { { 4, 6 } } },
         Polar { { 6, 12 }, { 45, 90 }, { { 4, 6 }, { 5 } } }, Polar { { 6, 12 }, { 45, 90 }, { { 4, 6 }, { 5, 8, 9 } } },
         Polar { { 6, 12 }, { 45 }, { { 4, 6 }, { 5, 8 } } } };

@@ -170,7 +170,7 @@ double sailStraight(const RouteRequest& r)
     });
 }
 
-TEST(Router, UniformWindMatchesTheClosedFormOptimum)
+TEST(Router, UniformWindMatchesTheClosedFormOptimumAndTheRouteSailedArrivesOnTime)
 {
     const std::map<int, Polar> sails = testSails();
     const double knots = 12;
@@ -186,16 +186,13 @@ TEST(Router, UniformWindMatchesTheClosedFormOptimum)
         EXPECT_TRUE(route.reached) << what;
         EXPECT_NEAR(hours, route.etaHours, 0.005 * hours) << what;
     }
-}
-
-TEST(Router, TheRouteSailedMinuteByMinuteArrivesOnTimeAndNeverAfterTheStraightCourse)
-{
+    // The route sailed minute by minute arrives on time, and never after the straight course.
     const FieldWind westerly = uniform(270, 14);
     GeoPoint gate = destination(start, 90, 150 * kmPerNauticalMile);
-    const std::tuple<const char*, const WindSampler*, RouteWaypoint> cases[] = { { "uniform, dead upwind", &westerly, markAt(270, 60) },
+    const std::tuple<const char*, const WindSampler*, RouteWaypoint> courses[] = { { "uniform, dead upwind", &westerly, markAt(270, 60) },
         { "uniform, on a reach", &westerly, markAt(160, 80) }, { "a front passing over a gate", &front, { gate.lat, gate.lon, 0, 5, GateWaypoint } },
         { "a veering breeze", &veering, markAt(330, 120, 1) } };
-    for (const auto& [what, wind, target] : cases) {
+    for (const auto& [what, wind, target] : courses) {
         SCOPED_TRACE(what);
         RouteRequest r = request(*wind, target);
         PlannedRoute route = planRoute(r);
