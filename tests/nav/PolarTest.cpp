@@ -13,7 +13,7 @@ const Polar smallPolar { { 6, 12 }, { 45, 90 }, { { 4, 6 }, { 5, 8 } } };
 // Every value distinct and the grid uneven, so that a swapped index or axis shows.
 const Polar unevenPolar { { 5, 10, 20 }, { 30, 60, 120 }, { { 1, 2, 4 }, { 3, 5, 9 }, { 6, 7, 8 } } };
 
-TEST(PolarSpeed, InterpolatesInsideHoldsTheEdgesAndGivesZeroForUnusablePolars)
+TEST(PolarSpeed, InterpolatesInsideHoldsTheEdgesGivesZeroForUnusablePolarsAndTakesTheAngleToTheWind)
 {
     // The polar, the wind angle and speed, and the boat's speed.
     const std::tuple<const Polar&, double, double, double> cases[] = { { smallPolar, 67.5, 9, 5.75 }, { smallPolar, 90, 20, 8 }, { smallPolar, 30, 3, 4 }, { smallPolar, 315, 9, 5 },
@@ -31,11 +31,8 @@ TEST(PolarSpeed, InterpolatesInsideHoldsTheEdgesAndGivesZeroForUnusablePolars)
         for (const auto& q : queries)
             EXPECT_EQ(0.0, polarSpeed(polar, q[0], q[1])) << polar.winds.size() << " winds, angle " << q[0];
     }
-}
-
-// A wind angle below -180 is brought up by a turn before the lookup folds it.
-TEST(SpeedOnHeading, LooksUpTheAngleBetweenHeadingAndWind)
-{
+    // On a heading the angle to the wind is looked up; one below -180 is brought up by a
+    // turn before the lookup folds it.
     EXPECT_DOUBLE_EQ(6.5, speedOnHeading(smallPolar, 90, 0, 9));
     EXPECT_DOUBLE_EQ(6.5, speedOnHeading(smallPolar, 270, 0, 9));
     EXPECT_DOUBLE_EQ(5.75, speedOnHeading(smallPolar, 350, 57.5, 9));

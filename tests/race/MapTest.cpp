@@ -75,8 +75,10 @@ TEST_F(MapTest, DraggingMovesTheViewAgainstThePointerAndWrapsItBeyondAWholeWorld
 }
 
 // The tiles asked for at once, so that they load during the animation, are exactly those the
-// new level shows once it has ended.
-TEST_F(MapTest, TheWheelAimsOneLevelFromTheShownOneWithinTwoToFifteenAndAsksForThatLevelsTiles)
+// new level shows once it has ended. Spreading or closing two fingers by a tenth of the
+// screen's diagonal zooms a level from the shown one; a new pair starts again from where it
+// stands.
+TEST_F(MapTest, TheWheelAndAPinchAimOneLevelFromTheShownOneWithinTwoToFifteenAndTheWheelAsksForThatLevelsTiles)
 {
     for (auto [zoom, turns, target, asked] : std::initializer_list<std::tuple<int32_t, std::vector<int>, int32_t, std::set<int32_t>>> {
              { 6, { 1 }, 7, { 7 } }, { 6, { 3 }, 7, { 7 } }, { 6, { -4 }, 5, { 5 } }, { 6, { 0 }, 5, { 5 } }, { 6, { 1, 1, 1 }, 7, { 7 } },
@@ -100,6 +102,15 @@ TEST_F(MapTest, TheWheelAimsOneLevelFromTheShownOneWithinTwoToFifteenAndAsksForT
             drawn.insert(key);
         EXPECT_TRUE(asked.empty() || drawn == shown) << zoom << " turned by " << turns[0];
     }
+    Map& map = makeMap(0.0, 0.0, 300, 200);
+    for (auto [a, b, distance, target] : std::initializer_list<std::tuple<int, int, double, int32_t>> {
+             { 1, 2, 0.10, 6 }, { 1, 2, 0.35, 8 }, { 2, 1, 0.05, 4 }, { 1, 3, 0.40, 4 }, { 1, 3, 0.65, 8 } }) {
+        touchFingers[0] = { a, 0.1f, 0.1f, 1.0f };
+        touchFingers[1] = { b, float(0.1 + 0.6 * distance), float(0.1 + 0.8 * distance), 1.0f };
+        map.update(0.001);
+        EXPECT_EQ(map.targetZoom, target) << "fingers " << a << " and " << b << " " << distance << " apart";
+    }
+    touchFingers[0].id = 0;
 }
 
 TEST_F(MapTest, ALevelTakesASecondInAndHalfASecondOutKeepingTheCentreAndMovingTheMarkers)
@@ -122,21 +133,6 @@ TEST_F(MapTest, ALevelTakesASecondInAndHalfASecondOutKeepingTheCentreAndMovingTh
         EXPECT_NEAR(map.viewX + 150, centre.x * factor, 1);
         EXPECT_NEAR(map.viewY + 100, centre.y * factor, 1);
     }
-}
-
-// Spreading or closing two fingers by a tenth of the screen's diagonal zooms a level from the
-// shown one; a new pair starts again from where it stands.
-TEST_F(MapTest, APinchZoomsALevelForEachTenthOfTheScreenTheFingersSpreadOrClose)
-{
-    Map& map = makeMap(0.0, 0.0, 300, 200);
-    for (auto [a, b, distance, target] : std::initializer_list<std::tuple<int, int, double, int32_t>> {
-             { 1, 2, 0.10, 6 }, { 1, 2, 0.35, 8 }, { 2, 1, 0.05, 4 }, { 1, 3, 0.40, 4 }, { 1, 3, 0.65, 8 } }) {
-        touchFingers[0] = { a, 0.1f, 0.1f, 1.0f };
-        touchFingers[1] = { b, float(0.1 + 0.6 * distance), float(0.1 + 0.8 * distance), 1.0f };
-        map.update(0.001);
-        EXPECT_EQ(map.targetZoom, target) << "fingers " << a << " and " << b << " " << distance << " apart";
-    }
-    touchFingers[0].id = 0;
 }
 
 // Tiles come from the image cache in colours of their own; a loaded tile is never reported
