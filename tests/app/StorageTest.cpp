@@ -62,6 +62,11 @@ TEST_F(StorageTest, WrittenValuesReadBackExactly)
     EXPECT_EQ(files().readString("A_Zaz0.9", ""), "ab");
     EXPECT_EQ(folder.read(user), "login = \"{a = 1}\"\nautoLogin = -2147483648\n" + std::string("A_Zaz0.9 = \"ab\0cd\"\n", 19));
     EXPECT_EQ(fs::status(user).permissions(), fs::perms::owner_read | fs::perms::owner_write) << "it holds the password";
+    std::string every; // the password is stored with each byte as two lower-case digits
+    for (int byte = 0; byte < 256; ++byte)
+        every += char(byte);
+    EXPECT_EQ(hexDecode(hexEncode(every)), every);
+    EXPECT_EQ(hexEncode(std::string("abc\x00\x0f\x80\xff", 7)), "616263000f80ff");
 }
 
 // A setting's line is replaced where it stands, earlier lines of the same name go, and
@@ -165,15 +170,6 @@ TEST_F(StorageTest, PathsFollowTheEnvironmentAtEachUse)
     EXPECT_EQ(storage.readInt("autoLogin", 0), 1);
     for (size_t i = 0; i < saved.size(); ++i)
         setenv(variables[i], saved[i].c_str(), 1);
-}
-
-TEST(Hex, EncodesEachByteAsTwoLowerCaseDigitsAndDecodesThemBack)
-{
-    std::string every;
-    for (int byte = 0; byte < 256; ++byte)
-        every += char(byte);
-    EXPECT_EQ(hexDecode(hexEncode(every)), every);
-    EXPECT_EQ(hexEncode(std::string("abc\x00\x0f\x80\xff", 7)), "616263000f80ff");
 }
 
 // The process-wide settings point at the test's files.

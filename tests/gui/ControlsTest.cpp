@@ -163,8 +163,9 @@ TEST_F(ControlsTest, TextIsDrawnOpaqueInTheColoursChannelsAndKeptAsOneTexturePer
     EXPECT_EQ(font.cachedTexts(), 6u) << "\"WWW\" and five of these";
 }
 
-// A window is centred with integer halves; Escape runs its cancel command unless handled inside.
-TEST_F(ControlsTest, EscapeRunsTheWindowsCancelCommandOnlyWhenNothingInsideHandledIt)
+// A window is centred with integer halves; Escape runs its cancel command unless handled
+// inside. Every error the player must see waits in a box until Escape or OK closes it.
+TEST_F(ControlsTest, EscapeRunsTheWindowsCancelCommandOnlyWhenNothingInsideHandledItAndClosesAMessageBox)
 {
     Window window(600, 460, nullptr);
     window.centreIn(1023, 767);
@@ -178,12 +179,6 @@ TEST_F(ControlsTest, EscapeRunsTheWindowsCancelCommandOnlyWhenNothingInsideHandl
     window.addAccelerator(&grabber);
     EXPECT_TRUE(window.onKeyDown(SDLK_ESCAPE));
     EXPECT_EQ(cancel.runs, 1);
-}
-
-// Every error the player must see waits in a box until Escape or OK closes it.
-TEST(MessageBoxTest, EscapeClosesTheBox)
-{
-    HeadlessWindow display;
     std::string shown;
     messageBoxHooks.observer = [&](const std::string& text) {
         shown = text;
@@ -232,7 +227,9 @@ TEST_F(InputLineTest, TypingStopsWhereTheShownTextWouldPassTheFreeWidth)
     EXPECT_EQ(std::tuple(next->getText().size(), next->cursor, next->caretOffset()), std::tuple(41u * 2, 41, 410));
 }
 
-TEST_F(InputLineTest, EditingKeysMoveAndDeleteWithinTheText)
+// The caret can stand inside a surrogate pair; an edit there leaves half a pair, which
+// reads as U+FFFD while the rest of the text stays (the login once sent an empty e-mail).
+TEST_F(InputLineTest, EditingKeysMoveAndDeleteWithinTheTextAlsoInsideASurrogatePair)
 {
     type("abc");
     const std::tuple<SDL_Keycode, const char*, int> steps[] = { { SDLK_DELETE, "abc", 3 }, { SDLK_LEFT, "abc", 2 },
@@ -244,6 +241,11 @@ TEST_F(InputLineTest, EditingKeysMoveAndDeleteWithinTheText)
     }
     type("xy");
     EXPECT_EQ(std::tuple(line->getText(), line->cursor), std::tuple("xyc", 2));
+    next->setFocus(true);
+    type("a\U0001F600b");
+    for (SDL_Keycode key : { SDLK_LEFT, SDLK_LEFT, SDLK_BACKSPACE })
+        next->onKeyDown(key);
+    EXPECT_EQ(next->getText(), "a\uFFFDb");
 }
 
 // Tab and Enter are left to the screen, which moves the focus; text typed right after the
@@ -311,16 +313,6 @@ TEST_F(InputLineTest, APressOnTheKeyboardIconStartsTheOnScreenKeyboard)
     setenv("PATH", path.c_str(), 1);
     withIcon.draw(display.renderer, 100, 100);
     EXPECT_EQ(display.pixelAt(100 + 459, 100 + 65).g, 255);
-}
-
-// The caret can stand inside a surrogate pair; an edit there leaves half a pair, which
-// reads as U+FFFD while the rest of the text stays (the login once sent an empty e-mail).
-TEST_F(InputLineTest, AnEditInsideASurrogatePairKeepsTheRestOfTheText)
-{
-    type("a\U0001F600b");
-    for (SDL_Keycode key : { SDLK_LEFT, SDLK_LEFT, SDLK_BACKSPACE })
-        line->onKeyDown(key);
-    EXPECT_EQ(line->getText(), "a\uFFFDb");
 }
 
 TEST(Utf, ConversionsRoundTripAndFailToEmpty)
