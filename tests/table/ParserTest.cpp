@@ -109,7 +109,7 @@ TEST(ParserTest, AnswersBuildTheTreeOrRaiseTheMessageWithItsPosition)
         EXPECT_EQ(parseResult(input), expected) << input;
 }
 
-TEST(ParserTest, BrokenStreamsEndTheInputOrAreReported)
+TEST(ParserTest, BrokenStreamsEndTheInputOrAreReportedListsOfAnyLengthAreKeptAndDeepNestingIsRefused)
 {
     std::istringstream failed("a = 1");
     failed.setstate(std::ios::failbit);
@@ -120,12 +120,8 @@ TEST(ParserTest, BrokenStreamsEndTheInputOrAreReported)
     LyingBuffer lying;
     std::istream stream(&lying);
     EXPECT_EQ(outcome([&] { return parseTable(stream); }), "error: Error reading from stream 2");
-}
-
-// Elements are stored in the byte order of their numbers' texts, which for long lists
-// is not the order they arrive in.
-TEST(ParserTest, ListsOfAnyLengthKeepEveryElementUnderItsNumber)
-{
+    // Elements are stored in the byte order of their numbers' texts, which for long lists is
+    // not the order they arrive in.
     for (int count : { 1, 2, 9, 10, 11, 99, 100, 101, 1234 }) {
         std::string text = "x = 1, list = {";
         for (int i = 0; i < count; ++i)
@@ -137,10 +133,6 @@ TEST(ParserTest, ListsOfAnyLengthKeepEveryElementUnderItsNumber)
         for (int i = 0; i < count; ++i)
             ASSERT_EQ(getInt(list, std::to_string(i)), i) << count;
     }
-}
-
-TEST(ParserTest, DeepNestingIsRefusedWithAPosition)
-{
     std::string deepest(Parser::maxDepth, '{');
     Table root = parseTable(deepest + std::string(Parser::maxDepth, '}'));
     int depth = 0;
