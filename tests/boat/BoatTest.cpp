@@ -28,7 +28,7 @@ namespace {
 
 // A boat description has one polar per sail: the later of two numbers wins, and a sail
 // without one makes no speed.
-TEST(BoatDescription, PolarsAreReadPartByPartWithEachMissingOrMisshapenOneReported)
+TEST(BoatDescription, PolarsAreReadPartByPartAndTheInformationLinesShowTheServersKeys)
 {
     using Axis = std::vector<double>;
     const std::tuple<const char*, const char*, Axis, Axis, std::vector<Axis>> cases[] = {
@@ -42,21 +42,17 @@ TEST(BoatDescription, PolarsAreReadPartByPartWithEachMissingOrMisshapenOneReport
         EXPECT_EQ(output.text(), printed) << text;
         EXPECT_EQ(std::tie(polar.winds, polar.angles, polar.values), std::tie(winds, angles, values)) << text;
     }
-    BoatDescription boat = parseBoatDescription("id = 7, name = 'Mini 650', sails = {"
-                                                "{id = 2, polar = {winds = {10}, angles = {90}, values = {{3}}}},"
-                                                "{id = 1, polar = {" AXES "values = {{4, 6}, {5, 8}}}},"
-                                                "{id = 2, polar = {winds = {10}, angles = {90}, values = {{9}}}},"
-                                                "{id = 3}}");
-    EXPECT_EQ(std::make_tuple(boatSpeed(boat, 1, 90, 0, 9), boatSpeed(boat, 2, 90, 0, 9), boatSpeed(boat, 3, 90, 0, 9)), std::make_tuple(6.5, 9.0, 0.0));
+    BoatDescription description = parseBoatDescription("id = 7, name = 'Mini 650', sails = {"
+                                                       "{id = 2, polar = {winds = {10}, angles = {90}, values = {{3}}}},"
+                                                       "{id = 1, polar = {" AXES "values = {{4, 6}, {5, 8}}}},"
+                                                       "{id = 2, polar = {winds = {10}, angles = {90}, values = {{9}}}},"
+                                                       "{id = 3}}");
+    EXPECT_EQ(std::make_tuple(boatSpeed(description, 1, 90, 0, 9), boatSpeed(description, 2, 90, 0, 9), boatSpeed(description, 3, 90, 0, 9)), std::make_tuple(6.5, 9.0, 0.0));
     for (const char* text : { "id = {", "sails = {{id = {1}}}", "sails = {{polar = {" AXES "values = {4, 6}}}}" })
         EXPECT_THROW(parseBoatDescription(text), Exception) << text;
-}
-
-// The information lines show what the server's keys say: whole numbers truncated, and clamped
-// to the int range when the server sends anything wilder, speeds to one decimal, the nick cut
-// to a 200-byte buffer without splitting a character.
-TEST(BoatRecord, InformationLinesShowTheServersKeys)
-{
+    // The information lines show what the server's keys say: whole numbers truncated, and
+    // clamped to the int range when the server sends anything wilder, speeds to one decimal,
+    // the nick cut to a 200-byte buffer without splitting a character.
     BoatRecord boat;
     readBoatState(parseTable("position = 3, lat = 10.5, lon = -20.25, grounded = 1, heading = 359.9, "
                              "speed = 7.26, waypoint = 4, finished = 0"),

@@ -56,28 +56,24 @@ struct Counter : Command, Accelerator, IdleHandler {
     int runs = 0;
 };
 
-TEST(WidgetTree, FocusFormsOnePathFromTheRoot)
+TEST(WidgetTree, FocusFormsOnePathFromTheRootAPressFocusesTheChildrenItReachesAndACaptureTakesEveryMouseEvent)
 {
-    Container root(3, 4, 400, 400);
-    auto* left = root.addChild(std::make_unique<Container>(0, 0, 100, 100));
-    auto* right = root.addChild(std::make_unique<Container>(100, 20, 100, 100));
+    Container tree(3, 4, 400, 400);
+    auto* left = tree.addChild(std::make_unique<Container>(0, 0, 100, 100));
+    auto* right = tree.addChild(std::make_unique<Container>(100, 20, 100, 100));
     auto* a = left->addChild(std::make_unique<Probe>(0, 0, 10, 10));
     auto* b = right->addChild(std::make_unique<Probe>(5, 6, 10, 10));
     a->setFocus(true);
-    EXPECT_TRUE(a->focused && left->focused && root.focused);
+    EXPECT_TRUE(a->focused && left->focused && tree.focused);
     b->setFocus(true);
     EXPECT_TRUE(!a->focused && !left->focused && !left->focusedChild);
-    EXPECT_TRUE(b->focused && right->focused && root.focused && root.focusedChild == right);
+    EXPECT_TRUE(b->focused && right->focused && tree.focused && tree.focusedChild == right);
     b->setFocus(false);
-    EXPECT_FALSE(right->focused || root.focused);
+    EXPECT_FALSE(right->focused || tree.focused);
 
     int screenX = 0, screenY = 0;
     b->localToScreen(1, 2, screenX, screenY);
     EXPECT_EQ((std::pair { screenX, screenY }), (std::pair { 1 + 5 + 100 + 3, 2 + 6 + 20 + 4 }));
-}
-
-TEST(WidgetTree, APressFocusesEachChildItReachesUntilOneHandlesItAndACaptureTakesEveryMouseEvent)
-{
     Container root(0, 0, 400, 400);
     auto* below = root.addChild(std::make_unique<Probe>(0, 0, 200, 200));
     auto* above = root.addChild(std::make_unique<Probe>(50, 50, 50, 50));

@@ -40,7 +40,7 @@ GridWind twoTileWind(bool withLaterSecondTile)
     return wind;
 }
 
-TEST(GridWindTest, CentresHoldTheirCellAndBetweenThemSpaceAndTimeAreBlended)
+TEST(GridWindTest, CentresHoldTheirCellsBlendedBetweenAndLandCellsBlockTheLegsThatPassThem)
 {
     GridWind wind = twoTileWind(true);
     GridWind gap = twoTileWind(false);
@@ -61,10 +61,6 @@ TEST(GridWindTest, CentresHoldTheirCellAndBetweenThemSpaceAndTimeAreBlended)
             continue;
         EXPECT_EQ(std::pair(std::round(std::remainder(sample.dir - dir, 360.0) * 1e6), std::round((sample.speed - speed) * 1e6)), std::pair(0.0, 0.0)) << column << " " << hours;
     }
-}
-
-TEST(LandGridTest, LegsAreBlockedByLandCellsTheyPassExceptWhereTheGridWasCleared)
-{
     // One zoom-3 tile, four cells a side, land in the second column's two upper cells; grids
     // outside the range or of the wrong size are ignored.
     LandGrid land(TileRange(3, 7, 3, 1, 1), 4);
@@ -76,10 +72,10 @@ TEST(LandGridTest, LegsAreBlockedByLandCellsTheyPassExceptWhereTheGridWasCleared
     auto at = [](double column, double row) { return atCell(7 * 4 + column, 3 * 4 + row, 3, 4); };
     // Through the land, south of it, along its west side, a diagonal clipping it, inside it,
     // ending just inside it, outside the range (water), to nowhere.
-    const std::tuple<GeoPoint, GeoPoint, bool> cases[] = { { at(0.5, 0.5), at(2.5, 0.5), true }, { at(0.5, 2.5), at(3.5, 2.5), false },
+    const std::tuple<GeoPoint, GeoPoint, bool> legs[] = { { at(0.5, 0.5), at(2.5, 0.5), true }, { at(0.5, 2.5), at(3.5, 2.5), false },
         { at(0.5, 0.5), at(0.9, 3.5), false }, { at(0.9, 0.5), at(2.1, 3.5), true }, { at(1.5, 1.5), at(1.5, 1.6), true },
         { at(1.5, 3.5), at(1.5, 1.99), true }, { at(-0.5, 0.5), at(-3.5, 0.5), false }, { at(0.5, 2.5), { std::nan(""), 0 }, true } };
-    for (auto [from, to, crosses] : cases)
+    for (auto [from, to, crosses] : legs)
         EXPECT_EQ(land.crossesLand(from, to), crosses) << from.lon << " " << to.lon;
     land.clearAt(at(1.5, 1.5));
     EXPECT_FALSE(land.crossesLand(at(1.5, 1.5), at(1.5, 2.5)));
