@@ -56,7 +56,7 @@ double apart(Metres a, double lat, double lon)
     return std::hypot(a.mx - b.mx, a.my - b.my);
 }
 
-TEST_F(MapTest, DraggingMovesTheViewAgainstThePointerAndWrapsItBeyondAWholeWorld)
+TEST_F(MapTest, DraggingMovesTheViewAndWrapsItWhileTheWheelAndAPinchAimOneLevelFromTheShownOne)
 {
     const int32_t w = worldSize(6);
     for (auto [startX, startY, dx, dy, viewX, viewY] : std::initializer_list<std::tuple<int32_t, int32_t, int, int, int32_t, int32_t>> {
@@ -72,14 +72,10 @@ TEST_F(MapTest, DraggingMovesTheViewAgainstThePointerAndWrapsItBeyondAWholeWorld
         screen->onMouseMove(0, 500, 300);
         EXPECT_EQ(std::pair(map.viewX, map.viewY), std::pair(viewX, viewY)) << startX << ", " << startY << " dragged by " << dx;
     }
-}
-
-// The tiles asked for at once, so that they load during the animation, are exactly those the
-// new level shows once it has ended. Spreading or closing two fingers by a tenth of the
-// screen's diagonal zooms a level from the shown one; a new pair starts again from where it
-// stands.
-TEST_F(MapTest, TheWheelAndAPinchAimOneLevelFromTheShownOneWithinTwoToFifteenAndTheWheelAsksForThatLevelsTiles)
-{
+    // The tiles asked for at once, so that they load during the animation, are exactly those
+    // the new level shows once it has ended. Spreading or closing two fingers by a tenth of
+    // the screen's diagonal zooms a level from the shown one; a new pair starts again from
+    // where it stands.
     for (auto [zoom, turns, target, asked] : std::initializer_list<std::tuple<int32_t, std::vector<int>, int32_t, std::set<int32_t>>> {
              { 6, { 1 }, 7, { 7 } }, { 6, { 3 }, 7, { 7 } }, { 6, { -4 }, 5, { 5 } }, { 6, { 0 }, 5, { 5 } }, { 6, { 1, 1, 1 }, 7, { 7 } },
              { 6, { -1, 1 }, 7, { 5, 7 } }, { 14, { 1 }, 15, { 15 } }, { 3, { -1 }, 2, { 2 } }, { 2, { -1 }, 2, {} }, { 15, { 1 }, 15, {} } }) {

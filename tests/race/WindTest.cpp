@@ -75,7 +75,7 @@ TEST_F(WindTest, TheTapeSpansSeventyTwoHoursFromTheWholeHourWithTicksALabelEvery
     EXPECT_EQ(std::pair(tape->selected, map->windTime), std::pair(tape->start + 64800, tape->start + 64800));
 }
 
-TEST(ParseWinds, AGridIsReadCellByCellRowByRowAndEveryUnusableAnswerIsReported)
+TEST_F(WindTest, AGridIsReadCellByCellEveryUnusableAnswerIsReportedAndHandlesOnOneGridShareOneDownload)
 {
     for (auto [text, n, cells, printed] : std::initializer_list<std::tuple<std::string, int32_t, std::vector<Wind>, std::string>> {
              { "numWinds = 2, winds = {10, 1, 20, 2, 30, 3, 40, 4}", 2, { { 10, 1 }, { 20, 2 }, { 30, 3 }, { 40, 4 } }, "" },
@@ -91,12 +91,8 @@ TEST(ParseWinds, AGridIsReadCellByCellRowByRowAndEveryUnusableAnswerIsReported)
         EXPECT_EQ(parseWinds(text, grid), n > 0) << text;
         EXPECT_EQ(std::tuple(grid.n, grid.winds, out.text()), std::tuple(n, cells, printed)) << text;
     }
-}
-
-// A grid whose download failed, or whose answer could not be read, is reported and not asked
-// for again while it is registered.
-TEST_F(WindTest, HandlesOnOneGridShareOneDownloadAndAFailedOneIsReportedOnce)
-{
+    // A grid whose download failed, or whose answer could not be read, is reported and not
+    // asked for again while it is registered.
     RecordingServer server;
     server.answer("/wind", [](const SeenRequest& request) {
         std::string x = request.param("x");
@@ -126,7 +122,7 @@ TEST_F(WindTest, HandlesOnOneGridShareOneDownloadAndAFailedOneIsReportedOnce)
 // would be runs along the wind. A numeral too long for a double reads as infinity; cells
 // holding no real wind (not finite, or far too strong) are left out, with and without the
 // arrow image, and the other cells still show.
-TEST_F(WindTest, EachCellsArrowIsCentredOnItTurnedByTheWindAndSizedByItsSpeedAndUnrealWindsAreLeftOut)
+TEST_F(WindTest, EachCellsArrowIsCentredTurnedAndSizedByItsWindUnrealWindsAreLeftOutAndTheBoatsCopyStandsAhead)
 {
     const SDL_Color top { 250, 40, 40, 255 }, bottom { 40, 250, 40, 255 }, black { 0, 0, 0, 255 };
     savePng(data.root / "data/images/arrow.png", 20, 40, top, bottom);
@@ -160,12 +156,8 @@ TEST_F(WindTest, EachCellsArrowIsCentredOnItTurnedByTheWindAndSizedByItsSpeedAnd
         for (SDL_Point centre : { SDL_Point { 64, 64 }, SDL_Point { 192, 64 }, SDL_Point { 64, 192 } })
             EXPECT_EQ(display.pixelAt(centre.x, centre.y).r, 0) << (image ? "arrow" : "line");
     }
-}
-
-// Six hours at 10 knots due east is a degree of longitude, 45 pixels at zoom 6. The copy is
-// drawn translucent and only from 15 minutes ahead.
-TEST_F(WindTest, TheBoatsCopyStandsWhereTheBoatWillBeAtTheTapesTime)
-{
+    // Six hours at 10 knots due east is a degree of longitude, 45 pixels at zoom 6. The copy
+    // is drawn translucent and only from 15 minutes ahead.
     data.writeImage("images/boat-green.png", 64, 64, { 0, 250, 0, 255 });
     BoatRecord boat;
     std::tie(boat.heading, boat.speed) = std::pair(90.0, 10.0);
