@@ -36,6 +36,17 @@ TEST(ImageCrop, TheSourceIsCutToTheWidgetsAspectAboutTheCentre)
     }
 }
 
+struct Selection : ToggleButtonModel {
+    bool isSelected(int value) override { return value == selected; }
+    void select(int value) override { selected = value; }
+    int selected = 1;
+};
+
+struct Counting : Command {
+    void execute() override { ++runs; }
+    int runs = 0;
+};
+
 // Pictures of one colour each: green on, red off, blue and yellow for the check box, and a
 // nine-piece skin "images/test" of 10 x 10 corners, 1-pixel edges and centre.
 class ControlsTest : public testing::Test {
@@ -69,7 +80,7 @@ protected:
     TestDataFolder data;
 };
 
-TEST_F(ControlsTest, NineSkinPiecesCoverTheFrameAndOverlapInOrderWhenTooSmall)
+TEST_F(ControlsTest, NineSkinPiecesFrameTheButtonsWhichShowTheirStateChangeItAndRunTheirCommandOnTheRelease)
 {
     Skin("images/test").drawSkin(display.renderer, 20, 30, 100, 60);
     const SDL_Point samples[] = { { 20, 30 }, { 70, 35 }, { 119, 30 }, { 25, 60 }, { 70, 60 }, { 115, 60 }, { 20, 89 },
@@ -82,24 +93,9 @@ TEST_F(ControlsTest, NineSkinPiecesCoverTheFrameAndOverlapInOrderWhenTooSmall)
     const std::pair<SDL_Point, int> corners[] = { { { 202, 2 }, 0 }, { { 207, 2 }, 2 }, { { 202, 7 }, 6 }, { { 207, 7 }, 8 } };
     for (const auto& [point, piece] : corners)
         EXPECT_TRUE(colourAt(point.x, point.y, pieceColour(piece))) << pieces[piece];
-}
-
-struct Selection : ToggleButtonModel {
-    bool isSelected(int value) override { return value == selected; }
-    void select(int value) override { selected = value; }
-    int selected = 1;
-};
-
-struct Counting : Command {
-    void execute() override { ++runs; }
-    int runs = 0;
-};
-
-// A toggle button selects its value on the release and shows nothing until both of its
-// pictures exist; a check box flips on the press. A button runs its command on the release;
-// one named after a ".png" shows that picture stretched instead of a text.
-TEST_F(ControlsTest, PictureButtonsShowTheirStateAndChangeItAndButtonsRunTheirCommandOnTheRelease)
-{
+    // A toggle button selects its value on the release and shows nothing until both of its
+    // pictures exist; a check box flips on the press. A button runs its command on the
+    // release; one named after a ".png" shows that picture stretched instead of a text.
     Selection model;
     ToggleButton(0, 0, 8, 8, 1, &model, "images/on.png", "images/missing.png").draw(display.renderer, 0, 0);
     ToggleButton(0, 0, 8, 8, 2, &model, "images/missing.png", "images/off.png").draw(display.renderer, 0, 0);

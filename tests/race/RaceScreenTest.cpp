@@ -129,7 +129,7 @@ using CommandAnswerTest = ChartTest;
 
 // A position request sent before the command was answered is served the old heading; its
 // answer moves the boat but keeps the submitted heading. The next answer confirms it.
-TEST_F(CommandAnswerTest, AnAnswerToAnOlderRequestDoesNotBringTheOldHeadingBack)
+TEST_F(CommandAnswerTest, AnAnswerToAnOlderRequestDoesNotBringTheOldHeadingBackAndTheAgeOfTheLastTurnsLate)
 {
     RecordingServer server;
     useServer(server.baseUrl());
@@ -156,11 +156,7 @@ TEST_F(CommandAnswerTest, AnAnswerToAnOlderRequestDoesNotBringTheOldHeadingBack)
         now += 40;
         positions.onIdle(screen);
     }
-}
-
-// Answers come a period and a second apart: red after three such intervals without one.
-TEST(PositionAge, TheAgeTurnsLateAfterTwoMissedPeriods)
-{
+    // Answers come a period and a second apart: red after three such intervals without one.
     const std::tuple<double, int32_t, std::string, bool> cases[] = { { 99, 6, "Updated 99 s ago", false },
         { 99.5, 6, "Updated 99 s ago", true }, { 6.1, 11, "Updated 6 s ago", true }, { -0.5, 12, "Updated 0 s ago", false } };
     for (auto [age, zoom, text, late] : cases)
