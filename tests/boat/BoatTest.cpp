@@ -26,7 +26,9 @@ namespace {
 
 #define AXES "winds = {6, 12}, angles = {45, 90}, "
 
-TEST(PolarParser, ReadsThePartsAndReportsEachMissingOrMisshapenOne)
+// A boat description has one polar per sail: the later of two numbers wins, and a sail
+// without one makes no speed.
+TEST(BoatDescription, PolarsAreReadPartByPartAndTheInformationLinesShowTheServersKeys)
 {
     using Axis = std::vector<double>;
     const std::tuple<const char*, const char*, Axis, Axis, std::vector<Axis>> cases[] = {
@@ -40,37 +42,25 @@ TEST(PolarParser, ReadsThePartsAndReportsEachMissingOrMisshapenOne)
         EXPECT_EQ(output.text(), printed) << text;
         EXPECT_EQ(std::tie(polar.winds, polar.angles, polar.values), std::tie(winds, angles, values)) << text;
     }
-}
-
-TEST(BoatDescription, OnePolarPerSailTheLaterOfTwoNumbersWinsAndASailWithoutOneMakesNoSpeed)
-{
-    BoatDescription boat = parseBoatDescription("id = 7, name = 'Mini 650', sails = {"
-                                                "{id = 2, polar = {winds = {10}, angles = {90}, values = {{3}}}},"
-                                                "{id = 1, polar = {" AXES "values = {{4, 6}, {5, 8}}}},"
-                                                "{id = 2, polar = {winds = {10}, angles = {90}, values = {{9}}}},"
-                                                "{id = 3}}");
-    EXPECT_EQ(std::make_tuple(boatSpeed(boat, 1, 90, 0, 9), boatSpeed(boat, 2, 90, 0, 9), boatSpeed(boat, 3, 90, 0, 9)),
-        std::make_tuple(6.5, 9.0, 0.0));
+    BoatDescription description = parseBoatDescription("id = 7, name = 'Mini 650', sails = {"
+                                                       "{id = 2, polar = {winds = {10}, angles = {90}, values = {{3}}}},"
+                                                       "{id = 1, polar = {" AXES "values = {{4, 6}, {5, 8}}}},"
+                                                       "{id = 2, polar = {winds = {10}, angles = {90}, values = {{9}}}},"
+                                                       "{id = 3}}");
+    EXPECT_EQ(std::make_tuple(boatSpeed(description, 1, 90, 0, 9), boatSpeed(description, 2, 90, 0, 9), boatSpeed(description, 3, 90, 0, 9)), std::make_tuple(6.5, 9.0, 0.0));
     for (const char* text : { "id = {", "sails = {{id = {1}}}", "sails = {{polar = {" AXES "values = {4, 6}}}}" })
         EXPECT_THROW(parseBoatDescription(text), Exception) << text;
-}
-
-// The information lines show what the server's keys say: whole numbers truncated, and clamped
-// to the int range when the server sends anything wilder, speeds to one decimal, the nick cut
-// to a 200-byte buffer without splitting a character.
-TEST(BoatRecord, InformationLinesShowTheServersKeys)
-{
+    // The information lines show what the server's keys say: whole numbers truncated, and
+    // clamped to the int range when the server sends anything wilder, speeds to one decimal,
+    // the nick cut to a 200-byte buffer without splitting a character.
     BoatRecord boat;
     readBoatState(parseTable("position = 3, lat = 10.5, lon = -20.25, grounded = 1, heading = 359.9, "
                              "speed = 7.26, waypoint = 4, finished = 0"),
         boat);
-    EXPECT_EQ(std::make_tuple(boat.lat, boat.lon, boat.grounded, boat.waypoint, boat.finished),
-        std::make_tuple(10.5, -20.25, true, 4, false));
+    EXPECT_EQ(std::make_tuple(boat.lat, boat.lon, boat.grounded, boat.waypoint, boat.finished), std::make_tuple(10.5, -20.25, true, 4, false));
     for (int i = 0; i < 100; ++i)
         boat.nick += "\xe2\x82\xac";
-    boat.windDir = 270.8;
-    boat.windSpeed = 12.26;
-    boat.sail = 2;
+    std::tie(boat.windDir, boat.windSpeed, boat.sail) = std::tuple(270.8, 12.26, 2);
     EXPECT_EQ(BoatInfo::lines(boat), (std::vector<std::string> { "Name: " + boat.nick.substr(0, 192), "Place: 3", "TWA: 270", "TWS: 12.3", "Heading: 359", "Speed: 7.3", "Sail: Spinnaker" }));
     for (auto [value, whole] : { std::make_pair(HUGE_VAL, "2147483647"), std::make_pair(-HUGE_VAL, "-2147483648"), std::make_pair(std::nan(""), "0") }) {
         boat.heading = boat.windDir = value;
@@ -106,11 +96,8 @@ protected:
         }
         description.sails[1] = Polar { { 5, 15 }, { 0, 90, 180 }, { { 0, 0 }, { 6, 8 }, { 4, 5 } } };
         description.sails[2] = Polar { { 5, 15 }, { 0, 90, 180 }, { { 0, 0 }, { 2, 3 }, { 9, 11 } } };
-        race.id = 7;
-        race.own.heading = 270;
-        race.own.sail = own.sail = 1;
-        own.boat = &description;
-        own.windSpeed = 10;
+        std::tie(race.id, race.own.heading, race.own.sail) = std::tuple(7, 270, 1);
+        std::tie(own.boat, own.sail, own.windSpeed) = std::tuple(&description, 1, 10);
         screen = std::make_unique<Screen>(display.window);
         control = screen->addChild(std::make_unique<BoatControl>(&chart, &own, &race));
         control->update(0.0);
@@ -129,12 +116,6 @@ protected:
         press(control->x + x + 25, control->y + y + 22);
         release(control->x + x + 25, control->y + y + 22);
         control->update(0.0);
-    }
-    // The pixel's strong channels as bits: 4 red, 2 green, 1 blue.
-    int channels(int x, int y)
-    {
-        SDL_Color pixel = display.pixelAt(x, y);
-        return (pixel.r > 127) * 4 + (pixel.g > 127) * 2 + (pixel.b > 127);
     }
 
     RecordingServer server;
@@ -181,8 +162,8 @@ TEST_F(BoatControlTest, SailsMakeAPendingChangeThatApplySendsAndCancelUndoes)
     clickButton(7, 63);
     EXPECT_EQ(std::make_tuple(own.sail, own.speed, own.pending), std::make_tuple(2, 10.0, true));
     control->draw(display.renderer, control->x, control->y);
-    EXPECT_EQ(std::make_tuple(channels(control->x + 32, control->y + 35), channels(control->x + 32, control->y + 85),
-                  channels(control->x + 385, control->y + 15), channels(control->x + 385, control->y + 65)),
+    EXPECT_EQ(std::make_tuple(display.channels(control->x + 32, control->y + 35), display.channels(control->x + 32, control->y + 85),
+                  display.channels(control->x + 385, control->y + 15), display.channels(control->x + 385, control->y + 65)),
         std::make_tuple(1, 7, 1, 1));
     clickButton(7, 13);
     EXPECT_EQ(std::make_pair(own.sail, own.speed), std::make_pair(1, 4.5));
@@ -207,10 +188,12 @@ TEST_F(BoatControlTest, SailsMakeAPendingChangeThatApplySendsAndCancelUndoes)
 
 // At 13.2 knots due east the 12 and 24 hour markers lie about 130 and 260 pixels ahead on
 // the course line, all under the panel's widgets; at a tenth of a knot nothing is drawn.
-TEST_F(BoatControlTest, PanelIsCentredOnTheBoatOverItsCourseAhead)
+// The ring's two texts, read from the boat at each draw, are centred under each other in
+// the ring at (362, 234), without the missing compass image; the information lines stand
+// 20 pixels apart from (10, 10).
+TEST_F(BoatControlTest, PanelIsCentredOnTheBoatOverItsCourseAheadAndItsTextsReadTheBoat)
 {
-    own.lat = 1;
-    own.lon = 2;
+    std::tie(own.lat, own.lon) = std::pair(1, 2);
     control->update(0.0);
     EXPECT_EQ(std::make_pair(control->x, control->y), std::make_pair(392, 184));
     own.lat = own.lon = 0;
@@ -220,22 +203,15 @@ TEST_F(BoatControlTest, PanelIsCentredOnTheBoatOverItsCourseAhead)
         control->update(0.0);
         display.clear();
         control->draw(display.renderer, control->x, control->y);
-        std::vector<int> line { channels(512, 384), channels(560, 384), channels(644, 384), channels(750, 384), channels(700, 384) };
+        std::vector<int> line { display.channels(512, 384), display.channels(560, 384), display.channels(644, 384), display.channels(750, 384), display.channels(700, 384) };
         EXPECT_EQ(line, (speed > 1 ? std::vector<int> { 7, 7, 2, 7, 1 } : std::vector<int> { 0, 0, 0, 0, 1 }));
     }
-}
-
-// The ring's two texts are centred under each other in the ring at (362, 234), without the
-// missing compass image; the information lines stand 20 pixels apart from (10, 10).
-TEST_F(BoatControlTest, RingAndInformationTextsReadTheBoatAtEachDraw)
-{
     RecordingFont font;
     BoatInfo info(&own);
     auto* ring = dynamic_cast<HeadingRing*>(control->children.front().get());
     ring->texture.reset();
     info.font = ring->font = &font;
-    own.heading = 359.9;
-    own.speed = 7.99;
+    std::tie(own.heading, own.speed) = std::pair(359.9, 7.99);
     control->draw(display.renderer, control->x, control->y);
     info.draw(display.renderer, info.x, info.y);
     ASSERT_EQ(font.drawn.size(), 9u);

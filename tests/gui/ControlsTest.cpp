@@ -36,17 +36,16 @@ TEST(ImageCrop, TheSourceIsCutToTheWidgetsAspectAboutTheCentre)
     }
 }
 
-TEST(LabelLayout, BreaksAtTheLastFittingSpaceAndCutsLongWords)
-{
-    BlockFont font; // 10 pixels a byte
-    const std::tuple<const char*, int, std::vector<std::string>> cases[] = { { "short", 100, { "short" } },
-        { "aaaa bbbb cccc", 100, { "aaaa bbbb", "cccc" } },
-        { "aaaa bbbb cccc dddd eeee", 100, { "aaaa bbbb", "cccc dddd", "eeee" } },
-        { "abcdefghijklmno", 100, { "abcdefghij", "klmno" } }, { "abcdefghijk", 100, { "abcdefghijk" } },
-        { "abc", 5, {} }, { "", 100, { "" } } };
-    for (const auto& [text, width, lines] : cases)
-        EXPECT_EQ(Label(0, 0, width, 35, text, &font).lines, lines) << text;
-}
+struct Selection : ToggleButtonModel {
+    bool isSelected(int value) override { return value == selected; }
+    void select(int value) override { selected = value; }
+    int selected = 1;
+};
+
+struct Counting : Command {
+    void execute() override { ++runs; }
+    int runs = 0;
+};
 
 // Pictures of one colour each: green on, red off, blue and yellow for the check box, and a
 // nine-piece skin "images/test" of 10 x 10 corners, 1-pixel edges and centre.
@@ -81,7 +80,7 @@ protected:
     TestDataFolder data;
 };
 
-TEST_F(ControlsTest, NineSkinPiecesCoverTheFrameAndOverlapInOrderWhenTooSmall)
+TEST_F(ControlsTest, NineSkinPiecesFrameTheButtonsWhichShowTheirStateChangeItAndRunTheirCommandOnTheRelease)
 {
     Skin("images/test").drawSkin(display.renderer, 20, 30, 100, 60);
     const SDL_Point samples[] = { { 20, 30 }, { 70, 35 }, { 119, 30 }, { 25, 60 }, { 70, 60 }, { 115, 60 }, { 20, 89 },
@@ -94,18 +93,9 @@ TEST_F(ControlsTest, NineSkinPiecesCoverTheFrameAndOverlapInOrderWhenTooSmall)
     const std::pair<SDL_Point, int> corners[] = { { { 202, 2 }, 0 }, { { 207, 2 }, 2 }, { { 202, 7 }, 6 }, { { 207, 7 }, 8 } };
     for (const auto& [point, piece] : corners)
         EXPECT_TRUE(colourAt(point.x, point.y, pieceColour(piece))) << pieces[piece];
-}
-
-struct Selection : ToggleButtonModel {
-    bool isSelected(int value) override { return value == selected; }
-    void select(int value) override { selected = value; }
-    int selected = 1;
-};
-
-// A toggle button selects its value on the release and shows nothing until both of its
-// pictures exist; a check box flips on the press.
-TEST_F(ControlsTest, PictureButtonsShowTheirStateAndChangeIt)
-{
+    // A toggle button selects its value on the release and shows nothing until both of its
+    // pictures exist; a check box flips on the press. A button runs its command on the
+    // release; one named after a ".png" shows that picture stretched instead of a text.
     Selection model;
     ToggleButton(0, 0, 8, 8, 1, &model, "images/on.png", "images/missing.png").draw(display.renderer, 0, 0);
     ToggleButton(0, 0, 8, 8, 2, &model, "images/missing.png", "images/off.png").draw(display.renderer, 0, 0);
@@ -124,17 +114,6 @@ TEST_F(ControlsTest, PictureButtonsShowTheirStateAndChangeIt)
     EXPECT_TRUE(box.onMouseDown(1, 2, 2) && !box.onMouseUp(1, 2, 2) && box.isOn);
     box.draw(display.renderer, 20, 0);
     EXPECT_TRUE(colourAt(22, 2, blue));
-}
-
-struct Counting : Command {
-    void execute() override { ++runs; }
-    int runs = 0;
-};
-
-// A button runs its command on the release; one named after a ".png" shows that picture
-// stretched instead of a text.
-TEST_F(ControlsTest, AButtonRunsItsCommandOnTheRelease)
-{
     auto owned = std::make_unique<Counting>();
     Counting& command = *owned;
     Button button(0, 0, 40, 20, "images/on.png", std::move(owned), false);
@@ -144,9 +123,17 @@ TEST_F(ControlsTest, AButtonRunsItsCommandOnTheRelease)
     EXPECT_TRUE(button.text.empty() && colourAt(39, 19, green) && colourAt(40, 20, black));
 }
 
-TEST_F(ControlsTest, ALabelDrawsEachLineATextHeightBelowThePreviousOne)
+// A label breaks at the last fitting space and cuts long words, and draws each line a text
+// height below the previous one.
+TEST_F(ControlsTest, LabelsBreakAtTheLastFittingSpaceAndDrawEachLineATextHeightBelowThePreviousOne)
 {
-    BlockFont font;
+    BlockFont font; // 10 pixels a byte
+    const std::tuple<const char*, int, std::vector<std::string>> cases[] = { { "short", 100, { "short" } }, { "aaaa bbbb cccc", 100, { "aaaa bbbb", "cccc" } },
+        { "aaaa bbbb cccc dddd eeee", 100, { "aaaa bbbb", "cccc dddd", "eeee" } },
+        { "abcdefghijklmno", 100, { "abcdefghij", "klmno" } }, { "abcdefghijk", 100, { "abcdefghijk" } },
+        { "abc", 5, {} }, { "", 100, { "" } } };
+    for (const auto& [text, width, lines] : cases)
+        EXPECT_EQ(Label(0, 0, width, 35, text, &font).lines, lines) << text;
     Label(10, 10, 100, 35, "aaaa bbbb cccc", &font).draw(display.renderer, 10, 10);
     EXPECT_TRUE(colourAt(95, 15, white) && colourAt(105, 15, black)) << "\"aaaa bbbb\" is 90 wide";
     EXPECT_TRUE(colourAt(45, 35, white)) << "\"cccc\" a line down";
@@ -155,8 +142,9 @@ TEST_F(ControlsTest, ALabelDrawsEachLineATextHeightBelowThePreviousOne)
 }
 
 // Labels are drawn in white with alpha 0, which must not make them transparent: inside a
-// bold stroke the text's colour is met exactly.
-TEST_F(ControlsTest, TextIsDrawnOpaqueInTheColoursChannels)
+// bold stroke the text's colour is met exactly. After "Sail" in { 10, 20, 30 }: the same
+// with alpha 0 is no new text; each other channel or text is.
+TEST_F(ControlsTest, TextIsDrawnOpaqueInTheColoursChannelsAndKeptAsOneTexturePerTextAndColour)
 {
     TtfFont font(TtfFontHandle(TTF_OpenFont(boldFont, 20)));
     font.drawText(display.renderer, 10, 10, "WWW", { 200, 40, 90, 0 });
@@ -165,21 +153,15 @@ TEST_F(ControlsTest, TextIsDrawnOpaqueInTheColoursChannels)
         found = colourAt(10 + i % 60, 10 + i / 60, { 200, 40, 90, 255 });
     EXPECT_TRUE(found);
     EXPECT_TRUE(font.textWidth("Regatta") > font.textWidth("Reg") && font.textHeight("Reg") > 0 && !font.textWidth(nullptr));
-}
-
-// After "Sail" in { 10, 20, 30 }: the same with alpha 0 is no new text; each other channel
-// or text is.
-TEST_F(ControlsTest, FontsKeepOneTexturePerTextAndColourIgnoringAlpha)
-{
-    TtfFont font(TtfFontHandle(TTF_OpenFont(boldFont, 20)));
     for (const auto& [text, colour] : { std::pair { "Sail", SDL_Color { 10, 20, 30, 255 } }, { "Sail", { 10, 20, 30, 0 } },
              { "Sail", { 11, 20, 30, 255 } }, { "Sail", { 10, 21, 30, 255 } }, { "Sail", { 10, 20, 31, 255 } }, { "Sails", { 10, 20, 30, 255 } } })
         font.drawText(display.renderer, 0, 0, text, colour);
-    EXPECT_EQ(font.cachedTexts(), 5u);
+    EXPECT_EQ(font.cachedTexts(), 6u) << "\"WWW\" and five of these";
 }
 
-// A window is centred with integer halves; Escape runs its cancel command unless handled inside.
-TEST_F(ControlsTest, EscapeRunsTheWindowsCancelCommandOnlyWhenNothingInsideHandledIt)
+// A window is centred with integer halves; Escape runs its cancel command unless handled
+// inside. Every error the player must see waits in a box until Escape or OK closes it.
+TEST_F(ControlsTest, EscapeRunsTheWindowsCancelCommandOnlyWhenNothingInsideHandledItAndClosesAMessageBox)
 {
     Window window(600, 460, nullptr);
     window.centreIn(1023, 767);
@@ -193,12 +175,6 @@ TEST_F(ControlsTest, EscapeRunsTheWindowsCancelCommandOnlyWhenNothingInsideHandl
     window.addAccelerator(&grabber);
     EXPECT_TRUE(window.onKeyDown(SDLK_ESCAPE));
     EXPECT_EQ(cancel.runs, 1);
-}
-
-// Every error the player must see waits in a box until Escape or OK closes it.
-TEST(MessageBoxTest, EscapeClosesTheBox)
-{
-    HeadlessWindow display;
     std::string shown;
     messageBoxHooks.observer = [&](const std::string& text) {
         shown = text;
@@ -247,7 +223,9 @@ TEST_F(InputLineTest, TypingStopsWhereTheShownTextWouldPassTheFreeWidth)
     EXPECT_EQ(std::tuple(next->getText().size(), next->cursor, next->caretOffset()), std::tuple(41u * 2, 41, 410));
 }
 
-TEST_F(InputLineTest, EditingKeysMoveAndDeleteWithinTheText)
+// The caret can stand inside a surrogate pair; an edit there leaves half a pair, which
+// reads as U+FFFD while the rest of the text stays (the login once sent an empty e-mail).
+TEST_F(InputLineTest, EditingKeysMoveAndDeleteWithinTheTextAlsoInsideASurrogatePair)
 {
     type("abc");
     const std::tuple<SDL_Keycode, const char*, int> steps[] = { { SDLK_DELETE, "abc", 3 }, { SDLK_LEFT, "abc", 2 },
@@ -259,6 +237,11 @@ TEST_F(InputLineTest, EditingKeysMoveAndDeleteWithinTheText)
     }
     type("xy");
     EXPECT_EQ(std::tuple(line->getText(), line->cursor), std::tuple("xyc", 2));
+    next->setFocus(true);
+    type("a\U0001F600b");
+    for (SDL_Keycode key : { SDLK_LEFT, SDLK_LEFT, SDLK_BACKSPACE })
+        next->onKeyDown(key);
+    EXPECT_EQ(next->getText(), "a\uFFFDb");
 }
 
 // Tab and Enter are left to the screen, which moves the focus; text typed right after the
@@ -279,7 +262,8 @@ TEST_F(InputLineTest, TextTypedRightAfterTabReachesTheNextLine)
     EXPECT_FALSE(SDL_IsTextInputActive());
 }
 
-TEST_F(InputLineTest, MousePlacesTheCaretAtTheNearerBoundary)
+// The caret is three black lines after the text, drawn while the line is focused.
+TEST_F(InputLineTest, MousePlacesTheCaretAtTheNearerBoundaryAndItIsDrawnWhileFocused)
 {
     type("abcd");
     // x, button, caret: a tie goes to the later boundary; the middle button places nothing.
@@ -292,11 +276,7 @@ TEST_F(InputLineTest, MousePlacesTheCaretAtTheNearerBoundary)
     EXPECT_FALSE(line->onMouseMove(0, 60, 50));
     EXPECT_TRUE(line->onMouseMove(SDL_BUTTON_LMASK, 60, 50));
     EXPECT_EQ(line->cursor, 1);
-}
-
-TEST_F(InputLineTest, TheCaretIsThreeBlackLinesAfterTheTextWhileFocused)
-{
-    type("abcd");
+    line->onKeyDown(SDLK_END);
     display.clear({ 255, 255, 255, 255 });
     line->draw(display.renderer, 0, 0);
     // Text from x 50 to 89 and y 40 to 59; the caret at 90 covers 89 to 91 from y 40 to 63.
@@ -329,16 +309,6 @@ TEST_F(InputLineTest, APressOnTheKeyboardIconStartsTheOnScreenKeyboard)
     setenv("PATH", path.c_str(), 1);
     withIcon.draw(display.renderer, 100, 100);
     EXPECT_EQ(display.pixelAt(100 + 459, 100 + 65).g, 255);
-}
-
-// The caret can stand inside a surrogate pair; an edit there leaves half a pair, which
-// reads as U+FFFD while the rest of the text stays (the login once sent an empty e-mail).
-TEST_F(InputLineTest, AnEditInsideASurrogatePairKeepsTheRestOfTheText)
-{
-    type("a\U0001F600b");
-    for (SDL_Keycode key : { SDLK_LEFT, SDLK_LEFT, SDLK_BACKSPACE })
-        line->onKeyDown(key);
-    EXPECT_EQ(line->getText(), "a\uFFFDb");
 }
 
 TEST(Utf, ConversionsRoundTripAndFailToEmpty)

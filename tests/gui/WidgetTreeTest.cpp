@@ -56,28 +56,24 @@ struct Counter : Command, Accelerator, IdleHandler {
     int runs = 0;
 };
 
-TEST(WidgetTree, FocusFormsOnePathFromTheRoot)
+TEST(WidgetTree, FocusFormsOnePathFromTheRootAPressFocusesTheChildrenItReachesAndACaptureTakesEveryMouseEvent)
 {
-    Container root(3, 4, 400, 400);
-    auto* left = root.addChild(std::make_unique<Container>(0, 0, 100, 100));
-    auto* right = root.addChild(std::make_unique<Container>(100, 20, 100, 100));
+    Container tree(3, 4, 400, 400);
+    auto* left = tree.addChild(std::make_unique<Container>(0, 0, 100, 100));
+    auto* right = tree.addChild(std::make_unique<Container>(100, 20, 100, 100));
     auto* a = left->addChild(std::make_unique<Probe>(0, 0, 10, 10));
     auto* b = right->addChild(std::make_unique<Probe>(5, 6, 10, 10));
     a->setFocus(true);
-    EXPECT_TRUE(a->focused && left->focused && root.focused);
+    EXPECT_TRUE(a->focused && left->focused && tree.focused);
     b->setFocus(true);
     EXPECT_TRUE(!a->focused && !left->focused && !left->focusedChild);
-    EXPECT_TRUE(b->focused && right->focused && root.focused && root.focusedChild == right);
+    EXPECT_TRUE(b->focused && right->focused && tree.focused && tree.focusedChild == right);
     b->setFocus(false);
-    EXPECT_FALSE(right->focused || root.focused);
+    EXPECT_FALSE(right->focused || tree.focused);
 
     int screenX = 0, screenY = 0;
     b->localToScreen(1, 2, screenX, screenY);
     EXPECT_EQ((std::pair { screenX, screenY }), (std::pair { 1 + 5 + 100 + 3, 2 + 6 + 20 + 4 }));
-}
-
-TEST(WidgetTree, APressFocusesEachChildItReachesUntilOneHandlesIt)
-{
     Container root(0, 0, 400, 400);
     auto* below = root.addChild(std::make_unique<Probe>(0, 0, 200, 200));
     auto* above = root.addChild(std::make_unique<Probe>(50, 50, 50, 50));
@@ -98,25 +94,23 @@ TEST(WidgetTree, APressFocusesEachChildItReachesUntilOneHandlesIt)
     EXPECT_FALSE(side->focused) << "neither a release nor a move moves the focus";
     side->visible = false;
     EXPECT_FALSE(root.onMouseDown(1, 260, 260)) << "an invisible child is not hit";
-}
 
-TEST(WidgetTree, CaptureSendsEveryMouseEventToTheCapturingWidget)
-{
-    Container root(0, 0, 1000, 1000);
-    auto* panel = root.addChild(std::make_unique<Container>(100, 100, 200, 200));
+    // A capturing widget gets every mouse event, wherever it happens.
+    Container top(0, 0, 1000, 1000);
+    auto* panel = top.addChild(std::make_unique<Container>(100, 100, 200, 200));
     auto* knob = panel->addChild(std::make_unique<Probe>(10, 20, 30, 30));
-    auto* other = root.addChild(std::make_unique<Probe>(0, 0, 50, 50));
+    auto* other = top.addChild(std::make_unique<Probe>(0, 0, 50, 50));
     knob->captureMouse();
-    EXPECT_EQ(root.mouseCapture, panel);
-    root.onMouseMove(1, 5, 5);
-    root.onMouseUp(1, 900, 700);
+    EXPECT_EQ(top.mouseCapture, panel);
+    top.onMouseMove(1, 5, 5);
+    top.onMouseUp(1, 900, 700);
     EXPECT_EQ(knob->events, (Events { "move 1 -105,-115", "up 1 790,580" }));
     EXPECT_TRUE(other->events.empty());
     knob->releaseMouse();
     EXPECT_EQ(panel->mouseCapture, nullptr);
-    root.onMouseMove(0, 5, 5);
+    top.onMouseMove(0, 5, 5);
     EXPECT_EQ(other->events, Events { "move 0 5,5" });
-    EXPECT_FALSE(root.focused || other->focused) << "moving the mouse focuses nothing";
+    EXPECT_FALSE(top.focused || other->focused) << "moving the mouse focuses nothing";
 }
 
 // Which children can take the focus, the focused one before (-1: none) and after a Tab
@@ -188,8 +182,7 @@ TEST(Screen, TheEventLoopRoutesEventsDrawsAndRunsIdleHandlersEachFrameInAWindowO
 TEST(FrameClock, TheFirstFrameOfTheProcessTakesNoTimeAndLaterOnesMeasureTheGap)
 {
     testing::FLAGS_gtest_death_test_style = "threadsafe";
-    EXPECT_EXIT(std::exit(advanceFrameClock(5000) == 0.0 && advanceFrameClock(5250) == 0.25 ? 0 : 1),
-        testing::ExitedWithCode(0), "");
+    EXPECT_EXIT(std::exit(advanceFrameClock(5000) == 0.0 && advanceFrameClock(5250) == 0.25 ? 0 : 1), testing::ExitedWithCode(0), "");
 }
 
 struct CountingWidget : Widget {

@@ -87,12 +87,6 @@ protected:
     // The selector of two races is 1000 x 610 in the middle of the window; each race's
     // button, 180 x 96, is at (420, 190 + 250 * row) in it.
     static void clickRace(int row) { pushClick(12 + 420 + 90, 79 + 190 + 250 * row + 48); }
-    // The pixel's strong channels as bits: 4 red, 2 green, 1 blue.
-    int channels(int x, int y) const
-    {
-        SDL_Color pixel = display.pixelAt(x, y);
-        return (pixel.r > 127) * 4 + (pixel.g > 127) * 2 + (pixel.b > 127);
-    }
     // The first pixels of the text in the input line at (257, top) of the registration screen.
     std::string textStart(int top) const
     {
@@ -120,9 +114,8 @@ TEST_F(LobbyTest, LoginIsStoredAndSentAgainAutomaticallyNextTime)
     std::vector<int> shown;
     messageBoxHooks.observer = [&](const std::string& text) {
         messages.push_back(text + " " + storage->readString("login", ""));
-        if (refusals > 0 && channels(260, 207) == 7) {
-            shown = { textStart(204) == textStart(304), channels(314, 456), channels(534, 456), channels(714, 161),
-                channels(424, 361) };
+        if (refusals > 0 && display.channels(260, 207) == 7) {
+            shown = { textStart(204) == textStart(304), display.channels(314, 456), display.channels(534, 456), display.channels(714, 161), display.channels(424, 361) };
             refusals = 0;
         }
         pushKey(SDLK_ESCAPE);
@@ -141,8 +134,7 @@ TEST_F(LobbyTest, LoginIsStoredAndSentAgainAutomaticallyNextTime)
     refusals = 1;
     repeatUntil([] { pushKey(SDLK_RETURN); }, [this] { return server.count("/races") == 3; });
     EXPECT_EQ(runLoginScreen(display.window).size(), 2u);
-    EXPECT_EQ(server.count("/users?action=2&email=ann%40example.org&password=ann%20p%C3%A4ss%20word%26%3D"),
-        server.count("/users"));
+    EXPECT_EQ(server.count("/users?action=2&email=ann%40example.org&password=ann%20p%C3%A4ss%20word%26%3D"), server.count("/users"));
 }
 
 // Differing passwords are refused before anything is sent; the frame under that message shows
@@ -155,13 +147,13 @@ TEST_F(LobbyTest, RegistrationSendsOnlyMatchingPasswordsAndStoresTheLogin)
     std::vector<int> corners;
     messageBoxHooks.observer = [&](const std::string& text) {
         messages.push_back(text);
-        if (!seen && channels(260, 162) == 7) {
+        if (!seen && display.channels(260, 162) == 7) {
             Texts fields;
             for (int top : { 159, 244, 329, 414 })
                 fields.push_back(textStart(top));
             alike = { fields[0] == fields[3], fields[1] == fields[2], fields[0] == fields[1] };
             for (SDL_Point corner : { SDL_Point { 314, 501 }, SDL_Point { 534, 501 }, SDL_Point { 714, 126 } })
-                corners.push_back(channels(corner.x, corner.y));
+                corners.push_back(display.channels(corner.x, corner.y));
             seen = true;
         }
         pushKey(SDLK_ESCAPE);
@@ -205,8 +197,7 @@ TEST_F(LobbyTest, SelectorJoinsNewRacesAndContinuesOthers)
     ASSERT_TRUE(runRaceSelector(display.window, races, chosen));
     presser.join();
     EXPECT_EQ(messages, Texts { "No boat." });
-    EXPECT_EQ(std::make_tuple(chosen.id, chosen.own.sail, chosen.own.lat, chosen.boat.name, chosen.route.size()),
-        std::make_tuple(1, 1, 50.5, "Cruiser", size_t(2)));
+    EXPECT_EQ(std::make_tuple(chosen.id, chosen.own.sail, chosen.own.lat, chosen.boat.name, chosen.route.size()), std::make_tuple(1, 1, 50.5, "Cruiser", size_t(2)));
     clickRace(1);
     ASSERT_TRUE(runRaceSelector(display.window, races, chosen));
     EXPECT_EQ(chosen.id, 2);
@@ -221,14 +212,10 @@ TEST_F(LobbyTest, SelectorJoinsNewRacesAndContinuesOthers)
 TEST_F(LobbyTest, WaitEndsWithTheMessageOfAnUnusableAnswerOrAtCancel)
 {
     const std::tuple<std::string, bool (*)(SDL_Window*, RaceRecord&), const char*> cases[] = {
-        { "", joinRace, "Error connecting to server" },
-        { "<result>OK other = 1</result>", joinRace, "Error: Invalid server response." },
-        { "<result>OK race = {</result>", joinRace, "Error: Invalid server response." },
-        { "", loadBoatDescription, "Error connecting to server" },
-        { "", loadRoute, "Error connecting to server" },
-        { "<result>OK sails = 5</result>", loadBoatDescription, "Error: Unexpected server response." },
-        { "<result>OK route = {}</result>", loadRoute, "Error: Invalid race route." },
-        { "<result>OK waypoints = 5</result>", loadRoute, "Error: Unexpected server response." },
+        { "", joinRace, "Error connecting to server" }, { "<result>OK other = 1</result>", joinRace, "Error: Invalid server response." },
+        { "<result>OK race = {</result>", joinRace, "Error: Invalid server response." }, { "", loadBoatDescription, "Error connecting to server" },
+        { "", loadRoute, "Error connecting to server" }, { "<result>OK sails = 5</result>", loadBoatDescription, "Error: Unexpected server response." },
+        { "<result>OK route = {}</result>", loadRoute, "Error: Invalid race route." }, { "<result>OK waypoints = 5</result>", loadRoute, "Error: Unexpected server response." }
     };
     for (const auto& [answer, step, message] : cases) {
         server.answer(".*", Reply(answer));
@@ -242,8 +229,7 @@ TEST_F(LobbyTest, WaitEndsWithTheMessageOfAnUnusableAnswerOrAtCancel)
     EXPECT_EQ(messages.back(), "Error: races not found");
     server.hold("/held");
     // libcurl refuses a URL this long: the wait ends as after a failed transfer.
-    SimpleBatcher clicked(server.baseUrl() + "/held"), escaped(server.baseUrl() + "/held"), none(""),
-        refused("http://127.0.0.1/" + std::string(8000000, 'x'));
+    SimpleBatcher clicked(server.baseUrl() + "/held"), escaped(server.baseUrl() + "/held"), none(""), refused("http://127.0.0.1/" + std::string(8000000, 'x'));
     EXPECT_FALSE(runBatch(display.window, &refused));
     EXPECT_EQ(messages.back(), "Error connecting to server");
     pushClick(512, 407);
@@ -274,10 +260,9 @@ TEST(RaceRecord, ListsKeepEveryFieldInOrderUpToAFault)
     EXPECT_EQ(formatStartTime(cape.start), "2023-11-14 22:13");
 
     const std::tuple<const char*, size_t, std::string> cases[] = {
-        { "other = 1", 0, "" },
-        { "races = { 5, 'text', { id = 1 } }", 1, "" },
+        { "other = 1", 0, "" }, { "races = { 5, 'text', { id = 1 } }", 1, "" },
         { "races = { { id = 1 }, { id = 'x' } }", 1, "Error parsing table Invalid integer 'x'\n" },
-        { "races = { { id = 1 }, { id = 2 }, { id = 3", 0, "Error parsing table Table started at (1:" },
+        { "races = { { id = 1 }, { id = 2 }, { id = 3", 0, "Error parsing table Table started at (1:" }
     };
     for (const auto& [text, count, printed] : cases) {
         StdoutCapture output;

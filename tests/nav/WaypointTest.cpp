@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <tuple>
 
 namespace {
 
@@ -21,14 +22,9 @@ TEST(Waypoint, GatesAreCrossedEitherWayAndMarksReachedWithinTheirDistance)
     const RouteWaypoint eastWestGate { centre.lat, centre.lon, 90.0, 2.0, GateWaypoint };
     const RouteWaypoint mark { centre.lat, centre.lon, 0.0, 1.0, MarkWaypoint };
     const RouteWaypoint untyped { centre.lat, centre.lon, 0.0, 2.0, 0 };
-    struct Case {
-        const char* what;
-        const RouteWaypoint& waypoint;
-        double x1, y1, x2, y2;
-        bool passes;
-        double fraction;
-    };
-    const Case cases[] = {
+    // What, the waypoint, a leg from (x1, y1) to (x2, y2) km from its centre, whether the leg
+    // passes it and at which fraction of its length.
+    const std::tuple<const char*, const RouteWaypoint&, double, double, double, double, bool, double> cases[] = {
         { "gate, through the middle", northSouthGate, -1, 0, 1, 0, true, 0.5 }, { "gate, the other way", northSouthGate, 1, 0, -1, 0, true, 0.5 },
         { "gate, near its north end", northSouthGate, -1, 1.9, 3, 1.9, true, 0.25 }, { "gate, beyond its north end", northSouthGate, -1, 2.1, 1, 2.1, false, 0 },
         { "gate, beyond its south end", northSouthGate, -1, -2.1, 1, -2.1, false, 0 }, { "gate, short of the line", northSouthGate, -3, 0, -1, 0, false, 0 },
@@ -39,12 +35,10 @@ TEST(Waypoint, GatesAreCrossedEitherWayAndMarksReachedWithinTheirDistance)
         { "mark, ending within reach", mark, -2, 0, -0.5, 0, true, 1 / 1.5 }, { "mark, leaving from within reach", mark, 0.2, 0.2, 5, 5, true, 0 },
         { "mark, standing still within reach", mark, 0.5, 0, 0.5, 0, true, 0 }, { "any other type is a mark", untyped, -3, 1, 3, 1, true, (3 - std::sqrt(3.0)) / 6 }
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        GeoPoint from = at(c.x1, c.y1);
-        GeoPoint to = at(c.x2, c.y2);
-        EXPECT_EQ(c.passes, passesWaypoint(c.waypoint, from, to));
-        EXPECT_NEAR(c.fraction, c.passes ? passingFraction(c.waypoint, from, to) : 0.0, 1e-4);
+    for (const auto& [what, waypoint, x1, y1, x2, y2, passes, fraction] : cases) {
+        GeoPoint from = at(x1, y1), to = at(x2, y2);
+        EXPECT_EQ(passes, passesWaypoint(waypoint, from, to)) << what;
+        EXPECT_NEAR(fraction, passes ? passingFraction(waypoint, from, to) : 0.0, 1e-4) << what;
     }
 }
 

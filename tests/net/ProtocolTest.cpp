@@ -15,7 +15,7 @@ using Conversions = std::vector<std::pair<std::string, std::string>>;
 
 // Answers are unwrapped from their first envelope; query values escape every byte but the
 // unreserved ones.
-TEST(Protocol, AnswersAreUnwrappedAndQueryValuesEscaped)
+TEST(Protocol, AnswersAreUnwrappedQueryValuesEscapedAndCachePathsKeptInsideTheCacheFolder)
 {
     const Conversions envelopes = {
         { "<result>OK</result>", "OK" }, { "before<result> OK 1 </result>after", " OK 1 " },
@@ -32,11 +32,7 @@ TEST(Protocol, AnswersAreUnwrappedAndQueryValuesEscaped)
     };
     for (const auto& [text, escaped] : escapes)
         EXPECT_EQ(escape(text), escaped) << text;
-}
-
-// The path comes from the server, so only plain names inside the cache folder are kept.
-TEST(CachePath, KeepsThePathAfterTheHostOnlyWhenItStaysInsideTheCacheFolder)
-{
+    // The path comes from the server, so only plain names inside the cache folder are kept.
     const std::vector<std::pair<std::string, std::optional<std::string>>> cases {
         { "http://tiles.example:8080/tiles/3/4/5.png", "tiles/3/4/5.png" }, { "http://host/race.php?id=3", "race.php?id=3" },
         { "http://host/%2e%2e/a..b/c..", "%2e%2e/a..b/c.." }, { "http://host/", std::nullopt },

@@ -33,10 +33,7 @@ protected:
     std::string url(const std::string& path) const { return server.baseUrl() + path; }
     static bool frameUntil(const std::function<bool()>& condition)
     {
-        return waitUntil([&] {
-            takeFinishedTextures();
-            return condition();
-        });
+        return waitUntil([&] { return takeFinishedTextures(), condition(); });
     }
 
     TestDataFolder data;
@@ -47,21 +44,10 @@ protected:
     std::string cache, png;
 };
 
-TEST_F(TextureRegistryTest, HandlesOfOneFileShareItsImageAndTheLastToGoStampsTheRelease)
-{
-    auto first = loadTexture("images/boat.png");
-    auto second = loadTexture("images/boat.png");
-    ASSERT_TRUE(first && second);
-    EXPECT_EQ(first->getTexture(), second->getTexture());
-    const TextureEntry& entry = *textureRegistry.find("images/boat.png");
-    ASSERT_TRUE(waitUntil([] { return SDL_GetTicks() > 0; }));
-    first.reset();
-    EXPECT_EQ((std::pair { entry.users, entry.releasedAt }), (std::pair { 1, Uint32(0) }));
-    second.reset();
-    EXPECT_TRUE(entry.users == 0 && entry.releasedAt > 0u);
-}
-
-TEST_F(TextureRegistryTest, HandlesOfAUrlShareOneDownloadAndAFailureWaitsForRedownload)
+// Downloads are kept in the cache folder at their path, so that a later run shows them
+// without downloading; a corrupt copy is downloaded again, and a path leading out of the
+// folder is neither read (a decoy waits there) nor written.
+TEST_F(TextureRegistryTest, HandlesOfAUrlShareOneDownloadAndAFailureWaitsForRedownloadAndDownloadsAreCached)
 {
     Reply cut(png, 200, "image/png");
     cut.cutShort = true;
@@ -84,13 +70,7 @@ TEST_F(TextureRegistryTest, HandlesOfAUrlShareOneDownloadAndAFailureWaitsForRedo
     auto proof = loadTexture(url("/proof.png")); // any other download would come before it
     ASSERT_TRUE(server.waitForRequests(1, "/proof.png"));
     EXPECT_EQ(server.count("/flaky.png"), 2u);
-}
 
-// Downloads are kept in the cache folder at their path, so that a later run shows them
-// without downloading; a corrupt copy is downloaded again, and a path leading out of the
-// folder is neither read (a decoy waits there) nor written.
-TEST_F(TextureRegistryTest, DownloadsAreCachedAndALaterRunShowsThemWithoutDownloading)
-{
     home.write(cache + "tiles/bad.png", "scrambled");
     data.writeImage("decoy.png", 3, 3, { 255, 0, 0, 255 });
     std::string decoy = home.read(data.root / "data/decoy.png");
@@ -114,11 +94,19 @@ TEST_F(TextureRegistryTest, DownloadsAreCachedAndALaterRunShowsThemWithoutDownlo
     EXPECT_TRUE(!cached->isLoading() && cached->getWidth() == 6);
 }
 
-// A picture decoded ahead of time stands for a local image that is not (or not yet) read
-// from data/; a name already known keeps its image, and no picture adds nothing.
-TEST_F(TextureRegistryTest, ADecodedPictureIsTheLocalImageOfItsNameUnlessTheNameIsKnown)
+// Handles of one file share its image, and the last to go stamps the release. A picture
+// decoded ahead of time stands for a local image that is not (or not yet) read from data/;
+// a name already known keeps its image, and no picture adds nothing.
+TEST_F(TextureRegistryTest, HandlesShareTheirFilesImageAndADecodedPictureStandsForAnUnknownName)
 {
-    std::unique_ptr<Texture> known = loadLocalTexture("images/boat.png");
+    auto first = loadTexture("images/boat.png");
+    auto second = loadTexture("images/boat.png");
+    ASSERT_TRUE(first && second);
+    EXPECT_EQ(first->getTexture(), second->getTexture());
+    const TextureEntry& entry = *textureRegistry.find("images/boat.png");
+    ASSERT_TRUE(waitUntil([] { return SDL_GetTicks() > 0; }));
+    first.reset();
+    EXPECT_EQ((std::pair { entry.users, entry.releasedAt }), (std::pair { 1, Uint32(0) }));
     for (auto [name, width, height] : { std::tuple("images/boat.png", 9, 9), std::tuple("images/early.jpg", 12, 7) })
         textureRegistry.adoptLocal(name, SdlSurface(SDL_CreateRGBSurfaceWithFormat(0, width, height, 32, SDL_PIXELFORMAT_RGBA32)));
     textureRegistry.adoptLocal("images/none.jpg", nullptr);
@@ -126,6 +114,8 @@ TEST_F(TextureRegistryTest, ADecodedPictureIsTheLocalImageOfItsNameUnlessTheName
     ASSERT_TRUE(early && early->getTexture());
     EXPECT_EQ(std::tuple(early->getWidth(), early->getHeight(), loadLocalTexture("images/boat.png")->getWidth()), std::tuple(12, 7, 6));
     EXPECT_EQ(loadLocalTexture("images/none.jpg"), nullptr);
+    second.reset();
+    EXPECT_TRUE(entry.users == 0 && entry.releasedAt > 0u);
 }
 
 // Every 500th frame the image released longest ago goes while over 100 are idle; images

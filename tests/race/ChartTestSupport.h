@@ -7,7 +7,6 @@
 #include "support/HeadlessWindow.h"
 #include "support/TestData.h"
 
-#include <SDL_image.h>
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -16,18 +15,6 @@
 inline bool sameColour(SDL_Color a, SDL_Color b)
 {
     return a.r == b.r && a.g == b.g && a.b == b.b;
-}
-
-// Writes a PNG with its upper half in one colour and its lower half in another, so that
-// pixels show which way a drawn image was turned.
-inline void savePng(const std::filesystem::path& file, int width, int height, SDL_Color top, SDL_Color bottom)
-{
-    SdlSurface surface(SDL_CreateRGBSurfaceWithFormat(0, width, height, 32, SDL_PIXELFORMAT_RGBA32));
-    SDL_FillRect(surface.get(), nullptr, SDL_MapRGBA(surface->format, top.r, top.g, top.b, top.a));
-    SDL_Rect lower { 0, height / 2, width, height - height / 2 };
-    SDL_FillRect(surface.get(), &lower, SDL_MapRGBA(surface->format, bottom.r, bottom.g, bottom.b, bottom.a));
-    std::filesystem::create_directories(file.parent_path());
-    EXPECT_EQ(IMG_SavePNG(surface.get(), file.c_str()), 0) << SDL_GetError();
 }
 
 inline void useServer(const std::string& url)

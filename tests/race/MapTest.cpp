@@ -56,7 +56,7 @@ double apart(Metres a, double lat, double lon)
     return std::hypot(a.mx - b.mx, a.my - b.my);
 }
 
-TEST_F(MapTest, DraggingMovesTheViewAgainstThePointerAndWrapsItBeyondAWholeWorld)
+TEST_F(MapTest, DraggingMovesTheViewAndWrapsItWhileTheWheelAndAPinchAimOneLevelFromTheShownOne)
 {
     const int32_t w = worldSize(6);
     for (auto [startX, startY, dx, dy, viewX, viewY] : std::initializer_list<std::tuple<int32_t, int32_t, int, int, int32_t, int32_t>> {
@@ -72,12 +72,10 @@ TEST_F(MapTest, DraggingMovesTheViewAgainstThePointerAndWrapsItBeyondAWholeWorld
         screen->onMouseMove(0, 500, 300);
         EXPECT_EQ(std::pair(map.viewX, map.viewY), std::pair(viewX, viewY)) << startX << ", " << startY << " dragged by " << dx;
     }
-}
-
-// The tiles asked for at once, so that they load during the animation, are exactly those the
-// new level shows once it has ended.
-TEST_F(MapTest, TheWheelAimsOneLevelFromTheShownOneWithinTwoToFifteenAndAsksForThatLevelsTiles)
-{
+    // The tiles asked for at once, so that they load during the animation, are exactly those
+    // the new level shows once it has ended. Spreading or closing two fingers by a tenth of
+    // the screen's diagonal zooms a level from the shown one; a new pair starts again from
+    // where it stands.
     for (auto [zoom, turns, target, asked] : std::initializer_list<std::tuple<int32_t, std::vector<int>, int32_t, std::set<int32_t>>> {
              { 6, { 1 }, 7, { 7 } }, { 6, { 3 }, 7, { 7 } }, { 6, { -4 }, 5, { 5 } }, { 6, { 0 }, 5, { 5 } }, { 6, { 1, 1, 1 }, 7, { 7 } },
              { 6, { -1, 1 }, 7, { 5, 7 } }, { 14, { 1 }, 15, { 15 } }, { 3, { -1 }, 2, { 2 } }, { 2, { -1 }, 2, {} }, { 15, { 1 }, 15, {} } }) {
@@ -100,13 +98,21 @@ TEST_F(MapTest, TheWheelAimsOneLevelFromTheShownOneWithinTwoToFifteenAndAsksForT
             drawn.insert(key);
         EXPECT_TRUE(asked.empty() || drawn == shown) << zoom << " turned by " << turns[0];
     }
+    Map& map = makeMap(0.0, 0.0, 300, 200);
+    for (auto [a, b, distance, target] : std::initializer_list<std::tuple<int, int, double, int32_t>> {
+             { 1, 2, 0.10, 6 }, { 1, 2, 0.35, 8 }, { 2, 1, 0.05, 4 }, { 1, 3, 0.40, 4 }, { 1, 3, 0.65, 8 } }) {
+        touchFingers[0] = { a, 0.1f, 0.1f, 1.0f };
+        touchFingers[1] = { b, float(0.1 + 0.6 * distance), float(0.1 + 0.8 * distance), 1.0f };
+        map.update(0.001);
+        EXPECT_EQ(map.targetZoom, target) << "fingers " << a << " and " << b << " " << distance << " apart";
+    }
+    touchFingers[0].id = 0;
 }
 
 TEST_F(MapTest, ALevelTakesASecondInAndHalfASecondOutKeepingTheCentreAndMovingTheMarkers)
 {
     BoatRecord boat;
-    boat.lat = 10.5;
-    boat.lon = 20.5;
+    std::tie(boat.lat, boat.lon) = std::pair(10.5, 20.5);
     for (auto [turn, seconds, zoom, scale] : std::initializer_list<std::tuple<int, double, int32_t, double>> {
              { 1, 0.75, 6, 1.75 }, { 1, 1.0, 6, 2.0 }, { 1, 1.25, 7, 1.0 }, { 1, 2.5, 7, 1.0 },
              { -1, 0.25, 6, 0.75 }, { -1, 0.5, 6, 0.5 }, { -1, 0.75, 5, 1.0 }, { -1, 1.5, 5, 1.0 } }) {
@@ -123,21 +129,6 @@ TEST_F(MapTest, ALevelTakesASecondInAndHalfASecondOutKeepingTheCentreAndMovingTh
         EXPECT_NEAR(map.viewX + 150, centre.x * factor, 1);
         EXPECT_NEAR(map.viewY + 100, centre.y * factor, 1);
     }
-}
-
-// Spreading or closing two fingers by a tenth of the screen's diagonal zooms a level from the
-// shown one; a new pair starts again from where it stands.
-TEST_F(MapTest, APinchZoomsALevelForEachTenthOfTheScreenTheFingersSpreadOrClose)
-{
-    Map& map = makeMap(0.0, 0.0, 300, 200);
-    for (auto [a, b, distance, target] : std::initializer_list<std::tuple<int, int, double, int32_t>> {
-             { 1, 2, 0.10, 6 }, { 1, 2, 0.35, 8 }, { 2, 1, 0.05, 4 }, { 1, 3, 0.40, 4 }, { 1, 3, 0.65, 8 } }) {
-        touchFingers[0] = { a, 0.1f, 0.1f, 1.0f };
-        touchFingers[1] = { b, float(0.1 + 0.6 * distance), float(0.1 + 0.8 * distance), 1.0f };
-        map.update(0.001);
-        EXPECT_EQ(map.targetZoom, target) << "fingers " << a << " and " << b << " " << distance << " apart";
-    }
-    touchFingers[0].id = 0;
 }
 
 // Tiles come from the image cache in colours of their own; a loaded tile is never reported
@@ -235,8 +226,11 @@ TEST_F(MapTest, AShortClickFocusesTheMarkerUnderThePressAndTheOwnMarkerShowsItsP
 }
 
 // Waypoints are (lat, lon, hdg, dst, type); a gate, type 2, here reaches a degree to each
-// side across its heading at the equator. Flags without their image draw nothing.
-TEST_F(MapTest, ARouteBecomesLinesBetweenItsWaypointsThenAFlagOnEachAndTwoAcrossAGate)
+// side across its heading at the equator. Flags without their image draw nothing. Drawn,
+// the line runs from its first waypoint through its points, the flag stands with its
+// bottom-left corner on that waypoint, and the marker, turned by its heading, covers the
+// line and the flag at the other end.
+TEST_F(MapTest, ARouteBecomesLinesBetweenItsWaypointsThenAFlagOnEachAndTwoAcrossAGateDrawnUnderTheMarkers)
 {
     const double degree = 6371 * 3.141592653589793 / 180;
     for (auto [route, lines, flags] : std::initializer_list<std::tuple<std::vector<Waypoint>, size_t, std::vector<GeoPoint>>> {
@@ -256,13 +250,6 @@ TEST_F(MapTest, ARouteBecomesLinesBetweenItsWaypointsThenAFlagOnEachAndTwoAcross
         }
         map.draw(display.renderer, 0, 0);
     }
-}
-
-// The line runs from its first waypoint through its points, the flag stands with its
-// bottom-left corner on that waypoint, and the marker, turned by its heading, covers the line
-// and the flag at the other end.
-TEST_F(MapTest, RouteLinesFlagsAndMarkersAreDrawnWhereTheMapPutsThemMarkersOnTop)
-{
     const SDL_Color flagColour { 250, 200, 0, 255 };
     data.writeImage("images/flag-red.png", 10, 20, flagColour);
     savePng(data.root / "data/images/boat-red.png", 64, 64, bow, stern);
@@ -270,9 +257,7 @@ TEST_F(MapTest, RouteLinesFlagsAndMarkersAreDrawnWhereTheMapPutsThemMarkersOnTop
     map.viewX += 150;
     addRouteFeatures({ { 58, -4 }, { 62, 3 } }, map);
     BoatRecord boat;
-    boat.lat = 62;
-    boat.lon = 3;
-    boat.heading = 90;
+    std::tie(boat.lat, boat.lon, boat.heading) = std::tuple(62, 3, 90);
     map.addWidget(std::make_unique<BoatWidget>(&boat, nullptr, &map));
     map.update(0.01);
     display.clear();
@@ -336,8 +321,7 @@ TEST_F(MapTest, AcrossTheDateLineEverythingIsDrawnAtTheCopyNearestTheView)
     EXPECT_TRUE(isRoute(display.pixelAt(490, 384)));
     EXPECT_FALSE(isRoute(display.pixelAt(700, 384)));
     BoatRecord boat;
-    boat.lat = 1.0;
-    boat.lon = 179.9;
+    std::tie(boat.lat, boat.lon) = std::pair(1.0, 179.9);
     MapWidget* marker = map.addWidget(std::make_unique<BoatWidget>(&boat, nullptr, &map));
     map.update(0.01);
     EXPECT_EQ(map.latLonToScreen(1.0, 179.9).x, 485);

@@ -23,8 +23,7 @@ const std::string twoBoats = "<result>OK boats = { { nick = Ann, lat = 1.5, lon 
 TEST(ParseBoats, BoatsAreReadInTheOrderOfTheirKeysAndAFaultIsReported)
 {
     for (auto [answer, nicks, printed] : std::initializer_list<std::tuple<std::string, std::string, std::string>> {
-             { twoBoats, "Ann Bob ", "" },
-             { "<result>OK boats = { { nick = A }, x = { nick = C } }</result>", "A ", "missing boat table\n" },
+             { twoBoats, "Ann Bob ", "" }, { "<result>OK boats = { { nick = A }, x = { nick = C } }</result>", "A ", "missing boat table\n" },
              { "<result>OK boats = { { nick = A }, { lat = x } }</result>", "A ", "Invalid double 'x'\nError parsing boat table '<result>OK boats = { { nick = A }, { lat = x } }</result>'\n" },
              { "<result>OK boats = { 5 }</result>", "", "Can't convert integer to table\nError parsing boat table '<result>OK boats = { 5 }</result>'\n" },
              { "no envelope", "", "missing boats table\n" } }) {
@@ -56,8 +55,7 @@ TEST_F(RaceScreenTest, EachPeriodTheBoatsAndTheOwnPositionAreAskedForAndShown)
     Map map(1024, 768, 0.0, 0.0);
     RaceRecord race;
     BoatRecord own;
-    own.nick = "Me";
-    own.heading = 100;
+    std::tie(own.nick, own.heading) = std::pair("Me", 100);
     int32_t now = 1000;
     map.addWidget(std::make_unique<BoatWidget>(&own, nullptr, &map));
     BoatsDownloader boats(&map, &race, [&] { return now; });
@@ -131,7 +129,7 @@ using CommandAnswerTest = ChartTest;
 
 // A position request sent before the command was answered is served the old heading; its
 // answer moves the boat but keeps the submitted heading. The next answer confirms it.
-TEST_F(CommandAnswerTest, AnAnswerToAnOlderRequestDoesNotBringTheOldHeadingBack)
+TEST_F(CommandAnswerTest, AnAnswerToAnOlderRequestDoesNotBringTheOldHeadingBackAndTheAgeOfTheLastTurnsLate)
 {
     RecordingServer server;
     useServer(server.baseUrl());
@@ -158,11 +156,7 @@ TEST_F(CommandAnswerTest, AnAnswerToAnOlderRequestDoesNotBringTheOldHeadingBack)
         now += 40;
         positions.onIdle(screen);
     }
-}
-
-// Answers come a period and a second apart: red after three such intervals without one.
-TEST(PositionAge, TheAgeTurnsLateAfterTwoMissedPeriods)
-{
+    // Answers come a period and a second apart: red after three such intervals without one.
     const std::tuple<double, int32_t, std::string, bool> cases[] = { { 99, 6, "Updated 99 s ago", false },
         { 99.5, 6, "Updated 99 s ago", true }, { 6.1, 11, "Updated 6 s ago", true }, { -0.5, 12, "Updated 0 s ago", false } };
     for (auto [age, zoom, text, late] : cases)

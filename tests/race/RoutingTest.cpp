@@ -43,7 +43,9 @@ protected:
     int32_t now = int32_t(std::time(nullptr));
 };
 
-TEST(ParseLandMask, OnlyAGoodAnswerWithAFullGridGivesLand)
+// Only a good answer with a full grid gives land. The arrival is written in GMT and ticks
+// fall every six hours along the route's legs.
+TEST(RoutingHelpers, OnlyAGoodAnswerWithAFullGridGivesLandAndTheRouteIsLabelledInGmtWithTicksEverySixHours)
 {
     for (auto [answer, flags] : { std::pair("<result>OK numCells = 2, land = { 1, 0, 0, 1 }</result>", "1001"), std::pair("<result>OK numCells = 2, land = { 1, 0, 0 }</result>", ""),
              std::pair("<result>OK numCells = 0, land = { }</result>", ""), std::pair("<result>OK numCells = 2</result>", ""), std::pair("<result>Invalid request.</result>", ""), std::pair("Not Found", "") }) {
@@ -61,10 +63,6 @@ TEST(ParseLandMask, OnlyAGoodAnswerWithAFullGridGivesLand)
     int cells = 0;
     std::vector<bool> land;
     EXPECT_TRUE(parseLandMask(largest + " }</result>", cells, land) && land.size() == 65536u && land[0]) << "the largest grid";
-}
-
-TEST(RouteOverlayTest, ArrivalIsWrittenInGmtAndTicksFallEverySixHoursAlongTheLegs)
-{
     EXPECT_EQ(etaLabel(86400 * 365, 25.5), "ETA 1971-01-02 01:30 GMT");
     PlannedRoute route;
     route.points = { { 0.0, { 0.0, 0.0 } }, { 9.0, { 0.0, 9.0 } }, { 21.0, { 12.0, 9.0 } } };

@@ -28,8 +28,11 @@ protected:
 };
 
 // Hour ticks run from 8 to 15 pixels down, quarter ticks from 15 to 25, and the knob's face
-// from 3 to 33 over the 20 pixels from its offset plus 20.
-TEST_F(WindTest, TheTapeSpansSeventyTwoHoursFromTheWholeHourWithTicksALabelEveryFourHoursAndTheKnob)
+// from 3 to 33 over the 20 pixels from its offset plus 20. Only a press on the knob or up to
+// ten pixels right of it drags it; a press elsewhere on the tape neither moves the knob nor
+// reaches the map below. Dragging pins the knob at both ends of the scale and the map's
+// time follows on release.
+TEST_F(WindTest, TheTapeSpansSeventyTwoHoursFromTheWholeHourWithTicksALabelEveryFourHoursAndTheKnobDragsTheMapsTime)
 {
     EXPECT_TRUE(tape->start % 3600 == 0 && tape->start <= tape->selected && int32_t(std::time(nullptr)) - tape->start <= 3600) << tape->start;
     for (auto [hour, offset] : { std::pair(0, 30), std::pair(1, 43), std::pair(36, 512), std::pair(72, 994) })
@@ -52,12 +55,6 @@ TEST_F(WindTest, TheTapeSpansSeventyTwoHoursFromTheWholeHourWithTicksALabelEvery
     ASSERT_EQ(font.drawn.size(), 19u);
     EXPECT_EQ(font.drawn[0].text + font.drawn[1].text + font.drawn[18].text, "00h+04h+72h");
     EXPECT_EQ(std::pair(font.drawn[1].x, font.drawn[1].y), std::pair(tape->hourOffset(4) - 20, tapeTop + 27));
-}
-
-// A press elsewhere on the tape neither moves the knob nor reaches the map below. Dragging
-// pins the knob at both ends of the scale and the map's time changes on release.
-TEST_F(WindTest, OnlyAPressOnTheKnobOrUpToTenPixelsRightOfItDragsItAndTheMapFollowsOnRelease)
-{
     const int32_t viewX = map->viewX;
     for (auto [offset, drags] : { std::pair(19, false), std::pair(20, true), std::pair(50, true), std::pair(51, false), std::pair(400, false) }) {
         tape->selected = tape->start;
@@ -78,15 +75,13 @@ TEST_F(WindTest, OnlyAPressOnTheKnobOrUpToTenPixelsRightOfItDragsItAndTheMapFoll
     EXPECT_EQ(std::pair(tape->selected, map->windTime), std::pair(tape->start + 64800, tape->start + 64800));
 }
 
-TEST(ParseWinds, AGridIsReadCellByCellRowByRowAndEveryUnusableAnswerIsReported)
+TEST_F(WindTest, AGridIsReadCellByCellEveryUnusableAnswerIsReportedAndHandlesOnOneGridShareOneDownload)
 {
     for (auto [text, n, cells, printed] : std::initializer_list<std::tuple<std::string, int32_t, std::vector<Wind>, std::string>> {
              { "numWinds = 2, winds = {10, 1, 20, 2, 30, 3, 40, 4}", 2, { { 10, 1 }, { 20, 2 }, { 30, 3 }, { 40, 4 } }, "" },
              { "numWinds = 2, winds = {10.5, 1.25, 20}", 2, { { 10.5, 1.25 }, { 20, 0 }, { 0, 0 }, { 0, 0 } }, "" },
-             { "winds = {359, 60}\nnumWinds = 1", 1, { { 359, 60 } }, "" },
-             { "numWinds = 256, winds = {}", 256, std::vector<Wind>(65536), "" },
-             { "winds = {1, 2}", 0, {}, "Error: no winds number.\n" },
-             { "numWinds = 0, winds = {}", 0, {}, "Error: no winds number.\n" },
+             { "winds = {359, 60}\nnumWinds = 1", 1, { { 359, 60 } }, "" }, { "numWinds = 256, winds = {}", 256, std::vector<Wind>(65536), "" },
+             { "winds = {1, 2}", 0, {}, "Error: no winds number.\n" }, { "numWinds = 0, winds = {}", 0, {}, "Error: no winds number.\n" },
              { "numWinds = 2", 0, {}, "Error: no winds data.\n" },
              { "numWinds = 1, winds = {east, 3}", 0, {}, "Error parsing winds 'numWinds = 1, winds = {east, 3}'\n" },
              { "numWinds = -1, winds = {}", 0, {}, "Error parsing winds 'numWinds = -1, winds = {}'\n" },
@@ -96,12 +91,8 @@ TEST(ParseWinds, AGridIsReadCellByCellRowByRowAndEveryUnusableAnswerIsReported)
         EXPECT_EQ(parseWinds(text, grid), n > 0) << text;
         EXPECT_EQ(std::tuple(grid.n, grid.winds, out.text()), std::tuple(n, cells, printed)) << text;
     }
-}
-
-// A grid whose download failed, or whose answer could not be read, is reported and not asked
-// for again while it is registered.
-TEST_F(WindTest, HandlesOnOneGridShareOneDownloadAndAFailedOneIsReportedOnce)
-{
+    // A grid whose download failed, or whose answer could not be read, is reported and not
+    // asked for again while it is registered.
     RecordingServer server;
     server.answer("/wind", [](const SeenRequest& request) {
         std::string x = request.param("x");
@@ -128,8 +119,10 @@ TEST_F(WindTest, HandlesOnOneGridShareOneDownloadAndAFailedOneIsReportedOnce)
 // Cell (0, 0) is centred at (104, 94), cell (1, 1) at (232, 222); calm cells and winds beyond
 // the grid's n x n show nothing. North at 50 shows the image's 20 x 40 upright, east at 25
 // shows 10 x 20 turned a quarter clockwise; without the image a line as long as the image
-// would be runs along the wind.
-TEST_F(WindTest, EachCellsArrowIsCentredOnItTurnedByTheWindAndSizedByItsSpeed)
+// would be runs along the wind. A numeral too long for a double reads as infinity; cells
+// holding no real wind (not finite, or far too strong) are left out, with and without the
+// arrow image, and the other cells still show.
+TEST_F(WindTest, EachCellsArrowIsCentredTurnedAndSizedByItsWindUnrealWindsAreLeftOutAndTheBoatsCopyStandsAhead)
 {
     const SDL_Color top { 250, 40, 40, 255 }, bottom { 40, 250, 40, 255 }, black { 0, 0, 0, 255 };
     savePng(data.root / "data/images/arrow.png", 20, 40, top, bottom);
@@ -151,20 +144,11 @@ TEST_F(WindTest, EachCellsArrowIsCentredOnItTurnedByTheWindAndSizedByItsSpeed)
     for (auto [x, y, lit] : { std::tuple(104, 71, true), std::tuple(104, 117, true), std::tuple(108, 94, false), std::tuple(221, 222, true),
              std::tuple(243, 222, true), std::tuple(232, 226, false) })
         EXPECT_EQ(display.pixelAt(x, y).r > 150, lit) << x << ", " << y;
-}
-
-// A numeral too long for a double reads as infinity. Cells holding no real wind (not finite,
-// or far too strong) are left out, with and without the arrow image, and the other cells
-// still show.
-TEST_F(WindTest, CellsWithoutARealWindAreLeftOut)
-{
     std::string huge = "1" + std::string(400, '0') + ".5";
-    WindData grid;
-    ASSERT_TRUE(parseWinds("numWinds = 2, winds = { 0, " + huge + ", " + huge + ", 10, 0, 1000000, 0, 50 }", grid));
-    ASSERT_TRUE(std::isinf(grid.winds[0].second));
-    savePng(data.root / "data/images/arrow.png", 20, 40, { 255, 255, 255, 255 }, { 255, 255, 255, 255 });
-    std::unique_ptr<Texture> arrow = loadLocalTexture("images/arrow.png");
-    WindTileImp tile(&grid);
+    WindData unreal;
+    ASSERT_TRUE(parseWinds("numWinds = 2, winds = { 0, " + huge + ", " + huge + ", 10, 0, 1000000, 0, 50 }", unreal));
+    ASSERT_TRUE(std::isinf(unreal.winds[0].second));
+    WindTileImp tile(&unreal);
     for (const Texture* image : { arrow.get(), static_cast<Texture*>(nullptr) }) {
         display.clear();
         drawWindArrows(display.renderer, SDL_Rect { 0, 0, 256, 256 }, &tile, image);
@@ -172,12 +156,8 @@ TEST_F(WindTest, CellsWithoutARealWindAreLeftOut)
         for (SDL_Point centre : { SDL_Point { 64, 64 }, SDL_Point { 192, 64 }, SDL_Point { 64, 192 } })
             EXPECT_EQ(display.pixelAt(centre.x, centre.y).r, 0) << (image ? "arrow" : "line");
     }
-}
-
-// Six hours at 10 knots due east is a degree of longitude, 45 pixels at zoom 6. The copy is
-// drawn translucent and only from 15 minutes ahead.
-TEST_F(WindTest, TheBoatsCopyStandsWhereTheBoatWillBeAtTheTapesTime)
-{
+    // Six hours at 10 knots due east is a degree of longitude, 45 pixels at zoom 6. The copy
+    // is drawn translucent and only from 15 minutes ahead.
     data.writeImage("images/boat-green.png", 64, 64, { 0, 250, 0, 255 });
     BoatRecord boat;
     std::tie(boat.heading, boat.speed) = std::pair(90.0, 10.0);

@@ -170,45 +170,31 @@ double sailStraight(const RouteRequest& r)
     });
 }
 
-TEST(Router, UniformWindMatchesTheClosedFormOptimum)
+TEST(Router, UniformWindMatchesTheClosedFormOptimumAndTheRouteSailedArrivesOnTime)
 {
     const std::map<int, Polar> sails = testSails();
     const double knots = 12;
     const double miles = 100;
     const double dst = 0.5 / kmPerNauticalMile;
-    struct Case {
-        const char* what;
-        double windDir, bearing, expectedHours;
-    };
-    const Case cases[] = {
-        { "upwind, tacking", 0, 0, (miles - dst) / bestVmg(sails, knots, 1) }, { "downwind, gybing", 200, 20, (miles - dst) / bestVmg(sails, knots, -1) },
-        { "close reach", 0, 55, (miles - dst) / bestSpeed(sails, 55, knots) }, { "broad reach", 250, 125, (miles - dst) / bestSpeed(sails, 125, knots) }
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        FieldWind wind = uniform(c.windDir, knots);
-        PlannedRoute route = planRoute(request(wind, markAt(c.bearing, miles)));
-        EXPECT_TRUE(route.reached);
-        EXPECT_NEAR(c.expectedHours, route.etaHours, 0.005 * c.expectedHours);
+    // What, the wind's direction, the mark's bearing and the time to it.
+    const std::tuple<const char*, double, double, double> cases[] = { { "upwind, tacking", 0, 0, (miles - dst) / bestVmg(sails, knots, 1) },
+        { "downwind, gybing", 200, 20, (miles - dst) / bestVmg(sails, knots, -1) }, { "close reach", 0, 55, (miles - dst) / bestSpeed(sails, 55, knots) },
+        { "broad reach", 250, 125, (miles - dst) / bestSpeed(sails, 125, knots) } };
+    for (auto [what, windDir, bearing, hours] : cases) {
+        FieldWind wind = uniform(windDir, knots);
+        PlannedRoute route = planRoute(request(wind, markAt(bearing, miles)));
+        EXPECT_TRUE(route.reached) << what;
+        EXPECT_NEAR(hours, route.etaHours, 0.005 * hours) << what;
     }
-}
-
-TEST(Router, TheRouteSailedMinuteByMinuteArrivesOnTimeAndNeverAfterTheStraightCourse)
-{
+    // The route sailed minute by minute arrives on time, and never after the straight course.
     const FieldWind westerly = uniform(270, 14);
-    struct Case {
-        const char* what;
-        const WindSampler& wind;
-        RouteWaypoint target;
-    };
     GeoPoint gate = destination(start, 90, 150 * kmPerNauticalMile);
-    const Case cases[] = {
-        { "uniform, dead upwind", westerly, markAt(270, 60) }, { "uniform, on a reach", westerly, markAt(160, 80) },
-        { "a front passing over a gate", front, { gate.lat, gate.lon, 0, 5, GateWaypoint } }, { "a veering breeze", veering, markAt(330, 120, 1) }
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        RouteRequest r = request(c.wind, c.target);
+    const std::tuple<const char*, const WindSampler*, RouteWaypoint> courses[] = { { "uniform, dead upwind", &westerly, markAt(270, 60) },
+        { "uniform, on a reach", &westerly, markAt(160, 80) }, { "a front passing over a gate", &front, { gate.lat, gate.lon, 0, 5, GateWaypoint } },
+        { "a veering breeze", &veering, markAt(330, 120, 1) } };
+    for (const auto& [what, wind, target] : courses) {
+        SCOPED_TRACE(what);
+        RouteRequest r = request(*wind, target);
         PlannedRoute route = planRoute(r);
         ASSERT_TRUE(route.reached);
         EXPECT_NEAR(route.etaHours, replay(r, route), 0.005 * route.etaHours);
@@ -295,17 +281,12 @@ TEST(Router, TheRouteGoesRoundLandOnTheChart)
 {
     const FieldWind westerly = uniform(270, 14);
     RouteWaypoint target = markAt(90, 100);
-    struct Case {
-        const char* what;
-        double bearing, miles, radiusKm;
-    };
-    const Case cases[] = {
-        { "an island on the straight course", 90, 50, 20 }, { "an island just off the start", 80, 8, 10 },
-        { "an island just short of the target", 92, 90, 12 }
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        Island island(destination(start, c.bearing, c.miles * kmPerNauticalMile), c.radiusKm);
+    // What, then the island's bearing and distance in miles from the start, and its radius in km.
+    const std::tuple<const char*, double, double, double> cases[] = { { "an island on the straight course", 90, 50, 20 },
+        { "an island just off the start", 80, 8, 10 }, { "an island just short of the target", 92, 90, 12 } };
+    for (auto [what, bearing, miles, radiusKm] : cases) {
+        SCOPED_TRACE(what);
+        Island island(destination(start, bearing, miles * kmPerNauticalMile), radiusKm);
         RouteRequest r = request(westerly, target);
         r.land = &island;
         ASSERT_TRUE(island.crossesLand(start, target.centre()));
@@ -336,12 +317,9 @@ TEST(Router, AnUnfinishedRouteEndsNearestTheTargetAndSaysWhy)
         bool reached, windMissing, cancelled;
     };
     const Case cases[] = {
-        { "the horizon runs out", &northerly, { 5, 5, 1.0 / 6, 1, 1 }, nullptr, 5, false, false, false },
-        { "the wind runs out", &tenHours, {}, nullptr, 10, false, true, false },
-        { "no wind at all", nullptr, {}, nullptr, 0, false, true, false },
-        { "no wind known", &noneKnown, {}, nullptr, 0, false, true, false },
-        { "cancelled", &northerly, {}, &cancelled, 0, false, false, true },
-        { "unusable options", &northerly, { nan, 1e9, -1, -5, 1e9 }, nullptr, 72, true, false, false },
+        { "the horizon runs out", &northerly, { 5, 5, 1.0 / 6, 1, 1 }, nullptr, 5, false, false, false }, { "the wind runs out", &tenHours, {}, nullptr, 10, false, true, false },
+        { "no wind at all", nullptr, {}, nullptr, 0, false, true, false }, { "no wind known", &noneKnown, {}, nullptr, 0, false, true, false },
+        { "cancelled", &northerly, {}, &cancelled, 0, false, false, true }, { "unusable options", &northerly, { nan, 1e9, -1, -5, 1e9 }, nullptr, 72, true, false, false }
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

@@ -40,7 +40,7 @@ GridWind twoTileWind(bool withLaterSecondTile)
     return wind;
 }
 
-TEST(GridWindTest, CentresHoldTheirCellAndBetweenThemSpaceAndTimeAreBlended)
+TEST(GridWindTest, CentresHoldTheirCellsBlendedBetweenAndLandCellsBlockTheLegsThatPassThem)
 {
     GridWind wind = twoTileWind(true);
     GridWind gap = twoTileWind(false);
@@ -61,10 +61,6 @@ TEST(GridWindTest, CentresHoldTheirCellAndBetweenThemSpaceAndTimeAreBlended)
             continue;
         EXPECT_EQ(std::pair(std::round(std::remainder(sample.dir - dir, 360.0) * 1e6), std::round((sample.speed - speed) * 1e6)), std::pair(0.0, 0.0)) << column << " " << hours;
     }
-}
-
-TEST(LandGridTest, LegsAreBlockedByLandCellsTheyPassExceptWhereTheGridWasCleared)
-{
     // One zoom-3 tile, four cells a side, land in the second column's two upper cells; grids
     // outside the range or of the wrong size are ignored.
     LandGrid land(TileRange(3, 7, 3, 1, 1), 4);
@@ -76,41 +72,35 @@ TEST(LandGridTest, LegsAreBlockedByLandCellsTheyPassExceptWhereTheGridWasCleared
     auto at = [](double column, double row) { return atCell(7 * 4 + column, 3 * 4 + row, 3, 4); };
     // Through the land, south of it, along its west side, a diagonal clipping it, inside it,
     // ending just inside it, outside the range (water), to nowhere.
-    const std::tuple<GeoPoint, GeoPoint, bool> cases[] = { { at(0.5, 0.5), at(2.5, 0.5), true }, { at(0.5, 2.5), at(3.5, 2.5), false },
+    const std::tuple<GeoPoint, GeoPoint, bool> legs[] = { { at(0.5, 0.5), at(2.5, 0.5), true }, { at(0.5, 2.5), at(3.5, 2.5), false },
         { at(0.5, 0.5), at(0.9, 3.5), false }, { at(0.9, 0.5), at(2.1, 3.5), true }, { at(1.5, 1.5), at(1.5, 1.6), true },
         { at(1.5, 3.5), at(1.5, 1.99), true }, { at(-0.5, 0.5), at(-3.5, 0.5), false }, { at(0.5, 2.5), { std::nan(""), 0 }, true } };
-    for (auto [from, to, crosses] : cases)
+    for (auto [from, to, crosses] : legs)
         EXPECT_EQ(land.crossesLand(from, to), crosses) << from.lon << " " << to.lon;
     land.clearAt(at(1.5, 1.5));
     EXPECT_FALSE(land.crossesLand(at(1.5, 1.5), at(1.5, 2.5)));
     EXPECT_TRUE(land.crossesLand(at(1.5, 2.5), at(1.5, 0.2)));
 }
 
-// Zoom, west column, north row, columns, rows and the world column of the eastmost tiles
-// covering two points, each range holding both points.
+// Two points, a margin in km, the most tiles and the finest zoom, then the zoom, west column,
+// north row, columns, rows and the world column of the eastmost tiles covering the points,
+// each range holding both points.
 TEST(TileRangeTest, CoveringTakesTheFinestZoomWithinTheTileLimitTheShortWayRound)
 {
-    struct Case {
-        const char* what;
-        GeoPoint start, target;
-        double marginKm;
-        int maxTiles, maxZoom;
-        std::array<int, 6> range;
-    };
-    const Case cases[] = { { "a short leg", { 50, -1 }, { 50.2, -0.5 }, 0, 4, 6, { 6, 31, 21, 1, 1, 31 } },
+    const std::tuple<const char*, GeoPoint, GeoPoint, double, int, int, std::array<int, 6>> cases[] = { { "a short leg", { 50, -1 }, { 50.2, -0.5 }, 0, 4, 6, { 6, 31, 21, 1, 1, 31 } },
         { "eastward over 180", { -40, 170 }, { -40, -170 }, 0, 4, 6, { 6, 62, 39, 4, 1, 1 } },
         { "westward over 180", { -40, -170 }, { -40, 170 }, 0, 4, 6, { 6, 62, 39, 4, 1, 1 } },
         { "a coarser zoom for fewer tiles", { 10, -10 }, { 10, 10 }, 0, 2, 6, { 5, 15, 15, 2, 1, 16 } },
         { "a margin round one point", { 50, 0 }, { 50, 0 }, 200, 4, 6, { 6, 31, 21, 2, 2, 32 } },
         { "a margin held short of the pole", { 84, 0 }, { 84, 1 }, 500, 4, 6, { 3, 2, 0, 4, 1, 5 } },
         { "no tile allowed", { 50, 0 }, { 51, 1 }, 0, 0, 6, { 0, 0, 0, 1, 1, 0 } } };
-    for (const Case& c : cases) {
-        TileRange range = TileRange::covering(c.start, c.target, c.marginKm, c.maxTiles, c.maxZoom);
+    for (const auto& [what, start, target, marginKm, maxTiles, maxZoom, expected] : cases) {
+        TileRange range = TileRange::covering(start, target, marginKm, maxTiles, maxZoom);
         std::array<int, 6> found { range.zoom(), range.west(), range.north(), range.columns(), range.rows(), range.tileColumn(range.columns() - 1) };
-        EXPECT_EQ(found, c.range) << c.what;
-        for (const GeoPoint& p : { c.start, c.target }) {
+        EXPECT_EQ(found, expected) << what;
+        for (const GeoPoint& p : { start, target }) {
             double column = 0, row = 0;
-            EXPECT_TRUE(range.localCell(range.cellPoint(p.lat, p.lon, 8), 8, column, row)) << c.what;
+            EXPECT_TRUE(range.localCell(range.cellPoint(p.lat, p.lon, 8), 8, column, row)) << what;
         }
     }
     // Two columns over the 180-degree meridian and two rows at zoom 3: tiles 7 and 0 of rows

@@ -38,22 +38,15 @@ SDL_Color HeadlessWindow::pixelAt(int x, int y) const
     return SDL_Color { Uint8(pixel >> 16), Uint8(pixel >> 8), Uint8(pixel), Uint8(pixel >> 24) };
 }
 
-namespace {
-
-// An event of the type with every other field zero.
-SDL_Event blankEvent(Uint32 type)
+int HeadlessWindow::channels(int x, int y) const
 {
-    SDL_Event event;
-    std::memset(&event, 0, sizeof event);
-    event.type = type;
-    return event;
-}
-
+    SDL_Color pixel = pixelAt(x, y);
+    return (pixel.r > 127) * 4 + (pixel.g > 127) * 2 + (pixel.b > 127);
 }
 
 void pushMouseButton(Uint32 type, int x, int y, Uint8 button)
 {
-    SDL_Event event = blankEvent(type);
+    SDL_Event event { type }; // every other field zero
     event.button.button = button;
     event.button.state = type == SDL_MOUSEBUTTONDOWN ? SDL_PRESSED : SDL_RELEASED;
     event.button.clicks = 1;
@@ -70,7 +63,7 @@ void pushClick(int x, int y, Uint8 button)
 
 void pushMouseMotion(int x, int y, Uint32 state)
 {
-    SDL_Event event = blankEvent(SDL_MOUSEMOTION);
+    SDL_Event event { SDL_MOUSEMOTION };
     event.motion.state = state;
     event.motion.x = x;
     event.motion.y = y;
@@ -79,14 +72,14 @@ void pushMouseMotion(int x, int y, Uint32 state)
 
 void pushWheel(int amount)
 {
-    SDL_Event event = blankEvent(SDL_MOUSEWHEEL);
+    SDL_Event event { SDL_MOUSEWHEEL };
     event.wheel.y = amount;
     SDL_PushEvent(&event);
 }
 
 void pushKey(SDL_Keycode key)
 {
-    SDL_Event event = blankEvent(SDL_KEYDOWN);
+    SDL_Event event { SDL_KEYDOWN };
     event.key.state = SDL_PRESSED;
     event.key.keysym.sym = key;
     SDL_PushEvent(&event);
@@ -94,7 +87,7 @@ void pushKey(SDL_Keycode key)
 
 void pushText(const char* utf8)
 {
-    SDL_Event event = blankEvent(SDL_TEXTINPUT);
+    SDL_Event event { SDL_TEXTINPUT };
     std::strncpy(event.text.text, utf8, sizeof event.text.text - 1);
     SDL_PushEvent(&event);
 }

@@ -13,6 +13,8 @@ public:
 
     void clear(SDL_Color colour = { 0, 0, 0, 255 });
     SDL_Color pixelAt(int x, int y) const;
+    // The pixel's strong channels as bits: 4 red, 2 green, 1 blue.
+    int channels(int x, int y) const;
 
     SDL_Window* window = nullptr;
     SDL_Renderer* renderer = nullptr;

@@ -10,12 +10,6 @@ std::string SeenRequest::param(const std::string& key) const
     return found == params.end() ? std::string() : found->second;
 }
 
-std::string SeenRequest::header(const std::string& name) const
-{
-    auto found = headers.find(name);
-    return found == headers.end() ? std::string() : found->second;
-}
-
 RecordingServer::RecordingServer()
 {
     // One request per connection: a kept-alive connection would hold stop() for the whole
@@ -77,9 +71,9 @@ size_t RecordingServer::count(const std::string& targetPrefix) const
     return found;
 }
 
-bool RecordingServer::waitForRequests(size_t wanted, const std::string& targetPrefix, std::chrono::milliseconds limit) const
+bool RecordingServer::waitForRequests(size_t wanted, const std::string& targetPrefix) const
 {
-    return waitUntil([&] { return count(targetPrefix) >= wanted; }, limit);
+    return waitUntil([&] { return count(targetPrefix) >= wanted; });
 }
 
 std::string RecordingServer::baseUrl() const
@@ -107,10 +101,9 @@ void RecordingServer::serve(const httplib::Request& request, httplib::Response& 
         response.set_content(body, reply.contentType);
         return;
     }
-    response.set_content_provider(body.size() + 1, reply.contentType,
-        [body](size_t offset, size_t, httplib::DataSink& sink) {
-            return offset < body.size() && sink.write(body.data() + offset, body.size() - offset);
-        });
+    response.set_content_provider(body.size() + 1, reply.contentType, [body](size_t offset, size_t, httplib::DataSink& sink) {
+        return offset < body.size() && sink.write(body.data() + offset, body.size() - offset);
+    });
 }
 
 // Records the request, waits while it is held, and asks the route added last that
@@ -125,8 +118,7 @@ Reply RecordingServer::replyTo(SeenRequest& request)
                 handler = route->handler;
         }
         seen.push_back(request);
-        released.wait_for(lock, std::chrono::seconds(10),
-            [&] { return !held || !std::regex_match(request.path, *held); });
+        released.wait_for(lock, std::chrono::seconds(10), [&] { return !held || !std::regex_match(request.path, *held); });
     }
     return handler ? handler(request) : Reply("Not found", 404);
 }

@@ -20,9 +20,8 @@ struct SeenRequest {
     httplib::Params params;
     httplib::Headers headers;
 
-    // The first value of the query parameter or header, or "" when there is none.
+    // The first value of the query parameter, or "" when there is none.
     std::string param(const std::string& key) const;
-    std::string header(const std::string& name) const;
 };
 
 struct Reply {
@@ -63,19 +62,17 @@ public:
 
     // Answers to paths matching the pattern wait from now on, after being recorded, until
     // release() or for at most ten seconds.
-    void hold(const std::string& pattern = ".*");
+    void hold(const std::string& pattern);
     void release();
 
     std::vector<SeenRequest> requests() const;
     // How many requests arrived whose target begins with the prefix.
     size_t count(const std::string& targetPrefix = "") const;
     // Waits until that many such requests arrived; false when time ran out.
-    bool waitForRequests(size_t wanted, const std::string& targetPrefix = "",
-        std::chrono::milliseconds limit = std::chrono::seconds(15)) const;
+    bool waitForRequests(size_t wanted, const std::string& targetPrefix = "") const;
 
     // "http://127.0.0.1:PORT", without a trailing slash.
     std::string baseUrl() const;
-    int port() const { return boundPort; }
     // Stops serving: later requests are refused.
     void stop();
 

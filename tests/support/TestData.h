@@ -8,6 +8,10 @@
 #include <filesystem>
 #include <string>
 
+// Writes a PNG with its upper half in one colour and its lower half in another, so that
+// pixels show which way a drawn image was turned, making the file's folders.
+void savePng(const std::filesystem::path& file, int width, int height, SDL_Color top, SDL_Color bottom);
+
 // A temporary working folder with its own data/images/, made current for the lifetime of
 // the object, so tests can give widgets images of known colours and sizes.
 class TestDataFolder {

@@ -41,27 +41,17 @@ std::string outcome(Parse parse)
 }
 
 // Hands out its text one byte per refill, so every read crosses a buffer boundary.
-class TrickleBuffer : public std::streambuf {
-public:
-    explicit TrickleBuffer(std::string text)
-        : text(std::move(text))
-    {
-    }
-
-protected:
+struct TrickleBuffer : std::streambuf {
     int_type underflow() override
     {
         if (position == text.size())
             return traits_type::eof();
-        current = text[position++];
-        setg(&current, &current, &current + 1);
-        return traits_type::to_int_type(current);
+        setg(&text[position], &text[position], &text[position] + 1);
+        return traits_type::to_int_type(text[position++]);
     }
 
-private:
     std::string text;
     size_t position = 0;
-    char current = 0;
 };
 
 // Claims a next byte when peeked but delivers none when it is taken.
@@ -76,103 +66,62 @@ protected:
 std::string parseResult(const std::string& input)
 {
     std::string inPlace = outcome([&] { return parseTable(input); });
-    TrickleBuffer trickle(input);
+    TrickleBuffer trickle;
+    trickle.text = input;
     std::istream stream(&trickle);
     EXPECT_EQ(outcome([&] { return parseTable(stream); }), inPlace) << "byte by byte";
     return inPlace;
 }
 
-struct Case {
-    const char* input;
-    const char* expected;
-};
-
-const Case validAnswers[] = {
-    { "", "{}" },
-    { "  # only\n// remarks\r\n/* and\n more */\t", "{}" },
-    { "a = 1, b = 2.5; c = hello, d = 'x y'", "{a:i1,b:d2.5,c:s'hello',d:s'x y'}" },
-    { "{1, 2} {3}", "{0:{0:i1,1:i2},1:{0:i3}}" },
-    { "list = {a}", "{list:{0:s'a'}}" },
-    { "/*/ 1/2 *x **/ a = 1", "{a:i1}" },
-    { "a = 'one\\ntwo'", "{a:s'onentwo'}" },
-    { "a = 1, b = 2, b = 3, a = 4", "{a:i4,b:i3}" },
-    { "x = 1, 10, y = 2, 20", "{0:i10,1:i20,x:i1,y:i2}" },
-    { "a = 'it\\'s', b = \"q\\\"\\\\\"", "{a:s'it's',b:s'q\"\\'}" },
-    { "a = 'line\nbreak'", "{a:s'linebreak'}" },
-    { "a=1;;,,b=2;", "{a:i1,b:i2}" },
-    { "a = 1 b = 2", "{a:i1,b:i2}" },
-    { "n.x_1 = -0, _ = +7, Zulu.Az = 1", "{Zulu.Az:i1,_:i7,n.x_1:i0}" },
-    { "a = 007, b = -.5, c = 3.0", "{a:i7,b:d-0.5,c:d3}" },
-    { "a = 2147483648, b = -2147483649", "{a:i2147483647,b:i-2147483648}" },
-    { "a='x'b=1", "{a:s'x',b:i1}" },
-    { "a = {}, b = {c = {d = 1}}", "{a:{},b:{c:{d:i1}}}" },
-    { "a = 1 # remark\nb = 2 // remark", "{a:i1,b:i2}" },
-    { "s = '\xc3\xa9t\xc3\xa9'", "{s:s'\xc3\xa9t\xc3\xa9'}" },
+// Each answer with the tree as describe writes it, then malformed ones with their message.
+const std::pair<const char*, const char*> answers[] = {
+    { "", "{}" }, { "  # only\n// remarks\r\n/* and\n more */\t", "{}" },
+    { "a = 1, b = 2.5; c = hello, d = 'x y'", "{a:i1,b:d2.5,c:s'hello',d:s'x y'}" }, { "{1, 2} {3}", "{0:{0:i1,1:i2},1:{0:i3}}" },
+    { "list = {a}", "{list:{0:s'a'}}" }, { "/*/ 1/2 *x **/ a = 1", "{a:i1}" },
+    { "a = 'one\\ntwo'", "{a:s'onentwo'}" }, { "a = 1, b = 2, b = 3, a = 4", "{a:i4,b:i3}" },
+    { "x = 1, 10, y = 2, 20", "{0:i10,1:i20,x:i1,y:i2}" }, { "a = 'it\\'s', b = \"q\\\"\\\\\"", "{a:s'it's',b:s'q\"\\'}" },
+    { "a = 'line\nbreak'", "{a:s'linebreak'}" }, { "a=1;;,,b=2;", "{a:i1,b:i2}" },
+    { "a = 1 b = 2", "{a:i1,b:i2}" }, { "n.x_1 = -0, _ = +7, Zulu.Az = 1", "{Zulu.Az:i1,_:i7,n.x_1:i0}" },
+    { "a = 007, b = -.5, c = 3.0", "{a:i7,b:d-0.5,c:d3}" }, { "a = 2147483648, b = -2147483649", "{a:i2147483647,b:i-2147483648}" },
+    { "a='x'b=1", "{a:s'x',b:i1}" }, { "a = {}, b = {c = {d = 1}}", "{a:{},b:{c:{d:i1}}}" },
+    { "a = 1 # remark\nb = 2 // remark", "{a:i1,b:i2}" }, { "s = '\xc3\xa9t\xc3\xa9'", "{s:s'\xc3\xa9t\xc3\xa9'}" },
     { "a = x, b,", "{0:s'b',a:s'x'}" },
-};
-
-const Case malformedAnswers[] = {
-    { "x = 5.", "error: Missing digit after dot at (1:6)" },
-    { "x = 1.2.3", "error: To many dots in number at (1:8)" },
-    { "x = 12ab", "error: invalid number at (1:7)" },
-    { "x = -", "error: Invalid long '-'" },
-    { "a b", "error: Unexpected token at (0:0)" },
-    { "t = {\n a 'b' }", "error: Unexpected token at (1:4)" },
-    { "x = ", "error: Unexpected end of file" },
-    { "a = {\n  b = {1,\n", "error: Table started at (2:6) is never finished" },
-    { "x = 3 {", "error: Table started at (1:6) is never finished" },
-    { "/* note", "error: Remark started at (1:2) is not closed" },
-    { "a = 1\n  /* x\n\n", "error: Remark started at (2:4) is not closed" },
-    { "abc = @", "error: Invalid character at (1:6)" },
-    { "a = 1 / 2", "error: Invalid character at (1:6)" },
-    { "a = /", "error: Invalid character at (1:4)" },
-    { "\x80", "error: Invalid character at (1:0)" },
-    { "# c\n@", "error: Invalid character at (2:0)" },
-    { "// c\r\n @", "error: Invalid character at (2:1)" },
-    { "/* a\n b */ @", "error: Invalid character at (2:6)" },
-    { "a = \"x\ny\" @", "error: Invalid character at (2:3)" },
-    { "a = 'x\\ y'", "error: Invalid escape sequence at (1:7)" },
-    { "a = 1,\n'\\\n'", "error: Invalid escape sequence at (2:2)" },
-    { "a = 'abc", "error: String at (1:4) doesn't closed" },
-    { "a = 'abc\\", "error: String at (1:4) doesn't closed" },
-    { "a = \"x\ny'", "error: String at (1:4) doesn't closed" },
-    { "a=1}", "error: Invalid lexeme type at (1:3)" },
-    { "a = }", "error: Invalid lexeme type at (1:4)" },
-    { "'s' = 1", "error: Invalid lexeme type at (1:4)" },
-    { "a = 1#c", "error: invalid number at (1:6)" },
-    { "a = 1.5e3", "error: invalid number at (1:8)" },
-    { "a = 5\n  x = 1.\n", "error: Missing digit after dot at (2:8)" },
+    { "x = 5.", "error: Missing digit after dot at (1:6)" }, { "x = 1.2.3", "error: To many dots in number at (1:8)" },
+    { "x = 12ab", "error: invalid number at (1:7)" }, { "x = -", "error: Invalid long '-'" },
+    { "a b", "error: Unexpected token at (0:0)" }, { "t = {\n a 'b' }", "error: Unexpected token at (1:4)" },
+    { "x = ", "error: Unexpected end of file" }, { "a = {\n  b = {1,\n", "error: Table started at (2:6) is never finished" },
+    { "x = 3 {", "error: Table started at (1:6) is never finished" }, { "/* note", "error: Remark started at (1:2) is not closed" },
+    { "a = 1\n  /* x\n\n", "error: Remark started at (2:4) is not closed" }, { "abc = @", "error: Invalid character at (1:6)" },
+    { "a = 1 / 2", "error: Invalid character at (1:6)" }, { "a = /", "error: Invalid character at (1:4)" },
+    { "\x80", "error: Invalid character at (1:0)" }, { "# c\n@", "error: Invalid character at (2:0)" },
+    { "// c\r\n @", "error: Invalid character at (2:1)" }, { "/* a\n b */ @", "error: Invalid character at (2:6)" },
+    { "a = \"x\ny\" @", "error: Invalid character at (2:3)" }, { "a = 'x\\ y'", "error: Invalid escape sequence at (1:7)" },
+    { "a = 1,\n'\\\n'", "error: Invalid escape sequence at (2:2)" }, { "a = 'abc", "error: String at (1:4) doesn't closed" },
+    { "a = 'abc\\", "error: String at (1:4) doesn't closed" }, { "a = \"x\ny'", "error: String at (1:4) doesn't closed" },
+    { "a=1}", "error: Invalid lexeme type at (1:3)" }, { "a = }", "error: Invalid lexeme type at (1:4)" },
+    { "'s' = 1", "error: Invalid lexeme type at (1:4)" }, { "a = 1#c", "error: invalid number at (1:6)" },
+    { "a = 1.5e3", "error: invalid number at (1:8)" }, { "a = 5\n  x = 1.\n", "error: Missing digit after dot at (2:8)" }
 };
 
 TEST(ParserTest, AnswersBuildTheTreeOrRaiseTheMessageWithItsPosition)
 {
-    for (const Case& c : validAnswers)
-        EXPECT_EQ(parseResult(c.input), c.expected) << c.input;
-    for (const Case& c : malformedAnswers)
-        EXPECT_EQ(parseResult(c.input), c.expected) << c.input;
+    for (auto [input, expected] : answers)
+        EXPECT_EQ(parseResult(input), expected) << input;
 }
 
-TEST(ParserTest, BrokenStreamsEndTheInputOrAreReported)
+TEST(ParserTest, BrokenStreamsEndTheInputOrAreReportedListsOfAnyLengthAreKeptAndDeepNestingIsRefused)
 {
     std::istringstream failed("a = 1");
     failed.setstate(std::ios::failbit);
     EXPECT_EQ(outcome([&] { return parseTable(failed); }), "{}");
     CharSource source(failed);
-    EXPECT_EQ(outcome([&] {
-        source.read();
-        return Table();
-    }),
-        "error: Error reading from stream 1");
+    EXPECT_EQ(outcome([&] { return source.read(), Table(); }), "error: Error reading from stream 1");
 
     LyingBuffer lying;
     std::istream stream(&lying);
     EXPECT_EQ(outcome([&] { return parseTable(stream); }), "error: Error reading from stream 2");
-}
-
-// Elements are stored in the byte order of their numbers' texts, which for long lists
-// is not the order they arrive in.
-TEST(ParserTest, ListsOfAnyLengthKeepEveryElementUnderItsNumber)
-{
+    // Elements are stored in the byte order of their numbers' texts, which for long lists is
+    // not the order they arrive in.
     for (int count : { 1, 2, 9, 10, 11, 99, 100, 101, 1234 }) {
         std::string text = "x = 1, list = {";
         for (int i = 0; i < count; ++i)
@@ -184,10 +133,6 @@ TEST(ParserTest, ListsOfAnyLengthKeepEveryElementUnderItsNumber)
         for (int i = 0; i < count; ++i)
             ASSERT_EQ(getInt(list, std::to_string(i)), i) << count;
     }
-}
-
-TEST(ParserTest, DeepNestingIsRefusedWithAPosition)
-{
     std::string deepest(Parser::maxDepth, '{');
     Table root = parseTable(deepest + std::string(Parser::maxDepth, '}'));
     int depth = 0;

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <sstream>
 #include <tuple>
 
@@ -37,26 +38,19 @@ std::string outcome(Read read)
 TEST(TableTest, AccessorsConvertPresentValuesAndDefaultAbsentOnes)
 {
     // The key, then what getInt, getLong, getDouble, getString and getTable give.
-    struct Case {
-        const char *key, *asInt, *asLong, *asDouble, *asString, *asTable;
-    };
-    const Case cases[] = {
-        { "count", "42", "42", "42", "42", "Can't convert integer to table" },
-        { "speed", "-2", "-2", "-2.7", "-2.7", "Can't convert double to table" },
+    const std::array<const char*, 6> cases[] = { { "count", "42", "42", "42", "42", "Can't convert integer to table" }, { "speed", "-2", "-2", "-2.7", "-2.7", "Can't convert double to table" },
         { "number", "17", "17", "17", "17", "Can't convert string to table" },
         { "name", "Invalid integer 'Aster'", "Invalid long 'Aster'", "Invalid double 'Aster'", "Aster", "Can't convert string to table" },
         { "nested", "Can't convert table to int", "Can't convert table to long", "Can't convert table to double", "Can't convert table to string", "table" },
-        { "empty", "0", "0", "0", "default", "none" },
-        { "missing", "0", "0", "0", "default", "none" },
-    };
+        { "empty", "0", "0", "0", "default", "none" }, { "missing", "0", "0", "0", "default", "none" } };
     Table table = sampleTable();
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.key);
-        EXPECT_EQ(outcome([&] { return getInt(table, c.key); }), c.asInt);
-        EXPECT_EQ(outcome([&] { return getLong(table, c.key); }), c.asLong);
-        EXPECT_EQ(outcome([&] { return getDouble(table, c.key); }), c.asDouble);
-        EXPECT_EQ(outcome([&] { return getString(table, c.key, "default"); }), c.asString);
-        EXPECT_EQ(outcome([&] { return getTable(table, c.key) ? "table" : "none"; }), c.asTable);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c[0]);
+        EXPECT_EQ(outcome([&] { return getInt(table, c[0]); }), c[1]);
+        EXPECT_EQ(outcome([&] { return getLong(table, c[0]); }), c[2]);
+        EXPECT_EQ(outcome([&] { return getDouble(table, c[0]); }), c[3]);
+        EXPECT_EQ(outcome([&] { return getString(table, c[0], "default"); }), c[4]);
+        EXPECT_EQ(outcome([&] { return getTable(table, c[0]) ? "table" : "none"; }), c[5]);
     }
 }
 
