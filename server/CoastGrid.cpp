@@ -1,10 +1,14 @@
 #include "server/CoastGrid.h"
 
+#include <unistd.h>
+
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <fstream>
 #include <stdexcept>
+#include <string>
+#include <thread>
 
 namespace server {
 
@@ -68,7 +72,9 @@ bool CoastGrid::isLand(double lat, double lon) const
 
 void CoastGrid::save(const std::string& path) const
 {
-    std::string temporary = path + ".part";
+    // A name of this writer's own, so that servers building the same cache at once do not
+    // write into one file.
+    std::string temporary = path + "." + std::to_string(getpid()) + "-" + std::to_string(std::hash<std::thread::id>()(std::this_thread::get_id())) + ".part";
     {
         std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
         if (!out)
