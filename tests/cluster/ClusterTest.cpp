@@ -68,16 +68,14 @@ TEST(ClusterTest, AnyInstanceServesAnyPlayerAndAnotherTakesOverARace)
     EXPECT_EQ(onA.result("/boats?action=2&heading=123.5&sail=2&raceId=1"), "OK");
     const std::string position = "/races?action=5&raceId=1";
     // The session A opened is valid on B too.
-    GameClient crossed(cluster.instancePort(2));
-    crossed.cookies = onA.cookies;
+    GameClient crossed(cluster.instancePort(2), onA.cookies);
     EXPECT_TRUE(waitUntil([&] { return field(crossed, position, "heading") == "123.5"; })) << crossed.result(position);
     int victim = 0;
     ASSERT_TRUE(waitUntil([&] { return (victim = cluster.simulating(1)) != 0; }));
     int survivor = 3 - victim;
     GameClient& kai = victim == 1 ? onB : onA;
     kai.cookies = onB.cookies;
-    GameClient lou(cluster.instancePort(survivor));
-    lou.cookies = other.cookies;
+    GameClient lou(cluster.instancePort(survivor), other.cookies);
     ASSERT_EQ(kill(cluster.pid(victim), SIGKILL), 0);
     // Acknowledged by the survivor while nobody simulates the race.
     EXPECT_EQ(lou.result("/boats?action=2&heading=222.25&sail=1&raceId=1"), "OK");
@@ -85,8 +83,7 @@ TEST(ClusterTest, AnyInstanceServesAnyPlayerAndAnotherTakesOverARace)
     std::string before = field(lou, position, "lat");
     EXPECT_TRUE(waitUntil([&] { return field(lou, position, "lat") != before; })) << "the race moves on";
     EXPECT_EQ(std::pair(field(kai, position, "heading"), field(lou, position, "heading")), std::pair(std::string("123.5"), std::string("222.25")));
-    GameClient throughNginx(cluster.port);
-    throughNginx.cookies = other.cookies;
+    GameClient throughNginx(cluster.port, other.cookies);
     EXPECT_EQ(field(throughNginx, position, "heading"), "222.25");
 }
 

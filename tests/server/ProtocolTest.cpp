@@ -157,49 +157,35 @@ TEST_F(ProtocolTest, TilesAndWindGridsAreServedAndBadAddressesDoNoHarm)
 TEST_F(ProtocolTest, EveryRefusalIsATextThePlayerCanRead)
 {
     GameClient other = harness.player("taken@example.org");
-    const std::tuple<const char*, bool, const char*> refusals[] = {
-        { "/races?action=1", false, "Please log in first." },
-        { "/boats?action=1&raceId=1", false, "Please log in first." },
-        { "/races?action=6&raceId=1&z=5&x=1&y=1", false, "Please log in first." },
-        { "/users?action=2&email=taken%40example.org&password=wrong", false, "Wrong e-mail or password." },
-        { "/users?action=2&email=nobody%40example.org&password=secret1", false, "Wrong e-mail or password." },
-        { "/users?action=1&autoLogin=1&email=TAKEN%40example.org&password=secret1&nick=X", false, "This e-mail address is already registered." },
-        { "/users?action=1&autoLogin=1&email=no-at-sign&password=secret1&nick=X", false, "Please enter a valid e-mail address." },
-        { "/users?action=1&autoLogin=1&email=a%40b.c&password=ab&nick=X", false, "Please choose a password of 4 to 128 characters." },
-        { "/users?action=1&autoLogin=1&email=a%40b.c&password=secret1&nick=", false, "Please choose a nick name of 1 to 32 characters." },
-        { "/users?action=9", false, "Invalid request." },
-        { "/nowhere?action=1", false, "Invalid request." },
-        { "/races?action=2&raceId=999", true, "Unknown race." },
-        { "/races?action=3&raceId=abc", true, "Missing or invalid raceId." },
-        { "/races?action=4", true, "Missing or invalid raceId." },
-        { "/races?action=4&raceId=0x10", true, "Missing or invalid raceId." },
-        { "/races?action=4&raceId=99999999999999999999999", true, "Missing or invalid raceId." },
-        { "/races?action=5&raceId=3", true, "You have not joined this race." },
-        { "/races?action=6&raceId=1&z=5&x=32&y=0", true, "Missing or invalid tile." },
-        { "/races?action=6&raceId=1&z=40&x=0&y=0", true, "Missing or invalid tile." },
-        { "/races?action=6&raceId=1&x=1&y=1", true, "Missing or invalid tile." },
-        { "/races?action=6&raceId=1&z=3&x=-1&y=2", true, "Missing or invalid tile." },
-        { "/races?action=77&raceId=1", true, "Invalid request." },
-        { "/boats?action=1&raceId=0", true, "Missing or invalid raceId." },
-        { "/boats?action=2&heading=90&sail=1&raceId=3", true, "You have not joined this race." },
-        { "/boats?action=2&heading=nan&sail=1&raceId=1", true, "Missing or invalid heading or sail." },
-        { "/boats?action=2&heading=90&raceId=1", true, "Missing or invalid heading or sail." },
-        { "/boats?action=2&heading=1e999&sail=1&raceId=1", true, "Missing or invalid heading or sail." },
-        { "/boats?action=2&heading=90&sail=%201&raceId=1", true, "Missing or invalid heading or sail." },
-        { "/boats?action=2&heading=400&sail=1&raceId=1", true, "The heading must be between 0 and 360 degrees." },
-        { "/boats?action=2&heading=-5&sail=1&raceId=1", true, "The heading must be between 0 and 360 degrees." },
-        { "/boats?action=2&heading=90&sail=3&raceId=1", true, "Unknown sail." },
+    // Each answer, whether the asker is logged in and joined to race 1, and the paths it answers.
+    const std::tuple<const char*, bool, std::vector<const char*>> refusals[] = {
+        { "Please log in first.", false, { "/races?action=1", "/boats?action=1&raceId=1", "/races?action=6&raceId=1&z=5&x=1&y=1" } },
+        { "Wrong e-mail or password.", false, { "/users?action=2&email=taken%40example.org&password=wrong", "/users?action=2&email=nobody%40example.org&password=secret1" } },
+        { "This e-mail address is already registered.", false, { "/users?action=1&autoLogin=1&email=TAKEN%40example.org&password=secret1&nick=X" } },
+        { "Please enter a valid e-mail address.", false, { "/users?action=1&autoLogin=1&email=no-at-sign&password=secret1&nick=X" } },
+        { "Please choose a password of 4 to 128 characters.", false, { "/users?action=1&autoLogin=1&email=a%40b.c&password=ab&nick=X" } },
+        { "Please choose a nick name of 1 to 32 characters.", false, { "/users?action=1&autoLogin=1&email=a%40b.c&password=secret1&nick=" } },
+        { "Invalid request.", false, { "/users?action=9", "/nowhere?action=1" } },
+        { "Invalid request.", true, { "/races?action=77&raceId=1" } },
+        { "Unknown race.", true, { "/races?action=2&raceId=999" } },
+        { "Missing or invalid raceId.", true, { "/races?action=3&raceId=abc", "/races?action=4", "/races?action=4&raceId=0x10", "/races?action=4&raceId=99999999999999999999999", "/boats?action=1&raceId=0" } },
+        { "You have not joined this race.", true, { "/races?action=5&raceId=3", "/boats?action=2&heading=90&sail=1&raceId=3" } },
+        { "Missing or invalid tile.", true, { "/races?action=6&raceId=1&z=5&x=32&y=0", "/races?action=6&raceId=1&z=40&x=0&y=0", "/races?action=6&raceId=1&x=1&y=1", "/races?action=6&raceId=1&z=3&x=-1&y=2" } },
+        { "Missing or invalid heading or sail.", true, { "/boats?action=2&heading=nan&sail=1&raceId=1", "/boats?action=2&heading=90&raceId=1", "/boats?action=2&heading=1e999&sail=1&raceId=1", "/boats?action=2&heading=90&sail=%201&raceId=1" } },
+        { "The heading must be between 0 and 360 degrees.", true, { "/boats?action=2&heading=400&sail=1&raceId=1", "/boats?action=2&heading=-5&sail=1&raceId=1" } },
+        { "Unknown sail.", true, { "/boats?action=2&heading=90&sail=3&raceId=1" } },
     };
     GameClient player = harness.player("ref@example.org");
     player.table("/races?action=2&raceId=1");
-    for (auto [path, loggedIn, answer] : refusals) {
-        GameClient stranger = harness.client();
-        EXPECT_EQ((loggedIn ? player : stranger).result(path), answer) << path;
+    for (const auto& [answer, loggedIn, paths] : refusals) {
+        for (const char* path : paths) {
+            GameClient stranger = harness.client();
+            EXPECT_EQ((loggedIn ? player : stranger).result(path), answer) << path;
+        }
     }
     // Forged or stale cookies count as not logged in.
     for (auto [name, value] : { std::pair("JSESSIONID", std::string("0123456789abcdef")), std::pair("id", other.cookies["id"]) }) {
-        GameClient forged = harness.client();
-        forged.cookies = player.cookies;
+        GameClient forged(harness.port(), player.cookies);
         forged.cookies[name] = value;
         EXPECT_EQ(forged.result("/races?action=1"), "Please log in first.") << name;
     }

@@ -44,8 +44,7 @@ TEST(RaceSnapshotTest, TheBoatsListHoldsTheLeadersAndTheNearestButNeverTheAskerW
     }
     EXPECT_EQ(RaceSnapshot(*lineOfBoats(wind, 30), 100).chooseBoats(10).size(), 29u);
     // The list written is a table, of its limit of boats, with six decimals.
-    RaceSnapshot snapshot(*lineOfBoats(wind, 400), 300);
-    std::string text = snapshot.boatsList(200);
+    std::string text = RaceSnapshot(*lineOfBoats(wind, 400), 300).boatsList(200);
     Table root = parseTable(text);
     ASSERT_TRUE(getTable(root, "boats") && getTable(root, "boats")->size() == 300u);
     EXPECT_NE(text.find("lat = 40.123457,"), std::string::npos);

@@ -14,22 +14,14 @@
 #include <stdexcept>
 #include <tuple>
 
-GameClient::GameClient(int port)
-    : port(port)
-{
-}
-
 HttpReply GameClient::get(const std::string& path)
 {
     httplib::Client http("127.0.0.1", port);
     http.set_read_timeout(30, 0);
-    httplib::Headers headers;
     std::string cookieHeader;
     for (const auto& [name, value] : cookies)
         cookieHeader += (cookieHeader.empty() ? "" : "; ") + name + "=" + value;
-    if (!cookieHeader.empty())
-        headers.emplace("Cookie", cookieHeader);
-    auto response = http.Get(path.c_str(), headers);
+    auto response = cookieHeader.empty() ? http.Get(path.c_str()) : http.Get(path.c_str(), { { "Cookie", cookieHeader } });
     if (!response)
         return {};
     for (auto [it, end] = response->headers.equal_range("Set-Cookie"); it != end; ++it) {
@@ -43,11 +35,6 @@ HttpReply GameClient::get(const std::string& path)
 std::string GameClient::result(const std::string& path)
 {
     return extractResult(get(path).body);
-}
-
-std::string answerBody(const std::string& result)
-{
-    return result.size() > 3 ? result.substr(3) : std::string();
 }
 
 Table GameClient::table(const std::string& path)
@@ -65,11 +52,6 @@ RaceList GameClient::races()
 std::string GameClient::signUp(const std::string& email, const std::string& nick)
 {
     return result("/users?action=1&autoLogin=1&email=" + email + "&password=secret1&nick=" + nick);
-}
-
-std::string coastCacheDir()
-{
-    return TIDEWAKE_COAST_CACHE;
 }
 
 const server::Coastline& sharedCoast()
@@ -107,11 +89,6 @@ int freePorts(int count)
     }
 }
 
-ServerHarness::ServerHarness()
-{
-    std::tie(config.dataDir, config.coastDir, config.robots, config.stepSeconds, config.fastHashing) = std::tuple(dir.path().string(), coastCacheDir(), 3, 0.2, true);
-}
-
 void ServerHarness::start()
 {
     instance = std::make_unique<server::ServerInstance>(config);
@@ -127,15 +104,9 @@ GameClient ServerHarness::player(const std::string& email, const std::string& ni
     return client;
 }
 
-namespace {
-
 // The race pictures' font caches live as long as the process; they are given back once
 // every test has run, so that the leak check at exit sees only real leaks.
-class FontCacheRelease : public testing::Environment {
-public:
+struct FontCacheRelease : testing::Environment {
     void TearDown() override { server::releaseFontCaches(); }
 };
-
-const testing::Environment* const fontCacheRelease = testing::AddGlobalTestEnvironment(new FontCacheRelease);
-
-} // namespace
+static const testing::Environment* const fontCacheRelease = testing::AddGlobalTestEnvironment(new FontCacheRelease);

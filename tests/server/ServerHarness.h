@@ -10,6 +10,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <tuple>
 
 struct HttpReply {
     int status = 0;
@@ -21,7 +22,11 @@ struct HttpReply {
 // earlier answers.
 class GameClient {
 public:
-    explicit GameClient(int port);
+    explicit GameClient(int port, std::map<std::string, std::string> cookies = {})
+        : cookies(std::move(cookies))
+        , port(port)
+    {
+    }
 
     HttpReply get(const std::string& path);
     // The text inside the answer's "<result>" envelope.
@@ -39,7 +44,7 @@ private:
 };
 
 // Where the coastline caches are built once for all test programs.
-std::string coastCacheDir();
+inline std::string coastCacheDir() { return TIDEWAKE_COAST_CACHE; }
 // The coastline, loaded once for the whole test program.
 const server::Coastline& sharedCoast();
 // Links the built coastline caches into a server's data folder, when they exist.
@@ -51,7 +56,7 @@ int freePorts(int count);
 // cheap password hashing.
 class ServerHarness {
 public:
-    ServerHarness();
+    ServerHarness() { std::tie(config.dataDir, config.coastDir, config.robots, config.stepSeconds, config.fastHashing) = std::tuple(dir.path().string(), coastCacheDir(), 3, 0.2, true); }
 
     void start();
 
@@ -68,4 +73,5 @@ private:
     int boundPort = -1;
 };
 
-std::string answerBody(const std::string& result);
+// The text of a good answer after its "OK, ".
+inline std::string answerBody(const std::string& result) { return result.size() > 3 ? result.substr(3) : std::string(); }

@@ -154,28 +154,17 @@ TEST(PostgresStorageTest, AMissingDatabaseIsReportedAtOnce)
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(6));
 }
 
-size_t boatsIn(GameClient& client)
-{
-    Table answer = client.table("/races?action=4&raceId=1");
-    const Table* boats = getTable(answer, "boats");
-    return boats ? boats->size() : 0;
-}
-
 // The program itself, on its own data folder and port; it must not outlive a test program
 // that is killed halfway.
 class ServerProcess {
 public:
     ServerProcess(const std::string& dataDir, int port)
     {
-        std::vector<std::string> arguments = { TIDEWAKE_SERVER_BINARY, "--data", dataDir, "--port", std::to_string(port), "--boats", "2" };
-        std::vector<char*> argv;
-        for (std::string& argument : arguments)
-            argv.push_back(argument.data());
-        argv.push_back(nullptr);
+        std::string portText = std::to_string(port);
         pid = fork();
         if (pid == 0) {
             prctl(PR_SET_PDEATHSIG, SIGKILL);
-            execv(argv[0], argv.data());
+            execl(TIDEWAKE_SERVER_BINARY, TIDEWAKE_SERVER_BINARY, "--data", dataDir.c_str(), "--port", portText.c_str(), "--boats", "2", static_cast<char*>(nullptr));
             _exit(127);
         }
         httplib::Client http("127.0.0.1", port);
@@ -207,6 +196,10 @@ TEST(PersistenceTest, KillingTheProgramLosesNothingAcknowledged)
     int port = freePorts(1);
     GameClient client(port);
     size_t boats = 0;
+    auto boatsIn = [](GameClient& client) {
+        const Table answer = client.table("/races?action=4&raceId=1");
+        return getTable(answer, "boats") ? getTable(answer, "boats")->size() : 0;
+    };
     {
         ServerProcess server(dir.path().string(), port);
         ASSERT_TRUE(server.listening);

@@ -57,16 +57,10 @@ TEST(WindFieldTest, WindChangesSmoothlyAndItsBeltsLookLikeTheEarths)
     EXPECT_TRUE(mean(32.0).second < mean(15.0).second && mean(32.0).second < mean(48.0).second && mean(5.0).second < 8.0);
 }
 
-struct ShoreCase {
-    const char* what;
-    const char* segments;
-    double cellDegrees;
-    std::vector<std::tuple<double, double, bool>> points;
-};
-
 TEST(CoastBuilderTest, SegmentsAreJoinedIntoClosedRingsAndLakesAndIslandsAlternate)
 {
-    const ShoreCase cases[] = {
+    // What the shore is, its segments, the grid's cell size, and points with whether they are land.
+    const std::tuple<const char*, const char*, double, std::vector<std::tuple<double, double, bool>>> cases[] = {
         { "an island in three pieces out of order, and a closed islet",
             "> Shore Bin # 2, Level 1\n1 1\n1 2\n> Shore Bin # 1, Level 1\n0 0\n1 0\n1 1\n> Shore Bin # 3, Level 1\n1 2\n0 2\n0 0\n> Bin 4\n5 5\n6 5\n6 6\n5 5\n",
             1.0, { { 0.5, 0.5, true }, { 1.5, 0.5, true }, { 2.5, 0.5, false }, { 5.2, 5.5, true }, { 5.8, 5.5, false } } },
@@ -78,11 +72,11 @@ TEST(CoastBuilderTest, SegmentsAreJoinedIntoClosedRingsAndLakesAndIslandsAlterna
             3.0, { { 1, 1, true }, { 3, 3, false }, { 5, 5, true }, { 7.5, 2.5, false }, { 9.5, 9.5, true }, { 11, 5, false }, { -1, 5, false } } },
     };
     CoastGrid grid;
-    for (const ShoreCase& c : cases) {
-        std::istringstream text(c.segments);
-        grid = CoastBuilder::cut(CoastBuilder::assemble(CoastBuilder::readSegments(text)), c.cellDegrees);
-        for (auto [lat, lon, land] : c.points)
-            EXPECT_EQ(grid.isLand(lat, lon), land) << c.what << ": " << lat << " " << lon;
+    for (const auto& [what, segments, cellDegrees, points] : cases) {
+        std::istringstream text(segments);
+        grid = CoastBuilder::cut(CoastBuilder::assemble(CoastBuilder::readSegments(text)), cellDegrees);
+        for (auto [lat, lon, land] : points)
+            EXPECT_EQ(grid.isLand(lat, lon), land) << what << ": " << lat << " " << lon;
     }
     // The last grid saved and loaded again; a damaged file is refused.
     TempFolder dir;
