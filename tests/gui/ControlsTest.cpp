@@ -18,9 +18,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <string>
-#include <tuple>
-#include <vector>
 
 namespace {
 

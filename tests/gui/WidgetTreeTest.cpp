@@ -4,11 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <memory>
-#include <string>
-#include <tuple>
-#include <vector>
-
 namespace {
 
 using Events = std::vector<std::string>;

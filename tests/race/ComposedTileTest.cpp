@@ -5,7 +5,6 @@
 #include <array>
 #include <cstdlib>
 #include <random>
-#include <vector>
 
 namespace {
 

@@ -15,7 +15,6 @@
 #include "support/StdoutCapture.h"
 
 #include <cmath>
-#include <set>
 
 namespace {
 

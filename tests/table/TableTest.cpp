@@ -5,8 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <array>
-#include <sstream>
-#include <tuple>
 
 namespace {
 
