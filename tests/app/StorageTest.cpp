@@ -9,7 +9,6 @@
 #include <sys/resource.h>
 
 #include <csignal>
-#include <filesystem>
 
 namespace fs = std::filesystem;
 

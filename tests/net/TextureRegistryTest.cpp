@@ -8,8 +8,6 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-
 namespace {
 
 // The process-wide registry on a software renderer, with a working folder holding data/,

@@ -3,7 +3,6 @@
 #include "ChartTestSupport.h"
 
 #include <array>
-#include <cstdlib>
 #include <random>
 
 namespace {
