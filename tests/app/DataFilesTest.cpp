@@ -7,8 +7,6 @@
 #include <filesystem>
 #include <fstream>
 #include <regex>
-#include <set>
-#include <sstream>
 
 // The program opens its images and font from data/ by fixed names, and plays the music
 // and waves there.

@@ -6,10 +6,7 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <filesystem>
 #include <regex>
-#include <set>
 
 namespace {
 

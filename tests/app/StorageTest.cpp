@@ -9,7 +9,6 @@
 #include <sys/resource.h>
 
 #include <csignal>
-#include <filesystem>
 
 namespace fs = std::filesystem;
 
@@ -42,8 +41,7 @@ TEST_F(StorageTest, ReadsTheMachineFileFirstWithTypedValues)
         SCOPED_TRACE(machineText + " | " + userText);
         folder.write("etc/settings", machineText);
         folder.write("home/settings", userText);
-        EXPECT_EQ(files().readString(name, "default"), text);
-        EXPECT_EQ(files().readInt(name, -7), number);
+        EXPECT_EQ(std::pair(files().readString(name, "default"), files().readInt(name, -7)), std::pair(text, number));
     }
 }
 

@@ -4,11 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <memory>
-#include <string>
-#include <tuple>
-#include <vector>
-
 namespace {
 
 using Events = std::vector<std::string>;
@@ -35,11 +30,7 @@ struct Probe : Widget {
     {
         return record(what + " " + std::to_string(value) + " " + std::to_string(px) + "," + std::to_string(py));
     }
-    bool record(const std::string& event)
-    {
-        events.push_back(event);
-        return handles;
-    }
+    bool record(const std::string& event) { return events.push_back(event), handles; }
 
     bool focusable = false, handles = true;
     SDL_Keycode consumedKey = SDLK_UNKNOWN;
@@ -66,8 +57,7 @@ TEST(WidgetTree, FocusFormsOnePathFromTheRootAPressFocusesTheChildrenItReachesAn
     a->setFocus(true);
     EXPECT_TRUE(a->focused && left->focused && tree.focused);
     b->setFocus(true);
-    EXPECT_TRUE(!a->focused && !left->focused && !left->focusedChild);
-    EXPECT_TRUE(b->focused && right->focused && tree.focused && tree.focusedChild == right);
+    EXPECT_TRUE(!a->focused && !left->focused && !left->focusedChild && b->focused && right->focused && tree.focused && tree.focusedChild == right);
     b->setFocus(false);
     EXPECT_FALSE(right->focused || tree.focused);
 

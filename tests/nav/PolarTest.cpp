@@ -2,9 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <limits>
-#include <tuple>
-
 namespace {
 
 const double nan = std::numeric_limits<double>::quiet_NaN();

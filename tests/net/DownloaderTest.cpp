@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <tuple>
 
 namespace {
 
@@ -68,8 +67,7 @@ TEST_F(DownloaderTest, DeliversEachAnswerByIdWithItsBodyOrAFailure)
     for (int i = 0; i < int(std::size(cases)); ++i) {
         const auto& [path, status, body] = cases[i];
         Answer answer = await(i + 1);
-        EXPECT_EQ(answer.status, status) << path;
-        EXPECT_EQ(std::string(answer.bytes ? answer.bytes.get() : "", answer.length), body) << path;
+        EXPECT_EQ(std::pair(answer.status, std::string(answer.bytes ? answer.bytes.get() : "", answer.length)), std::pair(status, body)) << path;
         EXPECT_TRUE(!answer.bytes || answer.bytes.get()[answer.length] == '\0') << path;
     }
     EXPECT_EQ(output.text(), "Answer of download 4 exceeds 4096 bytes; transfer stopped\n");

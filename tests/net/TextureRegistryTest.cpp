@@ -8,10 +8,6 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <map>
-#include <tuple>
-
 namespace {
 
 // The process-wide registry on a software renderer, with a working folder holding data/,

@@ -6,9 +6,6 @@
 #include "race/Map.h"
 #include "race/RaceScreen.h"
 
-#include <functional>
-#include <vector>
-
 namespace {
 
 // A marker that cannot describe its picture, so that the map draws the chart directly.
@@ -64,8 +61,7 @@ TEST_F(ChartPictureTest, AFrameAtRestCopiesAPictureEqualToTheDirectDrawingRedraw
         int redraws = map.chartRedraws();
         std::vector<Uint32> copied = frame();
         EXPECT_EQ(map.chartRedraws() - redraws, int(redrawn));
-        EXPECT_TRUE(direct == copied);
-        EXPECT_TRUE(frame() == copied);
+        EXPECT_TRUE(direct == copied && frame() == copied);
         EXPECT_EQ(map.chartRedraws() - redraws, int(redrawn));
     }
     deleteFontManager();

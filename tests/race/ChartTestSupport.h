@@ -12,10 +12,7 @@
 #include <filesystem>
 #include <string>
 
-inline bool sameColour(SDL_Color a, SDL_Color b)
-{
-    return a.r == b.r && a.g == b.g && a.b == b.b;
-}
+inline bool sameColour(SDL_Color a, SDL_Color b) { return a.r == b.r && a.g == b.g && a.b == b.b; }
 
 inline void useServer(const std::string& url)
 {

@@ -3,9 +3,7 @@
 #include "ChartTestSupport.h"
 
 #include <array>
-#include <cstdlib>
 #include <random>
-#include <vector>
 
 namespace {
 

@@ -15,7 +15,6 @@
 #include "support/StdoutCapture.h"
 
 #include <cmath>
-#include <set>
 
 namespace {
 
@@ -38,8 +37,7 @@ class MapTest : public ChartTest {
 protected:
     Map& makeMap(double lat = 0.0, double lon = 0.0, int width = 1024, int height = 768)
     {
-        screen = std::make_unique<Screen>(display.window);
-        return *screen->addChild(std::make_unique<Map>(width, height, lat, lon));
+        return *(screen = std::make_unique<Screen>(display.window))->addChild(std::make_unique<Map>(width, height, lat, lon));
     }
 
     std::unique_ptr<Screen> screen;

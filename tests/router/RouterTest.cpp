@@ -13,9 +13,6 @@
 #include <algorithm>
 #include <atomic>
 #include <cmath>
-#include <functional>
-#include <limits>
-#include <tuple>
 
 namespace {
 

@@ -5,8 +5,6 @@
 
 #include <array>
 #include <cmath>
-#include <tuple>
-#include <vector>
 
 namespace {
 

@@ -46,12 +46,8 @@ int HeadlessWindow::channels(int x, int y) const
 
 void pushMouseButton(Uint32 type, int x, int y, Uint8 button)
 {
-    SDL_Event event { type }; // every other field zero
-    event.button.button = button;
-    event.button.state = type == SDL_MOUSEBUTTONDOWN ? SDL_PRESSED : SDL_RELEASED;
-    event.button.clicks = 1;
-    event.button.x = x;
-    event.button.y = y;
+    SDL_Event event {};
+    event.button = { type, 0, 0, 0, button, Uint8(type == SDL_MOUSEBUTTONDOWN ? SDL_PRESSED : SDL_RELEASED), 1, 0, x, y };
     SDL_PushEvent(&event);
 }
 
@@ -63,10 +59,8 @@ void pushClick(int x, int y, Uint8 button)
 
 void pushMouseMotion(int x, int y, Uint32 state)
 {
-    SDL_Event event { SDL_MOUSEMOTION };
-    event.motion.state = state;
-    event.motion.x = x;
-    event.motion.y = y;
+    SDL_Event event {};
+    event.motion = { SDL_MOUSEMOTION, 0, 0, 0, state, x, y, 0, 0 };
     SDL_PushEvent(&event);
 }
 
@@ -79,9 +73,8 @@ void pushWheel(int amount)
 
 void pushKey(SDL_Keycode key)
 {
-    SDL_Event event { SDL_KEYDOWN };
-    event.key.state = SDL_PRESSED;
-    event.key.keysym.sym = key;
+    SDL_Event event {};
+    event.key = { SDL_KEYDOWN, 0, 0, SDL_PRESSED, 0, 0, 0, { SDL_SCANCODE_UNKNOWN, key, 0, 0 } };
     SDL_PushEvent(&event);
 }
 

@@ -49,10 +49,8 @@ void RecordingServer::hold(const std::string& pattern)
 
 void RecordingServer::release()
 {
-    {
-        std::lock_guard<std::mutex> lock(mutex);
-        held.reset();
-    }
+    std::lock_guard<std::mutex> lock(mutex);
+    held.reset();
     released.notify_all();
 }
 
@@ -97,10 +95,8 @@ void RecordingServer::serve(const httplib::Request& request, httplib::Response& 
     for (const auto& [name, value] : reply.headers)
         response.set_header(name, value);
     std::string body = std::move(reply.body);
-    if (!reply.cutShort) {
-        response.set_content(body, reply.contentType);
-        return;
-    }
+    if (!reply.cutShort)
+        return response.set_content(body, reply.contentType);
     response.set_content_provider(body.size() + 1, reply.contentType, [body](size_t offset, size_t, httplib::DataSink& sink) {
         return offset < body.size() && sink.write(body.data() + offset, body.size() - offset);
     });
@@ -113,10 +109,9 @@ Reply RecordingServer::replyTo(SeenRequest& request)
     Handler handler;
     {
         std::unique_lock<std::mutex> lock(mutex);
-        for (auto route = routes.rbegin(); route != routes.rend() && !handler; ++route) {
+        for (auto route = routes.rbegin(); route != routes.rend() && !handler; ++route)
             if (std::regex_match(request.path, route->pattern))
                 handler = route->handler;
-        }
         seen.push_back(request);
         released.wait_for(lock, std::chrono::seconds(10), [&] { return !held || !std::regex_match(request.path, *held); });
     }

@@ -2,11 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdint>
 #include <cstring>
 #include <random>
 #include <thread>
-#include <vector>
 
 namespace {
 

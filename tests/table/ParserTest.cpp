@@ -6,9 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <sstream>
-#include <tuple>
-
 namespace {
 
 // A compact text of a tree: i, d and s mark integers, doubles and strings; tables are

@@ -5,8 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <array>
-#include <sstream>
-#include <tuple>
 
 namespace {
 
@@ -44,14 +42,11 @@ TEST(TableTest, AccessorsConvertPresentValuesAndDefaultAbsentOnes)
         { "nested", "Can't convert table to int", "Can't convert table to long", "Can't convert table to double", "Can't convert table to string", "table" },
         { "empty", "0", "0", "0", "default", "none" }, { "missing", "0", "0", "0", "default", "none" } };
     Table table = sampleTable();
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c[0]);
-        EXPECT_EQ(outcome([&] { return getInt(table, c[0]); }), c[1]);
-        EXPECT_EQ(outcome([&] { return getLong(table, c[0]); }), c[2]);
-        EXPECT_EQ(outcome([&] { return getDouble(table, c[0]); }), c[3]);
-        EXPECT_EQ(outcome([&] { return getString(table, c[0], "default"); }), c[4]);
-        EXPECT_EQ(outcome([&] { return getTable(table, c[0]) ? "table" : "none"; }), c[5]);
-    }
+    for (const auto& c : cases)
+        EXPECT_EQ((std::array<std::string, 5> { outcome([&] { return getInt(table, c[0]); }), outcome([&] { return getLong(table, c[0]); }), outcome([&] { return getDouble(table, c[0]); }),
+                      outcome([&] { return getString(table, c[0], "default"); }), outcome([&] { return getTable(table, c[0]) ? "table" : "none"; }) }),
+            (std::array<std::string, 5> { c[1], c[2], c[3], c[4], c[5] }))
+            << c[0];
 }
 
 TEST(TableTest, CopiesAreDeepAndIndependent)

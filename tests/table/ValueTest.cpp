@@ -9,10 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <limits>
 #include <random>
-#include <string>
-#include <vector>
 
 namespace {
 
