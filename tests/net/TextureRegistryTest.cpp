@@ -84,6 +84,9 @@ TEST_F(TextureRegistryTest, HandlesOfAUrlShareOneDownloadAndAFailureWaitsForRedo
         std::tuple(png, png, "<html>not found</html>", decoy));
     EXPECT_EQ(output.text(), "Error downloading '" + url("/broken.png") + "'\nNot caching '" + url("/../escape.png") + "': its path does not name a file in the cache folder\n");
 
+    // Handles must not outlive the registry's entries.
+    for (auto* handle : { &first, &second, &third, &proof })
+        handle->reset();
     clearTextures();
     initTextures(renderer.get());
     auto cached = loadTexture(url("/tiles/3/4/5.png"));
