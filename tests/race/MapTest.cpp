@@ -2,6 +2,7 @@
 
 #include "ChartTestSupport.h"
 #include "boat/BoatRecord.h"
+#include "gui/PictureKey.h"
 #include "gui/Screen.h"
 #include "lobby/RaceRecord.h"
 #include "nav/GreatCircle.h"
@@ -293,6 +294,18 @@ TEST_F(MapTest, FromZoomEightAMarkerShowsNickAndPlaceCentredUnderItsIcon)
         for (const RecordingFont::Drawn& text : font.drawn)
             texts += std::to_string(text.x) + ", " + std::to_string(text.y) + ": " + text.text;
         EXPECT_EQ(std::pair(texts, std::string(marker.icon->getName())), std::pair(std::string(drawn), std::string("images/boat-red.png")));
+    }
+    // The label belongs to the marker's kept picture only where it is drawn.
+    RecordingFont font;
+    for (auto [zoom, withFont, differs] : { std::tuple(7, true, false), std::tuple(8, true, true), std::tuple(8, false, false) }) {
+        map.zoom = zoom;
+        BoatWidget marker(&boat, nullptr, &map);
+        marker.font = withFont ? &font : nullptr;
+        PictureKey before, after;
+        marker.describe(before);
+        boat.nick += "x";
+        marker.describe(after);
+        EXPECT_EQ(before != after, differs) << "zoom " << zoom << (withFont ? " with" : " without") << " a font";
     }
     boat.nick = std::string(600, 'x');
     EXPECT_EQ(BoatWidget::label(boat), std::string(499, 'x'));

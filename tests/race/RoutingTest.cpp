@@ -129,8 +129,10 @@ TEST_F(RoutingTest, RStartsOrCancelsARoutingEscapeCancelsItAndTheFinishedRouteIs
     font.drawn.clear();
     display.clear();
     overlay.draw(raceScreen.map(), display.renderer, 0, 0, 0, 1.0);
-    SDL_Point start = raceScreen.map().latLonToScreen(route.points[0].position.lat, route.points[0].position.lon);
-    EXPECT_TRUE(sameColour(display.pixelAt(start.x + 1, start.y + 1), { 255, 140, 0, 255 })) << "the route's line is two pixels thick";
+    for (const RoutePoint& end : { route.points.front(), route.points.back() }) {
+        SDL_Point at = raceScreen.map().latLonToScreen(end.position.lat, end.position.lon);
+        EXPECT_TRUE(sameColour(display.pixelAt(at.x + 1, at.y + 1), { 255, 140, 0, 255 })) << "the route's line is two pixels thick";
+    }
     EXPECT_EQ(font.texts(), (std::vector<std::string> { etaLabel(planner.routeStart(), route.etaHours), "Route ignores land" }));
     EXPECT_EQ(font.drawn[1].y - font.drawn[0].y, 16) << "a note stands a line under the ETA";
     // Past the last waypoint there is nothing to route to.
