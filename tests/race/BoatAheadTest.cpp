@@ -5,6 +5,7 @@
 #include "boat/BoatRecord.h"
 #include "race/AheadMarker.h"
 #include "race/Map.h"
+#include "race/WindTape.h"
 #include "router/Router.h"
 
 #include <GeographicLib/Geodesic.hpp>
@@ -69,6 +70,32 @@ TEST_F(BoatAheadMapTest, TheMapsGridsGiveTheWindOfTheirTimeWhereTheyAreHeld)
     for (auto [lat, lon, time, wind] : { std::tuple(-1, 1, 5000, std::optional(Wind { 0, 1 })), std::tuple(-4, 4, 5000, std::optional(Wind { 270, 4 })),
              std::tuple(-1, 1, 4000, std::optional<Wind>()), std::tuple(-1, 7, 5000, std::optional<Wind>()), std::tuple(-1, -1, 5000, std::optional<Wind>()) })
         EXPECT_EQ(mapWind(map, time)(lat, lon), wind) << lat << " " << lon << " " << time;
+}
+
+// The copy stands, translucent and turned to the heading, where the boat will be at the
+// tape's time, here 24 hours on at its present speed; it leaves the icon opaque for the
+// boat's own marker. Within 15 minutes of now it is not shown.
+TEST_F(BoatAheadMapTest, TheCopyStandsWhereTheBoatWillBeAtTheTapesTime)
+{
+    const SDL_Color bow { 250, 40, 20, 255 }, stern { 20, 40, 250, 255 };
+    savePng(data.root / "data/images/boat-green.png", 64, 64, bow, stern);
+    Map map(1024, 768, 0.0, 0.0);
+    WindTape tape(718, 1024, &map);
+    BoatRecord boat;
+    std::tie(boat.heading, boat.speed) = std::pair(90.0, 6.0);
+    AheadMarker marker(&boat, &tape, [] { return 100000; });
+    auto icon = loadTexture("images/boat-green.png");
+    for (auto [offset, shown] : { std::pair(24 * 3600, true), std::pair(-24 * 3600, true), std::pair(900, true), std::pair(-899, false) }) {
+        tape.selected = 100000 + offset;
+        display.clear();
+        marker.draw(map, display.renderer, map.viewX, map.viewY, 0, 1.0);
+        SDL_Point centre = map.latLonToScreen(0.0, offset / 3600.0 * 6.0 / 60.0);
+        Uint8 alpha = 0;
+        SDL_GetTextureAlphaMod(icon->getTexture(), &alpha);
+        SDL_Color ahead = display.pixelAt(centre.x + 20, centre.y), behind = display.pixelAt(centre.x - 20, centre.y);
+        EXPECT_EQ(std::tuple(ahead.r, behind.b, alpha), shown ? std::tuple(Uint8(250 * 120 / 255), Uint8(250 * 120 / 255), Uint8(255)) : std::tuple(Uint8(0), Uint8(0), Uint8(255)))
+            << offset;
+    }
 }
 
 }
