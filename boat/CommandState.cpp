@@ -31,7 +31,7 @@ double steadySeconds()
 
 void CommandState::submitted(int newRequest, double newHeading, double now)
 {
-    if (stage == Stage::Sending && request > 0)
+    if (stage == Stage::Sending)
         downloader.cancel(request);
     heading = newHeading;
     request = newRequest;
@@ -46,7 +46,7 @@ void CommandState::submitted(int newRequest, double newHeading, double now)
 void CommandState::poll(double now)
 {
     Answer answer;
-    if (stage == Stage::Sending && request > 0 && downloader.pollById(request, answer))
+    if (stage == Stage::Sending && downloader.pollById(request, answer))
         answered(answer, now);
 }
 

@@ -37,6 +37,7 @@ public:
     std::string line(double now) const;
 
     Stage stage = Stage::None;
+    // The submission in flight: a queued request while Sending, 0 otherwise.
     int request = 0;
     double heading = 0.0;
     double answeredAt = 0.0;

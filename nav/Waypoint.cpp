@@ -31,7 +31,8 @@ double distanceToSegment(const LocalXY& p, const LocalXY& a, const LocalXY& b)
 }
 
 // The first point of the segment from a to b within the radius of the origin, as a
-// fraction of the segment; the nearest point when rounding leaves none within it.
+// fraction of the segment; the nearest point when rounding leaves none within it. A start
+// within the radius makes the earlier root negative, so it clamps to 0.
 double entryIntoCircle(const LocalXY& a, const LocalXY& b, double radius)
 {
     double vx = b.x - a.x;
@@ -39,7 +40,7 @@ double entryIntoCircle(const LocalXY& a, const LocalXY& b, double radius)
     double vv = vx * vx + vy * vy;
     double av = a.x * vx + a.y * vy;
     double aa = a.x * a.x + a.y * a.y;
-    if (aa <= radius * radius || vv <= 0.0)
+    if (vv <= 0.0)
         return 0.0;
     double discriminant = av * av - vv * (aa - radius * radius);
     double t = discriminant >= 0.0 ? (-av - std::sqrt(discriminant)) / vv : -av / vv;

@@ -67,7 +67,7 @@ TEST_F(WindTest, TheTapeSpansSeventyTwoHoursFromTheWholeHourWithTicksALabelEvery
     map->windTime = 0;
     screen.onMouseDown(SDL_BUTTON_LEFT, tape->knobOffset() + 30, tapeTop + 20);
     for (auto [x, seconds] : { std::pair(30 + 482, 129600), std::pair(-500, 0), std::pair(994, 259200), std::pair(5000, 259200), std::pair(30 + 241, 64800) }) {
-        screen.onMouseMove(SDL_BUTTON_LMASK, x, 100);
+        EXPECT_TRUE(screen.onMouseMove(SDL_BUTTON_LMASK, x, 100)) << "the moved knob asks for a frame";
         EXPECT_EQ(std::pair(tape->selected - tape->start, map->windTime), std::pair(seconds, 0)) << x;
     }
     screen.onMouseUp(SDL_BUTTON_LEFT, 30 + 241, tapeTop + 20);
