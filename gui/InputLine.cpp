@@ -123,16 +123,15 @@ bool InputLine::onKeyDown(SDL_Keycode keyCode)
         cursor = length;
         break;
     case SDLK_RIGHT:
-        if (cursor < length)
-            ++cursor;
+        ++cursor;
         break;
     case SDLK_LEFT:
-        if (cursor > 0)
-            --cursor;
+        --cursor;
         break;
     default:
         return false;
     }
+    // Holds the caret within the text at either end.
     cursor = std::clamp(cursor, 0, int(text.size()));
     return true;
 }
