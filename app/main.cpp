@@ -34,6 +34,17 @@ void setWindowIcon(SDL_Window* window)
 // The login screen's background, the largest image of the first picture.
 constexpr const char* backgroundImage = "images/background.jpg";
 
+// Decodes the background and converts it to the 32-bit format that renderers take as it
+// is, so that making its texture is a copy; the conversion costs more than the decoding.
+SdlSurface decodeBackground()
+{
+    SdlSurface decoded(IMG_Load((std::string("data/") + backgroundImage).c_str()));
+    if (!decoded)
+        return decoded;
+    SdlSurface converted(SDL_ConvertSurfaceFormat(decoded.get(), SDL_PIXELFORMAT_ARGB8888, 0));
+    return converted ? std::move(converted) : std::move(decoded);
+}
+
 void startServices(SDL_Renderer* renderer)
 {
     downloader.startThread();
@@ -78,8 +89,7 @@ int main(int, char**)
 {
     // The background is decoded while SDL opens the window. Until it is, no other image is
     // loaded, so that SDL_image is used by one thread at a time.
-    std::future<SdlSurface> background = std::async(std::launch::async,
-        [] { return SdlSurface(IMG_Load((std::string("data/") + backgroundImage).c_str())); });
+    std::future<SdlSurface> background = std::async(std::launch::async, decodeBackground);
     chooseAudioDriver();
     if (SDL_Init(SDL_INIT_TIMER | SDL_INIT_AUDIO | SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0)
         return failWithSdlError();
