@@ -48,7 +48,8 @@ bool isLowSurrogate(char16_t unit)
 std::u16string withHalfPairsReplaced(std::u16string text)
 {
     for (size_t i = 0; i < text.size(); ++i) {
-        if (isHighSurrogate(text[i]) && i + 1 < text.size() && isLowSurrogate(text[i + 1]))
+        // At the end text[i + 1] is the string's terminating null, which is no low surrogate.
+        if (isHighSurrogate(text[i]) && isLowSurrogate(text[i + 1]))
             ++i;
         else if (isHighSurrogate(text[i]) || isLowSurrogate(text[i]))
             text[i] = u'\uFFFD';

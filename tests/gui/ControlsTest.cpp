@@ -116,6 +116,8 @@ TEST_F(ControlsTest, NineSkinPiecesFrameTheButtonsWhichShowTheirStateChangeItAnd
     EXPECT_TRUE(button.onMouseUp(1, 0, 0) && command.runs == 1);
     button.draw(display.renderer, 0, 0);
     EXPECT_TRUE(button.text.empty() && colourAt(39, 19, green) && colourAt(40, 20, black));
+    Button(300, 300, 40, 20, "Go", nullptr, false).draw(display.renderer, 300, 300);
+    EXPECT_TRUE(colourAt(320, 310, black)) << "a text button shows no picture";
 }
 
 // A label breaks at the last fitting space and cuts long words, and draws each line a text

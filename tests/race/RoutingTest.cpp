@@ -96,7 +96,7 @@ TEST_F(RoutingTest, RStartsOrCancelsARoutingEscapeCancelsItAndTheFinishedRouteIs
     server.answer("/wind", Reply(steadyWind()));
     RaceRecord race;
     std::tie(race.id, race.own.lat, race.own.lon, race.own.waypoint) = std::tuple(7, 45.0, -30.0, 1);
-    race.route = { { 44.0, -31.0, 0.0, 1.0, 1 }, { 45.5, -30.0, 0.0, 2.0, 1 } };
+    race.route = { { 44.0, -31.0, 0.0, 1.0, 1 }, { 46.5, -30.0, 0.0, 2.0, 1 } };
     Polar polar { { 0, 10, 20 }, { 0, 40, 90, 180 }, { { 0, 0, 0 }, { 0, 5, 8 }, { 0, 7, 10 }, { 0, 6, 9 } } };
     race.boat.sails = { { 1, polar }, { 2, polar } };
     RaceScreen raceScreen(display.window, race);
@@ -132,6 +132,12 @@ TEST_F(RoutingTest, RStartsOrCancelsARoutingEscapeCancelsItAndTheFinishedRouteIs
     for (const RoutePoint& end : { route.points.front(), route.points.back() }) {
         SDL_Point at = raceScreen.map().latLonToScreen(end.position.lat, end.position.lon);
         EXPECT_TRUE(sameColour(display.pixelAt(at.x + 1, at.y + 1), { 255, 140, 0, 255 })) << "the route's line is two pixels thick";
+    }
+    ASSERT_FALSE(routeTicks(route).empty());
+    for (const GeoPoint& tick : routeTicks(route)) {
+        SDL_Point at = raceScreen.map().latLonToScreen(tick.lat, tick.lon);
+        for (SDL_Point arm : { SDL_Point { 5, 0 }, SDL_Point { -5, 0 }, SDL_Point { 0, 5 }, SDL_Point { 0, -5 } })
+            EXPECT_TRUE(sameColour(display.pixelAt(at.x + arm.x, at.y + arm.y), { 255, 140, 0, 255 })) << "a tick's arm ends 5 pixels out";
     }
     EXPECT_EQ(font.texts(), (std::vector<std::string> { etaLabel(planner.routeStart(), route.etaHours), "Route ignores land" }));
     EXPECT_EQ(font.drawn[1].y - font.drawn[0].y, 16) << "a note stands a line under the ETA";

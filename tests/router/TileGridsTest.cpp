@@ -42,12 +42,12 @@ TEST(GridWindTest, CentresHoldTheirCellsBlendedBetweenAndLandCellsBlockTheLegsTh
 {
     GridWind wind = twoTileWind(true);
     GridWind gap = twoTileWind(false);
-    // Cell centres; half way from 350 to 10 degrees (0, not 180); the outer half cell; the
+    // Cell centres; half way from 350 to 10 degrees (0, not 180); the outer half cells; the
     // 180-degree meridian; half way between two times; west, north, after and before the
     // range; a grid that never arrived leaves its tile unknown at its time and next to it.
     const std::tuple<const GridWind*, double, double, double, bool, double, double> cases[] = { { &wind, 6.5, 2.5, 0.0, true, 350.0, 0.0 },
         { &wind, 7.5, 3.5, 0.0, true, 10.0, 5.0 }, { &wind, 7.0, 2.5, 0.0, true, 0.0, 0.5 }, { &wind, 6.25, 3.0, 0.0, true, 350.0, 2.0 },
-        { &wind, 8.0, 3.0, 0.0, true, 0.0, 3.5 }, { &wind, 0.5, 3.5, 1.5, true, 350.0, 11.0 }, { &wind, 6.5, 2.5, 3.0, true, 350.0, 10.0 },
+        { &wind, 8.0, 3.0, 0.0, true, 0.0, 3.5 }, { &wind, 1.9, 3.9, 0.0, true, 10.0, 7.0 }, { &wind, 0.5, 3.5, 1.5, true, 350.0, 11.0 }, { &wind, 6.5, 2.5, 3.0, true, 350.0, 10.0 },
         { &wind, 5.5, 2.5, 0.0, false, 0, 0 }, { &wind, 6.5, 1.5, 0.0, false, 0, 0 }, { &wind, 6.5, 2.5, 3.5, false, 0, 0 },
         { &wind, 6.5, 2.5, -0.1, false, 0, 0 }, { &gap, 0.5, 2.5, 0.0, true, 350.0, 2.0 }, { &gap, 0.5, 2.5, 1.0, false, 0, 0 }, { &gap, 0.5, 2.5, 3.0, false, 0, 0 },
         { &gap, 6.5, 2.5, 1.0, true, 350.0, 10.0 / 3 } };
