@@ -1,7 +1,7 @@
 #!/usr/bin/python3
 """Plays the client as a player does: a real window under Xvfb, input from xdotool, the companion
 server on a free local port, and screenshots of every screen in --out. Run from the source folder
-(the client reads data/ there); needs Xvfb, xdotool, xwd and stdbuf. Ends with status 0 when every
+(the client reads data/ there); needs Xvfb, xdotool, ImageMagick and stdbuf. Ends with status 0 when every
 step held, 1 with the failed step otherwise."""
 
 import argparse
@@ -13,7 +13,6 @@ import shutil
 import signal
 import socket
 import sqlite3
-import struct
 import subprocess
 import sys
 import tempfile
@@ -21,7 +20,6 @@ import time
 import traceback
 import urllib.parse
 import urllib.request
-import zlib
 
 WIDTH, HEIGHT = 1024, 768
 COAST_FILES = ("coast-l.bin", "coast-i.bin", "coast-h.bin")
@@ -44,18 +42,11 @@ def wait_for(what, condition, timeout, step=0.1):
 
 
 class Shot:
-    """One screenshot as packed RGB bytes, row by row, from an xwd dump of 24 or 32 bits a pixel."""
+    """One screenshot as packed RGB bytes, row by row."""
 
-    def __init__(self, xwd):
-        fields = struct.unpack(">25I", xwd[:100])
-        order, step, stride, masks = fields[7], fields[11] // 8, fields[12], fields[14:17]
-        pixels = xwd[fields[0] + 12 * fields[19]:]
-        rows = b"".join(pixels[r * stride:r * stride + step * WIDTH] for r in range(HEIGHT))
-        rgb = bytearray(3 * WIDTH * HEIGHT)
-        for channel, mask in enumerate(masks):
-            byte = ((mask & -mask).bit_length() - 1) // 8
-            rgb[channel::3] = rows[byte if order == 0 else step - 1 - byte::step]
-        self.rgb = bytes(rgb)
+    def __init__(self, rgb):
+        assert len(rgb) == 3 * WIDTH * HEIGHT, f"a screenshot of {len(rgb)} bytes"
+        self.rgb = rgb
 
     def pixel(self, x, y):
         return tuple(self.rgb[3 * (y * WIDTH + x):3 * (y * WIDTH + x) + 3])
@@ -64,12 +55,8 @@ class Shot:
         return b"".join(self.rgb[3 * (row * WIDTH + x):3 * (row * WIDTH + x + w)] for row in range(y, y + h))
 
     def save_png(self, path):
-        raw = zlib.compress(b"".join(b"\0" + self.rgb[3 * WIDTH * r:3 * WIDTH * (r + 1)] for r in range(HEIGHT)))
-        with open(path, "wb") as f:
-            f.write(b"\x89PNG\r\n\x1a\n")
-            for kind, body in ((b"IHDR", struct.pack(">IIBBBBB", WIDTH, HEIGHT, 8, 2, 0, 0, 0)), (b"IDAT", raw),
-                               (b"IEND", b"")):
-                f.write(struct.pack(">I", len(body)) + kind + body + struct.pack(">I", zlib.crc32(kind + body)))
+        subprocess.run(["convert", "-size", f"{WIDTH}x{HEIGHT}", "-depth", "8", "rgb:-", path], input=self.rgb,
+                       timeout=20, check=True)
 
 
 class Display:
@@ -87,8 +74,8 @@ class Display:
         return subprocess.run(arguments, env=self.env, capture_output=True, timeout=20, check=check).stdout.decode()
 
     def shot(self):
-        return Shot(subprocess.run(["xwd", "-root", "-silent"], env=self.env, capture_output=True, timeout=20,
-                                   check=True).stdout)
+        return Shot(subprocess.run(["import", "-window", "root", "-depth", "8", "rgb:-"], env=self.env,
+                                   capture_output=True, timeout=20, check=True).stdout)
 
     def window(self, pid):
         """The client's window, looked up at each use: SDL replaces the first window it makes."""
@@ -357,8 +344,8 @@ def main():
     for name in ("--client", "--server", "--out", "--coast-cache"):
         parser.add_argument(name, required=True)
     options = parser.parse_args()
-    if not all(shutil.which(tool) for tool in ("Xvfb", "xdotool", "xwd", "stdbuf")):
-        print("e2e: Xvfb, xdotool, xwd or stdbuf is missing (scripts/install-deps.sh installs them)")
+    if not all(shutil.which(tool) for tool in ("Xvfb", "xdotool", "import", "convert", "stdbuf")):
+        print("e2e: Xvfb, xdotool, ImageMagick or stdbuf is missing (scripts/install-deps.sh installs them)")
         return 1
     options.out, options.coast_cache = os.path.abspath(options.out), os.path.abspath(options.coast_cache)
     shutil.rmtree(options.out, ignore_errors=True)
