@@ -18,6 +18,7 @@ namespace {
 
 constexpr double pi = 3.141592653589793;
 constexpr double minute = 1.0 / 60.0;
+constexpr double kmPerDegree = 6371.0 * pi / 180;
 const double never = std::numeric_limits<double>::infinity();
 const GeoPoint start { 45.0, -20.0 };
 
@@ -224,6 +225,13 @@ TEST(LegSailor, ALegThroughAChangingWindCoversTheIntegralOfItsSpeed)
     EXPECT_NEAR(legs.km(), 15.2 * kmPerNauticalMile, 1e-6);
     EXPECT_NEAR(legs.timeAt(legs.km() / 2), 1.0361369583, 1e-6);
     EXPECT_NEAR(legs.end().lat, start.lat, 1e-9);
+    // Freshening eastwards instead, by 0.1 knot a kilometre, the speed grows with the distance
+    // sailed, 7.05 + b x knots, so x = 7.05 / b (e^(1.852 b t) - 1).
+    const FieldWind eastward([](double lat, double lon, double) { return WindSample { 0, 10 + 0.1 * (lon - start.lon) * kmPerDegree * std::cos(lat * pi / 180) }; });
+    LegSailor spreading(eastward, polars);
+    ASSERT_TRUE(spreading.sail(start, 0, 2, 90, 1, 7.05));
+    const double b = 0.1 * 1.1 / 6;
+    EXPECT_NEAR(spreading.km(), 7.05 / b * (std::exp(kmPerNauticalMile * b * 2) - 1), 0.02);
     const FieldWind threeHours([](double, double, double) { return WindSample { 0, 12 }; }, 3);
     EXPECT_FALSE(LegSailor(threeHours, polars).sail(start, 2, 2, 90, 1, 7.05)) << "the wind is unknown where the leg ends";
 }
