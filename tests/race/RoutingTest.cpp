@@ -141,6 +141,8 @@ TEST_F(RoutingTest, RStartsOrCancelsARoutingEscapeCancelsItAndTheFinishedRouteIs
     }
     EXPECT_EQ(font.texts(), (std::vector<std::string> { etaLabel(planner.routeStart(), route.etaHours), "Route ignores land" }));
     EXPECT_EQ(font.drawn[1].y - font.drawn[0].y, 16) << "a note stands a line under the ETA";
+    planner.onIdle(screen);
+    EXPECT_NE(raceScreen.plannedRoute(), nullptr) << "the route stays while the boat heads for the same waypoint";
     // Past the last waypoint there is nothing to route to.
     race.own.waypoint = 2;
     planner.onIdle(screen);
