@@ -236,6 +236,16 @@ TEST(LegSailor, ALegThroughAChangingWindCoversTheIntegralOfItsSpeed)
     EXPECT_FALSE(LegSailor(threeHours, polars).sail(start, 2, 2, 90, 1, 7.05)) << "the wind is unknown where the leg ends";
 }
 
+// Where no sail makes way there is no best sail, and of two equally fast sails the first is
+// kept, so that a route does not change sail for nothing.
+TEST(SailPolars, TheFasterSailWinsAndATieKeepsTheFirst)
+{
+    const std::map<int, Polar> sails = testSails();
+    const std::map<int, Polar> twins { { 1, sails.at(1) }, { 2, sails.at(1) } };
+    for (auto [polars, angle, sail] : { std::tuple(&sails, 0.0, 0), std::tuple(&sails, 150.0, 2), std::tuple(&sails, 60.0, 1), std::tuple(&twins, 90.0, 1) })
+        EXPECT_EQ(SailPolars(*polars, 5.0).best(angle, 12).sail, sail) << angle;
+}
+
 // In a steady wind the first step reaches as far as the polar allows on every heading of
 // the wind-angle grid where the boat moves, on both tacks alike.
 TEST(Isochrones, TheFirstStepSailsEveryHeadingOnBothTacksAtThePolarsSpeed)
