@@ -232,6 +232,10 @@ TEST(LegSailor, ALegThroughAChangingWindCoversTheIntegralOfItsSpeed)
     ASSERT_TRUE(spreading.sail(start, 0, 2, 90, 1, 7.05));
     const double b = 0.1 * 1.1 / 6;
     EXPECT_NEAR(spreading.km(), 7.05 / b * (std::exp(kmPerNauticalMile * b * 2) - 1), 0.02);
+    int readings = 0;
+    const FieldWind counted([&](double, double, double) { return ++readings, WindSample { 0, 10 }; });
+    ASSERT_TRUE(LegSailor(counted, polars).sail(start, 0, 2, 90, 1, 7.05));
+    EXPECT_EQ(readings, 2) << "a steady wind is read at the middle and the end only";
     const FieldWind threeHours([](double, double, double) { return WindSample { 0, 12 }; }, 3);
     EXPECT_FALSE(LegSailor(threeHours, polars).sail(start, 2, 2, 90, 1, 7.05)) << "the wind is unknown where the leg ends";
 }
