@@ -2,6 +2,7 @@
 
 #include "nav/GreatCircle.h"
 #include "nav/Polar.h"
+#include "nav/RhumbLine.h"
 #include "nav/Waypoint.h"
 #include "router/Isochrones.h"
 #include "router/LandChart.h"
@@ -269,6 +270,24 @@ TEST(Isochrones, TheFirstStepSailsEveryHeadingOnBothTacksAtThePolarsSpeed)
         EXPECT_EQ(polars.best(node.heading, 12).sail, node.sail) << node.heading;
     }
     EXPECT_EQ(std::pair(tacks[0], tacks[1]), std::pair(30, 29)) << "35 to 180 and 185 to 325 degrees";
+}
+
+// With sectors a quarter of the compass wide the farthest point of the first one lies on a
+// reach, yet the point nearest an upwind target, a beat, stays in the front.
+TEST(Isochrones, ThePointNearestTheTargetStaysInTheFront)
+{
+    const std::map<int, Polar> sails = testSails();
+    SailPolars polars(sails, 5.0);
+    const FieldWind northerly = uniform(0, 12);
+    const RouteWaypoint target = markAt(10, 300);
+    Isochrones isochrones(start, target, polars, northerly, nullptr, 90.0);
+    ASSERT_TRUE(isochrones.advance(1.0));
+    double nearest = never;
+    for (double heading = 0; heading < 360; heading += 5) {
+        GeoPoint p = rhumbDestination(start, heading, polars.best(std::fabs(std::remainder(heading, 360.0)), 12).speed * kmPerNauticalMile);
+        nearest = std::min(nearest, greatCircleDistance(p.lat, p.lon, target.lat, target.lon));
+    }
+    EXPECT_NEAR(isochrones.nearestKm(), nearest, 1e-6);
 }
 
 // A round island, its shore sampled every 200 metres along a leg.
