@@ -2,6 +2,8 @@
 
 #include "boat/BoatDescription.h"
 #include "boat/BoatRecord.h"
+#include "boat/ControlNotes.h"
+#include "support/RecordingFont.h"
 
 #include <gtest/gtest.h>
 
@@ -29,6 +31,29 @@ TEST(SailAdvice, TheOtherSailIsNamedWhenTwoPercentFasterAndNoSpeedIsTheNoGoZone)
     BoatRecord without;
     without.sail = 1;
     EXPECT_EQ(std::pair(adviseSail(without).faster, adviseSail(without).noGo), std::pair(std::string(), false));
+}
+
+// The command's line, the faster sail and the no-go zone each take their row, centred; a new
+// command line asks for a frame until it is drawn.
+TEST(ControlNotes, EachNoteTakesItsRowCentredAndANewCommandLineAsksForAFrame)
+{
+    BoatDescription description;
+    description.sails[1] = Polar { { 5, 15 }, { 0, 45 }, { { 0, 0 }, { 0, 0 } } };
+    description.sails[2] = Polar { { 5, 15 }, { 0, 45 }, { { 0, 0 }, { 1, 1 } } };
+    BoatRecord boat;
+    std::tie(boat.boat, boat.sail, boat.heading, boat.windSpeed) = std::tuple(&description, 1, 45.0, 10.0);
+    RaceEntry race;
+    ControlNotes notes(0, 0, 400, &boat, &race);
+    RecordingFont font;
+    notes.font = &font;
+    race.command.submitted(-1, 45.0, steadySeconds());
+    EXPECT_TRUE(notes.isAnimating());
+    notes.draw(nullptr, 100, 50);
+    EXPECT_FALSE(notes.isAnimating());
+    std::vector<std::tuple<int, int, std::string>> drawn;
+    for (const RecordingFont::Drawn& text : font.drawn)
+        drawn.emplace_back(text.x, text.y, text.text);
+    EXPECT_EQ(drawn, (std::vector<std::tuple<int, int, std::string>> { { 185, 50, "Not sent: no connection" }, { 180, 70, "Spinnaker faster: 1.0 kn" }, { 250, 90, "No-go zone" } }));
 }
 
 }
