@@ -8,6 +8,7 @@
 #include "race/RouteForecast.h"
 #include "race/RouteOverlay.h"
 #include "race/RoutePlanner.h"
+#include "router/LandGrid.h"
 #include "support/RecordingFont.h"
 #include "support/RecordingServer.h"
 #include "support/RunningDownloader.h"
@@ -89,6 +90,27 @@ TEST_F(RoutingTest, AFailedGridIsAskedForOnceMoreAndAnUnknownLandRequestIsNotRep
     ASSERT_TRUE(wind->wind(45.2, -29.8, 0.0, sample) && wind->wind(45.2, -29.8, 6.0, sample));
     EXPECT_NEAR(sample.dir, 45.0, 1e-6);
     EXPECT_FALSE(wind->wind(45.2, -29.8, 4.0, sample));
+}
+
+// Land grids answered in full mark their cells, but not those of the start and the target.
+// While they are awaited the wind's share of the work is done and the forecast not ready.
+TEST_F(RoutingTest, LandGridsAnsweredInFullMarkTheirCellsAndAreAwaited)
+{
+    std::string land = "<result>OK numCells = 32, land = {1";
+    for (int i = 1; i < 32 * 32; ++i)
+        land += ", 1";
+    server.answer("/races", Reply(land + "}</result>"));
+    server.hold("/races");
+    StdoutCapture quiet;
+    RouteForecast forecast(7, { 45.0, -30.0 }, { 45.5, -29.5 }, now);
+    const int windShare = 100 * (routeForecastTimes + 1) / (routeForecastTimes + 2);
+    ASSERT_TRUE(waitUntil([&] { return pollWindDownloads(), forecast.poll(), forecast.percent() == windShare; })) << forecast.percent();
+    EXPECT_FALSE(forecast.ready());
+    server.release();
+    ASSERT_TRUE(waitUntil([&] { return forecast.poll(), forecast.ready(); }));
+    std::unique_ptr<LandGrid> grid = forecast.land();
+    ASSERT_NE(grid, nullptr);
+    EXPECT_TRUE(grid->crossesLand({ 45.0, -30.0 }, { 45.5, -29.5 }) && !grid->crossesLand({ 45.0, -30.0 }, { 45.0, -30.0 }));
 }
 
 TEST_F(RoutingTest, RStartsOrCancelsARoutingEscapeCancelsItAndTheFinishedRouteIsProposed)
