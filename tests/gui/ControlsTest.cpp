@@ -12,6 +12,7 @@
 #include "gui/Window.h"
 #include "net/TextureRegistry.h"
 #include "support/HeadlessWindow.h"
+#include "support/RecordingFont.h"
 #include "support/TestData.h"
 #include "support/WaitUntil.h"
 
@@ -116,8 +117,12 @@ TEST_F(ControlsTest, NineSkinPiecesFrameTheButtonsWhichShowTheirStateChangeItAnd
     EXPECT_TRUE(button.onMouseUp(1, 0, 0) && command.runs == 1);
     button.draw(display.renderer, 0, 0);
     EXPECT_TRUE(button.text.empty() && colourAt(39, 19, green) && colourAt(40, 20, black));
-    Button(300, 300, 40, 20, "Go", nullptr, false).draw(display.renderer, 300, 300);
-    EXPECT_TRUE(colourAt(320, 310, black)) << "a text button shows no picture";
+    Button go(300, 300, 40, 40, "Go", nullptr, false);
+    RecordingFont font;
+    go.font = &font;
+    go.draw(display.renderer, 300, 300);
+    EXPECT_EQ(std::pair(font.drawn.at(0).x, font.drawn.at(0).y), std::pair(310, 308)) << "a text button centres its label";
+    EXPECT_TRUE(colourAt(335, 310, black)) << "a text button shows no picture";
 }
 
 // A label breaks at the last fitting space and cuts long words, and draws each line a text

@@ -161,6 +161,12 @@ TEST_F(CommandAnswerTest, AnAnswerToAnOlderRequestDoesNotBringTheOldHeadingBackA
         { 99.5, 6, "Updated 99 s ago", true }, { 6.1, 11, "Updated 6 s ago", true }, { -0.5, 12, "Updated 0 s ago", false } };
     for (auto [age, zoom, text, late] : cases)
         EXPECT_EQ(std::pair(PositionAge::text(age), PositionAge::isLate(age, zoom)), std::pair(text, late)) << age;
+    // The age asks for a frame only when its line or colour would change.
+    PositionAge age(0, 0, &positions, &map);
+    age.draw(display.renderer, 0, 0);
+    EXPECT_FALSE(age.isAnimating());
+    positions.answeredAt -= 100;
+    EXPECT_TRUE(age.isAnimating());
 }
 
 }
