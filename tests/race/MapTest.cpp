@@ -64,10 +64,10 @@ TEST_F(MapTest, DraggingMovesTheViewAndWrapsItWhileTheWheelAndAPinchAimOneLevelF
         Map& map = makeMap();
         map.viewX = startX;
         map.viewY = startY;
-        screen->onMouseDown(SDL_BUTTON_LEFT, 500, 300);
+        EXPECT_TRUE(screen->onMouseDown(SDL_BUTTON_LEFT, 500, 300)) << "each step of a drag asks for a frame";
         screen->onMouseMove(SDL_BUTTON_LMASK, 500 + dx / 2, 300 + dy / 2);
-        screen->onMouseMove(SDL_BUTTON_LMASK, 500 + dx, 300 + dy);
-        screen->onMouseUp(SDL_BUTTON_LEFT, 500 + dx, 300 + dy);
+        EXPECT_TRUE(screen->onMouseMove(SDL_BUTTON_LMASK, 500 + dx, 300 + dy));
+        EXPECT_TRUE(screen->onMouseUp(SDL_BUTTON_LEFT, 500 + dx, 300 + dy));
         screen->onMouseMove(0, 500, 300);
         EXPECT_EQ(std::pair(map.viewX, map.viewY), std::pair(viewX, viewY)) << startX << ", " << startY << " dragged by " << dx;
     }
