@@ -47,7 +47,7 @@ SDL_Texture* ImagePool::wake(const std::shared_ptr<PooledImage>& image)
     return image->texture.get();
 }
 
-// The width and height stay those of the first decoding: the same bytes give the same image.
+// Decoding the same bytes again gives the same image, so the size it sets does not change.
 bool ImagePool::decode(PooledImage& image)
 {
     if (image.bytes.empty() || image.bytes.size() > size_t(SDL_MAX_SINT32))

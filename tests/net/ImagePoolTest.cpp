@@ -45,20 +45,18 @@ TEST(ImagePoolTest, ReleasesTexturesNotDrawnLatelyRemakesThemAlikeAndSharesIdent
         pool.wake(images[i]);
     holding(20, 30, 3001);
     EXPECT_EQ(drawn(pool.wake(images[0])), before);
-    EXPECT_EQ(std::pair(images[0]->width, images[0]->height), std::pair(4, 4));
     holding(0, 1, 6001);
 
     setenv("XDG_DATA_HOME", home.path().c_str(), 1);
     initTextures(renderer.get());
-    for (auto [path, blue] : { std::pair("tiles/a.png", 100), std::pair("tiles/b.png", 100), std::pair("tiles/c.png", 50) }) {
-        std::vector<char> bytes = png(blue);
-        home.write(textureRegistry.cacheFolder() + path, std::string(bytes.begin(), bytes.end()));
+    std::vector<std::unique_ptr<Texture>> handles;
+    for (auto [name, blue] : { std::pair("a", 100), std::pair("b", 100), std::pair("c", 50) }) {
+        savePng(textureRegistry.cacheFolder() + "tiles/" + name, 4, 4, { 255, 0, 0, 255 }, { 0, 0, Uint8(blue), 255 });
+        handles.push_back(loadRemoteTexture(std::string("http://127.0.0.1:1/tiles/") + name));
     }
-    auto a = loadRemoteTexture("http://127.0.0.1:1/tiles/a.png"), b = loadRemoteTexture("http://127.0.0.1:1/tiles/b.png"),
-         c = loadRemoteTexture("http://127.0.0.1:1/tiles/c.png");
-    EXPECT_TRUE(a->isLoaded() && !a->isLoading() && a->getTexture() == b->getTexture() && a->getTexture() != c->getTexture());
-    for (auto* handle : { &a, &b, &c })
-        handle->reset();
+    SDL_Texture* shared = handles[0]->getTexture();
+    EXPECT_TRUE(handles[0]->isLoaded() && !handles[0]->isLoading() && shared == handles[1]->getTexture() && shared != handles[2]->getTexture());
+    handles.clear();
     clearTextures();
 }
 
