@@ -60,12 +60,14 @@ void TextureRegistry::init(SDL_Renderer* newRenderer)
     abandonTextures();
     reset();
     renderer = newRenderer;
+    pool.init(renderer, SDL_GetTicks());
     folder = computeCacheFolder();
 }
 
 void TextureRegistry::abandonTextures()
 {
     forEach([](TextureEntry& entry) { (void)entry.texture.release(); });
+    pool.abandon();
 }
 
 std::unique_ptr<Texture> TextureRegistry::loadTexture(const std::string& name)
@@ -76,14 +78,14 @@ std::unique_ptr<Texture> TextureRegistry::loadTexture(const std::string& name)
 std::unique_ptr<Texture> TextureRegistry::loadLocal(const std::string& name)
 {
     if (TextureEntry* found = find(name))
-        return std::make_unique<TexImp>(*found);
+        return std::make_unique<TexImp>(*found, pool);
     // No entry for a file that fails to load, so that the next request tries it again.
     SdlTexture texture(IMG_LoadTexture(renderer, ("data/" + name).c_str()));
     if (!texture)
         return nullptr;
     TextureEntry& entry = add(name);
     storeTexture(entry, std::move(texture));
-    return std::make_unique<TexImp>(entry);
+    return std::make_unique<TexImp>(entry, pool);
 }
 
 void TextureRegistry::adoptLocal(const std::string& name, SdlSurface picture)
@@ -98,14 +100,14 @@ void TextureRegistry::adoptLocal(const std::string& name, SdlSurface picture)
 std::unique_ptr<Texture> TextureRegistry::loadRemote(const std::string& url)
 {
     if (TextureEntry* found = find(url))
-        return std::make_unique<TexImp>(*found);
+        return std::make_unique<TexImp>(*found, pool);
     TextureEntry& entry = add(url);
     std::vector<char> cached;
-    if (readCachedFile(url, cached) && !decodeInto(entry, cached.data(), cached.size()))
+    if (readCachedFile(url, cached) && !decodeInto(entry, std::move(cached)))
         SDL_Log("Error loading texture from cache '%s'", url.c_str());
-    if (!entry.texture)
+    if (!entry.image)
         startDownload(entry);
-    return std::make_unique<TexImp>(entry);
+    return std::make_unique<TexImp>(entry, pool);
 }
 
 void TextureRegistry::redownload(const Texture& texture)
@@ -115,7 +117,7 @@ void TextureRegistry::redownload(const Texture& texture)
         std::printf("Redownload of unknown texture requested '%s'\n", texture.getName());
         return;
     }
-    if (entry->downloadId == 0 && !entry->texture)
+    if (entry->downloadId == 0 && !entry->texture && !entry->image)
         startDownload(*entry);
 }
 
@@ -126,6 +128,7 @@ bool TextureRegistry::takeFinished()
     if (entry)
         takeIn(*entry, answer);
     trim();
+    pool.releaseIdle(SDL_GetTicks());
     return entry != nullptr;
 }
 
@@ -135,18 +138,18 @@ void TextureRegistry::takeIn(TextureEntry& entry, const Answer& answer)
     if (answer.status != 0 || !answer.bytes || answer.length == 0)
         return;
     writeCachedFile(entry.name, answer.bytes.get(), answer.length);
-    if (!decodeInto(entry, answer.bytes.get(), answer.length))
+    if (!decodeInto(entry, std::vector<char>(answer.bytes.get(), answer.bytes.get() + answer.length)))
         std::printf("Error downloading '%s'\n", entry.name.c_str());
 }
 
-bool TextureRegistry::decodeInto(TextureEntry& entry, const char* bytes, size_t length) const
+bool TextureRegistry::decodeInto(TextureEntry& entry, std::vector<char> bytes)
 {
-    if (length > size_t(SDL_MAX_SINT32))
+    std::shared_ptr<PooledImage> image = pool.adopt(std::move(bytes));
+    if (!image)
         return false;
-    SdlTexture texture(IMG_LoadTexture_RW(renderer, SDL_RWFromConstMem(bytes, int(length)), 1));
-    if (!texture)
-        return false;
-    storeTexture(entry, std::move(texture));
+    entry.width = image->width;
+    entry.height = image->height;
+    entry.image = std::move(image);
     return true;
 }
 

@@ -2,6 +2,7 @@
 
 #include "base/SdlHandles.h"
 #include "gui/TextureSource.h"
+#include "net/ImagePool.h"
 #include "net/Registry.h"
 
 #include <SDL.h>
@@ -10,16 +11,19 @@
 #include <string>
 #include <vector>
 
-// One image of the registry, shared by every handle obtained by its name.
+// One image of the registry, shared by every handle obtained by its name. A local image
+// is a texture; a remote one is kept by the pool, which lets its texture go while unused.
 struct TextureEntry : RegistryEntry {
-    SdlTexture texture; // null until the image is loaded
+    SdlTexture texture; // null for a remote image, and until a local one is loaded
+    std::shared_ptr<PooledImage> image; // null for a local image, and until a remote one is loaded
     int width = 0;
     int height = 0;
 };
 
 // Every image the program draws, by local file name (under data/) or by http URL.
 // Remote images come from the per-user disk cache or are downloaded and taken in one per
-// frame; images no handle has held for a while are dropped once there are many.
+// frame; images no handle has held for a while are dropped once there are many. Remote
+// images keep their bytes, and their textures only while drawn (see ImagePool).
 class TextureRegistry : public Registry<TextureEntry>, public TextureSource {
 public:
     TextureRegistry();
@@ -37,8 +41,9 @@ public:
     std::unique_ptr<Texture> loadRemote(const std::string& url);
     // Asks again for an image whose download failed.
     void redownload(const Texture& texture);
-    // Run once per frame: takes in at most one finished download, then trims. Returns
-    // whether a download finished, successfully or not.
+    // Run once per frame: takes in at most one finished download, then trims and releases
+    // the textures of remote images not drawn lately. Returns whether a download finished,
+    // successfully or not.
     bool takeFinished();
 
     // Empty when there is no disk cache.
@@ -49,12 +54,13 @@ public:
 private:
     // The cached copy of a downloaded URL; false when there is none, it is empty or unreadable.
     bool readCachedFile(const std::string& url, std::vector<char>& bytes) const;
-    bool decodeInto(TextureEntry& entry, const char* bytes, size_t length) const;
+    bool decodeInto(TextureEntry& entry, std::vector<char> bytes);
     void takeIn(TextureEntry& entry, const Answer& answer);
     void abandonTextures();
 
     SDL_Renderer* renderer = nullptr;
     std::string folder;
+    ImagePool pool;
 };
 
 extern TextureRegistry textureRegistry;

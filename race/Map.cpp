@@ -90,7 +90,7 @@ TileEntry& Map::getTile(int32_t z, int32_t x, int32_t y, Uint32 now)
     }
     TileEntry& entry = found->second;
     entry.lastUse = now;
-    if (entry.texture && !entry.texture->getTexture() && !entry.texture->isLoading()) {
+    if (entry.texture && !entry.texture->isLoaded() && !entry.texture->isLoading()) {
         std::printf("redownloading tile after error %s\n", entry.texture->getName());
         redownload(*entry.texture);
     }
@@ -210,7 +210,7 @@ void Map::drawChart(SDL_Renderer* renderer, int drawX, int drawY)
 TileEntry& Map::visitTile(int32_t column, int32_t row, Uint32 now)
 {
     TileEntry& entry = getTile(zoom, column, row, now);
-    if (entry.texture && !entry.texture->getTexture() && !entry.texture->isLoading()) {
+    if (entry.texture && !entry.texture->isLoaded() && !entry.texture->isLoading()) {
         SDL_Log("redownloading texture %s", entry.texture->getName());
         redownload(*entry.texture);
     }
