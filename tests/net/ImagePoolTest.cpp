@@ -1,5 +1,4 @@
 #include "net/TextureRegistry.h"
-
 #include "support/TempFolder.h"
 #include "support/TestData.h"
 
