@@ -68,20 +68,29 @@ TEST_F(TextureRegistryTest, HandlesOfAUrlShareOneDownloadAndAFailureWaitsForRedo
     EXPECT_EQ(server.count("/flaky.png"), 2u);
 
     home.write(cache + "tiles/bad.png", "scrambled");
+    home.write(cache + "tiles/empty.png", "");
     data.writeImage("decoy.png", 3, 3, { 255, 0, 0, 255 });
     std::string decoy = home.read(data.root / "data/decoy.png");
     std::string outside = std::filesystem::path(cache + "../escape.png").lexically_normal();
     home.write(outside, decoy);
     server.answer("/broken.png", Reply("<html>not found</html>"));
     StdoutCapture output;
-    for (const std::string path : { "/tiles/3/4/5.png", "/tiles/bad.png", "/broken.png", "/../escape.png" }) {
+    // Only a copy that does not decode is worth a log line; a missing or empty one is a plain miss.
+    std::vector<std::string> logged;
+    SDL_LogOutputFunction logger = nullptr;
+    void* loggerData = nullptr;
+    SDL_LogGetOutputFunction(&logger, &loggerData);
+    SDL_LogSetOutputFunction([](void* to, int, SDL_LogPriority, const char* line) { static_cast<std::vector<std::string>*>(to)->push_back(line); }, &logged);
+    for (const std::string path : { "/tiles/3/4/5.png", "/tiles/bad.png", "/tiles/empty.png", "/broken.png", "/../escape.png" }) {
         auto texture = loadTexture(url(path));
         EXPECT_TRUE(texture->isLoading());
         ASSERT_TRUE(frameUntil([&] { return !texture->isLoading(); })) << path;
         EXPECT_EQ(texture->getWidth(), path == "/broken.png" ? 0 : 6) << path;
     }
-    EXPECT_EQ(std::tuple(home.read(cache + "tiles/3/4/5.png"), home.read(cache + "tiles/bad.png"), home.read(cache + "broken.png"), home.read(outside)),
-        std::tuple(png, png, "<html>not found</html>", decoy));
+    SDL_LogSetOutputFunction(logger, loggerData);
+    EXPECT_EQ(logged, std::vector<std::string> { "Error loading texture from cache '" + url("/tiles/bad.png") + "'" });
+    EXPECT_EQ(std::tuple(home.read(cache + "tiles/3/4/5.png"), home.read(cache + "tiles/bad.png"), home.read(cache + "tiles/empty.png"), home.read(cache + "broken.png"), home.read(outside)),
+        std::tuple(png, png, png, "<html>not found</html>", decoy));
     EXPECT_EQ(output.text(), "Error downloading '" + url("/broken.png") + "'\nNot caching '" + url("/../escape.png") + "': its path does not name a file in the cache folder\n");
 
     // Handles must not outlive the registry's entries.
