@@ -56,7 +56,8 @@ TEST(BoatAhead, TheBoatHoldsItsCourseAtThePolarsSpeedOrFollowsTheRoute)
 using BoatAheadMapTest = ChartTest;
 
 // The map's grids give the wind of the cell under the point, only for their own time and
-// where a tile with data is held: the tile east of 5.6 degrees is for another time. The
+// where a tile with data is held (south of the chart, in its last row): the tile east of
+// 5.6 degrees is for another time. The
 // grids outlive the map's handles on them.
 TEST_F(BoatAheadMapTest, TheMapsGridsGiveTheWindOfTheirTimeWhereTheyAreHeld)
 {
@@ -67,7 +68,8 @@ TEST_F(BoatAheadMapTest, TheMapsGridsGiveTheWindOfTheirTimeWhereTheyAreHeld)
     map.windTime = 5000;
     map.tiles[Map::TileKey { 6, 32, 32 }].wind = std::make_unique<WindTileImp>(&now);
     map.tiles[Map::TileKey { 6, 33, 32 }].wind = std::make_unique<WindTileImp>(&earlier);
-    for (auto [lat, lon, time, wind] : { std::tuple(-1, 1, 5000, std::optional(Wind { 0, 1 })), std::tuple(-4, 4, 5000, std::optional(Wind { 270, 4 })),
+    map.tiles[Map::TileKey { 6, 32, 63 }].wind = std::make_unique<WindTileImp>(&now);
+    for (auto [lat, lon, time, wind] : { std::tuple(-1, 1, 5000, std::optional(Wind { 0, 1 })), std::tuple(-4, 4, 5000, std::optional(Wind { 270, 4 })), std::tuple(-89, 1, 5000, std::optional(Wind { 180, 3 })),
              std::tuple(-1, 1, 4000, std::optional<Wind>()), std::tuple(-1, 7, 5000, std::optional<Wind>()), std::tuple(-1, -1, 5000, std::optional<Wind>()) })
         EXPECT_EQ(mapWind(map, time)(lat, lon), wind) << lat << " " << lon << " " << time;
 }
