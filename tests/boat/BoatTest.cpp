@@ -144,7 +144,7 @@ TEST_F(BoatControlTest, RingTurnsByTheSweptAngleWithTheSailsPredictedSpeed)
         { 512, 300, 180, 4.5 }, { 597, 299, 225, 5.75 }, { 512, 384, 180, 4.5 } };
     press(512 + 120, 384);
     for (auto [x, y, heading, speed] : moves) {
-        screen->onMouseMove(SDL_BUTTON_LMASK, x, y);
+        EXPECT_TRUE(screen->onMouseMove(SDL_BUTTON_LMASK, x, y)) << "a turn of the ring asks for a frame";
         EXPECT_EQ(std::make_pair(own.heading, own.speed), std::make_pair(heading, speed)) << x << ", " << y;
     }
     release(512, 384);
