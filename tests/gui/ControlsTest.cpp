@@ -201,7 +201,7 @@ protected:
     void type(const char* utf8, int times = 1)
     {
         for (int i = 0; i < times; ++i)
-            screen.onTextInput(utf8);
+            EXPECT_TRUE(screen.onTextInput(utf8)) << "typing asks for a frame";
     }
 
     BlockFont font;

@@ -73,7 +73,7 @@ TEST(WidgetTree, FocusFormsOnePathFromTheRootAPressFocusesTheChildrenItReachesAn
     EXPECT_TRUE(root.onMouseDown(1, 60, 70) && root.onMouseMove(0, 60, 70) && root.onMouseWheel(2, 60, 70));
     EXPECT_EQ(above->events.front(), "down 1 10,20");
     EXPECT_EQ(below->events, (Events { "down 1 60,70", "move 0 60,70", "wheel 2 60,70" }));
-    EXPECT_TRUE(root.focusedChild == below && below->focused && !above->focused);
+    EXPECT_TRUE(root.focused && root.focusedChild == below && below->focused && !above->focused);
     EXPECT_TRUE(root.onMouseUp(1, 260, 260));
 
     // A child covers its left and top edges but not its right and bottom ones.
@@ -84,6 +84,8 @@ TEST(WidgetTree, FocusFormsOnePathFromTheRootAPressFocusesTheChildrenItReachesAn
     EXPECT_FALSE(side->focused) << "neither a release nor a move moves the focus";
     side->visible = false;
     EXPECT_FALSE(root.onMouseDown(1, 260, 260)) << "an invisible child is not hit";
+    Container bare(0, 0, 10, 10);
+    EXPECT_TRUE(!bare.onMouseDown(1, 5, 5) && bare.focused) << "a press focuses the container it lands in";
 
     // A capturing widget gets every mouse event, wherever it happens.
     Container top(0, 0, 1000, 1000);

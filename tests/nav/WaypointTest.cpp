@@ -30,7 +30,7 @@ TEST(Waypoint, GatesAreCrossedEitherWayAndMarksReachedWithinTheirDistance)
         { "gate, alongside the line", northSouthGate, 0.5, -3, 0.5, 3, false, 0 }, { "gate, along the line", northSouthGate, 0, -3, 0, 3, false, 0 },
         { "gate, standing still on it", northSouthGate, 0, 0, 0, 0, false, 0 }, { "gate along 90, crossed northward", eastWestGate, 0.3, -1, 0.3, 3, true, 0.25 },
         { "gate along 90, passed to the east", eastWestGate, 2.2, -1, 2.2, 1, false, 0 }, { "mark, passed within reach", mark, -3, 0.5, 3, 0.5, true, (3 - std::sqrt(0.75)) / 6 },
-        { "mark, passed out of reach", mark, -3, 1.5, 3, 1.5, false, 0 }, { "mark, short of it", mark, -3, 0, -2, 0, false, 0 },
+        { "mark, passed out of reach", mark, -3, 1.5, 3, 1.5, false, 0 }, { "mark, passed diagonally", mark, -4, -3, 2, 3, true, 0.5 }, { "mark, short of it", mark, -3, 0, -2, 0, false, 0 },
         { "mark, ending within reach", mark, -2, 0, -0.5, 0, true, 1 / 1.5 }, { "mark, leaving from within reach", mark, 0.2, 0.2, 5, 5, true, 0 },
         { "mark, standing still within reach", mark, 0.5, 0, 0.5, 0, true, 0 }, { "any other type is a mark", untyped, -3, 1, 3, 1, true, (3 - std::sqrt(3.0)) / 6 }
     };

@@ -281,10 +281,10 @@ TEST(Isochrones, ThePointNearestTheTargetStaysInTheFront)
     const FieldWind northerly = uniform(0, 12);
     const RouteWaypoint target = markAt(10, 300);
     Isochrones isochrones(start, target, polars, northerly, nullptr, 90.0);
-    ASSERT_TRUE(isochrones.advance(1.0));
+    ASSERT_TRUE(isochrones.advance(0.5));
     double nearest = never;
     for (double heading = 0; heading < 360; heading += 5) {
-        GeoPoint p = rhumbDestination(start, heading, polars.best(std::fabs(std::remainder(heading, 360.0)), 12).speed * kmPerNauticalMile);
+        GeoPoint p = rhumbDestination(start, heading, polars.best(std::fabs(std::remainder(heading, 360.0)), 12).speed * 0.5 * kmPerNauticalMile);
         nearest = std::min(nearest, greatCircleDistance(p.lat, p.lon, target.lat, target.lon));
     }
     EXPECT_NEAR(isochrones.nearestKm(), nearest, 1e-6);
