@@ -1,5 +1,6 @@
 #include "ChartTestSupport.h"
 #include "boat/BoatControl.h"
+#include "gui/PictureKey.h"
 #include "gui/Screen.h"
 #include "lobby/RaceRecord.h"
 #include "race/Map.h"
@@ -165,10 +166,13 @@ TEST_F(RoutingTest, RStartsOrCancelsARoutingEscapeCancelsItAndTheFinishedRouteIs
     EXPECT_EQ(font.drawn[1].y - font.drawn[0].y, 16) << "a note stands a line under the ETA";
     planner.onIdle(screen);
     EXPECT_NE(raceScreen.plannedRoute(), nullptr) << "the route stays while the boat heads for the same waypoint";
+    PictureKey drawn, again, gone;
+    EXPECT_TRUE(overlay.describe(raceScreen.map(), drawn) && overlay.describe(raceScreen.map(), again) && drawn == again);
     // Past the last waypoint there is nothing to route to.
     race.own.waypoint = 2;
     planner.onIdle(screen);
     EXPECT_TRUE(planner.changedPicture()) << "the route went";
+    EXPECT_TRUE(overlay.describe(raceScreen.map(), gone) && gone != drawn);
     screen.onKeyDown(SDLK_r);
     EXPECT_EQ(std::pair(raceScreen.plannedRoute(), planner.state()), std::pair(static_cast<const PlannedRoute*>(nullptr), State::Idle));
 }
