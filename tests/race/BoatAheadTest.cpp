@@ -79,12 +79,14 @@ TEST_F(BoatAheadMapTest, TheMapsGridsGiveTheWindOfTheirTimeWhereTheyAreHeld)
 // boat's own marker. Within 15 minutes of now it is not shown.
 TEST_F(BoatAheadMapTest, TheCopyStandsWhereTheBoatWillBeAtTheTapesTime)
 {
-    const SDL_Color bow { 250, 40, 20, 255 }, stern { 20, 40, 250, 255 };
-    savePng(data.root / "data/images/boat-green.png", 64, 64, bow, stern);
     Map map(1024, 768, 0.0, 0.0);
     WindTape tape(718, 1024, &map);
     BoatRecord boat;
     std::tie(boat.heading, boat.speed) = std::pair(90.0, 6.0);
+    tape.selected = 100000 + 24 * 3600;
+    AheadMarker(&boat, &tape, [] { return 100000; }).draw(map, display.renderer, map.viewX, map.viewY, 0, 1.0); // no icon, no copy
+    const SDL_Color bow { 250, 40, 20, 255 }, stern { 20, 40, 250, 255 };
+    savePng(data.root / "data/images/boat-green.png", 64, 64, bow, stern);
     AheadMarker marker(&boat, &tape, [] { return 100000; });
     auto icon = loadTexture("images/boat-green.png");
     for (auto [offset, shown] : { std::pair(24 * 3600, true), std::pair(-24 * 3600, true), std::pair(900, true), std::pair(-899, false) }) {
