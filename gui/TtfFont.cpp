@@ -20,11 +20,6 @@ TtfFont::Key TtfFont::keyOf(const char* text, SDL_Color colour)
     return Key { text, colour.r, colour.b, colour.g };
 }
 
-bool TtfFont::isCached(const char* text, SDL_Color colour) const
-{
-    return text && cache.count(keyOf(text, colour)) != 0;
-}
-
 void TtfFont::drawText(SDL_Renderer* renderer, int x, int y, const char* text, SDL_Color colour)
 {
     if (!text)

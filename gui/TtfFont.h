@@ -24,7 +24,6 @@ public:
     int textHeight(const char* text) override;
 
     size_t cachedTexts() const { return cache.size(); }
-    bool isCached(const char* text, SDL_Color colour) const;
 
     static constexpr int missesPerEvictionCheck = 1000;
     static constexpr size_t keptTexts = 100;

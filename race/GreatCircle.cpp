@@ -12,11 +12,9 @@ std::vector<Metres> greatCirclePoints(double lat1, double lon1, double lat2, dou
     std::vector<Metres> points { latLonToMetres(lat1, lon1) };
     // Segments of about 100 km follow the curve closely enough at every zoom level.
     double segments = std::trunc(distance / 100);
-    if (segments > 1) {
-        for (int i = 1; i < int(segments); ++i) {
-            GeoPoint point = destinationPoint(lat1, lon1, bearing, i * distance / segments);
-            points.push_back(latLonToMetres(point.lat, point.lon));
-        }
+    for (int i = 1; i < int(segments); ++i) {
+        GeoPoint point = destinationPoint(lat1, lon1, bearing, i * distance / segments);
+        points.push_back(latLonToMetres(point.lat, point.lon));
     }
     points.push_back(latLonToMetres(lat2, lon2));
     return points;
