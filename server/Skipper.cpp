@@ -68,14 +68,14 @@ double Skipper::velocityMadeGood(const Course& course, double bearing, const Win
 }
 
 Course Skipper::steer(const Boat& current, SkipperPlan& plan, const Waypoint& target, int64_t time, const WindSampler& forecast,
-    const Wind& w, double sailSeconds) const
+    const Wind& w, double sailSeconds, const AskRoute* ask) const
 {
     if (plan.waypoint < 0) {
         // Skippers first plan at times of their own, not all on the first step.
         plan.waypoint = current.waypoint;
         plan.renew = replanHours * trait(current.id, 3);
     }
-    if (!plan.legs && !current.grounded && shareable(current)) {
+    if (!plan.legs && !plan.pending && !current.grounded && shareable(current)) {
         // Until its first routing a skipper takes the route of the boats nearby, which
         // costs nothing; it keeps its own time to plan again.
         plan.legs = shared.planned({ current.lat, current.lon }, patchFor(current, target), current.waypoint, time);
@@ -87,8 +87,8 @@ Course Skipper::steer(const Boat& current, SkipperPlan& plan, const Waypoint& ta
     bool routeSailed = plan.legs && plan.legs->size() > 1 && plan.sailed - lagHours(current.id) > plan.legs->back().hours;
     // A boat that sailed a route to its end short of the waypoint plans its own next.
     plan.own = plan.own || (routeSailed && plan.waypoint == current.waypoint);
-    if (current.grounded || plan.waypoint != current.waypoint || plan.sailed >= plan.renew || routeSailed)
-        replan(current, plan, target, time, forecast);
+    if (!plan.pending && (current.grounded || plan.waypoint != current.waypoint || plan.sailed >= plan.renew || routeSailed))
+        replan(current, plan, target, time, forecast, ask);
     Course course;
     if (!planned(current, plan, course))
         course = choose(current, target, w, sailSeconds);
@@ -101,18 +101,30 @@ Course Skipper::steer(const Boat& current, SkipperPlan& plan, const Waypoint& ta
     return clearOfLand(current, initialBearing(current.lat, current.lon, target.lat, target.lon), w, sailSeconds);
 }
 
-void Skipper::replan(const Boat& current, SkipperPlan& plan, const Waypoint& target, int64_t time, const WindSampler& forecast) const
+void Skipper::replan(const Boat& current, SkipperPlan& plan, const Waypoint& target, int64_t time, const WindSampler& forecast,
+    const AskRoute* ask) const
 {
-    if (current.grounded || plan.own || !shareable(current))
-        plan.legs = planFrom(current, target, forecast);
+    bool own = current.grounded || plan.own || !shareable(current);
+    if (ask)
+        plan.legs = own ? nullptr : shared.planned({ current.lat, current.lon }, patchFor(current, target), current.waypoint, time);
     else
-        plan.legs = shared.route({ current.lat, current.lon }, patchFor(current, target), current.waypoint, time,
-            [&] { return planFrom(current, target, forecast); });
+        plan.legs = route(current, target, time, forecast, own);
+    plan.pending = ask && !plan.legs;
+    if (plan.pending)
+        (*ask)(own);
     plan.sailed = 0.0;
     plan.waypoint = current.waypoint;
     plan.own = false;
     // Skippers plan at times of their own, so the work spreads over the steps.
     plan.renew = replanHours * (0.75 + 0.5 * trait(current.id, 3));
+}
+
+SharedLegs Skipper::route(const Boat& current, const Waypoint& target, int64_t time, const WindSampler& forecast, bool own) const
+{
+    if (own)
+        return planFrom(current, target, forecast);
+    return shared.route({ current.lat, current.lon }, patchFor(current, target), current.waypoint, time,
+        [&] { return planFrom(current, target, forecast); });
 }
 
 SharedLegs Skipper::planFrom(const Boat& current, const Waypoint& target, const WindSampler& forecast) const

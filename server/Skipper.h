@@ -8,6 +8,7 @@
 #include "server/WindField.h"
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 namespace server {
@@ -29,6 +30,8 @@ struct SkipperPlan {
     // Set when the route led too close to the shore or ended short of the waypoint: the
     // next route is the boat's own, planned from where it is, not one shared nearby.
     bool own = false;
+    // Set while the route asked for is planned apart from the step.
+    bool pending = false;
 };
 
 // Steers a computer boat. Every few hours it plans the fastest route a short way ahead
@@ -43,15 +46,23 @@ public:
     // The routes shared so far; for tests and measurements.
     const PlanCache& sharedRoutes() const { return shared; }
 
+    // Asks for a route to be planned apart from the step; true when the boat's own.
+    using AskRoute = std::function<void(bool own)>;
+
     // The course for a step of the given seconds of sailing at the time; `forecast` is the
-    // wind from then on as the router reads it, in hours sailed.
+    // wind from then on as the router reads it, in hours sailed. With `ask`, a route that
+    // none nearby has planned is asked for instead of planned, and the plan stays pending
+    // until the caller hands in the answer.
     Course steer(const Boat& current, SkipperPlan& plan, const Waypoint& target, int64_t time, const WindSampler& forecast,
-        const Wind& wind, double sailSeconds) const;
+        const Wind& wind, double sailSeconds, const AskRoute* ask = nullptr) const;
+    // A route towards the target: the boat's own, or else the one shared from its patch.
+    SharedLegs route(const Boat& current, const Waypoint& target, int64_t time, const WindSampler& forecast, bool own) const;
     // The best velocity made good, or when aground the best course that frees the boat.
     Course choose(const Boat& current, const Waypoint& target, const Wind& wind, double sailSeconds) const;
 
 private:
-    void replan(const Boat& current, SkipperPlan& plan, const Waypoint& target, int64_t time, const WindSampler& forecast) const;
+    void replan(const Boat& current, SkipperPlan& plan, const Waypoint& target, int64_t time, const WindSampler& forecast,
+        const AskRoute* ask) const;
     SharedLegs planFrom(const Boat& current, const Waypoint& target, const WindSampler& forecast) const;
     bool shareable(const Boat& current) const;
     static double patchFor(const Boat& current, const Waypoint& target);
