@@ -106,11 +106,11 @@ void RaceSimulation::updateWind(Boat& boat, int64_t time)
     boat.windSpeed = w.speed;
 }
 
-void RaceSimulation::steerRobot(size_t index, const Wind& w, double sailSeconds, const StepWind& now)
+bool RaceSimulation::steerRobot(size_t index, const Wind& w, double sailSeconds, const StepWind& now)
 {
     Boat& boat = fleet[index];
     if (boat.waypoint >= static_cast<int>(raceInfo.route.size()))
-        return;
+        return false;
     const Waypoint& target = raceInfo.route[boat.waypoint];
     // Two pointers' worth of capture, which the function keeps without allocating.
     Skipper::AskRoute ask = [this, &boat](bool own) {
@@ -121,6 +121,7 @@ void RaceSimulation::steerRobot(size_t index, const Wind& w, double sailSeconds,
         boat.grounded = false;
     boat.heading = course.heading;
     boat.sail = course.sail;
+    return course.clear;
 }
 
 void RaceSimulation::move(size_t index, double sailSeconds, const StepWind& now)
@@ -136,15 +137,16 @@ void RaceSimulation::move(size_t index, double sailSeconds, const StepWind& now)
         return;
     }
     Wind w { boat.windDir, boat.windSpeed };
-    if (boat.robot())
-        steerRobot(index, w, sailSeconds, now);
+    // A skipper has already tried its step against the land; it is the same step or, when
+    // the boat hardly moves, a longer one along the same line.
+    bool clear = boat.robot() && steerRobot(index, w, sailSeconds, now);
     boat.speed = boatType.boatSpeed(boat.sail, boat.heading, w.dir, w.speed);
     double stepKm = boat.speed * kmPerNauticalMile * sailSeconds / 3600.0;
     if (stepKm <= 0.0)
         return;
     GeoPoint from { boat.lat, boat.lon };
     GeoPoint to = destination(from, boat.heading, stepKm);
-    if (land && land->crossesLand(from, to)) {
+    if (land && !clear && land->crossesLand(from, to)) {
         // Aground: the boat stays where it was until a new course takes it off.
         boat.grounded = true;
         boat.speed = 0.0;
@@ -207,6 +209,7 @@ void RaceSimulation::step(double sailSeconds, int64_t time)
                 move(i, sailSeconds, now);
         }
     };
+    RoutePlanner::Hold held(planner.get());
     if (crew && fleet.size() >= parallelFleet)
         crew->together(moveShares);
     else

@@ -61,7 +61,8 @@ private:
         const WindSampler& forecast;
     };
 
-    void steerRobot(size_t index, const Wind& wind, double sailSeconds, const StepWind& now);
+    // True when the skipper found the step on its course clear of the land.
+    bool steerRobot(size_t index, const Wind& wind, double sailSeconds, const StepWind& now);
     void move(size_t index, double sailSeconds, const StepWind& now);
     void takeRoutes();
     void advanceWaypoints(Boat& boat, const GeoPoint& from, const GeoPoint& to, int64_t time);

@@ -46,6 +46,28 @@ void RoutePlanner::finishAsked()
     idle.wait(guard, [this] { return asked.empty() && !planning; });
 }
 
+RoutePlanner::Hold::Hold(RoutePlanner* planner)
+    : planner(planner)
+{
+    if (planner)
+        planner->hold(true);
+}
+
+RoutePlanner::Hold::~Hold()
+{
+    if (planner)
+        planner->hold(false);
+}
+
+void RoutePlanner::hold(bool held)
+{
+    {
+        std::lock_guard<std::mutex> guard(lock);
+        holding = held;
+    }
+    wake.notify_one();
+}
+
 void RoutePlanner::work()
 {
     // The routes asked in one step share the wind as the router reads it, so each point
@@ -54,7 +76,7 @@ void RoutePlanner::work()
     std::pair<int64_t, double> forecastFrom;
     std::unique_lock<std::mutex> guard(lock);
     for (;;) {
-        wake.wait(guard, [this] { return stopping || !asked.empty(); });
+        wake.wait(guard, [this] { return stopping || (!holding && !asked.empty()); });
         if (stopping)
             return;
         RouteAsk route = std::move(asked.front());

@@ -46,8 +46,21 @@ public:
     std::vector<RouteAnswer> answers();
     // Waits until every route asked so far is planned.
     void finishAsked();
+    // While a hold lasts no route is begun, so that a step has the processors to itself.
+    class Hold {
+    public:
+        // Holds the planner, if any.
+        explicit Hold(RoutePlanner* planner);
+        ~Hold();
+        Hold(const Hold&) = delete;
+        Hold& operator=(const Hold&) = delete;
+
+    private:
+        RoutePlanner* planner;
+    };
 
 private:
+    void hold(bool held);
     void work();
 
     const Skipper& skipper;
@@ -58,6 +71,7 @@ private:
     std::deque<RouteAsk> asked;
     std::vector<RouteAnswer> planned;
     bool planning = false;
+    bool holding = false;
     bool stopping = false;
     std::thread thread;
 };

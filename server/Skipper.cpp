@@ -93,7 +93,8 @@ Course Skipper::steer(const Boat& current, SkipperPlan& plan, const Waypoint& ta
     if (!planned(current, plan, course))
         course = choose(current, target, w, sailSeconds);
     plan.sailed += sailSeconds / hour;
-    if (!blocked(current, course, w, sailSeconds))
+    course.clear = !blocked(current, course, w, sailSeconds);
+    if (course.clear)
         return course;
     // The route runs too close to the shore here; plan afresh a little later, clear of it.
     plan.renew = std::min(plan.renew, plan.sailed + 0.5);
@@ -218,7 +219,7 @@ Course Skipper::clearOfLand(const Boat& current, double bearing, const Wind& win
     std::sort(candidates.begin(), candidates.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
     for (const auto& candidate : candidates) {
         if (!blocked(current, candidate.second, wind, sailSeconds))
-            return candidate.second;
+            return { candidate.second.heading, candidate.second.sail, true };
     }
     return { current.heading, current.sail };
 }

@@ -18,6 +18,8 @@ class LandMask;
 struct Course {
     double heading = 0.0;
     int sail = Jib;
+    // Set when a step on this course in the wind steered by was found clear of the land.
+    bool clear = false;
 };
 
 // A computer boat's route to its next waypoint: the legs it follows, the hours sailed
