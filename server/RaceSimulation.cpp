@@ -188,8 +188,8 @@ void RaceSimulation::step(double sailSeconds, int64_t time)
     lastStep = time;
     lastRate = windRate;
     // Each boat moves on its own, so a large fleet is shared out among the processors in
-    // small shares, taken in turn: the boats that plan a route cost far more than the
-    // others, and whichever thread is free takes the next share.
+    // small shares, taken in turn: boats cost unevenly (a course searched near the shore,
+    // a route planned in a small fleet), and whichever thread is free takes the next share.
     if (fleet.size() >= parallelFleet && !crew && std::thread::hardware_concurrency() > 1)
         crew = std::make_unique<StepCrew>(std::thread::hardware_concurrency() - 1);
     // A large fleet plans its routes on a thread of its own, so that its steps stay short.
