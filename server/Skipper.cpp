@@ -14,7 +14,6 @@ namespace server {
 
 namespace {
 
-constexpr double headingStep = 5.0;
 constexpr double hour = 3600.0;
 // How far ahead a skipper plans, and how often, before its own share of the spread.
 constexpr double horizonHours = 8.0;
@@ -181,19 +180,23 @@ Course Skipper::choose(const Boat& current, const Waypoint& target, const Wind& 
     if (current.grounded)
         return clearOfLand(current, bearing, wind, sailSeconds);
     Course present { current.heading, current.sail };
-    Course best = present;
-    double bestGain = -1e9;
-    for (double heading = 0.0; heading < 360.0; heading += headingStep) {
-        for (int sail : { Jib, Spinnaker }) {
-            double gain = velocityMadeGood({ heading, sail }, bearing, wind);
-            if (gain > bestGain) {
-                bestGain = gain;
-                best = { heading, sail };
-            }
-        }
-    }
+    Candidates candidates = candidateCourses(bearing, wind);
+    const auto& best = *std::max_element(candidates.begin(), candidates.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
     double presentGain = velocityMadeGood(present, bearing, wind);
-    return presentGain > 0.0 && presentGain >= keepCourseRatio(current.id) * bestGain ? present : best;
+    return presentGain > 0.0 && presentGain >= keepCourseRatio(current.id) * best.first ? present : best.second;
+}
+
+Skipper::Candidates Skipper::candidateCourses(double bearing, const Wind& wind) const
+{
+    Candidates candidates;
+    for (size_t step = 0; step < headingSteps; ++step) {
+        double heading = step * headingStep;
+        // The same for both sails, and costly enough to count.
+        double along = std::cos((heading - bearing) * 3.141592653589793 / 180.0);
+        for (int sail : { Jib, Spinnaker })
+            candidates[2 * step + sail - Jib] = { boat.boatSpeed(sail, heading, wind.dir, wind.speed) * along, Course { heading, sail } };
+    }
+    return candidates;
 }
 
 bool Skipper::blocked(const Boat& current, const Course& course, const Wind& wind, double sailSeconds) const
@@ -209,13 +212,7 @@ bool Skipper::blocked(const Boat& current, const Course& course, const Wind& win
 // The first course in order of gain whose next step stays off the land.
 Course Skipper::clearOfLand(const Boat& current, double bearing, const Wind& wind, double sailSeconds) const
 {
-    std::vector<std::pair<double, Course>> candidates;
-    for (double heading = 0.0; heading < 360.0; heading += headingStep) {
-        for (int sail : { Jib, Spinnaker }) {
-            Course course { heading, sail };
-            candidates.emplace_back(velocityMadeGood(course, bearing, wind), course);
-        }
-    }
+    Candidates candidates = candidateCourses(bearing, wind);
     std::sort(candidates.begin(), candidates.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
     for (const auto& candidate : candidates) {
         if (!blocked(current, candidate.second, wind, sailSeconds))

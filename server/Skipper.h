@@ -7,8 +7,10 @@
 #include "server/Route.h"
 #include "server/WindField.h"
 
+#include <array>
 #include <cstdint>
 #include <functional>
+#include <utility>
 #include <vector>
 
 namespace server {
@@ -63,6 +65,12 @@ public:
     Course choose(const Boat& current, const Waypoint& target, const Wind& wind, double sailSeconds) const;
 
 private:
+    static constexpr double headingStep = 5.0;
+    static constexpr size_t headingSteps = 72;
+    // Every heading in steps of headingStep with each sail, and its velocity made good.
+    using Candidates = std::array<std::pair<double, Course>, 2 * headingSteps>;
+
+    Candidates candidateCourses(double bearing, const Wind& wind) const;
     void replan(const Boat& current, SkipperPlan& plan, const Waypoint& target, int64_t time, const WindSampler& forecast,
         const AskRoute* ask) const;
     SharedLegs planFrom(const Boat& current, const Waypoint& target, const WindSampler& forecast) const;
