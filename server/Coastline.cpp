@@ -21,6 +21,9 @@ const Level levels[] = { { 'l', 10.0 }, { 'i', 2.0 }, { 'h', 0.5 } };
 
 // Kept round the rectangle of a step, wider than a great circle of quickCheckKm bows.
 constexpr double marginDegrees = 0.02;
+// Steps up to this long are tested along the straight line between their ends' latitudes
+// and longitudes.
+constexpr double straightKm = 10.0;
 // Rectangles over more cells than this are tested point by point.
 constexpr int quickCheckCells = 16;
 
@@ -32,9 +35,16 @@ bool LandMask::crossesLand(const GeoPoint& from, const GeoPoint& to) const
     if (length <= quickCheckKm && openWater(from, to))
         return false;
     int steps = std::clamp(static_cast<int>(std::ceil(length / 0.1)), 1, 2000);
-    double bearing = initialBearing(from.lat, from.lon, to.lat, to.lon);
+    // Over a short step the great circle strays from the straight line between the
+    // latitudes and longitudes by a few metres at most, far less than the spacing of the
+    // tests, and the points along that line cost no trigonometry.
+    bool straight = length <= straightKm && std::fabs(to.lon - from.lon) < 180.0;
+    double bearing = straight ? 0.0 : initialBearing(from.lat, from.lon, to.lat, to.lon);
     for (int i = 1; i <= steps; ++i) {
-        GeoPoint p = i == steps ? to : destination(from, bearing, length * i / steps);
+        double f = static_cast<double>(i) / steps;
+        GeoPoint p = i == steps ? to
+            : straight          ? GeoPoint { from.lat + f * (to.lat - from.lat), from.lon + f * (to.lon - from.lon) }
+                                : destination(from, bearing, length * f);
         if (isLand(p.lat, p.lon))
             return true;
     }

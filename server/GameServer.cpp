@@ -11,7 +11,6 @@
 #include <ctime>
 #include <filesystem>
 #include <fstream>
-#include <future>
 
 namespace server {
 
@@ -202,13 +201,13 @@ void GameServer::stepAll(double realSeconds, int64_t now)
         for (size_t index = next++; index < all.size(); index = next++)
             all[index]->step(sailed, now);
     };
-    size_t helpers = std::min<size_t>(std::max(std::thread::hardware_concurrency(), 1u), all.size());
-    std::vector<std::future<void>> stepping;
-    for (size_t helper = 1; helper < helpers; ++helper)
-        stepping.push_back(std::async(std::launch::async, stepSome));
-    stepSome();
-    for (std::future<void>& done : stepping)
-        done.get();
+    size_t workers = std::min<size_t>(std::max(std::thread::hardware_concurrency(), 1u), all.size());
+    if (!raceCrew && workers > 1)
+        raceCrew = std::make_unique<StepCrew>(workers - 1);
+    if (raceCrew)
+        raceCrew->together([&](size_t) { stepSome(); });
+    else
+        stepSome();
 }
 
 void GameServer::saveAll()

@@ -5,6 +5,7 @@
 #include "server/Coastline.h"
 #include "server/CourseWriter.h"
 #include "server/LiveRace.h"
+#include "server/StepCrew.h"
 #include "server/Storage.h"
 #include "server/WindField.h"
 
@@ -116,6 +117,8 @@ private:
     std::map<int, std::unique_ptr<LiveRace>> races;
     // Serialises the steps and the saves, which requests never take.
     std::mutex stepLock;
+    // The threads that step races side by side, kept from the first step on.
+    std::unique_ptr<StepCrew> raceCrew;
     // One join at a time, so that a player gets one boat however many joins they send.
     std::mutex joinLock;
 

@@ -6,6 +6,7 @@
 #include "server/RouterCharts.h"
 
 #include <algorithm>
+#include <atomic>
 #include <numeric>
 #include <thread>
 #include <tuple>
@@ -14,8 +15,10 @@ namespace server {
 
 namespace {
 
-// Fleets of this many boats and more are moved by more than one thread.
-constexpr size_t parallelFleet = 2000;
+// Fleets of this many boats and more are moved by more than one thread, in shares of
+// shareBoats boats.
+constexpr size_t parallelFleet = 500;
+constexpr size_t shareBoats = 64;
 
 }
 
@@ -103,39 +106,47 @@ void RaceSimulation::updateWind(Boat& boat, int64_t time)
     boat.windSpeed = w.speed;
 }
 
-void RaceSimulation::steerRobot(Boat& boat, SkipperPlan& plan, const Wind& w, double sailSeconds, int64_t time, const WindSampler& forecast)
+bool RaceSimulation::steerRobot(size_t index, const Wind& w, double sailSeconds, const StepWind& now)
 {
+    Boat& boat = fleet[index];
     if (boat.waypoint >= static_cast<int>(raceInfo.route.size()))
-        return;
-    Course course = skipper.steer(boat, plan, raceInfo.route[boat.waypoint], time, forecast, w, sailSeconds);
+        return false;
+    const Waypoint& target = raceInfo.route[boat.waypoint];
+    // Two pointers' worth of capture, which the function keeps without allocating.
+    Skipper::AskRoute ask = [this, &boat](bool own) {
+        planner->ask({ static_cast<size_t>(&boat - fleet.data()), boat, raceInfo.route[boat.waypoint], lastStep, lastRate, own });
+    };
+    Course course = skipper.steer(boat, plans[index], target, now.time, now.forecast, w, sailSeconds, planner ? &ask : nullptr);
     if (course.heading != boat.heading || course.sail != boat.sail)
         boat.grounded = false;
     boat.heading = course.heading;
     boat.sail = course.sail;
+    return course.clear;
 }
 
-void RaceSimulation::move(size_t index, double sailSeconds, int64_t time, const WindSampler& forecast)
+void RaceSimulation::move(size_t index, double sailSeconds, const StepWind& now)
 {
     Boat& boat = fleet[index];
     WindSample sample;
-    if (forecast.wind(boat.lat, boat.lon, 0.0, sample))
+    if (now.forecast.wind(boat.lat, boat.lon, 0.0, sample))
         std::tie(boat.windDir, boat.windSpeed) = std::pair(sample.dir, sample.speed);
     else
-        updateWind(boat, time);
-    if (boat.finished || time < raceInfo.start) {
+        updateWind(boat, now.time);
+    if (boat.finished || now.time < raceInfo.start) {
         boat.speed = 0.0;
         return;
     }
     Wind w { boat.windDir, boat.windSpeed };
-    if (boat.robot())
-        steerRobot(boat, plans[index], w, sailSeconds, time, forecast);
+    // A skipper has already tried its step against the land; it is the same step or, when
+    // the boat hardly moves, a longer one along the same line.
+    bool clear = boat.robot() && steerRobot(index, w, sailSeconds, now);
     boat.speed = boatType.boatSpeed(boat.sail, boat.heading, w.dir, w.speed);
     double stepKm = boat.speed * kmPerNauticalMile * sailSeconds / 3600.0;
     if (stepKm <= 0.0)
         return;
     GeoPoint from { boat.lat, boat.lon };
     GeoPoint to = destination(from, boat.heading, stepKm);
-    if (land && land->crossesLand(from, to)) {
+    if (land && !clear && land->crossesLand(from, to)) {
         // Aground: the boat stays where it was until a new course takes it off.
         boat.grounded = true;
         boat.speed = 0.0;
@@ -144,7 +155,7 @@ void RaceSimulation::move(size_t index, double sailSeconds, int64_t time, const 
     boat.grounded = false;
     boat.lat = to.lat;
     boat.lon = to.lon;
-    advanceWaypoints(boat, from, to, time);
+    advanceWaypoints(boat, from, to, now.time);
 }
 
 void RaceSimulation::advanceWaypoints(Boat& boat, const GeoPoint& from, const GeoPoint& to, int64_t time)
@@ -175,24 +186,54 @@ void RaceSimulation::step(double sailSeconds, int64_t time)
     // how many, the wind is taken to keep pace with the sailing.
     double windRate = lastStep > 0 && time > lastStep && sailSeconds > 0.0 ? std::min((time - lastStep) / sailSeconds, 1.0) : 1.0;
     lastStep = time;
-    // Each boat moves on its own, so a large fleet is shared out among the processors.
-    size_t workers = std::min<size_t>(std::max(std::thread::hardware_concurrency(), 1u), fleet.size() / parallelFleet + 1);
-    size_t share = (fleet.size() + workers - 1) / workers;
-    auto moveShare = [&](size_t worker) {
-        // The wind is read once per lattice point of each share, not once per boat and
+    lastRate = windRate;
+    // Each boat moves on its own, so a large fleet is shared out among the processors in
+    // small shares, taken in turn: boats cost unevenly (a course searched near the shore,
+    // a route planned in a small fleet), and whichever thread is free takes the next share.
+    if (fleet.size() >= parallelFleet && !crew && std::thread::hardware_concurrency() > 1)
+        crew = std::make_unique<StepCrew>(std::thread::hardware_concurrency() - 1);
+    // A large fleet plans its routes on a thread of its own, so that its steps stay short.
+    if (fleet.size() >= parallelFleet && !planner)
+        planner = std::make_unique<RoutePlanner>(skipper, wind);
+    takeRoutes();
+    size_t shares = (fleet.size() + shareBoats - 1) / shareBoats;
+    std::atomic<size_t> next { 0 };
+    auto moveShares = [&](size_t) {
+        // The wind is read once per lattice point of each thread, not once per boat and
         // routing: the forecast is costly and varies over hundreds of kilometres.
         ForecastSampler forecast(wind, time, windRate);
-        size_t end = std::min(fleet.size(), (worker + 1) * share);
-        for (size_t i = worker * share; i < end; ++i)
-            move(i, sailSeconds, time, forecast);
+        StepWind now { time, forecast };
+        for (size_t share = next++; share < shares; share = next++) {
+            size_t end = std::min(fleet.size(), (share + 1) * shareBoats);
+            for (size_t i = share * shareBoats; i < end; ++i)
+                move(i, sailSeconds, now);
+        }
     };
-    std::vector<std::thread> helpers;
-    for (size_t worker = 1; worker < workers; ++worker)
-        helpers.emplace_back(moveShare, worker);
-    moveShare(0);
-    for (std::thread& helper : helpers)
-        helper.join();
+    RoutePlanner::Hold held(planner.get());
+    if (crew && fleet.size() >= parallelFleet)
+        crew->together(moveShares);
+    else
+        moveShares(0);
     rank();
+}
+
+void RaceSimulation::takeRoutes()
+{
+    if (!planner)
+        return;
+    for (RouteAnswer& answer : planner->answers()) {
+        // The route starts where the boat asked for it, so the hours it has sailed since
+        // count along it.
+        SkipperPlan& plan = plans[answer.index];
+        plan.legs = std::move(answer.legs);
+        plan.pending = false;
+    }
+}
+
+void RaceSimulation::awaitRoutes()
+{
+    if (planner)
+        planner->finishAsked();
 }
 
 void RaceSimulation::rank()

@@ -4,10 +4,13 @@
 #include "server/Boat.h"
 #include "server/BoatType.h"
 #include "server/Route.h"
+#include "server/RoutePlanner.h"
 #include "server/Skipper.h"
+#include "server/StepCrew.h"
 #include "server/WindField.h"
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <unordered_map>
 #include <vector>
@@ -46,11 +49,22 @@ public:
     // lattice the skippers' router reads it on.
     void step(double sailSeconds, int64_t time);
     const Skipper& skippers() const { return skipper; }
+    // Waits until the routes a large fleet asked for so far are planned; the next step
+    // takes them. For measurements and tests: steps never wait for routes.
+    void awaitRoutes();
     void rank();
 
 private:
-    void steerRobot(Boat& boat, SkipperPlan& plan, const Wind& wind, double sailSeconds, int64_t time, const WindSampler& forecast);
-    void move(size_t index, double sailSeconds, int64_t time, const WindSampler& forecast);
+    // The time of a step and its wind as the router reads it.
+    struct StepWind {
+        int64_t time = 0;
+        const WindSampler& forecast;
+    };
+
+    // True when the skipper found the step on its course clear of the land.
+    bool steerRobot(size_t index, const Wind& wind, double sailSeconds, const StepWind& now);
+    void move(size_t index, double sailSeconds, const StepWind& now);
+    void takeRoutes();
     void advanceWaypoints(Boat& boat, const GeoPoint& from, const GeoPoint& to, int64_t time);
     double remainingKm(const Boat& boat) const;
     void updateWind(Boat& boat, int64_t time);
@@ -63,10 +77,16 @@ private:
     std::vector<Boat> fleet;
     // The computer skippers' routes, by index into the fleet.
     std::vector<SkipperPlan> plans;
-    // The time of the last step, which tells how fast the wind moves on while boats sail.
+    // The time of the last step, which tells how fast the wind moves on while boats sail,
+    // and that rate.
     int64_t lastStep = 0;
+    double lastRate = 1.0;
     std::vector<size_t> order;
     std::unordered_map<int, size_t> byUser;
+    // The threads that share a large fleet's step, from its first large step on.
+    std::unique_ptr<StepCrew> crew;
+    // Plans a large fleet's routes between and during steps; last, so that it stops first.
+    std::unique_ptr<RoutePlanner> planner;
 };
 
 } // namespace server

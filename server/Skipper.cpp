@@ -14,7 +14,6 @@ namespace server {
 
 namespace {
 
-constexpr double headingStep = 5.0;
 constexpr double hour = 3600.0;
 // How far ahead a skipper plans, and how often, before its own share of the spread.
 constexpr double horizonHours = 8.0;
@@ -68,14 +67,14 @@ double Skipper::velocityMadeGood(const Course& course, double bearing, const Win
 }
 
 Course Skipper::steer(const Boat& current, SkipperPlan& plan, const Waypoint& target, int64_t time, const WindSampler& forecast,
-    const Wind& w, double sailSeconds) const
+    const Wind& w, double sailSeconds, const AskRoute* ask) const
 {
     if (plan.waypoint < 0) {
         // Skippers first plan at times of their own, not all on the first step.
         plan.waypoint = current.waypoint;
         plan.renew = replanHours * trait(current.id, 3);
     }
-    if (!plan.legs && !current.grounded && shareable(current)) {
+    if (!plan.legs && !plan.pending && !current.grounded && shareable(current)) {
         // Until its first routing a skipper takes the route of the boats nearby, which
         // costs nothing; it keeps its own time to plan again.
         plan.legs = shared.planned({ current.lat, current.lon }, patchFor(current, target), current.waypoint, time);
@@ -87,13 +86,14 @@ Course Skipper::steer(const Boat& current, SkipperPlan& plan, const Waypoint& ta
     bool routeSailed = plan.legs && plan.legs->size() > 1 && plan.sailed - lagHours(current.id) > plan.legs->back().hours;
     // A boat that sailed a route to its end short of the waypoint plans its own next.
     plan.own = plan.own || (routeSailed && plan.waypoint == current.waypoint);
-    if (current.grounded || plan.waypoint != current.waypoint || plan.sailed >= plan.renew || routeSailed)
-        replan(current, plan, target, time, forecast);
+    if (!plan.pending && (current.grounded || plan.waypoint != current.waypoint || plan.sailed >= plan.renew || routeSailed))
+        replan(current, plan, target, time, forecast, ask);
     Course course;
     if (!planned(current, plan, course))
         course = choose(current, target, w, sailSeconds);
     plan.sailed += sailSeconds / hour;
-    if (!blocked(current, course, w, sailSeconds))
+    course.clear = !blocked(current, course, w, sailSeconds);
+    if (course.clear)
         return course;
     // The route runs too close to the shore here; plan afresh a little later, clear of it.
     plan.renew = std::min(plan.renew, plan.sailed + 0.5);
@@ -101,18 +101,30 @@ Course Skipper::steer(const Boat& current, SkipperPlan& plan, const Waypoint& ta
     return clearOfLand(current, initialBearing(current.lat, current.lon, target.lat, target.lon), w, sailSeconds);
 }
 
-void Skipper::replan(const Boat& current, SkipperPlan& plan, const Waypoint& target, int64_t time, const WindSampler& forecast) const
+void Skipper::replan(const Boat& current, SkipperPlan& plan, const Waypoint& target, int64_t time, const WindSampler& forecast,
+    const AskRoute* ask) const
 {
-    if (current.grounded || plan.own || !shareable(current))
-        plan.legs = planFrom(current, target, forecast);
+    bool own = current.grounded || plan.own || !shareable(current);
+    if (ask)
+        plan.legs = own ? nullptr : shared.planned({ current.lat, current.lon }, patchFor(current, target), current.waypoint, time);
     else
-        plan.legs = shared.route({ current.lat, current.lon }, patchFor(current, target), current.waypoint, time,
-            [&] { return planFrom(current, target, forecast); });
+        plan.legs = route(current, target, time, forecast, own);
+    plan.pending = ask && !plan.legs;
+    if (plan.pending)
+        (*ask)(own);
     plan.sailed = 0.0;
     plan.waypoint = current.waypoint;
     plan.own = false;
     // Skippers plan at times of their own, so the work spreads over the steps.
     plan.renew = replanHours * (0.75 + 0.5 * trait(current.id, 3));
+}
+
+SharedLegs Skipper::route(const Boat& current, const Waypoint& target, int64_t time, const WindSampler& forecast, bool own) const
+{
+    if (own)
+        return planFrom(current, target, forecast);
+    return shared.route({ current.lat, current.lon }, patchFor(current, target), current.waypoint, time,
+        [&] { return planFrom(current, target, forecast); });
 }
 
 SharedLegs Skipper::planFrom(const Boat& current, const Waypoint& target, const WindSampler& forecast) const
@@ -168,19 +180,23 @@ Course Skipper::choose(const Boat& current, const Waypoint& target, const Wind& 
     if (current.grounded)
         return clearOfLand(current, bearing, wind, sailSeconds);
     Course present { current.heading, current.sail };
-    Course best = present;
-    double bestGain = -1e9;
-    for (double heading = 0.0; heading < 360.0; heading += headingStep) {
-        for (int sail : { Jib, Spinnaker }) {
-            double gain = velocityMadeGood({ heading, sail }, bearing, wind);
-            if (gain > bestGain) {
-                bestGain = gain;
-                best = { heading, sail };
-            }
-        }
-    }
+    Candidates candidates = candidateCourses(bearing, wind);
+    const auto& best = *std::max_element(candidates.begin(), candidates.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
     double presentGain = velocityMadeGood(present, bearing, wind);
-    return presentGain > 0.0 && presentGain >= keepCourseRatio(current.id) * bestGain ? present : best;
+    return presentGain > 0.0 && presentGain >= keepCourseRatio(current.id) * best.first ? present : best.second;
+}
+
+Skipper::Candidates Skipper::candidateCourses(double bearing, const Wind& wind) const
+{
+    Candidates candidates;
+    for (size_t step = 0; step < headingSteps; ++step) {
+        double heading = step * headingStep;
+        // The same for both sails, and costly enough to count.
+        double along = std::cos((heading - bearing) * 3.141592653589793 / 180.0);
+        for (int sail : { Jib, Spinnaker })
+            candidates[2 * step + sail - Jib] = { boat.boatSpeed(sail, heading, wind.dir, wind.speed) * along, Course { heading, sail } };
+    }
+    return candidates;
 }
 
 bool Skipper::blocked(const Boat& current, const Course& course, const Wind& wind, double sailSeconds) const
@@ -196,17 +212,11 @@ bool Skipper::blocked(const Boat& current, const Course& course, const Wind& win
 // The first course in order of gain whose next step stays off the land.
 Course Skipper::clearOfLand(const Boat& current, double bearing, const Wind& wind, double sailSeconds) const
 {
-    std::vector<std::pair<double, Course>> candidates;
-    for (double heading = 0.0; heading < 360.0; heading += headingStep) {
-        for (int sail : { Jib, Spinnaker }) {
-            Course course { heading, sail };
-            candidates.emplace_back(velocityMadeGood(course, bearing, wind), course);
-        }
-    }
+    Candidates candidates = candidateCourses(bearing, wind);
     std::sort(candidates.begin(), candidates.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
     for (const auto& candidate : candidates) {
         if (!blocked(current, candidate.second, wind, sailSeconds))
-            return candidate.second;
+            return { candidate.second.heading, candidate.second.sail, true };
     }
     return { current.heading, current.sail };
 }
