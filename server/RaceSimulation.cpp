@@ -194,7 +194,7 @@ void RaceSimulation::step(double sailSeconds, int64_t time)
         crew = std::make_unique<StepCrew>(std::thread::hardware_concurrency() - 1);
     // A large fleet plans its routes on a thread of its own, so that its steps stay short.
     if (fleet.size() >= parallelFleet && !planner)
-        planner = std::make_unique<RoutePlanner>(skipper, wind);
+        planner = std::make_unique<PlanningThread>(skipper, wind);
     takeRoutes();
     size_t shares = (fleet.size() + shareBoats - 1) / shareBoats;
     std::atomic<size_t> next { 0 };
@@ -209,7 +209,7 @@ void RaceSimulation::step(double sailSeconds, int64_t time)
                 move(i, sailSeconds, now);
         }
     };
-    RoutePlanner::Hold held(planner.get());
+    PlanningThread::Hold held(planner.get());
     if (crew && fleet.size() >= parallelFleet)
         crew->together(moveShares);
     else

@@ -3,8 +3,8 @@
 #include "router/WindSampler.h"
 #include "server/Boat.h"
 #include "server/BoatType.h"
+#include "server/PlanningThread.h"
 #include "server/Route.h"
-#include "server/RoutePlanner.h"
 #include "server/Skipper.h"
 #include "server/StepCrew.h"
 #include "server/WindField.h"
@@ -86,7 +86,7 @@ private:
     // The threads that share a large fleet's step, from its first large step on.
     std::unique_ptr<StepCrew> crew;
     // Plans a large fleet's routes between and during steps; last, so that it stops first.
-    std::unique_ptr<RoutePlanner> planner;
+    std::unique_ptr<PlanningThread> planner;
 };
 
 } // namespace server

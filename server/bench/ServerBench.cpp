@@ -11,8 +11,8 @@
 #include <benchmark/benchmark.h>
 
 #include <cmath>
-#include <ctime>
 #include <cstdlib>
+#include <ctime>
 #include <filesystem>
 
 using namespace server;

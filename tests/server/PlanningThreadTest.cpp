@@ -57,7 +57,7 @@ std::vector<Boat> sailLargeFleet(RaceSimulation& simulation, GeoPoint from, doub
     return simulation.boats();
 }
 
-TEST(RoutePlannerTest, ALargeFleetTakesUpTheRoutesPlannedBetweenSteps)
+TEST(PlanningThreadTest, ALargeFleetTakesUpTheRoutesPlannedBetweenSteps)
 {
     ForecastWind wind;
     RaceSimulation simulation({ 1, "", "", "", raceStart, { { 40.0, -35.0, 0.0, 2.0, GateWaypoint }, { 40.0, -32.0, 0.0, 2.0, MarkWaypoint } } },
@@ -70,7 +70,7 @@ TEST(RoutePlannerTest, ALargeFleetTakesUpTheRoutesPlannedBetweenSteps)
     EXPECT_EQ(unrouted, 0);
 }
 
-TEST(RoutePlannerTest, ALargeFleetSailsClearOfTheShoreWhileItsRoutesArePlanned)
+TEST(PlanningThreadTest, ALargeFleetSailsClearOfTheShoreWhileItsRoutesArePlanned)
 {
     // Off the east coast of Gran Canaria, where each skipper plans alone.
     ForecastWind wind;

@@ -33,12 +33,12 @@ struct RouteAnswer {
 
 // Plans the computer skippers' routes on a thread of its own, so that a step of a large
 // fleet only moves boats: a boat sails on without a route until its answer is taken.
-class RoutePlanner {
+class PlanningThread {
 public:
-    RoutePlanner(const Skipper& skipper, const WindSource& wind);
-    ~RoutePlanner();
-    RoutePlanner(const RoutePlanner&) = delete;
-    RoutePlanner& operator=(const RoutePlanner&) = delete;
+    PlanningThread(const Skipper& skipper, const WindSource& wind);
+    ~PlanningThread();
+    PlanningThread(const PlanningThread&) = delete;
+    PlanningThread& operator=(const PlanningThread&) = delete;
 
     // Safe from any thread.
     void ask(RouteAsk route);
@@ -50,13 +50,13 @@ public:
     class Hold {
     public:
         // Holds the planner, if any.
-        explicit Hold(RoutePlanner* planner);
+        explicit Hold(PlanningThread* planner);
         ~Hold();
         Hold(const Hold&) = delete;
         Hold& operator=(const Hold&) = delete;
 
     private:
-        RoutePlanner* planner;
+        PlanningThread* planner;
     };
 
 private:

@@ -1,4 +1,4 @@
-#include "server/RoutePlanner.h"
+#include "server/PlanningThread.h"
 
 #include "server/RouterCharts.h"
 
@@ -8,14 +8,14 @@
 
 namespace server {
 
-RoutePlanner::RoutePlanner(const Skipper& skipper, const WindSource& wind)
+PlanningThread::PlanningThread(const Skipper& skipper, const WindSource& wind)
     : skipper(skipper)
     , wind(wind)
     , thread([this] { work(); })
 {
 }
 
-RoutePlanner::~RoutePlanner()
+PlanningThread::~PlanningThread()
 {
     {
         std::lock_guard<std::mutex> guard(lock);
@@ -25,7 +25,7 @@ RoutePlanner::~RoutePlanner()
     thread.join();
 }
 
-void RoutePlanner::ask(RouteAsk route)
+void PlanningThread::ask(RouteAsk route)
 {
     {
         std::lock_guard<std::mutex> guard(lock);
@@ -34,32 +34,32 @@ void RoutePlanner::ask(RouteAsk route)
     wake.notify_one();
 }
 
-std::vector<RouteAnswer> RoutePlanner::answers()
+std::vector<RouteAnswer> PlanningThread::answers()
 {
     std::lock_guard<std::mutex> guard(lock);
     return std::exchange(planned, {});
 }
 
-void RoutePlanner::finishAsked()
+void PlanningThread::finishAsked()
 {
     std::unique_lock<std::mutex> guard(lock);
     idle.wait(guard, [this] { return asked.empty() && !planning; });
 }
 
-RoutePlanner::Hold::Hold(RoutePlanner* planner)
+PlanningThread::Hold::Hold(PlanningThread* planner)
     : planner(planner)
 {
     if (planner)
         planner->hold(true);
 }
 
-RoutePlanner::Hold::~Hold()
+PlanningThread::Hold::~Hold()
 {
     if (planner)
         planner->hold(false);
 }
 
-void RoutePlanner::hold(bool held)
+void PlanningThread::hold(bool held)
 {
     {
         std::lock_guard<std::mutex> guard(lock);
@@ -68,7 +68,7 @@ void RoutePlanner::hold(bool held)
     wake.notify_one();
 }
 
-void RoutePlanner::work()
+void PlanningThread::work()
 {
     // The routes asked in one step share the wind as the router reads it, so each point
     // of the forecast is read once for all of them.
