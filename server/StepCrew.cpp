@@ -6,7 +6,7 @@ StepCrew::StepCrew(size_t helpers)
 {
     for (size_t worker = 1; worker <= helpers; ++worker)
         threads.emplace_back([this, worker] { serve(worker); });
-} // namespace server
+}
 
 StepCrew::~StepCrew()
 {
@@ -17,7 +17,7 @@ StepCrew::~StepCrew()
     start.notify_all();
     for (std::thread& thread : threads)
         thread.join();
-} // namespace server
+}
 
 void StepCrew::together(const std::function<void(size_t worker)>& work)
 {
@@ -35,7 +35,7 @@ void StepCrew::together(const std::function<void(size_t worker)>& work)
     job = nullptr;
     if (failure)
         std::rethrow_exception(failure);
-} // namespace server
+}
 
 void StepCrew::serve(size_t worker)
 {
@@ -52,7 +52,7 @@ void StepCrew::serve(size_t worker)
         if (--running == 0)
             done.notify_one();
     }
-} // namespace server
+}
 
 void StepCrew::run(size_t worker)
 {
@@ -63,6 +63,6 @@ void StepCrew::run(size_t worker)
         if (!failure)
             failure = std::current_exception();
     }
-} // namespace server
+}
 
 } // namespace server
