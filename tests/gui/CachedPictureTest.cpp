@@ -32,10 +32,14 @@ TEST(CachedPictureTest, DrawsOnlyForANewKeyAndCopiesThePictureEveryFrame)
         EXPECT_EQ(picture.redraws(), redraws) << "key " << key;
         EXPECT_EQ(display.pixelAt(63, 47).r, redraws == 1 ? 200 : 90) << "key " << key;
     }
+    SDL_SetWindowSize(display.window, 80, 48);
+    SDL_PumpEvents();
+    EXPECT_TRUE(picture.draw(display.renderer, keyOf(2), fill));
+    EXPECT_EQ(std::pair(picture.redraws(), display.pixelAt(79, 47).r), std::pair(3, Uint8(10))) << "a wider window takes a wider picture";
     SdlTexture target(SDL_CreateTexture(display.renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_TARGET, 8, 8));
     ASSERT_EQ(SDL_SetRenderTarget(display.renderer, target.get()), 0);
     EXPECT_FALSE(picture.draw(display.renderer, keyOf(3), fill));
-    EXPECT_EQ(picture.redraws(), 2);
+    EXPECT_EQ(picture.redraws(), 3);
 }
 
 }

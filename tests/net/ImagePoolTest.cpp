@@ -45,6 +45,8 @@ TEST(ImagePoolTest, ReleasesTexturesNotDrawnLatelyRemakesThemAlikeAndSharesIdent
     holding(20, 30, 3001);
     EXPECT_EQ(drawn(pool.wake(images[0])), before);
     holding(0, 1, 6001);
+    images[0].reset();
+    EXPECT_NE(pool.adopt(png(100)), nullptr) << "the bytes of an image gone make a new one";
 
     setenv("XDG_DATA_HOME", home.path().c_str(), 1);
     initTextures(renderer.get());
