@@ -75,6 +75,7 @@ TEST(GridWindTest, CentresHoldTheirCellsBlendedBetweenAndLandCellsBlockTheLegsTh
         { at(1.5, 3.5), at(1.5, 1.99), true }, { at(-0.5, 0.5), at(-3.5, 0.5), false }, { at(0.5, 2.5), { std::nan(""), 0 }, true } };
     for (auto [from, to, crosses] : legs)
         EXPECT_EQ(land.crossesLand(from, to), crosses) << from.lon << " " << to.lon;
+    EXPECT_TRUE(LandGrid(TileRange(16, 0, 0, 1, 1), 32).crossesLand({ 0, 0 }, { 5, 0 })) << "a leg of more than ten thousand cells is taken for land";
     land.clearAt(at(1.5, 1.5));
     EXPECT_FALSE(land.crossesLand(at(1.5, 1.5), at(1.5, 2.5)));
     EXPECT_TRUE(land.crossesLand(at(1.5, 2.5), at(1.5, 0.2)));
