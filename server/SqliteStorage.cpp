@@ -11,6 +11,14 @@ namespace {
 const char* const boatColumns = "id, race, user, nick, lat, lon, heading, speed, sail, waypoint, finished, finishTime, grounded, "
                                 "windDir, windSpeed";
 
+// The account of the query's next row (id, email, hash, nick), if there is one.
+std::optional<Account> nextAccount(Statement& query)
+{
+    if (!query.step())
+        return std::nullopt;
+    return Account { static_cast<int>(query.integer(0)), query.text(1), query.text(2), query.text(3) };
+}
+
 }
 
 SqliteStorage::SqliteStorage(const std::string& path)
@@ -79,9 +87,7 @@ std::optional<Account> SqliteStorage::accountByEmail(const std::string& email)
     std::lock_guard<std::mutex> guard(lock);
     Statement query(db, "SELECT id, email, hash, nick FROM users WHERE email = ?");
     query.bind(1, email);
-    if (!query.step())
-        return std::nullopt;
-    return Account { static_cast<int>(query.integer(0)), query.text(1), query.text(2), query.text(3) };
+    return nextAccount(query);
 }
 
 std::optional<Account> SqliteStorage::accountById(int id)
@@ -89,9 +95,7 @@ std::optional<Account> SqliteStorage::accountById(int id)
     std::lock_guard<std::mutex> guard(lock);
     Statement query(db, "SELECT id, email, hash, nick FROM users WHERE id = ?");
     query.bind(1, id);
-    if (!query.step())
-        return std::nullopt;
-    return Account { static_cast<int>(query.integer(0)), query.text(1), query.text(2), query.text(3) };
+    return nextAccount(query);
 }
 
 void SqliteStorage::addSession(const std::string& token, int user, int64_t created)
