@@ -45,12 +45,12 @@ double speedAt(const BoatRecord& boat, const GeoPoint& at, const WindLookup& win
 
 BoatAhead onCourse(const BoatRecord& boat, double hours, const WindLookup& wind)
 {
+    // A negative time sails the same rhumb line backwards, a negative distance.
     GeoPoint at { boat.lat, boat.lon };
-    double bearing = hours < 0 ? boat.heading + 180.0 : boat.heading;
     double remaining = std::fabs(hours);
     while (remaining > 0.0) {
         double step = std::min(stepHours, remaining);
-        at = rhumbDestination(at, bearing, speedAt(boat, at, wind) * kmPerNauticalMile * step);
+        at = rhumbDestination(at, boat.heading, std::copysign(speedAt(boat, at, wind) * kmPerNauticalMile * step, hours));
         remaining -= step;
     }
     return { at, boat.heading };

@@ -3,7 +3,6 @@
 #include "table/Exception.h"
 #include "table/Table.h"
 
-#include <cctype>
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
@@ -17,16 +16,13 @@ constexpr int32_t maxInt = std::numeric_limits<int32_t>::max();
 
 // Reads the whole text when it is a plain in-range number, the common case of an answer's
 // numbers: from_chars is several times faster than strtol and strtod. Whatever it takes,
-// they read the same way. Everything else is left to them: a "+" before a sign, leading
-// blanks, numbers out of range.
+// they read the same way. Everything else is left to them: a leading "+", leading blanks,
+// numbers out of range.
 template <typename Number>
 bool readPlainNumber(const std::string& text, Number& value)
 {
-    const char* begin = text.data();
-    const char* end = begin + text.size();
-    if (text.size() > 1 && text[0] == '+' && (std::isdigit(static_cast<unsigned char>(text[1])) || text[1] == '.'))
-        ++begin;
-    auto [stop, error] = std::from_chars(begin, end, value);
+    const char* end = text.data() + text.size();
+    auto [stop, error] = std::from_chars(text.data(), end, value);
     return error == std::errc() && stop == end;
 }
 

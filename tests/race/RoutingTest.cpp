@@ -139,8 +139,9 @@ TEST_F(RoutingTest, RStartsOrCancelsARoutingEscapeCancelsItAndTheFinishedRouteIs
     EXPECT_TRUE(font.drawn.empty());
     StdoutCapture out;
     screen.onKeyDown(SDLK_r);
-    button.draw(display.renderer, 0, 0);
+    button.draw(display.renderer, 100, 0);
     EXPECT_EQ(font.texts(), std::vector<std::string> { "Routing... 0%" });
+    EXPECT_EQ(std::pair(font.drawn[0].x, font.drawn[0].y), std::pair(100 + 49 - 130 - 4, 48 + 4)) << "ending 4 pixels left of the button's right edge, 4 below it";
     ASSERT_TRUE(waitUntil([&] { return pollWindDownloads(), planner.onIdle(screen), raceScreen.plannedRoute() != nullptr; }));
     const PlannedRoute& route = *raceScreen.plannedRoute();
     EXPECT_TRUE(route.reached && route.landIgnored);

@@ -70,7 +70,7 @@ TEST_F(WindTest, TheTapeSpansSeventyTwoHoursFromTheWholeHourWithTicksALabelEvery
         EXPECT_TRUE(screen.onMouseMove(SDL_BUTTON_LMASK, x, 100)) << "the moved knob asks for a frame";
         EXPECT_EQ(std::pair(tape->selected - tape->start, map->windTime), std::pair(seconds, 0)) << x;
     }
-    screen.onMouseUp(SDL_BUTTON_LEFT, 30 + 241, tapeTop + 20);
+    EXPECT_TRUE(screen.onMouseUp(SDL_BUTTON_LEFT, 30 + 241, tapeTop + 20)) << "the release, which moves the map's time, asks for a frame";
     screen.onMouseMove(0, 700, 100);
     EXPECT_EQ(std::pair(tape->selected, map->windTime), std::pair(tape->start + 64800, tape->start + 64800));
 }
