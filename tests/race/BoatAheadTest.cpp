@@ -57,20 +57,22 @@ using BoatAheadMapTest = ChartTest;
 
 // The map's grids give the wind of the cell under the point, only for their own time and
 // where a tile with data is held (south of the chart, in its last row): the tile east of
-// 5.6 degrees is for another time. The
-// grids outlive the map's handles on them.
+// 5.6 degrees is for another time, the one west of 0 has no cells yet. The grids outlive
+// the map's handles on them.
 TEST_F(BoatAheadMapTest, TheMapsGridsGiveTheWindOfTheirTimeWhereTheyAreHeld)
 {
-    WindData now, earlier;
+    WindData now, earlier, empty;
     std::tie(now.n, now.time, now.winds) = std::tuple(2, 5000, std::vector<Wind> { { 0, 1 }, { 90, 2 }, { 180, 3 }, { 270, 4 } });
     std::tie(earlier.n, earlier.time, earlier.winds) = std::tuple(2, 4000, now.winds);
+    empty.time = 5000;
     Map map(1024, 768, 0.0, 0.0);
     map.windTime = 5000;
     map.tiles[Map::TileKey { 6, 32, 32 }].wind = std::make_unique<WindTileImp>(&now);
     map.tiles[Map::TileKey { 6, 33, 32 }].wind = std::make_unique<WindTileImp>(&earlier);
     map.tiles[Map::TileKey { 6, 32, 63 }].wind = std::make_unique<WindTileImp>(&now);
+    map.tiles[Map::TileKey { 6, 31, 32 }].wind = std::make_unique<WindTileImp>(&empty);
     for (auto [lat, lon, time, wind] : { std::tuple(-1, 1, 5000, std::optional(Wind { 0, 1 })), std::tuple(-4, 4, 5000, std::optional(Wind { 270, 4 })), std::tuple(-89, 1, 5000, std::optional(Wind { 180, 3 })),
-             std::tuple(-1, 1, 4000, std::optional<Wind>()), std::tuple(-1, 7, 5000, std::optional<Wind>()), std::tuple(-1, -1, 5000, std::optional<Wind>()) })
+             std::tuple(-1, 1, 4000, std::optional<Wind>()), std::tuple(-1, 7, 5000, std::optional<Wind>()), std::tuple(-1, -1, 5000, std::optional<Wind>()), std::tuple(-1, -7, 5000, std::optional<Wind>()) })
         EXPECT_EQ(mapWind(map, time)(lat, lon), wind) << lat << " " << lon << " " << time;
 }
 
