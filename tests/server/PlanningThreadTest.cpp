@@ -35,50 +35,39 @@ TEST(StepCrewTest, EachWorkerRunsEveryRoundOnceAndAFailureReachesTheCaller)
             std::runtime_error);
 }
 
-// A fleet large enough to plan its routes apart from the steps, spread from `from` over
-// a square of `spread` degrees, sped up 600 times; after each step it waits for the
-// routes it asked, as a server's second between steps gives them.
-std::vector<Boat> sailLargeFleet(RaceSimulation& simulation, GeoPoint from, double spread, int steps)
+// A fleet large enough to plan its routes apart from the steps, spread over a square of
+// `spread` degrees, sails sped up 600 times; after each step it waits for the routes it
+// asked, as a server's second between steps gives them. Off the east coast of Gran Canaria
+// each skipper plans alone; west of the Azores the water is open. Past the longest first
+// wait of six hours every skipper follows a route, whose headings carry its own offset off
+// the five-degree steps it steers by without one, and no boat has touched the land.
+TEST(PlanningThreadTest, ALargeFleetTakesUpTheRoutesPlannedBetweenStepsClearOfTheShore)
 {
-    std::vector<Boat> fleet;
-    for (int i = 0; i < 500; ++i) {
-        fleet.push_back(simulation.newBoat(0, "robot", 0.5, raceStart));
-        std::tie(fleet.back().id, fleet.back().lat, fleet.back().lon) = std::tuple(i + 1, from.lat + spread * (i % 23) / 23.0, from.lon + spread * (i / 23) / 22.0);
-    }
-    simulation.add(fleet);
-    int grounded = 0;
-    for (int step = 1; step <= steps; ++step) {
-        simulation.step(600.0, raceStart + step);
-        simulation.awaitRoutes();
+    ForecastWind wind;
+    Race canaria = RaceCatalog::builtIn(raceStart)[1];
+    canaria.start = raceStart;
+    const auto& line = canaria.route.front();
+    const std::tuple<Race, GeoPoint, double> cases[] = { { canaria, { line.lat - 0.05, line.lon }, 0.1 },
+        { { 1, "", "", "", raceStart, { { 40.0, -35.0, 0.0, 2.0, GateWaypoint }, { 40.0, -32.0, 0.0, 2.0, MarkWaypoint } } }, { 39.8, -35.0 }, 0.4 } };
+    for (const auto& [race, from, spread] : cases) {
+        RaceSimulation simulation(race, standardBoat(), wind, &sharedCoast());
+        std::vector<Boat> fleet;
+        for (int i = 0; i < 500; ++i) {
+            fleet.push_back(simulation.newBoat(0, "robot", 0.5, raceStart));
+            std::tie(fleet.back().id, fleet.back().lat, fleet.back().lon) = std::tuple(i + 1, from.lat + spread * (i % 23) / 23.0, from.lon + spread * (i / 23) / 22.0);
+        }
+        simulation.add(fleet);
+        int grounded = 0, unrouted = 0;
+        for (int step = 1; step <= 40; ++step) {
+            simulation.step(600.0, raceStart + step);
+            simulation.awaitRoutes();
+            for (const Boat& boat : simulation.boats())
+                grounded += boat.grounded || sharedCoast().isLand(boat.lat, boat.lon);
+        }
         for (const Boat& boat : simulation.boats())
-            grounded += boat.grounded || sharedCoast().isLand(boat.lat, boat.lon);
+            unrouted += std::fmod(boat.heading, 5.0) == 0.0;
+        EXPECT_EQ(std::pair(grounded, unrouted), std::pair(0, 0)) << "race " << race.id;
     }
-    EXPECT_EQ(grounded, 0);
-    return simulation.boats();
-}
-
-TEST(PlanningThreadTest, ALargeFleetTakesUpTheRoutesPlannedBetweenSteps)
-{
-    ForecastWind wind;
-    RaceSimulation simulation({ 1, "", "", "", raceStart, { { 40.0, -35.0, 0.0, 2.0, GateWaypoint }, { 40.0, -32.0, 0.0, 2.0, MarkWaypoint } } },
-        standardBoat(), wind, &sharedCoast());
-    // Past the longest first wait of six hours, every skipper follows a route, whose
-    // headings carry its own offset off the five-degree steps it steers by without one.
-    int unrouted = 0;
-    for (const Boat& boat : sailLargeFleet(simulation, { 39.8, -35.0 }, 0.4, 40))
-        unrouted += std::fmod(boat.heading, 5.0) == 0.0;
-    EXPECT_EQ(unrouted, 0);
-}
-
-TEST(PlanningThreadTest, ALargeFleetSailsClearOfTheShoreWhileItsRoutesArePlanned)
-{
-    // Off the east coast of Gran Canaria, where each skipper plans alone.
-    ForecastWind wind;
-    Race race = RaceCatalog::builtIn(raceStart)[1];
-    race.start = raceStart;
-    RaceSimulation simulation(race, standardBoat(), wind, &sharedCoast());
-    const auto& line = race.route.front();
-    sailLargeFleet(simulation, { line.lat - 0.05, line.lon }, 0.1, 36);
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <future>
 #include <tuple>
 
@@ -73,28 +74,22 @@ TEST(RaceSnapshotTest, QueuedChangesShowAtOnceAndReachTheSnapshotAtTheNextStep)
     EXPECT_EQ(std::tuple(before->boats().size(), before->boatOf(1)->lon, before->boatOf(4)), std::tuple(3u, lonBefore, nullptr));
 }
 
-// Wind that keeps whoever asks for it waiting while held: a step stops half-way.
+// Wind that, once held, keeps whoever asks for it waiting until released: a step stops
+// half-way.
 struct HeldWind : WindSource {
     Wind at(double, double, int64_t) const override
     {
-        std::unique_lock<std::mutex> guard(lock);
-        ++asked;
-        changed.wait(guard, [this] { return !holding; });
+        if (held) {
+            asked = true;
+            released.wait();
+        }
         return { 0.0, 15.0 };
     }
 
-    void hold(bool on)
-    {
-        std::lock_guard<std::mutex> guard(lock);
-        holding = on;
-        asked = 0;
-        changed.notify_all();
-    }
-
-    mutable std::mutex lock;
-    mutable std::condition_variable changed;
-    mutable int asked = 0;
-    bool holding = false;
+    std::atomic<bool> held { false };
+    mutable std::atomic<bool> asked { false };
+    std::promise<void> release;
+    std::shared_future<void> released { release.get_future().share() };
 };
 
 TEST(RaceSnapshotTest, RequestsAreAnsweredWhileAStepIsUnderWay)
@@ -106,14 +101,14 @@ TEST(RaceSnapshotTest, RequestsAreAnsweredWhileAStepIsUnderWay)
     GameServer game(config);
     int user = game.accounts().registerAccount("step@example.org", "secret1", "S").session->user;
     ASSERT_TRUE(game.join(user, 1, "").ok);
-    wind->hold(true);
+    wind->held = true;
     std::thread stepper([&game] { game.stepAll(1.0, currentTime()); });
-    EXPECT_TRUE(waitUntil([&wind] { std::lock_guard<std::mutex> guard(wind->lock); return wind->asked > 0; }));
+    EXPECT_TRUE(waitUntil([&wind] { return wind->asked.load(); }));
     auto answers = std::async(std::launch::async, [&game, user] {
         return game.position(user, 1).ok && game.boats(user, 1).ok && game.setCourse(user, 1, 90.0, 1).ok;
     });
     bool answered = answers.wait_for(std::chrono::seconds(10)) == std::future_status::ready;
-    wind->hold(false);
+    wind->release.set_value();
     stepper.join();
     EXPECT_TRUE(answered && answers.get());
 }

@@ -90,27 +90,6 @@ TEST(CoastBuilderTest, SegmentsAreJoinedIntoClosedRingsAndLakesAndIslandsAlterna
     EXPECT_TRUE(loaded.isLand(5, 5)) << "a failed load keeps what was there";
 }
 
-TEST(CoastlineTest, RealShorelinesTellLandFromSea)
-{
-    const std::tuple<const char*, double, double, bool> places[] = { { "Paris", 48.85, 2.35, true }, { "mid-Atlantic", 40.0, -35.0, false },
-        { "Mallorca", 39.6, 2.9, true }, { "Bay of Palma", 39.50, 2.68, false }, { "Antarctica", -80.0, 0.0, true }, { "English Channel", 50.2, -1.0, false },
-        { "Caspian Sea", 42.0, 50.5, false }, { "Chukotka", 66.0, 179.5, true }, { "Alaska", 65.0, -155.0, true } };
-    for (auto [name, lat, lon, land] : places)
-        EXPECT_EQ(sharedCoast().isLand(lat, lon), land) << name;
-}
-
-TEST(RaceCatalogTest, BuiltInRoutesStayOffTheLand)
-{
-    std::vector<Race> races = RaceCatalog::builtIn(someTime);
-    ASSERT_GE(races.size(), 3u);
-    for (const Race& race : races) {
-        ASSERT_GE(race.route.size(), 2u);
-        EXPECT_EQ(std::pair(race.route.front().type, race.route.back().type), std::pair(int(GateWaypoint), int(GateWaypoint))) << race.name;
-        for (size_t i = 0; i + 1 < race.route.size(); ++i)
-            EXPECT_FALSE(sharedCoast().crossesLand(race.route[i].centre(), race.route[i + 1].centre())) << race.name << ", leg " << i;
-    }
-}
-
 TEST(RaceCatalogTest, TheRaceFileGivesRacesAndNamesEveryMistake)
 {
     std::istringstream file("# an administrator's races\n"

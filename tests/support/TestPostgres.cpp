@@ -1,69 +1,44 @@
 #include "support/TestPostgres.h"
 
-#include <pwd.h>
 #include <unistd.h>
 
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
 
 namespace {
 
-// The socket's port number: only the name of its file, so no two servers can clash.
-const char* const socketPort = "5432";
+// The newest installed version's programs, found as the deployment's script finds them.
+const std::string programs = "$(ls -d /usr/lib/postgresql/*/bin 2>/dev/null | sort -V | tail -1)";
 
 }
 
-std::string TestPostgres::programs()
+bool TestPostgres::installed()
 {
-    std::string best;
-    std::error_code error;
-    for (const auto& version : std::filesystem::directory_iterator("/usr/lib/postgresql", error)) {
-        std::filesystem::path bin = version.path() / "bin";
-        if (std::filesystem::exists(bin / "initdb") && std::filesystem::exists(bin / "pg_ctl") && bin.string() > best)
-            best = bin.string();
-    }
-    return best;
+    return std::system(("test -x " + programs + "/initdb -a -x " + programs + "/pg_ctl").c_str()) == 0;
 }
 
 TestPostgres::TestPostgres()
-    : bin(programs())
 {
-    if (bin.empty()) {
-        failure = "PostgreSQL's programs (initdb, pg_ctl) are not installed";
-        return;
-    }
-    std::string folder = dir.path().string();
-    const passwd* postgres = geteuid() == 0 ? getpwnam("postgres") : nullptr;
-    if (geteuid() == 0 && (!postgres || chown(folder.c_str(), postgres->pw_uid, postgres->pw_gid) != 0)) {
-        failure = "can't hand " + folder + " to the postgres user";
-        return;
-    }
-    if (!run(bin + "/initdb -D " + folder + "/data -A trust -U tidewake --no-sync > " + folder + "/initdb.log 2>&1")) {
-        failure = "initdb failed: " + dir.read("initdb.log");
-        return;
-    }
-    std::ofstream settings(dir.path() / "data" / "postgresql.conf", std::ios::app);
-    settings << "listen_addresses = ''\nunix_socket_directories = '" << folder << "'\nport = " << socketPort << "\nfsync = off\n";
-    settings.close();
-    started = settings && run(bin + "/pg_ctl -D " + folder + "/data -l " + folder + "/log -w -t 60 start > /dev/null");
-    if (!started)
-        failure = "pg_ctl start failed: " + dir.read("log");
+    // No TCP port: the socket's file in the folder keeps test servers apart. No fsync either.
+    started = run("$pg/initdb -D data -A trust -U tidewake --no-sync && $pg/pg_ctl -D data -l log -w -t 60 -o \"-c listen_addresses= -k "
+        + dir.path().string() + " -F\" start");
 }
 
 TestPostgres::~TestPostgres()
 {
     if (started)
-        run(bin + "/pg_ctl -D " + dir.path().string() + "/data -m immediate -w stop > /dev/null");
+        run("$pg/pg_ctl -D data -m immediate -w stop");
 }
 
-bool TestPostgres::run(const std::string& command)
+// The commands run in the folder with their output added to the log and `$pg` naming the
+// programs' folder; as root, they run as the postgres user, who then owns the folder.
+bool TestPostgres::run(const std::string& commands) const
 {
-    std::string line = geteuid() == 0 ? "runuser -u postgres -- sh -c '" + command + "'" : command;
-    return std::system(line.c_str()) == 0;
+    std::string folder = dir.path().string();
+    std::string asPostgres = geteuid() == 0 ? "chown postgres " + folder + " && runuser -u postgres -- " : "";
+    return std::system((asPostgres + "sh -c 'cd " + folder + " && exec >> log 2>&1 && pg=" + programs + " && " + commands + "'").c_str()) == 0;
 }
 
 std::string TestPostgres::uri(const std::string& database) const
 {
-    return "postgresql://tidewake@/" + database + "?host=" + dir.path().string() + "&port=" + socketPort;
+    return "postgresql://tidewake@/" + database + "?host=" + dir.path().string();
 }

@@ -4,10 +4,9 @@
 
 #include <string>
 
-// A PostgreSQL server of its own for tests, in a temporary folder: made with initdb and
-// started with pg_ctl, listening only on a socket in that folder, run as the postgres user
-// when the tests run as root (PostgreSQL refuses root). Stopped and removed when the
-// object goes.
+// A PostgreSQL server of its own for tests, in a temporary folder, listening only on a
+// socket in that folder and run as the postgres user when the tests run as root
+// (PostgreSQL refuses root). Stopped and removed when the object goes.
 class TestPostgres {
 public:
     TestPostgres();
@@ -15,20 +14,18 @@ public:
     TestPostgres(const TestPostgres&) = delete;
     TestPostgres& operator=(const TestPostgres&) = delete;
 
-    // The folder of PostgreSQL's programs, empty when they are not installed.
-    static std::string programs();
+    // Whether PostgreSQL's programs (initdb, pg_ctl) are installed.
+    static bool installed();
 
     bool running() const { return started; }
-    // Why it is not running.
-    const std::string& problem() const { return failure; }
+    // What initdb, pg_ctl and the server wrote: why it is not running.
+    std::string log() const { return dir.read("log"); }
     // The connection URI of a database on it.
     std::string uri(const std::string& database = "postgres") const;
 
 private:
-    bool run(const std::string& command);
+    bool run(const std::string& commands) const;
 
     TempFolder dir { "tidewake-pg" };
-    std::string bin;
     bool started = false;
-    std::string failure;
 };
