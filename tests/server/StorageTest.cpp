@@ -35,7 +35,6 @@ protected:
             if (!TestPostgres::installed())
                 GTEST_SKIP() << "PostgreSQL's programs (initdb, pg_ctl) are not installed";
             static TestPostgres postgres;
-            ASSERT_TRUE(postgres.running()) << postgres.log();
             static int databases = 0;
             std::string name = "storage" + std::to_string(++databases);
             PostgresDb(postgres.uri(), 1).exec("CREATE DATABASE " + name);

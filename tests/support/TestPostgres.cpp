@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <stdexcept>
 
 namespace {
 
@@ -19,14 +20,14 @@ bool TestPostgres::installed()
 TestPostgres::TestPostgres()
 {
     // No TCP port: the socket's file in the folder keeps test servers apart. No fsync either.
-    started = run("$pg/initdb -D data -A trust -U tidewake --no-sync && $pg/pg_ctl -D data -l log -w -t 60 -o \"-c listen_addresses= -k "
-        + dir.path().string() + " -F\" start");
+    if (!run("$pg/initdb -D data -A trust -U tidewake --no-sync && $pg/pg_ctl -D data -l log -w -t 60 -o \"-c listen_addresses= -k "
+            + dir.path().string() + " -F\" start"))
+        throw std::runtime_error("PostgreSQL did not start: " + dir.read("log"));
 }
 
 TestPostgres::~TestPostgres()
 {
-    if (started)
-        run("$pg/pg_ctl -D data -m immediate -w stop");
+    run("$pg/pg_ctl -D data -m immediate -w stop");
 }
 
 // The commands run in the folder with their output added to the log and `$pg` naming the
