@@ -236,12 +236,11 @@ TEST(StepCrewTest, EachWorkerRunsEveryRoundOnceAndAFailureReachesTheCaller)
             std::runtime_error);
 }
 
-// A fleet large enough to plan its routes apart from the steps, spread over a square of
-// `spread` degrees, sails sped up 600 times; after each step it waits for the routes it
-// asked, as a server's second between steps gives them. Off the east coast of Gran Canaria
-// each skipper plans alone; west of the Azores the water is open. Past the longest first
-// wait of six hours every skipper follows a route, whose headings carry its own offset off
-// the five-degree steps it steers by without one, and no boat has touched the land.
+// A fleet large enough to plan its routes apart from the steps sails sped up 600 times,
+// off the east coast of Gran Canaria, where each skipper plans alone, and in open water.
+// After each step it waits for the routes it asked, as a server's second between steps
+// gives them. Past the longest first wait of six hours every skipper follows a route, whose
+// headings carry its own offset off the five-degree steps it steers by without one.
 TEST(PlanningThreadTest, ALargeFleetTakesUpTheRoutesPlannedBetweenStepsClearOfTheShore)
 {
     ForecastWind wind;
@@ -277,8 +276,7 @@ TEST(PlanningThreadTest, ALargeFleetTakesUpTheRoutesPlannedBetweenStepsClearOfTh
 // and boats are as near to each other as their numbers.
 std::unique_ptr<RaceSimulation> lineOfBoats(const WindSource& wind, int count)
 {
-    Race race { 1, "", "", "", raceStart, { { 40.0, -35.0, 0.0, 2.0, GateWaypoint }, { 40.0, -34.0, 0.0, 2.0, GateWaypoint } } };
-    auto simulation = std::make_unique<RaceSimulation>(race, standardBoat(), wind, nullptr);
+    auto simulation = std::make_unique<RaceSimulation>(oceanRace(), standardBoat(), wind, nullptr);
     std::vector<Boat> fleet;
     for (int i = 1; i <= count; ++i) {
         Boat boat = simulation->newBoat(i, "Boat " + std::to_string(i), 0.5, raceStart);

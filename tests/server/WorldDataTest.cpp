@@ -20,14 +20,10 @@ namespace {
 
 constexpr int64_t someTime = 1800000000;
 
-double angleBetween(double a, double b)
-{
-    return std::fabs(std::remainder(a - b, 360.0));
-}
-
 TEST(WindFieldTest, WindChangesSmoothlyAndItsBeltsLookLikeTheEarths)
 {
     ForecastWind wind;
+    auto angleBetween = [](double a, double b) { return std::fabs(std::remainder(a - b, 360.0)); };
     for (double lat = -60.0; lat <= 60.0; lat += 7.5) {
         for (double lon = -180.0; lon < 180.0; lon += 22.5) {
             for (int64_t t = someTime; t < someTime + 72 * 3600; t += 12 * 3600) {
