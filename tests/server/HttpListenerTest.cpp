@@ -103,11 +103,12 @@ TEST_F(HttpListenerTest, TheOnlyEventThreadServesManyKeepAliveConnectionsWhileAS
     for (int round = 0; round < 2; ++round) {
         for (size_t i = 0; i < sockets.size(); ++i)
             sockets[i]->get("/fast?n=" + std::to_string(i) + "+%40" + std::to_string(round));
-        // Counted rather than asserted: the slow answer must still be released below.
-        size_t wrong = 0;
-        for (size_t i = 0; i < sockets.size(); ++i)
-            wrong += sockets[i]->answer().find("\r\n\r\n/fast " + std::to_string(i) + " @" + std::to_string(round) + ";") == std::string::npos;
-        EXPECT_EQ(wrong, 0u) << "round " << round;
+        // Read up to the first wrong answer rather than asserted: the slow answer must still
+        // be released below.
+        size_t right = 0;
+        while (right < sockets.size() && sockets[right]->answer().find("\r\n\r\n/fast " + std::to_string(right) + " @" + std::to_string(round) + ";") != std::string::npos)
+            ++right;
+        EXPECT_EQ(right, sockets.size()) << "round " << round;
     }
     EXPECT_EQ(slow.answer(100), "");
     release.set_value();
@@ -126,15 +127,13 @@ TEST_F(HttpListenerTest, ClientsTooSlowToSendARequestAreClosedAndStopWaitsForSlo
     keptAlive.get("/fast?n=0");
     ASSERT_NE(keptAlive.answer(), "");
     ASSERT_TRUE(dribbler.send("GET /fast HTTP/1.1\r\nX-Slow: "));
-    auto started = std::chrono::steady_clock::now();
     EXPECT_TRUE(waitUntil([&] {
         dribbler.send("x");
         good.get("/fast?n=1");
         EXPECT_NE(good.answer(1000).find("/fast 1;"), std::string::npos);
         return dribbler.closed() && silent.closed();
     },
-        std::chrono::seconds(5)));
-    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(2));
+        std::chrono::seconds(2)));
     // An idle keep-alive connection has its idle time before the deadline counts.
     EXPECT_FALSE(keptAlive.closed());
 

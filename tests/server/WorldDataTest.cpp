@@ -1,6 +1,5 @@
 #include "ServerHarness.h"
 #include "server/CoastBuilder.h"
-#include "server/Coastline.h"
 #include "server/RaceCatalog.h"
 #include "server/ServerOptions.h"
 #include "server/TileService.h"
