@@ -66,7 +66,7 @@ private:
 };
 
 // A listener whose "/slow" answers wait for the test's word; every answer echoes the
-// path and the parameter "n" and sets two cookies.
+// path and the parameter "n".
 struct HttpListenerTest : testing::Test {
     std::unique_ptr<HttpListener> listener;
     std::promise<void> release;
@@ -83,8 +83,6 @@ struct HttpListenerTest : testing::Test {
             }
             HttpResponse response;
             response.setContent(request.path + " " + request.param("n") + ";", "text/plain");
-            response.addHeader("Set-Cookie", "id=7; Path=/");
-            response.addHeader("Set-Cookie", "JSESSIONID=abc; Path=/");
             return response;
         };
         listener = std::make_unique<HttpListener>(options, answer, [](const HttpRequest& request) { return request.path == "/slow"; });
@@ -93,30 +91,25 @@ struct HttpListenerTest : testing::Test {
     }
 };
 
-TEST_F(HttpListenerTest, ManyKeepAliveConnectionsAreAllAnsweredWithEveryCookieAndDecodedValues)
+// The query's values arrive decoded, a plus as a blank.
+TEST_F(HttpListenerTest, TheOnlyEventThreadServesManyKeepAliveConnectionsWhileASlowAnswerWaitsOnAWorker)
 {
-    start({ 2, 1, 30, std::chrono::seconds(10) });
+    start({ 1, 1, 30, std::chrono::seconds(10) });
+    RawSocket slow(port);
+    slow.get("/slow?n=1");
     std::vector<std::unique_ptr<RawSocket>> sockets;
     for (int i = 0; i < 300; ++i)
         sockets.push_back(std::make_unique<RawSocket>(port));
     for (int round = 0; round < 2; ++round) {
         for (size_t i = 0; i < sockets.size(); ++i)
             sockets[i]->get("/fast?n=" + std::to_string(i) + "+%40" + std::to_string(round));
-        for (size_t i = 0; i < sockets.size(); ++i) {
-            std::string answer = sockets[i]->answer();
-            ASSERT_NE(answer.find("\r\n\r\n/fast " + std::to_string(i) + " @" + std::to_string(round) + ";"), std::string::npos) << "socket " << i << ", round " << round << ": " << answer;
-            ASSERT_NE(answer.find("Set-Cookie: id=7; Path=/\r\nSet-Cookie: JSESSIONID=abc; Path=/\r\n"), std::string::npos) << answer;
-        }
+        // Read up to the first wrong answer rather than asserted: the slow answer must still
+        // be released below.
+        size_t right = 0;
+        while (right < sockets.size() && sockets[right]->answer().find("\r\n\r\n/fast " + std::to_string(right) + " @" + std::to_string(round) + ";") != std::string::npos)
+            ++right;
+        EXPECT_EQ(right, sockets.size()) << "round " << round;
     }
-}
-
-TEST_F(HttpListenerTest, SlowAnswerWaitsOnAWorkerWhileTheOnlyEventThreadServesOthers)
-{
-    start({ 1, 1, 30, std::chrono::seconds(10) });
-    RawSocket slow(port), fast(port);
-    slow.get("/slow?n=1");
-    fast.get("/fast?n=2");
-    EXPECT_NE(fast.answer().find("/fast 2;"), std::string::npos);
     EXPECT_EQ(slow.answer(100), "");
     release.set_value();
     EXPECT_NE(slow.answer().find("/slow 1;"), std::string::npos);
@@ -134,15 +127,13 @@ TEST_F(HttpListenerTest, ClientsTooSlowToSendARequestAreClosedAndStopWaitsForSlo
     keptAlive.get("/fast?n=0");
     ASSERT_NE(keptAlive.answer(), "");
     ASSERT_TRUE(dribbler.send("GET /fast HTTP/1.1\r\nX-Slow: "));
-    auto started = std::chrono::steady_clock::now();
     EXPECT_TRUE(waitUntil([&] {
         dribbler.send("x");
         good.get("/fast?n=1");
         EXPECT_NE(good.answer(1000).find("/fast 1;"), std::string::npos);
         return dribbler.closed() && silent.closed();
     },
-        std::chrono::seconds(5)));
-    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(2));
+        std::chrono::seconds(2)));
     // An idle keep-alive connection has its idle time before the deadline counts.
     EXPECT_FALSE(keptAlive.closed());
 

@@ -5,7 +5,6 @@
 #include "server/Cairo.h"
 
 #include <gtest/gtest.h>
-#include <httplib.h>
 
 #include <netinet/in.h>
 #include <sys/socket.h>
@@ -14,7 +13,7 @@
 #include <stdexcept>
 #include <tuple>
 
-HttpReply GameClient::get(const std::string& path)
+httplib::Response GameClient::get(const std::string& path)
 {
     httplib::Client http("127.0.0.1", port);
     http.set_read_timeout(30, 0);
@@ -23,13 +22,13 @@ HttpReply GameClient::get(const std::string& path)
         cookieHeader += (cookieHeader.empty() ? "" : "; ") + name + "=" + value;
     auto response = cookieHeader.empty() ? http.Get(path.c_str()) : http.Get(path.c_str(), { { "Cookie", cookieHeader } });
     if (!response)
-        return {};
+        return httplib::Response();
     for (auto [it, end] = response->headers.equal_range("Set-Cookie"); it != end; ++it) {
         std::string pair = it->second.substr(0, it->second.find(';'));
         if (size_t equals = pair.find('='); equals != std::string::npos)
             cookies[pair.substr(0, equals)] = pair.substr(equals + 1);
     }
-    return { response->status, response->body, response->get_header_value("Content-Type") };
+    return *response;
 }
 
 std::string GameClient::result(const std::string& path)

@@ -6,17 +6,13 @@
 #include "support/TempFolder.h"
 #include "table/Table.h"
 
+#include <httplib.h>
+
 #include <filesystem>
 #include <map>
 #include <memory>
 #include <string>
 #include <tuple>
-
-struct HttpReply {
-    int status = 0;
-    std::string body;
-    std::string contentType;
-};
 
 // Speaks to the server as the client does: plain GETs that carry the cookies learnt from
 // earlier answers.
@@ -28,7 +24,8 @@ public:
     {
     }
 
-    HttpReply get(const std::string& path);
+    // The answer; its status is -1 when none came.
+    httplib::Response get(const std::string& path);
     // The text inside the answer's "<result>" envelope.
     std::string result(const std::string& path);
     // The parsed table of a good answer; fails the test when the answer is not "OK".

@@ -1,14 +1,20 @@
 #include "ServerHarness.h"
 #include "nav/GreatCircle.h"
 #include "server/BoatType.h"
+#include "server/LiveRace.h"
 #include "server/PlanCache.h"
 #include "server/RaceCatalog.h"
 #include "server/RaceSimulation.h"
+#include "server/StepCrew.h"
+#include "support/WaitUntil.h"
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cmath>
+#include <future>
 #include <set>
+#include <stdexcept>
 #include <tuple>
 
 using namespace server;
@@ -133,11 +139,14 @@ TEST(SimulationTest, ComputerBoatsBeatUpwindAndRunWithTheSpinnaker)
 
 TEST(SkipperTest, AFleetSailsADayOfEachRaceClearOfTheLand)
 {
-    // Every course passes islands or capes: the Isle of Wight, Gran Canaria, Cabrera. In
-    // real time and sped up 600 times, when the wind hardly changes during the day sailed.
+    // Every course passes islands or capes: the Isle of Wight, Gran Canaria, Cabrera. Its
+    // legs stay off the land, and a fleet sails it in real time and sped up 600 times, when
+    // the wind hardly changes during the day sailed.
     ForecastWind wind;
-    for (int64_t speedUp : { 1, 600 }) {
-        for (const Race& race : RaceCatalog::builtIn(raceStart)) {
+    for (const Race& race : RaceCatalog::builtIn(raceStart)) {
+        for (size_t i = 0; i + 1 < race.route.size(); ++i)
+            EXPECT_FALSE(sharedCoast().crossesLand(race.route[i].centre(), race.route[i + 1].centre())) << race.name << ", leg " << i;
+        for (int64_t speedUp : { 1, 600 }) {
             SCOPED_TRACE(testing::Message() << race.name << " sped up " << speedUp);
             RaceSimulation simulation(race, standardBoat(), wind, &sharedCoast());
             std::vector<Boat> fleet;
@@ -159,20 +168,6 @@ TEST(SkipperTest, AFleetSailsADayOfEachRaceClearOfTheLand)
                 EXPECT_GE(boat.waypoint, 2) << "boat " << boat.id << " still short of the first mark";
             }
             EXPECT_GT(headings.size(), 1u) << "the fleet sails in lockstep";
-        }
-    }
-}
-
-TEST(SkipperTest, TheOceanRaceStartsInTheTradeWind)
-{
-    // Whatever day the server starts on, both ends and the middle of the start line.
-    ForecastWind wind;
-    for (int64_t day = 0; day < 365; day += 3) {
-        Race race = RaceCatalog::builtIn(raceStart + day * 86400)[1];
-        const auto& line = race.route.front();
-        for (double end : { -1.0, 0.0, 1.0 }) {
-            GeoPoint place = destination(line.centre(), line.hdg, end * line.dst);
-            EXPECT_GE(wind.at(place.lat, place.lon, race.start).speed, 12.0) << "day " << day << " end " << end;
         }
     }
 }
@@ -223,15 +218,155 @@ TEST(SharedRoutesTest, AFleetSharesRoutesYetEachSkipperSailsItsOwnCourse)
     EXPECT_TRUE(routes >= 2 && routes < fleet.size()) << routes << " routes for a patch of boats and one alone";
 }
 
-TEST(SharedRoutesTest, OnlyStepsClearOfEveryShoreSkipTheLandSampling)
+TEST(StepCrewTest, EachWorkerRunsEveryRoundOnceAndAFailureReachesTheCaller)
 {
-    const Coastline& coast = sharedCoast();
-    const std::tuple<const char*, GeoPoint, GeoPoint, bool> cases[] = { { "mid-Atlantic", { 40.0, -35.0 }, { 40.05, -34.9 }, true },
-        { "over the Isle of Wight", { 50.75, -1.45 }, { 50.55, -1.2 }, false },
-        { "off Cherbourg", { 49.72, -1.62 }, { 49.70, -1.62 }, false }, { "across the date line", { 0.0, 179.99 }, { 0.0, -179.99 }, false } };
-    for (const auto& [what, from, to, open] : cases)
-        EXPECT_EQ(std::pair(coast.openWater(from, to), coast.openWater(to, from)), std::pair(open, open)) << what;
-    EXPECT_TRUE(coast.crossesLand({ 50.75, -1.45 }, { 50.55, -1.2 }));
+    StepCrew crew(3);
+    ASSERT_EQ(crew.workers(), 4u);
+    for (int round = 0; round < 50; ++round) {
+        std::atomic<int> seen[4] = {};
+        crew.together([&](size_t worker) { ++seen[worker]; });
+        for (const auto& count : seen)
+            EXPECT_EQ(count.load(), 1) << "round " << round;
+    }
+    for (size_t failing : { 0u, 2u })
+        EXPECT_THROW(crew.together([&](size_t worker) {
+            if (worker == failing)
+                throw std::runtime_error("failed");
+        }),
+            std::runtime_error);
+}
+
+// A fleet large enough to plan its routes apart from the steps sails sped up 600 times,
+// off the east coast of Gran Canaria, where each skipper plans alone, and in open water.
+// After each step it waits for the routes it asked, as a server's second between steps
+// gives them. Past the longest first wait of six hours every skipper follows a route, whose
+// headings carry its own offset off the five-degree steps it steers by without one.
+TEST(PlanningThreadTest, ALargeFleetTakesUpTheRoutesPlannedBetweenStepsClearOfTheShore)
+{
+    ForecastWind wind;
+    Race canaria = RaceCatalog::builtIn(raceStart)[1];
+    canaria.start = raceStart;
+    const auto& line = canaria.route.front();
+    const std::tuple<Race, GeoPoint, double> cases[] = { { canaria, { line.lat - 0.05, line.lon }, 0.1 },
+        { { 1, "", "", "", raceStart, { { 40.0, -35.0, 0.0, 2.0, GateWaypoint }, { 40.0, -32.0, 0.0, 2.0, MarkWaypoint } } }, { 39.8, -35.0 }, 0.4 } };
+    // Steps in the open water are known to be clear of every shore without sampling the land.
+    EXPECT_TRUE(sharedCoast().openWater({ 40.0, -35.0 }, { 40.05, -34.9 }));
+    for (const auto& [race, from, spread] : cases) {
+        RaceSimulation simulation(race, standardBoat(), wind, &sharedCoast());
+        std::vector<Boat> fleet;
+        for (int i = 0; i < 500; ++i) {
+            fleet.push_back(simulation.newBoat(0, "robot", 0.5, raceStart));
+            std::tie(fleet.back().id, fleet.back().lat, fleet.back().lon) = std::tuple(i + 1, from.lat + spread * (i % 23) / 23.0, from.lon + spread * (i / 23) / 22.0);
+        }
+        simulation.add(fleet);
+        int grounded = 0, unrouted = 0;
+        for (int step = 1; step <= 40; ++step) {
+            simulation.step(600.0, raceStart + step);
+            simulation.awaitRoutes();
+            for (const Boat& boat : simulation.boats())
+                grounded += boat.grounded || sharedCoast().isLand(boat.lat, boat.lon);
+        }
+        for (const Boat& boat : simulation.boats())
+            unrouted += std::fmod(boat.heading, 5.0) == 0.0;
+        EXPECT_EQ(std::pair(grounded, unrouted), std::pair(0, 0)) << "race " << race.id;
+    }
+}
+
+// Boat i (user i) lies i thousandths of a degree east of the start, so that boat 30 leads
+// and boats are as near to each other as their numbers.
+std::unique_ptr<RaceSimulation> lineOfBoats(const WindSource& wind, int count)
+{
+    auto simulation = std::make_unique<RaceSimulation>(oceanRace(), standardBoat(), wind, nullptr);
+    std::vector<Boat> fleet;
+    for (int i = 1; i <= count; ++i) {
+        Boat boat = simulation->newBoat(i, "Boat " + std::to_string(i), 0.5, raceStart);
+        std::tie(boat.id, boat.lat, boat.lon, boat.heading) = std::tuple(i, 40.123456789, -35.0 + i * 0.001, 90.0);
+        fleet.push_back(boat);
+    }
+    simulation->add(fleet);
+    return simulation;
+}
+
+TEST(RaceSnapshotTest, TheBoatsListHoldsTheLeadersAndTheNearestButNeverTheAskerWithSixDecimals)
+{
+    ConstantWind wind({ 0.0, 15.0 });
+    const std::tuple<int, size_t, std::vector<int>> cases[] = { { 10, 10, { 30, 29, 14, 13, 12, 11, 9, 8, 7, 6 } },
+        { 30, 10, { 29, 28, 27, 26, 25, 24, 23, 22, 21, 20 } }, { 99, 10, { 30, 29, 28, 27, 26, 25, 24, 23, 22, 21 } }, { 1, 5, { 30, 5, 4, 3, 2 } } };
+    for (const auto& [asker, limit, expected] : cases) {
+        RaceSnapshot snapshot(*lineOfBoats(wind, 30), limit);
+        std::vector<int> users;
+        for (size_t index : snapshot.chooseBoats(asker))
+            users.push_back(snapshot.boats()[index].user);
+        EXPECT_EQ(users, expected) << "asker " << asker;
+    }
+    EXPECT_EQ(RaceSnapshot(*lineOfBoats(wind, 30), 100).chooseBoats(10).size(), 29u);
+    // The list written is a table, of its limit of boats, with six decimals.
+    std::string text = RaceSnapshot(*lineOfBoats(wind, 400), 300).boatsList(200);
+    Table root = parseTable(text);
+    ASSERT_TRUE(getTable(root, "boats") && getTable(root, "boats")->size() == 300u);
+    EXPECT_NE(text.find("lat = 40.123457,"), std::string::npos);
+    for (size_t dot = text.find('.'); dot != std::string::npos; dot = text.find('.', dot + 1))
+        EXPECT_LE(text.find_first_not_of("0123456789", dot + 1) - dot - 1, 6u) << text.substr(dot, 12);
+}
+
+TEST(RaceSnapshotTest, QueuedChangesShowAtOnceAndReachTheSnapshotAtTheNextStep)
+{
+    ConstantWind wind({ 0.0, 15.0 });
+    LiveRace live(lineOfBoats(wind, 3), 300);
+    std::shared_ptr<const RaceSnapshot> before = live.snapshot();
+    double lonBefore = before->boatOf(1)->lon;
+    live.queue(live.simulation()->withCourse(*live.boatOf(1), 200.0, 2, raceStart + 60));
+    Boat joined = live.simulation()->newBoat(4, "Late", 0.5, raceStart + 60);
+    joined.id = 4;
+    live.queue(joined);
+    EXPECT_EQ(std::tuple(live.boatOf(1)->heading, live.boatOf(4)->nick, before->boatOf(1)->heading), std::tuple(200.0, "Late", 90.0));
+    EXPECT_EQ(live.snapshot(), before) << "nothing is published between steps";
+    live.step(600.0, raceStart + 600);
+    std::shared_ptr<const RaceSnapshot> after = live.snapshot();
+    ASSERT_NE(after, before);
+    EXPECT_EQ(std::tuple(live.queuedCount(), after->boatOf(1)->heading, after->boatOf(1)->sail, after->boatOf(4) != nullptr), std::tuple(0u, 200.0, 2, true));
+    EXPECT_NE(after->boatOf(1)->lon, lonBefore);
+    // A reader still holding the old snapshot sees it whole and unchanged.
+    EXPECT_EQ(std::tuple(before->boats().size(), before->boatOf(1)->lon, before->boatOf(4)), std::tuple(3u, lonBefore, nullptr));
+}
+
+// Wind that, once held, keeps whoever asks for it waiting until released: a step stops
+// half-way.
+struct HeldWind : WindSource {
+    Wind at(double, double, int64_t) const override
+    {
+        if (held) {
+            asked = true;
+            released.wait();
+        }
+        return { 0.0, 15.0 };
+    }
+
+    std::atomic<bool> held { false };
+    mutable std::atomic<bool> asked { false };
+    std::promise<void> release;
+    std::shared_future<void> released { release.get_future().share() };
+};
+
+TEST(RaceSnapshotTest, RequestsAreAnsweredWhileAStepIsUnderWay)
+{
+    TempFolder dir;
+    auto wind = std::make_shared<HeldWind>();
+    GameConfig config;
+    std::tie(config.dataDir, config.coastDir, config.robots, config.fastHashing, config.wind) = std::tuple(dir.path().string(), coastCacheDir(), 3, true, wind);
+    GameServer game(config);
+    int user = game.accounts().registerAccount("step@example.org", "secret1", "S").session->user;
+    ASSERT_TRUE(game.join(user, 1, "").ok);
+    wind->held = true;
+    std::thread stepper([&game] { game.stepAll(1.0, currentTime()); });
+    EXPECT_TRUE(waitUntil([&wind] { return wind->asked.load(); }));
+    auto answers = std::async(std::launch::async, [&game, user] {
+        return game.position(user, 1).ok && game.boats(user, 1).ok && game.setCourse(user, 1, 90.0, 1).ok;
+    });
+    bool answered = answers.wait_for(std::chrono::seconds(10)) == std::future_status::ready;
+    wind->release.set_value();
+    stepper.join();
+    EXPECT_TRUE(answered && answers.get());
 }
 
 } // namespace
