@@ -121,11 +121,11 @@ void Map::forEachVisibleTile(Visit visit) const
     }
 }
 
-bool Map::tilesHideSea(SDL_Renderer* renderer) const
+bool Map::tilesHideSea(SDL_Renderer* renderer, int drawX, int drawY) const
 {
     SDL_Point output { 0, 0 };
-    if (scale != 1.0 || x != 0 || y != 0 || SDL_GetRendererOutputSize(renderer, &output.x, &output.y) != 0 || output.x > width
-        || output.y > height)
+    if (scale != 1.0 || drawX != 0 || drawY != 0 || SDL_GetRendererOutputSize(renderer, &output.x, &output.y) != 0
+        || output.x > width || output.y > height)
         return false;
     bool covered = true;
     forEachVisibleTile([&](int, int, int32_t column, int32_t row) {
@@ -158,8 +158,7 @@ void Map::draw(SDL_Renderer* renderer, int drawX, int drawY)
 // frame shows through.
 bool Map::describeChart(SDL_Renderer* renderer, int drawX, int drawY, PictureKey& key)
 {
-    if (scale != 1.0 || drawX != 0 || drawY != 0 || x != 0 || y != 0
-        || (!(sea && sea->getTexture()) && !tilesHideSea(renderer)))
+    if (scale != 1.0 || drawX != 0 || drawY != 0 || (!(sea && sea->getTexture()) && !tilesHideSea(renderer, drawX, drawY)))
         return false;
     for (int64_t value : { int64_t(viewX), int64_t(viewY), int64_t(zoom), int64_t(width), int64_t(height) })
         key.add(value);
@@ -192,7 +191,7 @@ bool Map::describeChart(SDL_Renderer* renderer, int drawX, int drawY, PictureKey
 // most costly copy of a frame.
 void Map::drawChart(SDL_Renderer* renderer, int drawX, int drawY)
 {
-    if (sea && sea->getTexture() && !tilesHideSea(renderer))
+    if (sea && sea->getTexture() && !tilesHideSea(renderer, drawX, drawY))
         SDL_RenderCopy(renderer, sea->getTexture(), nullptr, nullptr);
 
     int32_t n = int32_t(1) << zoom;

@@ -109,8 +109,9 @@ private:
     // Calls visit(sx, sy, column, row) for each tile slot of the view, row by row.
     template <typename Visit>
     void forEachVisibleTile(Visit visit) const;
-    // Whether opaque composed tiles will cover the whole target, so the sea would not show.
-    bool tilesHideSea(SDL_Renderer* renderer) const;
+    // Whether opaque composed tiles drawn from (drawX, drawY) will cover the whole target,
+    // so the sea would not show.
+    bool tilesHideSea(SDL_Renderer* renderer, int drawX, int drawY) const;
     void zoomTowards(int32_t level);
     void animateZoom(double seconds);
     int pinchSteps();
