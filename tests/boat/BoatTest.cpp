@@ -147,7 +147,7 @@ TEST_F(BoatControlTest, RingTurnsByTheSweptAngleWithTheSailsPredictedSpeed)
         EXPECT_TRUE(screen->onMouseMove(SDL_BUTTON_LMASK, x, y)) << "a turn of the ring asks for a frame";
         EXPECT_EQ(std::make_pair(own.heading, own.speed), std::make_pair(heading, speed)) << x << ", " << y;
     }
-    release(512, 384);
+    EXPECT_TRUE(screen->onMouseUp(SDL_BUTTON_LEFT, 512, 384)) << "so does the release";
     EXPECT_FALSE(screen->onMouseMove(0, 572, 384));
     EXPECT_EQ(own.heading, 180);
 }

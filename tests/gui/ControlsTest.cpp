@@ -1,6 +1,7 @@
 #include "gui/Button.h"
 #include "gui/CheckBox.h"
 #include "gui/Command.h"
+#include "gui/FontManager.h"
 #include "gui/Image.h"
 #include "gui/InputLine.h"
 #include "gui/Label.h"
@@ -159,6 +160,8 @@ TEST_F(ControlsTest, TextIsDrawnOpaqueInTheColoursChannelsAndKeptAsOneTexturePer
              { "Sail", { 11, 20, 30, 255 } }, { "Sail", { 10, 21, 30, 255 } }, { "Sail", { 10, 20, 31, 255 } }, { "Sails", { 10, 20, 30, 255 } } })
         font.drawText(display.renderer, 0, 0, text, colour);
     EXPECT_EQ(font.cachedTexts(), 6u) << "\"WWW\" and five of these";
+    FontManager fonts(std::string(TIDEWAKE_SOURCE_DIR) + "/data/fonts/");
+    EXPECT_TRUE(fonts.getFont(SmallFont) && fonts.getFont(SmallFont) == fonts.getFont(SmallFont) && !fonts.getFont(-1)) << "a font opens once; an unknown number has none";
 }
 
 // A window is centred with integer halves; Escape runs its cancel command unless handled

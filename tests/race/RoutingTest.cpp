@@ -167,6 +167,7 @@ TEST_F(RoutingTest, RStartsOrCancelsARoutingEscapeCancelsItAndTheFinishedRouteIs
     EXPECT_EQ(font.drawn[1].y - font.drawn[0].y, 16) << "a note stands a line under the ETA";
     planner.onIdle(screen);
     EXPECT_NE(raceScreen.plannedRoute(), nullptr) << "the route stays while the boat heads for the same waypoint";
+    EXPECT_FALSE(planner.changedPicture()) << "nor asks for a frame";
     PictureKey drawn, again, gone;
     EXPECT_TRUE(overlay.describe(raceScreen.map(), drawn) && overlay.describe(raceScreen.map(), again) && drawn == again);
     // Past the last waypoint there is nothing to route to.
