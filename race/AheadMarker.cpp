@@ -23,11 +23,11 @@ constexpr int markerSide = 64;
 }
 
 AheadMarker::AheadMarker(const BoatRecord* boat, const WindTape* tape, Clock clock)
-    : boat(boat)
+    : font(getFont(SmallFont))
+    , boat(boat)
     , tape(tape)
     , clock(std::move(clock))
     , icon(loadTexture("images/boat-green.png"))
-    , font(getFont(SmallFont))
 {
 }
 

@@ -29,6 +29,8 @@ public:
 
     // The routing whose route, while one is drawn, the boat follows instead of its course.
     const RoutePlanner* planner = nullptr;
+    // The label's font, the small one unless replaced.
+    Font* font;
 
 private:
     // Where the copy is drawn, turned how and labelled what.
@@ -45,5 +47,4 @@ private:
     const WindTape* tape;
     Clock clock;
     std::unique_ptr<Texture> icon;
-    Font* font;
 };

@@ -7,6 +7,7 @@
 #include "race/Map.h"
 #include "race/WindTape.h"
 #include "router/Router.h"
+#include "support/RecordingFont.h"
 
 #include <GeographicLib/Geodesic.hpp>
 #include <GeographicLib/GeodesicLine.hpp>
@@ -102,6 +103,13 @@ TEST_F(BoatAheadMapTest, TheCopyStandsWhereTheBoatWillBeAtTheTapesTime)
         EXPECT_EQ(std::tuple(ahead.r, behind.b, alpha), shown ? std::tuple(Uint8(250 * 120 / 255), Uint8(250 * 120 / 255), Uint8(255)) : std::tuple(Uint8(0), Uint8(0), Uint8(255)))
             << offset;
     }
+    RecordingFont font;
+    marker.font = &font;
+    tape.selected = 100000 + 24 * 3600;
+    marker.draw(map, display.renderer, map.viewX, map.viewY, 0, 1.0);
+    SDL_Point centre = map.latLonToScreen(0.0, 2.4);
+    ASSERT_EQ(font.drawn.size(), 1u);
+    EXPECT_EQ(std::tuple(font.drawn[0].text, font.drawn[0].x, font.drawn[0].y), std::tuple("+24h", centre.x - 20, centre.y + 18)) << "centred under the copy";
 }
 
 }

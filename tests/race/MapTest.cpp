@@ -347,7 +347,7 @@ TEST_F(MapTest, AcrossTheDateLineEverythingIsDrawnAtTheCopyNearestTheView)
 using MapSeaTest = ChartTest;
 
 // The sea shows wherever a tile does not cover it: where the tile is missing, or through
-// a tile that is not opaque, or beside tiles drawn away from the window's origin. Each case
+// a tile that is not opaque, or beside tiles narrower than the window or away from its origin. Each case
 // draws twice, the second time over a black window, once every tile has been composed. A tile not shown for more than two seconds then gives
 // up its composed picture at the next eviction; one shown lately keeps it.
 TEST_F(MapSeaTest, TheSeaShowsWhereNoOpaqueTileCoversItAndIdleTilesGiveUpTheirComposedPicture)
@@ -379,11 +379,13 @@ TEST_F(MapSeaTest, TheSeaShowsWhereNoOpaqueTileCoversItAndIdleTilesGiveUpTheirCo
         EXPECT_TRUE(sameColour(display.pixelAt(100, 100), land));
         if (missing || alpha != 255)
             continue;
-        for (SDL_Point origin : { SDL_Point { 4, 0 }, SDL_Point { 0, 4 } }) {
+        for (auto [drawX, drawY, width, seaX] : { std::tuple(4, 0, 1024, 1), std::tuple(0, 4, 1024, 1), std::tuple(0, 0, 700, 1020) }) {
+            map.width = width;
             display.clear();
-            map.draw(display.renderer, origin.x, origin.y);
-            EXPECT_TRUE(sameColour(display.pixelAt(1, 1), sea)) << "tiles drawn from " << origin.x << ", " << origin.y << " leave a strip";
+            map.draw(display.renderer, drawX, drawY);
+            EXPECT_TRUE(sameColour(display.pixelAt(seaX, 1), sea)) << "tiles " << width << " wide from " << drawX << ", " << drawY << " leave a strip";
         }
+        map.width = 1024;
         std::tie(map.tiles.at({ 2, 0, 0 }).lastUse, map.tiles.at({ 2, 1, 0 }).lastUse) = std::pair(SDL_GetTicks() - 2500, SDL_GetTicks() - 1500);
         map.evictTile();
         for (auto [column, kept] : { std::pair(0, false), std::pair(1, true), std::pair(2, true) }) {
