@@ -76,6 +76,10 @@ TEST(ClusterTest, AnyInstanceServesAnyPlayerAndAnotherTakesOverARace)
     double before = position(lou, "lat");
     EXPECT_TRUE(waitUntil([&] { return position(lou, "lat") != before; })) << "the race moves on";
     EXPECT_EQ(std::pair(position(kai, "heading"), position(lou, "heading")), std::pair(123.5, 222.25));
+    // The survivor sails on with the stored computer boats rather than adding its own.
+    Table boats = kai.table("/races?action=4&raceId=1");
+    ASSERT_TRUE(getTable(boats, "boats"));
+    EXPECT_EQ(getTable(boats, "boats")->size(), 3u) << "two computer boats and Lou";
     GameClient throughNginx(cluster.port, other.cookies);
     EXPECT_EQ(position(throughNginx, "heading"), 222.25);
 }
