@@ -304,6 +304,10 @@ TEST(RaceSnapshotTest, TheBoatsListHoldsTheLeadersAndTheNearestButNeverTheAskerW
     std::string text = RaceSnapshot(*lineOfBoats(wind, 400), 300).boatsList(200);
     Table root = parseTable(text);
     ASSERT_TRUE(getTable(root, "boats") && getTable(root, "boats")->size() == 300u);
+    // Each entry names its boat and place: the first is the leader, boat 235, on the gate.
+    const Table* leader = getTable(*getTable(root, "boats"), "0");
+    ASSERT_NE(leader, nullptr);
+    EXPECT_EQ(std::tuple(getInt(*leader, "position"), getInt(*leader, "user"), getString(*leader, "nick", "")), std::tuple(1, 235, "Boat 235"));
     EXPECT_NE(text.find("lat = 40.123457,"), std::string::npos);
     for (size_t dot = text.find('.'); dot != std::string::npos; dot = text.find('.', dot + 1))
         EXPECT_LE(text.find_first_not_of("0123456789", dot + 1) - dot - 1, 6u) << text.substr(dot, 12);
