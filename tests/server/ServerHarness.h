@@ -8,7 +8,6 @@
 
 #include <httplib.h>
 
-#include <filesystem>
 #include <map>
 #include <memory>
 #include <string>
@@ -44,10 +43,6 @@ private:
 inline std::string coastCacheDir() { return TIDEWAKE_COAST_CACHE; }
 // The coastline, loaded once for the whole test program.
 const server::Coastline& sharedCoast();
-// Links the built coastline caches into a server's data folder, when they exist.
-void linkCoastCaches(const std::filesystem::path& dataDir);
-// The first of `count` consecutive free local ports, below the system's outgoing range.
-int freePorts(int count);
 
 // A server in-process on a free port with its own data folder, few computer boats,
 // cheap password hashing and the forecast wind unless another is given.
