@@ -103,8 +103,7 @@ TEST(ClusterTest, AnyInstanceServesAnyPlayerAndAnotherTakesOverARace)
     int victim = 0;
     ASSERT_TRUE(waitUntil([&] { return (victim = cluster.simulating(1)) != 0; }));
     int survivor = 3 - victim;
-    GameClient& kai = victim == 1 ? onB : onA;
-    kai.cookies = onB.cookies;
+    GameClient kai(cluster.instancePort(survivor), onB.cookies);
     GameClient lou(cluster.instancePort(survivor), other.cookies);
     ASSERT_EQ(kill(cluster.pid(victim), SIGKILL), 0);
     // Acknowledged by the survivor while nobody simulates the race.
@@ -115,8 +114,7 @@ TEST(ClusterTest, AnyInstanceServesAnyPlayerAndAnotherTakesOverARace)
     EXPECT_EQ(std::pair(position(kai, "heading"), position(lou, "heading")), std::pair(123.5, 222.25));
     // The survivor sails on with the stored computer boats rather than adding its own.
     Table boats = kai.table("/races?action=4&raceId=1");
-    ASSERT_TRUE(getTable(boats, "boats"));
-    EXPECT_EQ(getTable(boats, "boats")->size(), 3u) << "two computer boats and Lou";
+    EXPECT_EQ(getTable(boats, "boats") ? getTable(boats, "boats")->size() : 0u, 3u) << "two computer boats and Lou";
     GameClient throughNginx(cluster.port, other.cookies);
     EXPECT_EQ(position(throughNginx, "heading"), 222.25);
 }
