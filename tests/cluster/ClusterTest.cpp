@@ -5,14 +5,51 @@
 
 #include <gtest/gtest.h>
 
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 #include <csignal>
 #include <cstdlib>
+#include <filesystem>
+#include <tuple>
 
 using namespace server;
 
 namespace {
 
 const std::string script = std::string(TIDEWAKE_SOURCE_DIR) + "/deploy/tidewake-cluster.sh";
+
+// Links the built coastline caches into a server's data folder, when they exist.
+void linkCoastCaches(const std::filesystem::path& dataDir)
+{
+    std::filesystem::create_directories(dataDir);
+    for (const char* name : { "coast-l.bin", "coast-i.bin", "coast-h.bin" }) {
+        std::filesystem::path cached = std::filesystem::path(coastCacheDir()) / name;
+        if (std::filesystem::exists(cached))
+            std::filesystem::create_symlink(cached, dataDir / name);
+    }
+}
+
+// The first of `count` consecutive free local ports, below the system's outgoing range.
+int freePorts(int count)
+{
+    auto canListen = [](int port) {
+        int probe = socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in address {};
+        std::tie(address.sin_family, address.sin_port, address.sin_addr.s_addr) = std::tuple(AF_INET, htons(static_cast<uint16_t>(port)), htonl(INADDR_LOOPBACK));
+        bool free = probe >= 0 && bind(probe, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+        close(probe);
+        return free;
+    };
+    for (int base = 20000 + getpid() % 4000 * 3;; base = base + count < 32000 ? base + count : 20000) {
+        int free = 0;
+        while (free < count && canListen(base + free))
+            ++free;
+        if (free == count)
+            return base;
+    }
+}
 
 // The deployment's own trial set: PostgreSQL, two instances and nginx, stopped at the end.
 class Cluster {
@@ -66,8 +103,7 @@ TEST(ClusterTest, AnyInstanceServesAnyPlayerAndAnotherTakesOverARace)
     int victim = 0;
     ASSERT_TRUE(waitUntil([&] { return (victim = cluster.simulating(1)) != 0; }));
     int survivor = 3 - victim;
-    GameClient& kai = victim == 1 ? onB : onA;
-    kai.cookies = onB.cookies;
+    GameClient kai(cluster.instancePort(survivor), onB.cookies);
     GameClient lou(cluster.instancePort(survivor), other.cookies);
     ASSERT_EQ(kill(cluster.pid(victim), SIGKILL), 0);
     // Acknowledged by the survivor while nobody simulates the race.
@@ -76,6 +112,9 @@ TEST(ClusterTest, AnyInstanceServesAnyPlayerAndAnotherTakesOverARace)
     double before = position(lou, "lat");
     EXPECT_TRUE(waitUntil([&] { return position(lou, "lat") != before; })) << "the race moves on";
     EXPECT_EQ(std::pair(position(kai, "heading"), position(lou, "heading")), std::pair(123.5, 222.25));
+    // The survivor sails on with the stored computer boats rather than adding its own.
+    Table boats = kai.table("/races?action=4&raceId=1");
+    EXPECT_EQ(getTable(boats, "boats") ? getTable(boats, "boats")->size() : 0u, 3u) << "two computer boats and Lou";
     GameClient throughNginx(cluster.port, other.cookies);
     EXPECT_EQ(position(throughNginx, "heading"), 222.25);
 }

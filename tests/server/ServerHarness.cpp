@@ -6,12 +6,7 @@
 
 #include <gtest/gtest.h>
 
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <stdexcept>
-#include <tuple>
 
 httplib::Response GameClient::get(const std::string& path)
 {
@@ -57,35 +52,6 @@ const server::Coastline& sharedCoast()
 {
     static const server::Coastline coast(coastCacheDir());
     return coast;
-}
-
-void linkCoastCaches(const std::filesystem::path& dataDir)
-{
-    std::filesystem::create_directories(dataDir);
-    for (const char* name : { "coast-l.bin", "coast-i.bin", "coast-h.bin" }) {
-        std::filesystem::path cached = std::filesystem::path(coastCacheDir()) / name;
-        if (std::filesystem::exists(cached))
-            std::filesystem::create_symlink(cached, dataDir / name);
-    }
-}
-
-int freePorts(int count)
-{
-    auto canListen = [](int port) {
-        int probe = socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in address {};
-        std::tie(address.sin_family, address.sin_port, address.sin_addr.s_addr) = std::tuple(AF_INET, htons(static_cast<uint16_t>(port)), htonl(INADDR_LOOPBACK));
-        bool free = probe >= 0 && bind(probe, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
-        close(probe);
-        return free;
-    };
-    for (int base = 20000 + getpid() % 4000 * 3;; base = base + count < 32000 ? base + count : 20000) {
-        int free = 0;
-        while (free < count && canListen(base + free))
-            ++free;
-        if (free == count)
-            return base;
-    }
 }
 
 void ServerHarness::start()

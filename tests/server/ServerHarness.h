@@ -8,7 +8,6 @@
 
 #include <httplib.h>
 
-#include <filesystem>
 #include <map>
 #include <memory>
 #include <string>
@@ -44,16 +43,12 @@ private:
 inline std::string coastCacheDir() { return TIDEWAKE_COAST_CACHE; }
 // The coastline, loaded once for the whole test program.
 const server::Coastline& sharedCoast();
-// Links the built coastline caches into a server's data folder, when they exist.
-void linkCoastCaches(const std::filesystem::path& dataDir);
-// The first of `count` consecutive free local ports, below the system's outgoing range.
-int freePorts(int count);
 
-// A server in-process on a free port with its own data folder, few computer boats and
-// cheap password hashing.
+// A server in-process on a free port with its own data folder, few computer boats,
+// cheap password hashing and the forecast wind unless another is given.
 class ServerHarness {
 public:
-    ServerHarness() { std::tie(config.dataDir, config.coastDir, config.robots, config.stepSeconds, config.fastHashing) = std::tuple(dir.path().string(), coastCacheDir(), 3, 0.2, true); }
+    explicit ServerHarness(std::shared_ptr<const server::WindSource> wind = nullptr) { std::tie(config.dataDir, config.coastDir, config.robots, config.stepSeconds, config.fastHashing, config.wind) = std::tuple(dir.path().string(), coastCacheDir(), 3, 0.2, true, wind); }
 
     void start();
 

@@ -1,4 +1,3 @@
-#include "ServerHarness.h"
 #include "server/Accounts.h"
 #include "server/PostgresStorage.h"
 #include "server/SqliteStorage.h"
@@ -7,14 +6,8 @@
 #include "support/WaitUntil.h"
 
 #include <gtest/gtest.h>
-#include <httplib.h>
-
-#include <sys/prctl.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <chrono>
-#include <csignal>
 #include <memory>
 #include <thread>
 #include <tuple>
@@ -70,9 +63,8 @@ TEST_P(StorageTest, AccountsAndSessionsAreKeptAndFoundAgain)
     store->addSession("token-ann", *ann, 1000);
     store->addSession("token-bob", *bob, 1000);
     store->touchSession("token-bob", 5000);
-    if (GetParam() == "sqlite") {
+    if (GetParam() == "sqlite")
         EXPECT_EQ((dir.read("tidewake.db") + dir.read("tidewake.db-wal")).find("token-bob"), std::string::npos) << "kept as its digest";
-    }
     store->dropSessionsUnusedSince(2000);
     std::unique_ptr<Storage> again = open();
     std::optional<Account> byEmail = again->accountByEmail("ann@example.org");
@@ -221,73 +213,6 @@ TEST(PostgresStorageTest, AMissingDatabaseIsReportedAtOnce)
     } catch (const DatabaseError& error) {
         EXPECT_NE(std::string(error.what()).find("can't connect to PostgreSQL"), std::string::npos) << error.what();
     }
-}
-
-// The program itself, on its own data folder and port; it must not outlive a test program
-// that is killed halfway.
-class ServerProcess {
-public:
-    ServerProcess(const std::string& dataDir, int port)
-    {
-        std::string portText = std::to_string(port);
-        pid = fork();
-        if (pid == 0) {
-            prctl(PR_SET_PDEATHSIG, SIGKILL);
-            execl(TIDEWAKE_SERVER_BINARY, TIDEWAKE_SERVER_BINARY, "--data", dataDir.c_str(), "--port", portText.c_str(), "--boats", "2", static_cast<char*>(nullptr));
-            _exit(127);
-        }
-        httplib::Client http("127.0.0.1", port);
-        listening = waitUntil([&] { return static_cast<bool>(http.Get("/races?action=1")); }, std::chrono::seconds(60));
-    }
-    ~ServerProcess() { kill(SIGKILL); }
-
-    // The wait status of the ended program.
-    int kill(int signal)
-    {
-        int status = 0;
-        if (pid > 0 && ::kill(pid, signal) == 0)
-            waitpid(pid, &status, 0);
-        pid = -1;
-        return status;
-    }
-
-    pid_t pid = -1;
-    bool listening = false;
-};
-
-// Killed without warning and started again on the same folder, the program still has
-// every account, session, boat and course it acknowledged, and makes no second set of
-// computer boats.
-TEST(PersistenceTest, KillingTheProgramLosesNothingAcknowledged)
-{
-    TempFolder dir;
-    linkCoastCaches(dir.path());
-    int port = freePorts(1);
-    GameClient client(port);
-    size_t boats = 0;
-    auto boatsIn = [](GameClient& client) {
-        const Table answer = client.table("/races?action=4&raceId=1");
-        return getTable(answer, "boats") ? getTable(answer, "boats")->size() : 0;
-    };
-    {
-        ServerProcess server(dir.path().string(), port);
-        ASSERT_TRUE(server.listening);
-        EXPECT_EQ(client.signUp("kai%40example.org", "Kai"), "OK");
-        client.table("/races?action=2&raceId=1");
-        EXPECT_EQ(client.result("/boats?action=2&heading=200.5&sail=2&raceId=1"), "OK");
-        boats = boatsIn(client);
-        server.kill(SIGKILL);
-    }
-    ServerProcess server(dir.path().string(), port);
-    ASSERT_TRUE(server.listening);
-    RaceRecord record = client.races().at(0);
-    EXPECT_EQ(std::tuple(record.id, record.own.sail, record.own.heading, record.own.nick, boatsIn(client)), std::tuple(1, 2, 200.5, "Kai", boats));
-    GameClient fresh(port);
-    EXPECT_EQ(fresh.result("/users?action=2&email=KAI%40example.org&password=secret1"), "OK");
-    // A clean stop: a sanitizer's finding in the program (a leak at exit, a data race) would
-    // change its exit status.
-    int status = server.kill(SIGTERM);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
 }
 
 } // namespace
