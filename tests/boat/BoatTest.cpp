@@ -14,6 +14,7 @@
 #include "support/RecordingServer.h"
 #include "support/RunningDownloader.h"
 #include "support/StdoutCapture.h"
+#include "support/TestData.h"
 #include "table/Exception.h"
 #include "table/Table.h"
 

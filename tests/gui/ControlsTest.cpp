@@ -130,7 +130,7 @@ TEST_F(ControlsTest, NineSkinPiecesFrameTheButtonsWhichShowTheirStateChangeItAnd
 // height below the previous one.
 TEST_F(ControlsTest, LabelsBreakAtTheLastFittingSpaceAndDrawEachLineATextHeightBelowThePreviousOne)
 {
-    BlockFont font; // 10 pixels a byte
+    RecordingFont font; // 10 pixels a byte
     const std::tuple<const char*, int, std::vector<std::string>> cases[] = { { "short", 100, { "short" } }, { "aaaa bbbb cccc", 100, { "aaaa bbbb", "cccc" } },
         { "aaaa bbbb cccc dddd eeee", 100, { "aaaa bbbb", "cccc dddd", "eeee" } },
         { "abcdefghijklmno", 100, { "abcdefghij", "klmno" } }, { "abcdefghijk", 100, { "abcdefghijk" } },
@@ -190,7 +190,7 @@ TEST_F(ControlsTest, EscapeRunsTheWindowsCancelCommandOnlyWhenNothingInsideHandl
     EXPECT_EQ(shown, "Race full");
 }
 
-// Two lines in a screen, the first focused. BlockFont draws 10 pixels a code unit; without
+// Two lines in a screen, the first focused. RecordingFont draws 10 pixels a code unit; without
 // a keyboard icon a 510-pixel line leaves 510 - 50 - 50 = 410 pixels, 41 units, for text.
 class InputLineTest : public ControlsTest {
 protected:
@@ -207,7 +207,7 @@ protected:
             EXPECT_TRUE(screen.onTextInput(utf8)) << "typing asks for a frame";
     }
 
-    BlockFont font;
+    RecordingFont font;
     Screen screen { display.window };
     InputLine* line = nullptr;
     InputLine* next = nullptr;

@@ -1,7 +1,5 @@
 #include "ChartTestSupport.h"
-#include "boat/BoatRecord.h"
 #include "gui/Screen.h"
-#include "race/AheadMarker.h"
 #include "race/Map.h"
 #include "race/WindTape.h"
 #include "race/WindTile.h"
@@ -122,7 +120,7 @@ TEST_F(WindTest, AGridIsReadCellByCellEveryUnusableAnswerIsReportedAndHandlesOnO
 // would be runs along the wind. A numeral too long for a double reads as infinity; cells
 // holding no real wind (not finite, or far too strong) are left out, with and without the
 // arrow image, and the other cells still show.
-TEST_F(WindTest, EachCellsArrowIsCentredTurnedAndSizedByItsWindUnrealWindsAreLeftOutAndTheBoatsCopyStandsAhead)
+TEST_F(WindTest, EachCellsArrowIsCentredTurnedAndSizedByItsWindAndUnrealWindsAreLeftOut)
 {
     const SDL_Color top { 250, 40, 40, 255 }, bottom { 40, 250, 40, 255 }, black { 0, 0, 0, 255 };
     savePng(data.root / "data/images/arrow.png", 20, 40, top, bottom);
@@ -155,19 +153,6 @@ TEST_F(WindTest, EachCellsArrowIsCentredTurnedAndSizedByItsWindUnrealWindsAreLef
         EXPECT_GT(display.pixelAt(192, 180).r, 150) << (image ? "arrow" : "line");
         for (SDL_Point centre : { SDL_Point { 64, 64 }, SDL_Point { 192, 64 }, SDL_Point { 64, 192 } })
             EXPECT_EQ(display.pixelAt(centre.x, centre.y).r, 0) << (image ? "arrow" : "line");
-    }
-    // Six hours at 10 knots due east is a degree of longitude, 45 pixels at zoom 6. The copy
-    // is drawn translucent and only from 15 minutes ahead.
-    data.writeImage("images/boat-green.png", 64, 64, { 0, 250, 0, 255 });
-    BoatRecord boat;
-    std::tie(boat.heading, boat.speed) = std::pair(90.0, 10.0);
-    AheadMarker marker(&boat, tape, [this] { return tape->start; });
-    for (auto [offset, green] : { std::pair(899, 0), std::pair(6 * 3600, 117) }) {
-        tape->selected = tape->start + offset;
-        display.clear();
-        marker.draw(*map, display.renderer, 0, 0, 0, 1.0);
-        EXPECT_NEAR(display.pixelAt(512 + 45 + 20, 384).g, green, 2) << offset;
-        EXPECT_EQ(display.pixelAt(512 - 20, 384).g, 0) << offset;
     }
 }
 }

@@ -63,8 +63,9 @@ TEST_P(StorageTest, AccountsAndSessionsAreKeptAndFoundAgain)
     store->addSession("token-ann", *ann, 1000);
     store->addSession("token-bob", *bob, 1000);
     store->touchSession("token-bob", 5000);
-    if (GetParam() == "sqlite")
+    if (GetParam() == "sqlite") {
         EXPECT_EQ((dir.read("tidewake.db") + dir.read("tidewake.db-wal")).find("token-bob"), std::string::npos) << "kept as its digest";
+    }
     store->dropSessionsUnusedSince(2000);
     std::unique_ptr<Storage> again = open();
     std::optional<Account> byEmail = again->accountByEmail("ann@example.org");

@@ -1,13 +1,15 @@
 #pragma once
 
-#include "support/TestData.h"
+#include "gui/Font.h"
 
+#include <cstring>
 #include <string>
 #include <vector>
 
-// A block font that also keeps every text it was asked to draw, with its position, so
-// tests can check the exact strings and where they went.
-class RecordingFont : public BlockFont {
+// Texts as blocks of 10 x 20 pixels per byte, drawn as filled rectangles in the text's
+// colour, so that layouts and positions become exact numbers in tests. Every text drawn is
+// kept with its position.
+class RecordingFont : public Font {
 public:
     struct Drawn {
         int x;
@@ -18,8 +20,12 @@ public:
     void drawText(SDL_Renderer* renderer, int x, int y, const char* text, SDL_Color colour) override
     {
         drawn.push_back({ x, y, text });
-        BlockFont::drawText(renderer, x, y, text, colour);
+        SDL_SetRenderDrawColor(renderer, colour.r, colour.g, colour.b, 255);
+        SDL_Rect block { x, y, textWidth(text), charHeight };
+        SDL_RenderFillRect(renderer, &block);
     }
+    int textWidth(const char* text) override { return text ? int(std::strlen(text)) * charWidth : 0; }
+    int textHeight(const char* text) override { return text ? charHeight : 0; }
 
     std::vector<std::string> texts() const
     {
@@ -29,5 +35,7 @@ public:
         return result;
     }
 
+    static constexpr int charWidth = 10;
+    static constexpr int charHeight = 20;
     std::vector<Drawn> drawn;
 };

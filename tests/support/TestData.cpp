@@ -4,7 +4,6 @@
 
 #include <SDL_image.h>
 
-#include <cstring>
 #include <stdexcept>
 
 TestDataFolder::TestDataFolder()
@@ -44,21 +43,4 @@ void TestDataFolder::copyFromSource(const std::string& name) const
     std::filesystem::path target = root / "data" / name;
     std::filesystem::create_directories(target.parent_path());
     std::filesystem::copy_file(std::filesystem::path(TIDEWAKE_SOURCE_DIR) / "data" / name, target, std::filesystem::copy_options::overwrite_existing);
-}
-
-void BlockFont::drawText(SDL_Renderer* renderer, int x, int y, const char* text, SDL_Color colour)
-{
-    SDL_SetRenderDrawColor(renderer, colour.r, colour.g, colour.b, 255);
-    SDL_Rect block { x, y, textWidth(text), charHeight };
-    SDL_RenderFillRect(renderer, &block);
-}
-
-int BlockFont::textWidth(const char* text)
-{
-    return text ? int(std::strlen(text)) * charWidth : 0;
-}
-
-int BlockFont::textHeight(const char* text)
-{
-    return text ? charHeight : 0;
 }

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "gui/Font.h"
 #include "support/TempFolder.h"
 
 #include <SDL.h>
@@ -31,15 +30,4 @@ public:
 private:
     TempFolder folder { "tidewake-data" };
     std::filesystem::path previous;
-};
-
-// Texts as blocks of 10 x 20 pixels per byte, drawn as filled rectangles in the text's
-// colour: layouts and positions become exact numbers in tests.
-class BlockFont : public Font {
-public:
-    void drawText(SDL_Renderer* renderer, int x, int y, const char* text, SDL_Color colour) override;
-    int textWidth(const char* text) override;
-    int textHeight(const char* text) override;
-    static constexpr int charWidth = 10;
-    static constexpr int charHeight = 20;
 };
