@@ -19,6 +19,8 @@ constexpr int deepestSplit = 4;
 // covered the distance (nautical miles, knots, hours).
 double timeToCover(double miles, double s1, double s2, double span)
 {
+    if (miles <= 0.0)
+        return 0.0;
     double a = (s2 - s1) / (2.0 * span);
     double root = std::sqrt(std::max(0.0, s1 * s1 + 4.0 * a * miles));
     return s1 + root > 0.0 ? std::min(span, 2.0 * miles / (s1 + root)) : span;

@@ -93,8 +93,9 @@ TEST_F(RoutingTest, AFailedGridIsAskedForOnceMoreAndAnUnknownLandRequestIsNotRep
     EXPECT_FALSE(wind->wind(45.2, -29.8, 4.0, sample));
 }
 
-// Land grids answered in full mark their cells, but not those of the start and the target.
-// While they are awaited the wind's share of the work is done and the forecast not ready.
+// Land grids answered in full mark their cells, but not those of the start and the target;
+// a grid of another size leaves land out. While they are awaited the wind's share of the
+// work is done and the forecast not ready.
 TEST_F(RoutingTest, LandGridsAnsweredInFullMarkTheirCellsAndAreAwaited)
 {
     std::string land = "<result>OK numCells = 32, land = {1";
@@ -112,6 +113,10 @@ TEST_F(RoutingTest, LandGridsAnsweredInFullMarkTheirCellsAndAreAwaited)
     std::unique_ptr<LandGrid> grid = forecast.land();
     ASSERT_NE(grid, nullptr);
     EXPECT_TRUE(grid->crossesLand({ 45.0, -30.0 }, { 45.5, -29.5 }) && !grid->crossesLand({ 45.0, -30.0 }, { 45.0, -30.0 }));
+    server.answer("/races", Reply("<result>OK numCells = 2, land = { 1, 1, 1, 1 }</result>"));
+    RouteForecast coarse(7, { 45.0, -30.0 }, { 45.5, -29.5 }, now);
+    ASSERT_TRUE(waitUntil([&] { return pollWindDownloads(), coarse.poll(), coarse.ready(); }));
+    EXPECT_EQ(coarse.land(), nullptr) << "a grid of another size marks no land";
 }
 
 TEST_F(RoutingTest, RStartsOrCancelsARoutingEscapeCancelsItAndTheFinishedRouteIsProposed)

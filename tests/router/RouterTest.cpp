@@ -239,6 +239,10 @@ TEST(LegSailor, ALegThroughAChangingWindCoversTheIntegralOfItsSpeed)
     EXPECT_EQ(readings, 2) << "a steady wind is read at the middle and the end only";
     const FieldWind threeHours([](double, double, double) { return WindSample { 0, 12 }; }, 3);
     EXPECT_FALSE(LegSailor(threeHours, polars).sail(start, 2, 2, 90, 1, 7.05)) << "the wind is unknown where the leg ends";
+    const FieldWind calm = uniform(0, 0);
+    LegSailor becalmed(calm, polars);
+    ASSERT_TRUE(becalmed.sail(start, 0, 2, 90, 1, 0.0));
+    EXPECT_EQ(std::pair(becalmed.km(), becalmed.timeAt(0.0)), std::pair(0.0, 0.0)) << "a becalmed leg goes nowhere at once";
 }
 
 // Where no sail makes way there is no best sail, and of two equally fast sails the first is
