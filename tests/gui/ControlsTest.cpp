@@ -19,6 +19,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+
 namespace {
 
 const char* const boldFont = "/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf";
@@ -311,6 +313,9 @@ TEST_F(InputLineTest, APressOnTheKeyboardIconStartsTheOnScreenKeyboard)
         EXPECT_EQ(withIcon.cursor, press.x == 420 ? 0 : 3) << "only a press beside the icon places the caret";
     }
     EXPECT_TRUE(waitUntil([&] { return std::filesystem::exists(bin.path() / "started"); }));
+    siginfo_t ended {};
+    EXPECT_TRUE(waitUntil([&] { return ended.si_pid = 0, waitid(P_ALL, 0, &ended, WEXITED | WNOHANG | WNOWAIT) != 0 || ended.si_pid == 0; }))
+        << "the ended keyboard is reaped, not left a zombie";
     setenv("PATH", path.c_str(), 1);
     withIcon.draw(display.renderer, 100, 100);
     EXPECT_EQ(display.pixelAt(100 + 459, 100 + 65).g, 255);
