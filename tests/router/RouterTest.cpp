@@ -276,6 +276,39 @@ TEST(Isochrones, TheFirstStepSailsEveryHeadingOnBothTacksAtThePolarsSpeed)
     EXPECT_EQ(std::pair(tacks[0], tacks[1]), std::pair(30, 29)) << "35 to 180 and 185 to 325 degrees";
 }
 
+// After two steps in a steady wind each ten-degree sector of bearings seen from the start
+// holds a point as far as any leg from the first front reaches into it, sailed as the boat
+// sails it: the legs are filed and ranked by where they really end (to a hundredth of a
+// degree, as a held heading's leg bends from a great circle).
+TEST(Isochrones, EachSectorKeepsTheFarthestLegOfTheNextStep)
+{
+    const std::map<int, Polar> sails = testSails();
+    SailPolars polars(sails, 5.0);
+    const FieldWind wind = uniform(30, 12);
+    Isochrones isochrones(start, markAt(100, 300), polars, wind, nullptr, 10.0);
+    ASSERT_TRUE(isochrones.advance(0.5) && isochrones.advance(0.5));
+    auto seen = [](const GeoPoint& p) { return std::pair(initialBearing(start.lat, start.lon, p.lat, p.lon), greatCircleDistance(start.lat, start.lon, p.lat, p.lon)); };
+    std::map<int, double> reachable; // the farthest kilometres from the start by sector
+    std::vector<std::pair<double, double>> kept;
+    for (const IsochroneNode& node : isochrones.nodes()) {
+        for (double heading = 0; node.hours == 0.5 && heading < 360; heading += 5) {
+            double knots = polars.best(std::fabs(std::remainder(heading - 30, 360.0)), 12).speed;
+            auto [bearing, km] = seen(rhumbDestination(node.position, heading, knots * 0.5 * kmPerNauticalMile));
+            if (knots > 0 && std::fmod(bearing, 10.0) > 0.01 && std::fmod(bearing, 10.0) < 9.99)
+                reachable[int(bearing / 10)] = std::max(reachable[int(bearing / 10)], km);
+        }
+        if (node.hours == 1.0)
+            kept.push_back(seen(node.position));
+    }
+    ASSERT_GE(reachable.size(), 30u);
+    for (auto [sector, km] : reachable) {
+        bool held = std::any_of(kept.begin(), kept.end(), [&, sector = sector, km = km](const auto& point) {
+            return point.first > 10 * sector - 0.01 && point.first < 10 * sector + 10.01 && point.second > km - 1e-3;
+        });
+        EXPECT_TRUE(held) << "sector " << sector << ", " << km << " km";
+    }
+}
+
 // With sectors a quarter of the compass wide the farthest point of the first one lies on a
 // reach, yet the point nearest an upwind target, a beat, stays in the front.
 TEST(Isochrones, ThePointNearestTheTargetStaysInTheFront)
