@@ -103,13 +103,7 @@ void LoginScreen::ShowRegisterCommand::execute()
         login->screen->done = true;
 }
 
-LoginScreen::ExitLoginCommand::ExitLoginCommand(LoginScreen* login)
-    : login(login)
-{
-}
-
 void LoginScreen::ExitLoginCommand::execute()
 {
-    login->screen->done = true;
     std::exit(0);
 }

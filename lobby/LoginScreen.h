@@ -57,18 +57,13 @@ private:
     };
 
     // The close button and Escape: the program ends.
-    class ExitLoginCommand : public Command {
-    public:
-        explicit ExitLoginCommand(LoginScreen* login);
+    struct ExitLoginCommand : Command {
         void execute() override;
-
-    private:
-        LoginScreen* login;
     };
 
     LoginCommand loginCommand { this };
     ShowRegisterCommand showRegister { this };
-    ExitLoginCommand exitLogin { this };
+    ExitLoginCommand exitLogin;
     std::unique_ptr<Screen> screen;
     InputLine* emailLine = nullptr;
     InputLine* passwordLine = nullptr;

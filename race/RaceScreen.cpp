@@ -195,26 +195,14 @@ void RaceScreen::run()
     root->runEventLoop();
 }
 
-RaceScreen::ExitGameCommand::ExitGameCommand(RaceScreen* raceScreen)
-    : raceScreen(raceScreen)
-{
-}
-
 void RaceScreen::ExitGameCommand::execute()
 {
-    raceScreen->root->done = true;
     std::exit(0);
-}
-
-RaceScreen::ExitGameAccelerator::ExitGameAccelerator(RaceScreen* raceScreen)
-    : raceScreen(raceScreen)
-{
 }
 
 bool RaceScreen::ExitGameAccelerator::handleKey(SDL_Keycode keyCode)
 {
     if (keyCode != SDLK_ESCAPE)
         return false;
-    raceScreen->root->done = true;
     std::exit(0);
 }

@@ -66,30 +66,20 @@ public:
 
 private:
     // The close button: ends the program.
-    class ExitGameCommand : public Command {
-    public:
-        explicit ExitGameCommand(RaceScreen* raceScreen);
+    struct ExitGameCommand : Command {
         void execute() override;
-
-    private:
-        RaceScreen* raceScreen;
     };
 
     // Escape, whichever widget has the focus: ends the program.
-    class ExitGameAccelerator : public Accelerator {
-    public:
-        explicit ExitGameAccelerator(RaceScreen* raceScreen);
+    struct ExitGameAccelerator : Accelerator {
         bool handleKey(SDL_Keycode keyCode) override;
-
-    private:
-        RaceScreen* raceScreen;
     };
 
     void addRouting(const RaceRecord& race, MapWidget& ownMarker);
 
     BoatRecord own;
-    ExitGameCommand exitGame { this };
-    ExitGameAccelerator escape { this };
+    ExitGameCommand exitGame;
+    ExitGameAccelerator escape;
     std::unique_ptr<BoatsDownloader> boats;
     std::unique_ptr<PositionDownloader> position;
     std::unique_ptr<RoutePlanner> planner;

@@ -233,6 +233,7 @@ TEST(LegSailor, ALegThroughAChangingWindCoversTheIntegralOfItsSpeed)
     ASSERT_TRUE(spreading.sail(start, 0, 2, 90, 1, 7.05));
     const double b = 0.1 * 1.1 / 6;
     EXPECT_NEAR(spreading.km(), 7.05 / b * (std::exp(kmPerNauticalMile * b * 2) - 1), 0.02);
+    EXPECT_NEAR(spreading.timeAt(20.0), std::log(1 + b * 20.0 / 7.05) / (kmPerNauticalMile * b), 0.002);
     int readings = 0;
     const FieldWind counted([&](double, double, double) { return ++readings, WindSample { 0, 10 }; });
     ASSERT_TRUE(LegSailor(counted, polars).sail(start, 0, 2, 90, 1, 7.05));
