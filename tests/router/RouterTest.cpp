@@ -234,6 +234,10 @@ TEST(LegSailor, ALegThroughAChangingWindCoversTheIntegralOfItsSpeed)
     const double b = 0.1 * 1.1 / 6;
     EXPECT_NEAR(spreading.km(), 7.05 / b * (std::exp(kmPerNauticalMile * b * 2) - 1), 0.02);
     EXPECT_NEAR(spreading.timeAt(20.0), std::log(1 + b * 20.0 / 7.05) / (kmPerNauticalMile * b), 0.002);
+    const FieldWind gust([](double, double, double hours) { return WindSample { 0, hours < 1 ? 10.0 : 16.0 }; });
+    LegSailor gusty(gust, polars);
+    ASSERT_TRUE(gusty.sail(start, 0, 2, 90, 1, 7.05));
+    EXPECT_NEAR(gusty.timeAt(0.4 * 7.05 * kmPerNauticalMile), 0.4, 1e-6) << "in the first of the pieces a gust splits the leg into";
     int readings = 0;
     const FieldWind counted([&](double, double, double) { return ++readings, WindSample { 0, 10 }; });
     ASSERT_TRUE(LegSailor(counted, polars).sail(start, 0, 2, 90, 1, 7.05));
