@@ -160,6 +160,11 @@ TEST_F(MapTest, TilesFillTheScreenAcrossTheDateLineAndTheAnimationScalesThemAbou
     windRegistry.forEach([](WindData& grid) { parseWinds("numWinds = 1, winds = {0, 50}", grid); });
     map.draw(display.renderer, 0, 0);
     EXPECT_NEAR(display.pixelAt(704, 576).g, (255 * 200 + colour(2, 2).g * 55) / 255, 2);
+    const int redraws = map.chartRedraws();
+    map.scale = 1.0;
+    for (int frame = 0; frame < 3; ++frame)
+        map.draw(display.renderer, 0, 0);
+    EXPECT_EQ(map.chartRedraws() - redraws, 1) << "opaque tiles over the whole window keep the chart's picture without a sea";
     EXPECT_EQ(out.text(), "");
 }
 
