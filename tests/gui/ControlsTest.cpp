@@ -162,6 +162,9 @@ TEST_F(ControlsTest, TextIsDrawnOpaqueInTheColoursChannelsAndKeptAsOneTexturePer
              { "Sail", { 11, 20, 30, 255 } }, { "Sail", { 10, 21, 30, 255 } }, { "Sail", { 10, 20, 31, 255 } }, { "Sails", { 10, 20, 30, 255 } } })
         font.drawText(display.renderer, 0, 0, text, colour);
     EXPECT_EQ(font.cachedTexts(), 6u) << "\"WWW\" and five of these";
+    for (int i = 0; i < 1000; ++i)
+        font.drawText(display.renderer, 0, 0, std::to_string(i).c_str(), { 0, 0, 0, 255 });
+    EXPECT_EQ(font.cachedTexts(), 6u + 1000 - 1) << "the thousandth new text, beyond 100 kept, drops the oldest";
     FontManager fonts(std::string(TIDEWAKE_SOURCE_DIR) + "/data/fonts/");
     EXPECT_TRUE(fonts.getFont(SmallFont) && fonts.getFont(SmallFont) == fonts.getFont(SmallFont) && !fonts.getFont(-1)) << "a font opens once; an unknown number has none";
 }
