@@ -1,5 +1,7 @@
 #include "router/GridWind.h"
 
+#include "nav/Angles.h"
+
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -76,6 +78,6 @@ bool GridWind::wind(double lat, double lon, double hours, WindSample& sample) co
     if (later > 0.0 && !addTime(before + 1, column, row, later, blend))
         return false;
     double dir = std::atan2(blend.east, blend.north) / radiansPerDegree;
-    sample = { dir < 0.0 ? dir + 360.0 : dir, blend.speed };
+    sample = { intoFullCircle(dir), blend.speed };
     return true;
 }
