@@ -10,8 +10,8 @@
 namespace {
 
 // The server answers OK after holding the answer until "Sending..." was seen again, refuses,
-// or cuts the answer short. Then a position on a heading within half a degree, across north
-// here, confirms only a sent command, for a minute; positions asked for before the answer
+// or cuts the answer short. Then a position on a heading at most half a degree off, across
+// north here, confirms only a sent command, for a minute; positions asked for before the answer
 // arrived are not current.
 TEST(CommandState, TheLineFollowsTheSubmissionsAnswerAndThePositionsAfterIt)
 {
@@ -21,12 +21,12 @@ TEST(CommandState, TheLineFollowsTheSubmissionsAnswerAndThePositionsAfterIt)
     reloadServerUrls();
     Reply dropped("<result>OK</result>");
     dropped.cutShort = true;
-    const std::tuple<Reply, bool, std::string, double, std::string> cases[] = { { Reply("<result>OK</result>"), true, "Sent", 0.3, "Confirmed" },
+    const std::tuple<Reply, bool, std::string, double, std::string> cases[] = { { Reply("<result>OK</result>"), true, "Sent", 0.5, "Confirmed" },
         { Reply("<result>OK</result>"), false, "Sent", 0.6, "Sent" }, { Reply("<result>Unknown sail.</result>"), false, "Refused: Unknown sail.", 0, "Refused: Unknown sail." },
         { dropped, false, "Not sent: no connection", 0, "Not sent: no connection" } };
     RaceEntry race;
     BoatRecord own;
-    own.heading = 359.8;
+    own.heading = 359.5;
     for (const auto& [reply, held, line, off, confirmed] : cases) {
         server.answer("/boats", reply);
         if (held)
