@@ -101,8 +101,9 @@ TEST(WidgetTree, FocusFormsOnePathFromTheRootAPressFocusesTheChildrenItReachesAn
     knob->releaseMouse();
     EXPECT_EQ(panel->mouseCapture, nullptr);
     top.onMouseMove(0, 5, 5);
-    EXPECT_EQ(other->events, Events { "move 0 5,5" });
-    EXPECT_FALSE(top.focused || other->focused) << "moving the mouse focuses nothing";
+    top.onMouseWheel(1, 5, 5);
+    EXPECT_EQ(other->events, (Events { "move 0 5,5", "wheel 1 5,5" }));
+    EXPECT_FALSE(top.focused || other->focused) << "moving the mouse or turning its wheel focuses nothing";
 }
 
 // Which children can take the focus, the focused one before (-1: none) and after a Tab
