@@ -70,7 +70,7 @@ bool GridWind::wind(double lat, double lon, double hours, WindSample& sample) co
     if (grids.empty() || !(slot >= 0.0) || slot > double(grids.size() - 1)
         || !tiles.localCell(tiles.cellPoint(lat, lon, cells), cells, column, row))
         return false;
-    int before = std::min(int(slot), int(grids.size()) - 1);
+    int before = int(slot);
     double later = slot - before;
     Blend blend;
     if (!addTime(before, column, row, 1.0 - later, blend))

@@ -35,6 +35,9 @@ GridWind twoTileWind(bool withLaterSecondTile)
             wind.setGrid(time, (3 + tile) % 4, 1, cells);
         }
     }
+    // Grids for a time out of the range, or of another size, are left out.
+    for (auto [time, size] : { std::pair(2, 4), std::pair(-1, 4), std::pair(0, 3) })
+        wind.setGrid(time, 3, 1, std::vector<WindSample>(size_t(size), { 90.0, 99.0 }));
     return wind;
 }
 
