@@ -217,7 +217,7 @@ TEST(IdleFrames, AQuietScreenIsDrawnAndPresentedOnlyWhenSomethingCanHaveChanged)
         Screen screen(display.window);
         auto* widget = screen.addChild(std::make_unique<CountingWidget>(0, 0, 100, 100));
         widget->animating = animating;
-        screen.addChild(std::make_unique<Widget>(0, 0, 10, 10)); // a plain widget is still
+        screen.addChild(std::make_unique<Widget>(0, 0, 10, 10)); // a plain widget does not animate
         Script script;
         script.kind = kind;
         screen.addIdleHandler(&script);

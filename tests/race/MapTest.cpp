@@ -352,9 +352,10 @@ TEST_F(MapTest, AcrossTheDateLineEverythingIsDrawnAtTheCopyNearestTheView)
 using MapSeaTest = ChartTest;
 
 // The sea shows wherever a tile does not cover it: where the tile is missing, or through
-// a tile that is not opaque, or beside tiles narrower than the window or away from its origin. Each case
-// draws twice, the second time over a black window, once every tile has been composed. A tile not shown for more than two seconds then gives
-// up its composed picture at the next eviction; one shown lately keeps it.
+// a tile that is not opaque, or beside tiles narrower than the window or away from its
+// origin. Each case draws twice, the second time over a black window, once every tile has
+// been composed. A tile not shown for more than two seconds then gives up its composed
+// picture at the next eviction; one shown lately keeps it.
 TEST_F(MapSeaTest, TheSeaShowsWhereNoOpaqueTileCoversItAndIdleTilesGiveUpTheirComposedPicture)
 {
     const SDL_Color sea { 10, 200, 30, 255 }, land { 200, 100, 50, 255 };
