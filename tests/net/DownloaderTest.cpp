@@ -10,7 +10,7 @@
 
 namespace {
 
-// A download thread with short limits (4096-byte answers, one second without a byte,
+// A download thread with short limits (100,000-byte answers, one second without a byte,
 // ids that start again after 3) and a recording server. Stopping must wait neither for the
 // idle thread's ten-second sleep nor for a transfer in flight.
 class DownloaderTest : public testing::Test {
@@ -41,7 +41,7 @@ protected:
     }
 
     RecordingServer server;
-    Downloader client { DownloaderOptions { 10, 1, 4096, 10000, 3 } };
+    Downloader client { DownloaderOptions { 10, 1, 100000, 10000, 3 } };
 };
 
 TEST_F(DownloaderTest, DeliversEachAnswerByIdWithItsBodyOrAFailure)
@@ -51,14 +51,18 @@ TEST_F(DownloaderTest, DeliversEachAnswerByIdWithItsBodyOrAFailure)
     moved.headers.emplace("Location", "/moved");
     server.answer("/redirect", moved);
     server.answer("/moved", Reply("moved"));
-    server.answer("/full", Reply(std::string(4096, 'x')));
-    server.answer("/over", Reply(std::string(4097, 'x')));
+    // libcurl hands on an answer this long in several pieces.
+    std::string full;
+    for (int i = 0; i < 100000; ++i)
+        full += char('a' + i % 26);
+    server.answer("/full", Reply(full));
+    server.answer("/over", Reply(full + "x"));
     Reply cut("cut");
     cut.cutShort = true;
     server.answer("/cut", cut);
     server.hold("/stalled");
     const std::tuple<std::string, int, std::string> cases[] = {
-        { "/missing", 0, "missing" }, { "/redirect", 0, "moved" }, { "/full", 0, std::string(4096, 'x') },
+        { "/missing", 0, "missing" }, { "/redirect", 0, "moved" }, { "/full", 0, full },
         { "/over", -1, "" }, { "/cut", -1, "cut" }, { "/stalled", -1, "" }, { "http://127.0.0.1:1/refused", -1, "" }
     };
     StdoutCapture output;
@@ -71,7 +75,7 @@ TEST_F(DownloaderTest, DeliversEachAnswerByIdWithItsBodyOrAFailure)
         EXPECT_EQ(std::pair(answer.status, std::string(answer.bytes ? answer.bytes.get() : "", answer.length)), std::pair(status, body)) << path;
         EXPECT_TRUE(!answer.bytes || answer.bytes.get()[answer.length] == '\0') << path;
     }
-    EXPECT_EQ(output.text(), "Answer of download 4 exceeds 4096 bytes; transfer stopped\n");
+    EXPECT_EQ(output.text(), "Answer of download 4 exceeds 100000 bytes; transfer stopped\n");
 }
 
 // The check that restarts the ids runs in the turn that ends a transfer, right after a
