@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <memory>
 #include <thread>
@@ -175,10 +176,15 @@ TEST_P(StorageTest, UnknownEmailsCostAsMuchAsKnownOnesAndAtMostTwoHashesRunAtOnc
     for (std::thread& thread : registering)
         thread.join();
     EXPECT_EQ(accounts.hashing().busiest(), 2);
+    // The fastest of three logins, as a busy machine slows some of them.
     auto timed = [&accounts](const char* email) {
-        auto start = std::chrono::steady_clock::now();
-        accounts.login(email, "wrong1", "10.0.0.1");
-        return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        double fastest = 1e9;
+        for (int attempt = 0; attempt < 3; ++attempt) {
+            auto start = std::chrono::steady_clock::now();
+            accounts.login(email, "wrong1", "10.0.0.1");
+            fastest = std::min(fastest, std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+        }
+        return fastest;
     };
     double known = timed("p1@example.org"), unknown = timed("nobody@example.org");
     EXPECT_GT(unknown, known / 3) << "known " << known << " s, unknown " << unknown << " s";
