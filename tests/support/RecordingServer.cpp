@@ -2,13 +2,8 @@
 
 #include "support/WaitUntil.h"
 
+#include <algorithm>
 #include <stdexcept>
-
-std::string SeenRequest::param(const std::string& key) const
-{
-    auto found = params.find(key);
-    return found == params.end() ? std::string() : found->second;
-}
 
 RecordingServer::RecordingServer()
 {
@@ -27,7 +22,8 @@ RecordingServer::RecordingServer()
 RecordingServer::~RecordingServer()
 {
     release();
-    stop();
+    http.stop();
+    thread.join();
 }
 
 void RecordingServer::answer(const std::string& route, Reply reply)
@@ -63,10 +59,7 @@ std::vector<SeenRequest> RecordingServer::requests() const
 size_t RecordingServer::count(const std::string& targetPrefix) const
 {
     std::lock_guard<std::mutex> lock(mutex);
-    size_t found = 0;
-    for (const SeenRequest& request : seen)
-        found += request.target.compare(0, targetPrefix.size(), targetPrefix) == 0;
-    return found;
+    return std::count_if(seen.begin(), seen.end(), [&](const SeenRequest& request) { return request.target.compare(0, targetPrefix.size(), targetPrefix) == 0; });
 }
 
 bool RecordingServer::waitForRequests(size_t wanted, const std::string& targetPrefix) const
@@ -74,46 +67,27 @@ bool RecordingServer::waitForRequests(size_t wanted, const std::string& targetPr
     return waitUntil([&] { return count(targetPrefix) >= wanted; });
 }
 
-std::string RecordingServer::baseUrl() const
-{
-    return "http://127.0.0.1:" + std::to_string(boundPort);
-}
-
-void RecordingServer::stop()
-{
-    if (thread.joinable()) {
-        http.stop();
-        thread.join();
-    }
-}
-
+// Records the request, waits while it is held, and answers with what the route added last
+// that matches its path replies.
 void RecordingServer::serve(const httplib::Request& request, httplib::Response& response)
 {
     SeenRequest seenRequest { request.path, request.target, request.params, request.headers };
-    Reply reply = replyTo(seenRequest);
-    response.status = reply.status;
-    for (const auto& [name, value] : reply.headers)
-        response.set_header(name, value);
-    std::string body = std::move(reply.body);
-    if (!reply.cutShort)
-        return response.set_content(body, reply.contentType);
-    response.set_content_provider(body.size() + 1, reply.contentType, [body](size_t offset, size_t, httplib::DataSink& sink) {
-        return offset < body.size() && sink.write(body.data() + offset, body.size() - offset);
-    });
-}
-
-// Records the request, waits while it is held, and asks the route added last that
-// matches its path for the reply.
-Reply RecordingServer::replyTo(SeenRequest& request)
-{
     Handler handler;
     {
         std::unique_lock<std::mutex> lock(mutex);
         for (auto route = routes.rbegin(); route != routes.rend() && !handler; ++route)
             if (std::regex_match(request.path, route->pattern))
                 handler = route->handler;
-        seen.push_back(request);
+        seen.push_back(seenRequest);
         released.wait_for(lock, std::chrono::seconds(10), [&] { return !held || !std::regex_match(request.path, *held); });
     }
-    return handler ? handler(request) : Reply("Not found", 404);
+    Reply reply = handler ? handler(seenRequest) : Reply("Not found", 404);
+    response.status = reply.status;
+    for (const auto& [name, value] : reply.headers)
+        response.set_header(name, value);
+    if (!reply.cutShort)
+        return response.set_content(reply.body, reply.contentType);
+    response.set_content_provider(reply.body.size() + 1, reply.contentType, [body = reply.body](size_t offset, size_t, httplib::DataSink& sink) {
+        return offset < body.size() && sink.write(body.data() + offset, body.size() - offset);
+    });
 }

@@ -2,7 +2,6 @@
 
 #include <httplib.h>
 
-#include <chrono>
 #include <condition_variable>
 #include <functional>
 #include <mutex>
@@ -21,7 +20,7 @@ struct SeenRequest {
     httplib::Headers headers;
 
     // The first value of the query parameter, or "" when there is none.
-    std::string param(const std::string& key) const;
+    std::string param(const std::string& key) const { return params.count(key) ? params.find(key)->second : ""; }
 };
 
 struct Reply {
@@ -72,9 +71,7 @@ public:
     bool waitForRequests(size_t wanted, const std::string& targetPrefix = "") const;
 
     // "http://127.0.0.1:PORT", without a trailing slash.
-    std::string baseUrl() const;
-    // Stops serving: later requests are refused.
-    void stop();
+    std::string baseUrl() const { return "http://127.0.0.1:" + std::to_string(boundPort); }
 
 private:
     struct Route {
@@ -83,7 +80,6 @@ private:
     };
 
     void serve(const httplib::Request& request, httplib::Response& response);
-    Reply replyTo(SeenRequest& request);
 
     httplib::Server http;
     std::thread thread;

@@ -1,9 +1,0 @@
-#include "support/RunningDownloader.h"
-
-#include "net/Downloader.h"
-
-void startDownloaderOnce()
-{
-    if (!downloader.isRunning())
-        downloader.startThread();
-}
