@@ -14,11 +14,13 @@ struct Block {
     unsigned char fill;
 };
 
-void releaseChecked(const Block& block)
+void releaseChecked(const std::vector<Block>& blocks)
 {
-    for (size_t i = 0; i < block.size; ++i)
-        ASSERT_EQ(block.bytes[i], block.fill) << "block of " << block.size << " bytes was overwritten";
-    BlockPool::release(block.bytes, block.size);
+    for (const Block& block : blocks) {
+        for (size_t i = 0; i < block.size; ++i)
+            ASSERT_EQ(block.bytes[i], block.fill) << "block of " << block.size << " bytes was overwritten";
+        BlockPool::release(block.bytes, block.size);
+    }
 }
 
 // Allocates and frees blocks of random sizes in random order, every block filled with its
@@ -29,8 +31,7 @@ void churn(std::mt19937& random, std::vector<Block>& live, int rounds)
     std::uniform_int_distribution<size_t> size(1, BlockPool::largestBlock + 40);
     for (int round = 0; round < rounds; ++round) {
         if (round % 5000 == 4999) {
-            for (const Block& block : live)
-                releaseChecked(block);
+            releaseChecked(live);
             live.clear();
         }
         size_t wanted = size(random);
@@ -41,7 +42,7 @@ void churn(std::mt19937& random, std::vector<Block>& live, int rounds)
         live.push_back({ bytes, wanted, fill });
         if (random() % 2 == 0) {
             size_t victim = random() % live.size();
-            releaseChecked(live[victim]);
+            releaseChecked({ live[victim] });
             live[victim] = live.back();
             live.pop_back();
         }
@@ -60,8 +61,7 @@ TEST(BlockPoolTest, LiveBlocksAreAlignedAndNeverSharedWhicheverThreadFreesThem)
     std::mt19937 random(13);
     std::vector<Block> live;
     churn(random, live, 7000);
-    for (const Block& block : foreign)
-        releaseChecked(block);
+    releaseChecked(foreign);
     churn(random, live, 12000);
 
     // And this thread's blocks freed on another one, which has blocks of its own, fewer
@@ -72,15 +72,12 @@ TEST(BlockPoolTest, LiveBlocksAreAlignedAndNeverSharedWhicheverThreadFreesThem)
         std::mt19937 otherRandom(17);
         std::vector<Block> own;
         churn(otherRandom, own, 100);
-        for (const Block& block : handedOver)
-            releaseChecked(block);
+        releaseChecked(handedOver);
         churn(otherRandom, own, 2000);
-        for (const Block& block : own)
-            releaseChecked(block);
+        releaseChecked(own);
     }).join();
     churn(random, live, 12000);
-    for (const Block& block : live)
-        releaseChecked(block);
+    releaseChecked(live);
 }
 
 } // namespace

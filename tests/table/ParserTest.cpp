@@ -52,8 +52,7 @@ struct TrickleBuffer : std::streambuf {
 };
 
 // Claims a next byte when peeked but delivers none when it is taken.
-class LyingBuffer : public std::streambuf {
-protected:
+struct LyingBuffer : std::streambuf {
     int_type underflow() override { return 'a'; }
     int_type uflow() override { return traits_type::eof(); }
 };
@@ -71,8 +70,7 @@ std::string parseResult(const std::string& input)
 }
 
 // Each answer with the tree as describe writes it, then malformed ones with their message.
-const std::pair<const char*, const char*> answers[] = {
-    { "", "{}" }, { "  # only\n// remarks\r\n/* and\n more */\t", "{}" },
+const std::pair<const char*, const char*> answers[] = { { "", "{}" }, { "  # only\n// remarks\r\n/* and\n more */\t", "{}" },
     { "a = 1, b = 2.5; c = hello, d = 'x y'", "{a:i1,b:d2.5,c:s'hello',d:s'x y'}" }, { "{1, 2} {3}", "{0:{0:i1,1:i2},1:{0:i3}}" },
     { "list = {a}", "{list:{0:s'a'}}" }, { "/*/ 1/2 *x **/ a = 1", "{a:i1}" },
     { "a = 'one\\ntwo'", "{a:s'onentwo'}" }, { "a = 1, b = 2, b = 3, a = 4", "{a:i4,b:i3}" },
@@ -97,8 +95,7 @@ const std::pair<const char*, const char*> answers[] = {
     { "a = 'abc\\", "error: String at (1:4) doesn't closed" }, { "a = \"x\ny'", "error: String at (1:4) doesn't closed" },
     { "a=1}", "error: Invalid lexeme type at (1:3)" }, { "a = }", "error: Invalid lexeme type at (1:4)" },
     { "'s' = 1", "error: Invalid lexeme type at (1:4)" }, { "a = 1#c", "error: invalid number at (1:6)" },
-    { "a = 1.5e3", "error: invalid number at (1:8)" }, { "a = 5\n  x = 1.\n", "error: Missing digit after dot at (2:8)" }
-};
+    { "a = 1.5e3", "error: invalid number at (1:8)" }, { "a = 5\n  x = 1.\n", "error: Missing digit after dot at (2:8)" } };
 
 TEST(ParserTest, AnswersBuildTheTreeOrRaiseTheMessageWithItsPosition)
 {

@@ -13,9 +13,6 @@
 
 namespace {
 
-constexpr int32_t maxInt = std::numeric_limits<int32_t>::max();
-constexpr int32_t minInt = std::numeric_limits<int32_t>::min();
-
 template <typename Read>
 std::string messageOf(Read read)
 {
@@ -59,17 +56,14 @@ TEST(ValueTest, NumbersReadAsTheCLibraryReadsThemAndDoublesTruncateTowardZero)
             EXPECT_EQ(messageOf([&] { StringValue(text).toDouble(); }), "Invalid double '" + text + "'");
         }
         long whole = std::strtol(text.c_str(), &stop, 10);
-        if (!text.empty() && stop == end) {
-            int32_t clamped = static_cast<int32_t>(std::clamp<long>(whole, minInt, maxInt));
-            EXPECT_EQ(StringValue(text).toLong(), clamped) << text;
-            EXPECT_EQ(StringValue(text).toInt(), clamped) << text;
-        } else {
-            EXPECT_EQ(messageOf([&] { StringValue(text).toLong(); }), "Invalid long '" + text + "'");
-            EXPECT_EQ(messageOf([&] { StringValue(text).toInt(); }), "Invalid integer '" + text + "'");
-        }
+        int32_t clamped = static_cast<int32_t>(std::clamp<long>(whole, INT32_MIN, INT32_MAX));
+        if (!text.empty() && stop == end)
+            EXPECT_EQ(std::pair(StringValue(text).toLong(), StringValue(text).toInt()), std::pair(clamped, clamped)) << text;
+        else
+            EXPECT_EQ(std::pair(messageOf([&] { StringValue(text).toLong(); }), messageOf([&] { StringValue(text).toInt(); })), std::pair("Invalid long '" + text + "'", "Invalid integer '" + text + "'"));
     }
-    const std::pair<double, int32_t> cases[] = { { -2.7, -2 }, { 2.9, 2 }, { -0.5, 0 }, { 1e10, maxInt }, { -1e10, minInt }, { 2147483647.5, maxInt },
-        { -2147483648.5, minInt }, { std::nan(""), 0 }, { std::numeric_limits<double>::infinity(), maxInt } };
+    const std::pair<double, int32_t> cases[] = { { -2.7, -2 }, { 2.9, 2 }, { -0.5, 0 }, { 1e10, INT32_MAX }, { -1e10, INT32_MIN }, { 2147483647.5, INT32_MAX },
+        { -2147483648.5, INT32_MIN }, { std::nan(""), 0 }, { std::numeric_limits<double>::infinity(), INT32_MAX } };
     for (auto [value, expected] : cases)
         EXPECT_EQ(std::pair(DoubleValue(value).toInt(), DoubleValue(value).toLong()), std::pair(expected, expected)) << value;
 }
