@@ -61,10 +61,8 @@ TEST_F(DownloaderTest, DeliversEachAnswerByIdWithItsBodyOrAFailure)
     cut.cutShort = true;
     server.answer("/cut", cut);
     server.hold("/stalled");
-    const std::tuple<std::string, int, std::string> cases[] = {
-        { "/missing", 0, "missing" }, { "/redirect", 0, "moved" }, { "/full", 0, full },
-        { "/over", -1, "" }, { "/cut", -1, "cut" }, { "/stalled", -1, "" }, { "http://127.0.0.1:1/refused", -1, "" }
-    };
+    const std::tuple<std::string, int, std::string> cases[] = { { "/missing", 0, "missing" }, { "/redirect", 0, "moved" }, { "/full", 0, full },
+        { "/over", -1, "" }, { "/cut", -1, "cut" }, { "/stalled", -1, "" }, { "http://127.0.0.1:1/refused", -1, "" } };
     StdoutCapture output;
     Downloader(); // a set-up that finds libcurl ready says nothing
     for (int i = 0; i < int(std::size(cases)); ++i)
@@ -72,8 +70,7 @@ TEST_F(DownloaderTest, DeliversEachAnswerByIdWithItsBodyOrAFailure)
     for (int i = 0; i < int(std::size(cases)); ++i) {
         const auto& [path, status, body] = cases[i];
         Answer answer = await(i + 1);
-        EXPECT_EQ(std::pair(answer.status, std::string(answer.bytes ? answer.bytes.get() : "", answer.length)), std::pair(status, body)) << path;
-        EXPECT_TRUE(!answer.bytes || answer.bytes.get()[answer.length] == '\0') << path;
+        EXPECT_EQ(std::tuple(answer.status, std::string(answer.bytes ? answer.bytes.get() : "", answer.length), !answer.bytes || answer.bytes.get()[answer.length] == '\0'), std::tuple(status, body, true)) << path;
     }
     EXPECT_EQ(output.text(), "Answer of download 4 exceeds 100000 bytes; transfer stopped\n");
 }

@@ -55,8 +55,7 @@ TEST(ImagePoolTest, ReleasesTexturesNotDrawnLatelyRemakesThemAlikeAndSharesIdent
         savePng(textureRegistry.cacheFolder() + "tiles/" + name, 4, 4, { 255, 0, 0, 255 }, { 0, 0, Uint8(blue), 255 });
         handles.push_back(loadRemoteTexture(std::string("http://127.0.0.1:1/tiles/") + name));
     }
-    SDL_Texture* shared = handles[0]->getTexture();
-    EXPECT_TRUE(handles[0]->isLoaded() && !handles[0]->isLoading() && shared == handles[1]->getTexture() && shared != handles[2]->getTexture());
+    EXPECT_TRUE(handles[0]->isLoaded() && !handles[0]->isLoading() && handles[0]->getTexture() == handles[1]->getTexture() && handles[0]->getTexture() != handles[2]->getTexture());
     handles.clear();
     clearTextures();
 }

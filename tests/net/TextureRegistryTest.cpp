@@ -126,8 +126,7 @@ TEST_F(TextureRegistryTest, HandlesShareTheirFilesImageAndADecodedPictureStandsF
     EXPECT_TRUE(entry.users == 0 && entry.releasedAt > 0u);
 }
 
-// Every 500th frame the image released longest ago goes while over 100 are idle; images
-// in use stay however long ago they were last released.
+// Images in use stay however long ago they were last released.
 TEST_F(TextureRegistryTest, EvictsTheLongestIdleImageEvery500FramesWhileOver100AreIdle)
 {
     std::vector<std::unique_ptr<Texture>> held;
