@@ -4,6 +4,7 @@
 #include <SDL_image.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <regex>
@@ -48,9 +49,7 @@ TEST(DataFiles, EveryFileTheProgramLoadsIsThereAndDecodes)
         EXPECT_TRUE(SdlSurface(IMG_Load((data / name).c_str()))) << name << ": " << IMG_GetError();
     ASSERT_EQ(TTF_Init(), 0) << TTF_GetError();
     EXPECT_TRUE(TtfFontHandle(TTF_OpenFont((data / "fonts/newscycle-bold.ttf").c_str(), 20))) << TTF_GetError();
-    size_t tracks = 0;
-    for (const auto& entry : fs::directory_iterator(data / "music"))
-        tracks += entry.path().extension() == ".ogg";
+    auto tracks = std::count_if(fs::directory_iterator(data / "music"), {}, [](const fs::directory_entry& entry) { return entry.path().extension() == ".ogg"; });
     EXPECT_TRUE(tracks >= 3 && fs::is_regular_file(data / "sound/waves.ogg"));
 }
 

@@ -42,7 +42,6 @@ protected:
     TempFolder data;
 };
 
-// The music is shuffled into every order.
 TEST_F(PlayerTest, QueuesEveryOggFileOfTheMusicFolderInAnyOrder)
 {
     std::set<std::vector<std::string>> orders;
@@ -111,13 +110,8 @@ TEST_F(PlayerTest, AMixerThatCannotOpenEndsTheThreadAndRequestsAreStillTaken)
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
     std::string driver = std::getenv("SDL_AUDIODRIVER");
     setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
-    std::string printed;
-    {
-        StdoutCapture output;
-        player->startThread();
-        player->waitThread(); // a thread that waited for requests instead would hold the test to its time limit
-        printed = output.text();
-    }
+    // A thread that waited for requests instead would hold the test to its time limit.
+    std::string printed = run([&] { player->waitThread(); });
     setenv("SDL_AUDIODRIVER", driver.c_str(), 1);
     player->queueMusic("music/a.ogg");
     EXPECT_EQ(player->pendingMusic(), std::vector<std::string> { "music/a.ogg" });

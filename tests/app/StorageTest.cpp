@@ -30,13 +30,11 @@ protected:
 // file is consulted.
 TEST_F(StorageTest, ReadsTheMachineFileFirstWithTypedValues)
 {
-    const std::tuple<std::string, std::string, const char*, std::string, int32_t> cases[] = {
-        { "", "", "login", "default", -7 }, { "", "login = \"ann@example.org\"", "login", "ann@example.org", -7 },
+    const std::tuple<std::string, std::string, const char*, std::string, int32_t> cases[] = { { "", "", "login", "default", -7 }, { "", "login = \"ann@example.org\"", "login", "ann@example.org", -7 },
         { "login = \"admin@x\"", "login = \"ann@x\"", "login", "admin@x", -7 }, { "login = 5", "login = \"ann@x\"", "login", "", 5 },
         { "autoLogin = \"yes\"", "autoLogin = 1", "autoLogin", "yes", 1 }, { "autoLogin = 0.5", "autoLogin = 1", "autoLogin", "", 1 },
         { "", "login = 'a\\\"b\\\\c'", "login", "a\"b\\c", -7 }, { "", "# a remark\nautoLogin = -12\n", "autoLogin", "", -12 },
-        { "", "autoLogin = 1, autoLogin = 0", "autoLogin", "", 0 }, { "login = \"never closed", "login = \"ann@x\"", "login", "ann@x", -7 }
-    };
+        { "", "autoLogin = 1, autoLogin = 0", "autoLogin", "", 0 }, { "login = \"never closed", "login = \"ann@x\"", "login", "ann@x", -7 } };
     for (const auto& [machineText, userText, name, text, number] : cases) {
         SCOPED_TRACE(machineText + " | " + userText);
         folder.write("etc/settings", machineText);
@@ -147,14 +145,11 @@ TEST_F(StorageTest, ABrokenUserFileReadsAsEmptyAndIsNeverOverwritten)
 TEST_F(StorageTest, PathsFollowTheEnvironmentAtEachUse)
 {
     const std::string tail = "/Brinmoor/Tidewake/1.0/settings", root = folder.path().string();
-    const char* const variables[] = { "HOME", "XDG_CONFIG_HOME", "XDG_CONFIG_DIRS" }; // the test program sets all three
-    std::vector<std::string> saved;
-    for (const char* name : variables)
-        saved.push_back(std::getenv(name));
-    const std::tuple<std::string, std::string, std::string, std::string> cases[] = {
-        { "", "", root + "/.config" + tail, "/etc/xdg" + tail }, { "relative", "rel::", root + "/.config" + tail, "/etc/xdg" + tail },
-        { root + "/cfg", "rel:" + root + "/one:" + root + "/two", root + "/cfg" + tail, root + "/one" + tail }
-    };
+    std::vector<std::pair<std::string, std::string>> saved;
+    for (const char* name : { "HOME", "XDG_CONFIG_HOME", "XDG_CONFIG_DIRS" }) // the test program sets all three
+        saved.emplace_back(name, std::getenv(name));
+    const std::tuple<std::string, std::string, std::string, std::string> cases[] = { { "", "", root + "/.config" + tail, "/etc/xdg" + tail }, { "relative", "rel::", root + "/.config" + tail, "/etc/xdg" + tail },
+        { root + "/cfg", "rel:" + root + "/one:" + root + "/two", root + "/cfg" + tail, root + "/one" + tail } };
     FileStorage storage;
     for (const auto& [configHome, configDirs, userPath, machinePath] : cases) {
         for (const auto& [name, value] : { std::pair { "HOME", root }, { "XDG_CONFIG_HOME", configHome }, { "XDG_CONFIG_DIRS", configDirs } })
@@ -166,8 +161,8 @@ TEST_F(StorageTest, PathsFollowTheEnvironmentAtEachUse)
     storage.writeString("login", "ann@x");
     EXPECT_EQ(folder.read("cfg" + tail), "login = \"ann@x\"\n");
     EXPECT_EQ(storage.readInt("autoLogin", 0), 1);
-    for (size_t i = 0; i < saved.size(); ++i)
-        setenv(variables[i], saved[i].c_str(), 1);
+    for (const auto& [name, value] : saved)
+        setenv(name.c_str(), value.c_str(), 1);
 }
 
 // The process-wide settings point at the test's files.
