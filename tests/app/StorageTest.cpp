@@ -168,8 +168,7 @@ TEST_F(StorageTest, PathsFollowTheEnvironmentAtEachUse)
 // The process-wide settings point at the test's files.
 TEST_F(StorageTest, ServerUrlsComeFromTheSettingsWithoutATrailingSlash)
 {
-    std::unique_ptr<Storage> saved = std::move(storage);
-    storage = std::make_unique<FileStorage>(machine.string(), user.string());
+    std::unique_ptr<Storage> saved = std::exchange(storage, std::make_unique<FileStorage>(machine.string(), user.string()));
     const std::string local = "http://127.0.0.1:7080";
     const std::tuple<const char*, std::string, std::string> cases[] = { { "", local, local },
         { "raceServer = \"http://race.test:8080/\"\ntileServer = \"http://tiles.test\"", "http://race.test:8080", "http://tiles.test" },
