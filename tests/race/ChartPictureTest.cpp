@@ -34,17 +34,13 @@ TEST_F(ChartPictureTest, AFrameAtRestCopiesAPictureEqualToTheDirectDrawingRedraw
     Map map(1024, 768, 46.0, -4.0);
     map.zoom = map.targetZoom = 8;
     WorldPixel centre = latLonToWorldPixel(46.0, -4.0, 8);
-    map.viewX = centre.px - 512;
-    map.viewY = centre.py - 384;
-    for (int tile = 0; tile < 25; ++tile) {
-        std::string path = "tiles/8/" + std::to_string(map.viewX / 256 + tile % 5) + "/" + std::to_string(map.viewY / 256 + tile / 5) + ".png";
-        savePng(textureRegistry.cacheFolder() + path, 256, 256, { Uint8(40 + 8 * tile), 90, 160, 255 }, { 60, Uint8(200 - 6 * tile), 120, 255 });
-    }
+    std::tie(map.viewX, map.viewY) = std::pair(centre.px - 512, centre.py - 384);
+    for (int tile = 0; tile < 25; ++tile)
+        saveTile(8, map.viewX / 256 + tile % 5, map.viewY / 256 + tile / 5, { Uint8(40 + 8 * tile), 90, 160, 255 }, { 60, Uint8(200 - 6 * tile), 120, 255 });
     addRouteFeatures({ { 45.0, -6.0 }, { 46.5, -3.0 }, { 45.5, -1.5 } }, map);
     std::vector<BoatRecord> boats(30);
     for (size_t i = 0; i < boats.size(); ++i) {
-        std::tie(boats[i].lat, boats[i].lon, boats[i].heading, boats[i].position) = std::tuple(45.0 + 0.07 * double(i), -6.0 + 0.15 * double(i), 12.0 * double(i), int32_t(i + 1));
-        boats[i].nick = "Skipper " + std::to_string(i);
+        std::tie(boats[i].lat, boats[i].lon, boats[i].heading, boats[i].position, boats[i].nick) = std::tuple(45.0 + 0.07 * double(i), -6.0 + 0.15 * double(i), 12.0 * double(i), int32_t(i + 1), "Skipper " + std::to_string(i));
         map.addWidget(std::make_unique<BoatWidget>(&boats[i], nullptr, &map));
     }
     auto fillWind = [](int32_t n) {

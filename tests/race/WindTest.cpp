@@ -51,8 +51,7 @@ TEST_F(WindTest, TheTapeSpansSeventyTwoHoursFromTheWholeHourWithTicksALabelEvery
     SDL_Color knob = display.pixelAt(512, tapeTop + 30);
     EXPECT_TRUE(knob.r > 150 && knob.b > 150) << int(knob.r) << ", " << int(knob.b);
     ASSERT_EQ(font.drawn.size(), 19u);
-    EXPECT_EQ(font.drawn[0].text + font.drawn[1].text + font.drawn[18].text, "00h+04h+72h");
-    EXPECT_EQ(std::pair(font.drawn[1].x, font.drawn[1].y), std::pair(tape->hourOffset(4) - 20, tapeTop + 27));
+    EXPECT_EQ(std::tuple(font.drawn[0].text + font.drawn[1].text + font.drawn[18].text, font.drawn[1].x, font.drawn[1].y), std::tuple("00h+04h+72h", tape->hourOffset(4) - 20, tapeTop + 27));
     const int32_t viewX = map->viewX;
     for (auto [offset, drags] : { std::pair(19, false), std::pair(20, true), std::pair(50, true), std::pair(51, false), std::pair(400, false) }) {
         tape->selected = tape->start;
@@ -127,8 +126,7 @@ TEST_F(WindTest, EachCellsArrowIsCentredTurnedAndSizedByItsWindAndUnrealWindsAre
     std::unique_ptr<Texture> arrow = loadLocalTexture("images/arrow.png");
     ASSERT_TRUE(arrow);
     WindData winds;
-    winds.n = 2;
-    winds.winds = { { 0, 50 }, { 0, 0 }, { 0, 0 }, { 90, 25 }, { 0, 50 }, { 0, 50 } };
+    std::tie(winds.n, winds.winds) = std::tuple(2, std::vector<Wind> { { 0, 50 }, { 0, 0 }, { 0, 0 }, { 90, 25 }, { 0, 50 }, { 0, 50 } });
     WindTileImp grid(&winds);
     display.clear(black);
     drawWindArrows(display.renderer, { 40, 30, 256, 256 }, &grid, arrow.get());
@@ -144,8 +142,7 @@ TEST_F(WindTest, EachCellsArrowIsCentredTurnedAndSizedByItsWindAndUnrealWindsAre
         EXPECT_EQ(display.pixelAt(x, y).r > 150, lit) << x << ", " << y;
     std::string huge = "1" + std::string(400, '0') + ".5";
     WindData unreal;
-    ASSERT_TRUE(parseWinds("numWinds = 2, winds = { 0, " + huge + ", " + huge + ", 10, 0, 1000000, 0, 50 }", unreal));
-    ASSERT_TRUE(std::isinf(unreal.winds[0].second));
+    ASSERT_TRUE(parseWinds("numWinds = 2, winds = { 0, " + huge + ", " + huge + ", 10, 0, 1000000, 0, 50 }", unreal) && std::isinf(unreal.winds[0].second));
     WindTileImp tile(&unreal);
     for (const Texture* image : { arrow.get(), static_cast<Texture*>(nullptr) }) {
         display.clear();
