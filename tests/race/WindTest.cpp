@@ -43,8 +43,7 @@ TEST_F(WindTest, TheTapeSpansSeventyTwoHoursFromTheWholeHourWithTicksALabelEvery
     tape->font = &font;
     display.clear();
     tape->draw(display.renderer, 0, tapeTop);
-    for (auto [x, row, dark] : { std::tuple(30, 10, true), std::tuple(30, 5, false), std::tuple(994, 10, true), std::tuple(994, 20, true),
-             std::tuple(33, 20, true), std::tuple(33, 10, false) }) {
+    for (auto [x, row, dark] : { std::tuple(30, 10, true), std::tuple(30, 5, false), std::tuple(994, 10, true), std::tuple(994, 20, true), std::tuple(33, 20, true), std::tuple(33, 10, false) }) {
         SDL_Color pixel = display.pixelAt(x, tapeTop + row);
         EXPECT_EQ(pixel.r < 100 && pixel.g < 100, dark) << x << ", " << row;
     }
@@ -78,8 +77,7 @@ TEST_F(WindTest, AGridIsReadCellByCellEveryUnusableAnswerIsReportedAndHandlesOnO
              { "numWinds = 2, winds = {10, 1, 20, 2, 30, 3, 40, 4}", 2, { { 10, 1 }, { 20, 2 }, { 30, 3 }, { 40, 4 } }, "" },
              { "numWinds = 2, winds = {10.5, 1.25, 20}", 2, { { 10.5, 1.25 }, { 20, 0 }, { 0, 0 }, { 0, 0 } }, "" },
              { "winds = {359, 60}\nnumWinds = 1", 1, { { 359, 60 } }, "" }, { "numWinds = 256, winds = {}", 256, std::vector<Wind>(65536), "" },
-             { "winds = {1, 2}", 0, {}, "Error: no winds number.\n" }, { "numWinds = 0, winds = {}", 0, {}, "Error: no winds number.\n" },
-             { "numWinds = 2", 0, {}, "Error: no winds data.\n" },
+             { "winds = {1, 2}", 0, {}, "Error: no winds number.\n" }, { "numWinds = 0, winds = {}", 0, {}, "Error: no winds number.\n" }, { "numWinds = 2", 0, {}, "Error: no winds data.\n" },
              { "numWinds = 1, winds = {east, 3}", 0, {}, "Error parsing winds 'numWinds = 1, winds = {east, 3}'\n" },
              { "numWinds = -1, winds = {}", 0, {}, "Error parsing winds 'numWinds = -1, winds = {}'\n" },
              { "numWinds = 257, winds = {}", 0, {}, "Error parsing winds 'numWinds = 257, winds = {}'\n" } }) {
@@ -137,8 +135,7 @@ TEST_F(WindTest, EachCellsArrowIsCentredTurnedAndSizedByItsWindAndUnrealWindsAre
         EXPECT_TRUE(sameColour(display.pixelAt(x, y), colour)) << x << ", " << y;
     display.clear(black);
     drawWindArrows(display.renderer, { 40, 30, 256, 256 }, &grid, nullptr);
-    for (auto [x, y, lit] : { std::tuple(104, 71, true), std::tuple(104, 117, true), std::tuple(108, 94, false), std::tuple(221, 222, true),
-             std::tuple(243, 222, true), std::tuple(232, 226, false) })
+    for (auto [x, y, lit] : { std::tuple(104, 71, true), std::tuple(104, 117, true), std::tuple(108, 94, false), std::tuple(221, 222, true), std::tuple(243, 222, true), std::tuple(232, 226, false) })
         EXPECT_EQ(display.pixelAt(x, y).r > 150, lit) << x << ", " << y;
     std::string huge = "1" + std::string(400, '0') + ".5";
     WindData unreal;
