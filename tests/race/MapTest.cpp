@@ -55,7 +55,7 @@ double apart(Metres a, double lat, double lon)
     return std::hypot(a.mx - b.mx, a.my - b.my);
 }
 
-TEST_F(MapTest, DraggingMovesTheViewAndWrapsItWhileTheWheelAndAPinchAimOneLevelFromTheShownOne)
+TEST_F(MapTest, DraggingMovesTheViewAndWrapsItWhileTheWheelAndAPinchAimOneLevelFromTheShownOneWhichTakesASecondInAndHalfASecondOutKeepingTheCentreAndMovingTheMarkers)
 {
     const int32_t w = worldSize(6);
     for (auto [startX, startY, dx, dy, viewX, viewY] : std::initializer_list<std::tuple<int32_t, int32_t, int, int, int32_t, int32_t>> {
@@ -96,19 +96,6 @@ TEST_F(MapTest, DraggingMovesTheViewAndWrapsItWhileTheWheelAndAPinchAimOneLevelF
             drawn.insert(key);
         EXPECT_TRUE(asked.empty() || drawn == shown) << zoom << " turned by " << turns[0];
     }
-    Map& map = makeMap(0.0, 0.0, 300, 200);
-    for (auto [a, b, distance, target] : std::initializer_list<std::tuple<int, int, double, int32_t>> {
-             { 1, 2, 0.10, 6 }, { 1, 2, 0.35, 8 }, { 2, 1, 0.05, 4 }, { 1, 3, 0.40, 4 }, { 1, 3, 0.65, 8 } }) {
-        touchFingers[0] = { a, 0.1f, 0.1f, 1.0f };
-        touchFingers[1] = { b, float(0.1 + 0.6 * distance), float(0.1 + 0.8 * distance), 1.0f };
-        map.update(0.001);
-        EXPECT_EQ(map.targetZoom, target) << "fingers " << a << " and " << b << " " << distance << " apart";
-    }
-    touchFingers[0].id = 0;
-}
-
-TEST_F(MapTest, ALevelTakesASecondInAndHalfASecondOutKeepingTheCentreAndMovingTheMarkers)
-{
     BoatRecord boat;
     std::tie(boat.lat, boat.lon) = std::pair(10.5, 20.5);
     for (auto [turn, seconds, zoom, scale] : std::initializer_list<std::tuple<int, double, int32_t, double>> {
@@ -125,6 +112,15 @@ TEST_F(MapTest, ALevelTakesASecondInAndHalfASecondOutKeepingTheCentreAndMovingTh
         EXPECT_NEAR(map.viewX + 150, centre.x * std::ldexp(1.0, zoom - 6), 1);
         EXPECT_NEAR(map.viewY + 100, centre.y * std::ldexp(1.0, zoom - 6), 1);
     }
+    Map& map = makeMap(0.0, 0.0, 300, 200);
+    for (auto [a, b, distance, target] : std::initializer_list<std::tuple<int, int, double, int32_t>> {
+             { 1, 2, 0.10, 6 }, { 1, 2, 0.35, 8 }, { 2, 1, 0.05, 4 }, { 1, 3, 0.40, 4 }, { 1, 3, 0.65, 8 } }) {
+        touchFingers[0] = { a, 0.1f, 0.1f, 1.0f };
+        touchFingers[1] = { b, float(0.1 + 0.6 * distance), float(0.1 + 0.8 * distance), 1.0f };
+        map.update(0.001);
+        EXPECT_EQ(map.targetZoom, target) << "fingers " << a << " and " << b << " " << distance << " apart";
+    }
+    touchFingers[0].id = 0;
 }
 
 // Tiles come from the image cache in colours of their own; a loaded tile is never reported
@@ -189,12 +185,13 @@ TEST_F(MapTest, ANewForecastTimeGivesEveryTileItsWindGridAndOldTilesGoBeyondFive
 }
 
 // A press held for a second or more is no click; a press on the wind tape reaches no marker.
-TEST_F(MapTest, AShortClickFocusesTheMarkerUnderThePressAndTheOwnMarkerShowsItsPanel)
+// The own boat's icon is green, the others' red; without its icon a marker says so when drawn.
+TEST_F(MapTest, AShortClickFocusesTheMarkerUnderThePressTheOwnMarkerShowsItsPanelAndFromZoomEightAMarkerShowsNickAndPlaceCentredUnderItsIcon)
 {
     Map& map = makeMap();
     screen->addChild(std::make_unique<WindTape>(718, 1024, &map));
     Widget panel(0, 0, 10, 10);
-    BoatRecord ownBoat, otherBoat;
+    BoatRecord ownBoat, otherBoat, boat;
     otherBoat.lon = 5.0;
     MapWidget* own = map.addWidget(std::make_unique<BoatWidget>(&ownBoat, &panel, &map));
     MapWidget* other = map.addWidget(std::make_unique<BoatWidget>(&otherBoat, nullptr, &map));
@@ -218,6 +215,39 @@ TEST_F(MapTest, AShortClickFocusesTheMarkerUnderThePressAndTheOwnMarkerShowsItsP
             << "press at " << press.x << ", " << press.y << " for " << held << " ms";
     }
     advanceFrameClock(0);
+    boat.nick = "Ann";
+    StdoutCapture out;
+    BoatWidget(&boat, nullptr, &map).draw(display.renderer, 100, 200);
+    EXPECT_EQ(out.text(), "boat icon not found\n");
+    savePng(data.root / "data/images/boat-red.png", 64, 64, bow, stern);
+    savePng(data.root / "data/images/boat-green.png", 64, 64, bow, stern);
+    EXPECT_STREQ(BoatWidget(&boat, &panel, &map).icon->getName(), "images/boat-green.png");
+    for (auto [zoom, position, drawn] : { std::tuple(8, 3, "97, 250: Ann (3)"), std::tuple(15, 0, "117, 250: Ann"), std::tuple(7, 3, "") }) {
+        map.zoom = zoom;
+        boat.position = position;
+        BoatWidget marker(&boat, nullptr, &map);
+        RecordingFont font;
+        marker.font = &font;
+        marker.draw(display.renderer, 100, 200);
+        std::string texts;
+        for (const RecordingFont::Drawn& text : font.drawn)
+            texts += std::to_string(text.x) + ", " + std::to_string(text.y) + ": " + text.text;
+        EXPECT_EQ(std::pair(texts, std::string(marker.icon->getName())), std::pair(std::string(drawn), std::string("images/boat-red.png")));
+    }
+    // The label belongs to the marker's kept picture only where it is drawn.
+    RecordingFont font;
+    for (auto [zoom, withFont, differs] : { std::tuple(7, true, false), std::tuple(8, true, true), std::tuple(8, false, false) }) {
+        map.zoom = zoom;
+        BoatWidget marker(&boat, nullptr, &map);
+        marker.font = withFont ? &font : nullptr;
+        PictureKey before, after;
+        marker.describe(before);
+        boat.nick += "x";
+        marker.describe(after);
+        EXPECT_EQ(before != after, differs) << "zoom " << zoom << (withFont ? " with" : " without") << " a font";
+    }
+    boat.nick = std::string(600, 'x');
+    EXPECT_EQ(BoatWidget::label(boat), std::string(499, 'x'));
 }
 
 // Waypoints are (lat, lon, hdg, dst, type); a gate, type 2, here reaches a degree to each
@@ -264,47 +294,6 @@ TEST_F(MapTest, ARouteBecomesLinesBetweenItsWaypointsThenAFlagOnEachAndTwoAcross
     for (auto [x, y, colour, shown] : { std::tuple(flag.x + 1, flag.y - 2, flagColour, true), std::tuple(flag.x + 1, flag.y + 1, flagColour, false),
              std::tuple(marker.x + 2, marker.y - 2, bow, true), std::tuple(marker.x + 20, marker.y, bow, true), std::tuple(marker.x - 20, marker.y, stern, true) })
         EXPECT_EQ(sameColour(display.pixelAt(x, y), colour), shown) << x << ", " << y;
-}
-
-// The own boat's icon is green, the others' red; without its icon a marker says so when drawn.
-TEST_F(MapTest, FromZoomEightAMarkerShowsNickAndPlaceCentredUnderItsIcon)
-{
-    Map& map = makeMap();
-    BoatRecord boat;
-    boat.nick = "Ann";
-    StdoutCapture out;
-    BoatWidget(&boat, nullptr, &map).draw(display.renderer, 100, 200);
-    EXPECT_EQ(out.text(), "boat icon not found\n");
-    savePng(data.root / "data/images/boat-red.png", 64, 64, bow, stern);
-    savePng(data.root / "data/images/boat-green.png", 64, 64, bow, stern);
-    Widget panel(0, 0, 10, 10);
-    EXPECT_STREQ(BoatWidget(&boat, &panel, &map).icon->getName(), "images/boat-green.png");
-    for (auto [zoom, position, drawn] : { std::tuple(8, 3, "97, 250: Ann (3)"), std::tuple(15, 0, "117, 250: Ann"), std::tuple(7, 3, "") }) {
-        map.zoom = zoom;
-        boat.position = position;
-        BoatWidget marker(&boat, nullptr, &map);
-        RecordingFont font;
-        marker.font = &font;
-        marker.draw(display.renderer, 100, 200);
-        std::string texts;
-        for (const RecordingFont::Drawn& text : font.drawn)
-            texts += std::to_string(text.x) + ", " + std::to_string(text.y) + ": " + text.text;
-        EXPECT_EQ(std::pair(texts, std::string(marker.icon->getName())), std::pair(std::string(drawn), std::string("images/boat-red.png")));
-    }
-    // The label belongs to the marker's kept picture only where it is drawn.
-    RecordingFont font;
-    for (auto [zoom, withFont, differs] : { std::tuple(7, true, false), std::tuple(8, true, true), std::tuple(8, false, false) }) {
-        map.zoom = zoom;
-        BoatWidget marker(&boat, nullptr, &map);
-        marker.font = withFont ? &font : nullptr;
-        PictureKey before, after;
-        marker.describe(before);
-        boat.nick += "x";
-        marker.describe(after);
-        EXPECT_EQ(before != after, differs) << "zoom " << zoom << (withFont ? " with" : " without") << " a font";
-    }
-    boat.nick = std::string(600, 'x');
-    EXPECT_EQ(BoatWidget::label(boat), std::string(499, 'x'));
 }
 
 // The world repeats east and west: what lies just across the 180-degree meridian from the
