@@ -35,17 +35,15 @@ TEST(BoatAhead, TheBoatHoldsItsCourseAtThePolarsSpeedOrFollowsTheRoute)
     const GeographicLib::Rhumb rhumb(6371000.0, 0.0);
     for (auto [heading, hours, knots] : { std::tuple(90.0, 24.0, 7.0), std::tuple(90.0, 30.05, 5.5), std::tuple(300.0, -17.0, 5.5), std::tuple(270.0, 71.9, 7.0) }) {
         boat.heading = heading;
-        WindLookup wind = [knots = knots](double, double) { return knots == 7 ? std::optional(Wind { 0, 10 }) : std::nullopt; };
         double lat = 0, lon = 0;
         rhumb.Direct(boat.lat, boat.lon, hours < 0 ? heading + 180 : heading, knots * 1852 * std::fabs(hours), lat, lon);
-        expectAt(sailAhead(boat, hours, wind), lat, lon, heading);
+        expectAt(sailAhead(boat, hours, [knots = knots](double, double) { return knots == 7 ? std::optional(Wind { 0, 10 }) : std::nullopt; }), lat, lon, heading);
     }
     PlannedRoute route;
     route.points = { { 0, { 10, -40 }, 280, 1 }, { 10, { 12, -45 }, 300, 2 }, { 30, { 30, -60 }, 310, 2 } };
     const GeographicLib::Geodesic sphere(6371000.0, 0.0);
     for (auto [hours, leg, fraction] : { std::tuple(5.0, 0, 0.5), std::tuple(25.0, 1, 0.75), std::tuple(-1.0, 0, 0.0), std::tuple(40.0, 2, 0.0) }) {
-        const GeoPoint& from = route.points[leg].position;
-        const GeoPoint& to = route.points[std::min(leg + 1, 2)].position;
+        const GeoPoint &from = route.points[leg].position, &to = route.points[std::min(leg + 1, 2)].position;
         GeographicLib::GeodesicLine line = sphere.InverseLine(from.lat, from.lon, to.lat, to.lon);
         double lat = 0, lon = 0;
         line.Position(fraction * line.Distance(), lat, lon);

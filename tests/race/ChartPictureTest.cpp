@@ -8,13 +8,11 @@
 
 namespace {
 
-// A marker that cannot describe its picture, so that the map draws the chart directly.
+// A marker and a route feature that cannot describe themselves: the chart is drawn directly.
 struct UndescribedMarker : MapWidget {
     using MapWidget::MapWidget;
     void getPosition(double& lat, double& lon) const override { lat = lon = 0.0; }
 };
-
-// A route feature that cannot describe its picture either.
 struct UndescribedFeature : MapFeature {
     void draw(const Map&, SDL_Renderer*, int32_t, int32_t, int32_t, double) override { }
 };
@@ -43,9 +41,6 @@ TEST_F(ChartPictureTest, AFrameAtRestCopiesAPictureEqualToTheDirectDrawingRedraw
         std::tie(boats[i].lat, boats[i].lon, boats[i].heading, boats[i].position, boats[i].nick) = std::tuple(45.0 + 0.07 * double(i), -6.0 + 0.15 * double(i), 12.0 * double(i), int32_t(i + 1), "Skipper " + std::to_string(i));
         map.addWidget(std::make_unique<BoatWidget>(&boats[i], nullptr, &map));
     }
-    auto fillWind = [](int32_t n) {
-        windRegistry.forEach([n](WindData& grid) { std::tie(grid.n, grid.winds) = std::tuple(n, std::vector<Wind>(size_t(n * n), Wind { 200.0 + n, 30.0 })); });
-    };
     SDL_Point origin { 0, 0 };
     auto frame = [&] {
         map.update(0.016);
@@ -55,7 +50,7 @@ TEST_F(ChartPictureTest, AFrameAtRestCopiesAPictureEqualToTheDirectDrawingRedraw
         return pixels;
     };
     for (auto [change, redrawn] : std::initializer_list<std::pair<std::function<void()>, bool>> {
-             { [] {}, true }, { [] {}, false }, { [&] { fillWind(8); }, true }, { [&] { boats[3].heading += 1.0; }, true },
+             { [] {}, true }, { [] {}, false }, { [] { windRegistry.forEach([](WindData& grid) { std::tie(grid.n, grid.winds) = std::tuple(8, std::vector<Wind>(64, Wind { 208.0, 30.0 })); }); }, true }, { [&] { boats[3].heading += 1.0; }, true },
              { [&] { boats[4].lat += 0.01; }, true }, { [&] { boats[5].nick = "Renamed"; }, true }, { [&] { map.viewX += 7; }, true },
              { [&] { boats[6].speed += 2.0; }, false }, { [&] { map.windTime += 3600; }, true }, { [] {}, false }, { [&] { origin = { 4, 0 }; }, false }, { [&] { origin = { 0, 4 }; }, false },
              { [&] { origin = { 0, 0 }; }, false }, { [&] { map.scale = 1.25; }, false }, { [&] { map.scale = 1.0; }, false },

@@ -8,8 +8,7 @@
 
 namespace {
 
-constexpr double pi = 3.141592653589793;
-constexpr double degree = 6371 * pi / 180; // kilometres along a great circle
+constexpr double pi = 3.141592653589793, degree = 6371 * pi / 180; // a degree in kilometres along a great circle
 
 // A route point back on the sphere: the distances from both ends of its leg.
 std::pair<double, double> distances(const Metres& metres, const GeoPoint& from, const GeoPoint& to)

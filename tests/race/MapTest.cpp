@@ -36,24 +36,14 @@ const SDL_Color bow { 230, 60, 20, 255 }, stern { 20, 60, 230, 255 };
 // A map at the bottom of a screen, as the race screen holds it.
 class MapTest : public ChartTest {
 protected:
-    Map& makeMap(double lat = 0.0, double lon = 0.0, int width = 1024, int height = 768)
-    {
-        return *(screen = std::make_unique<Screen>(display.window))->addChild(std::make_unique<Map>(width, height, lat, lon));
-    }
+    Map& makeMap(double lat = 0.0, double lon = 0.0, int width = 1024, int height = 768) { return *(screen = std::make_unique<Screen>(display.window))->addChild(std::make_unique<Map>(width, height, lat, lon)); }
 
     std::unique_ptr<Screen> screen;
 };
 
-bool isRoute(SDL_Color colour)
-{
-    return colour.r > 140 && colour.r < 200 && colour.g < 30 && colour.b > 190;
-}
+bool isRoute(SDL_Color colour) { return colour.r > 140 && colour.r < 200 && colour.g < 30 && colour.b > 190; }
 
-double apart(Metres a, double lat, double lon)
-{
-    Metres b = latLonToMetres(lat, lon);
-    return std::hypot(a.mx - b.mx, a.my - b.my);
-}
+double apart(Metres a, double lat, double lon) { return std::hypot(a.mx - latLonToMetres(lat, lon).mx, a.my - latLonToMetres(lat, lon).my); }
 
 TEST_F(MapTest, DraggingMovesTheViewAndWrapsItWhileTheWheelAndAPinchAimOneLevelFromTheShownOneWhichTakesASecondInAndHalfASecondOutKeepingTheCentreAndMovingTheMarkers)
 {
@@ -324,8 +314,7 @@ TEST_F(MapTest, AcrossTheDateLineEverythingIsDrawnAtTheCopyNearestTheView)
     map.focusAt(485, 338);
     EXPECT_TRUE(marker->focused);
     // Where the screen shows half the world a point 70 degrees east stays right of the centre.
-    map.zoom = 3;
-    map.viewX = 512;
+    std::tie(map.zoom, map.viewX) = std::pair(3, 512);
     EXPECT_EQ(map.latLonToScreen(0.0, 70.0).x, 910);
 }
 

@@ -45,9 +45,7 @@ TEST_F(RaceScreenTest, EachPeriodTheBoatsAndTheOwnPositionAreAskedForAndShown)
 {
     const std::string position = "<result>OK lat = 1.5, lon = 2.5, heading = 45, speed = 6.5, windDir = 10, windSpeed = 12.5</result>";
     RecordingServer server;
-    auto answer = [&](const std::string& boats, const std::string& own) {
-        server.answer("/races", [boats, own](const SeenRequest& request) { return Reply(request.param("action") == "4" ? boats : own); });
-    };
+    auto answer = [&](const std::string& boats, const std::string& own) { server.answer("/races", [boats, own](const SeenRequest& request) { return Reply(request.param("action") == "4" ? boats : own); }); };
     answer(twoBoats, position);
     startDownloaderOnce();
     useServer(server.baseUrl());

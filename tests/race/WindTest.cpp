@@ -53,8 +53,7 @@ TEST_F(WindTest, TheTapeSpansSeventyTwoHoursFromTheWholeHourWithTicksALabelEvery
     EXPECT_EQ(std::tuple(font.drawn[0].text + font.drawn[1].text + font.drawn[18].text, font.drawn[1].x, font.drawn[1].y), std::tuple("00h+04h+72h", tape->hourOffset(4) - 20, tapeTop + 27));
     const int32_t viewX = map->viewX;
     for (auto [offset, drags] : { std::pair(19, false), std::pair(20, true), std::pair(50, true), std::pair(51, false), std::pair(400, false) }) {
-        tape->selected = tape->start;
-        map->windTime = 0;
+        std::tie(tape->selected, map->windTime) = std::pair(tape->start, 0);
         screen.onMouseDown(SDL_BUTTON_LEFT, tape->knobOffset() + offset, tapeTop + 20);
         screen.onMouseMove(SDL_BUTTON_LMASK, 700, 100);
         screen.onMouseUp(SDL_BUTTON_LEFT, 700, tapeTop + 20);
