@@ -19,11 +19,10 @@ struct UndescribedFeature : MapFeature {
 
 using ChartPictureTest = ChartTest;
 
-// A chart at zoom 8 with tiles, wind arrows, a route and labelled markers. After each
-// change the frame that copies the kept picture equals the chart drawn directly; the
-// picture is drawn again only when something it shows changed, and the next frame copies it.
-// While the zoom animates, away from the window's origin, or with a feature that cannot
-// describe itself, it is not drawn.
+// A chart at zoom 8 with tiles, wind arrows, a route and labelled markers. After each change
+// the frame copying the kept picture equals the chart drawn directly; the picture is drawn
+// again only when something it shows changed, and the next frame copies it. It is not drawn
+// while the zoom animates, away from the window's origin, or with an undescribed feature.
 TEST_F(ChartPictureTest, AFrameAtRestCopiesAPictureEqualToTheDirectDrawingRedrawnWhenWhatItShowsChanges)
 {
     for (const char* name : { "images/sea.png", "images/wind-arrow.png", "images/boat-red.png", "images/flag-red.png", "fonts/newscycle-bold.ttf" })

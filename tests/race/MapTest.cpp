@@ -17,12 +17,8 @@
 
 #include <cmath>
 
-namespace {
-
 // The fingers on the one touch device of the pinch test; none is down while the first has id 0.
-SDL_Finger touchFingers[2];
-
-}
+static SDL_Finger touchFingers[2];
 
 extern "C" int __wrap_SDL_GetNumTouchDevices() { return 1; }
 extern "C" SDL_TouchID __wrap_SDL_GetTouchDevice(int index) { return index == 0 ? 7 : 0; }
@@ -60,10 +56,9 @@ TEST_F(MapTest, DraggingMovesTheViewAndWrapsItWhileTheWheelAndAPinchAimOneLevelF
         screen->onMouseMove(0, 500, 300);
         EXPECT_EQ(std::pair(map.viewX, map.viewY), std::pair(viewX, viewY)) << startX << ", " << startY << " dragged by " << dx;
     }
-    // The tiles asked for at once, so that they load during the animation, are exactly those
-    // the new level shows once it has ended. Spreading or closing two fingers by a tenth of
-    // the screen's diagonal zooms a level from the shown one; a new pair starts again from
-    // where it stands.
+    // The tiles asked for at once, to load during the animation, are exactly those the new
+    // level shows. Spreading or closing two fingers by a tenth of the screen's diagonal zooms a
+    // level from the shown one; a new pair starts again from where it stands.
     for (auto [zoom, turns, target, asked] : std::initializer_list<std::tuple<int32_t, std::vector<int>, int32_t, std::set<int32_t>>> {
              { 6, { 1 }, 7, { 7 } }, { 6, { 3 }, 7, { 7 } }, { 6, { -4 }, 5, { 5 } }, { 6, { 0 }, 5, { 5 } }, { 6, { 1, 1, 1 }, 7, { 7 } },
              { 6, { -1, 1 }, 7, { 5, 7 } }, { 14, { 1 }, 15, { 15 } }, { 3, { -1 }, 2, { 2 } }, { 2, { -1 }, 2, {} }, { 15, { 1 }, 15, {} } }) {
@@ -241,10 +236,9 @@ TEST_F(MapTest, AShortClickFocusesTheMarkerUnderThePressTheOwnMarkerShowsItsPane
 }
 
 // Waypoints are (lat, lon, hdg, dst, type); a gate, type 2, here reaches a degree to each
-// side across its heading at the equator. Flags without their image draw nothing. Drawn,
-// the line runs from its first waypoint through its points, the flag stands with its
-// bottom-left corner on that waypoint, and the marker, turned by its heading, covers the
-// line and the flag at the other end.
+// side across its heading at the equator. Flags without their image draw nothing. The line
+// runs from its first waypoint through its points, the flag stands with its bottom-left
+// corner on that waypoint, and the marker, turned by its heading, covers both at the far end.
 TEST_F(MapTest, ARouteBecomesLinesBetweenItsWaypointsThenAFlagOnEachAndTwoAcrossAGateDrawnUnderTheMarkers)
 {
     const double degree = 6371 * 3.141592653589793 / 180;
@@ -286,9 +280,8 @@ TEST_F(MapTest, ARouteBecomesLinesBetweenItsWaypointsThenAFlagOnEachAndTwoAcross
         EXPECT_EQ(sameColour(display.pixelAt(x, y), colour), shown) << x << ", " << y;
 }
 
-// The world repeats east and west: what lies just across the 180-degree meridian from the
-// view is drawn at its copy beside the view, and a leg across the meridian takes the short
-// way instead of running across the whole world.
+// The world repeats east and west: what lies just across the 180-degree meridian is drawn
+// at its copy beside the view, and a leg across it takes the short way, not round the world.
 TEST_F(MapTest, AcrossTheDateLineEverythingIsDrawnAtTheCopyNearestTheView)
 {
     for (auto [px, centre, copy] : { std::tuple(100, 16000, 16484), std::tuple(16300, 50, -84), std::tuple(100, -16000, -16284), std::tuple(8192, 8192, 8192), std::tuple(100, 24000, 16484) })
@@ -320,11 +313,10 @@ TEST_F(MapTest, AcrossTheDateLineEverythingIsDrawnAtTheCopyNearestTheView)
 
 using MapSeaTest = ChartTest;
 
-// The sea shows wherever a tile does not cover it: where the tile is missing, or through
-// a tile that is not opaque, or beside tiles narrower than the window or away from its
-// origin. Each case draws twice, the second time over a black window, once every tile has
-// been composed. A tile not shown for more than two seconds then gives up its composed
-// picture at the next eviction; one shown lately keeps it.
+// The sea shows where no tile covers it: a missing tile, one not opaque, or tiles narrower
+// than the window or away from its origin. Each case draws twice, the second time over a
+// black window once every tile is composed. A tile not shown for over two seconds then
+// gives up its composed picture at the next eviction; one shown lately keeps it.
 TEST_F(MapSeaTest, TheSeaShowsWhereNoOpaqueTileCoversItAndIdleTilesGiveUpTheirComposedPicture)
 {
     const SDL_Color sea { 10, 200, 30, 255 }, land { 200, 100, 50, 255 };

@@ -87,9 +87,8 @@ TEST_F(RaceScreenTest, EachPeriodTheBoatsAndTheOwnPositionAreAskedForAndShown)
     }
 }
 
-// Escape ends the program from the race screen's loop, also while the map has the focus, and
-// so does the close button; every other key goes on to what comes after the screen's own. A
-// loop that went on would be ended by the alarm's signal.
+// Escape ends the program from the race screen's loop, even with the map focused, as does the
+// close button; other keys go on past the screen's own. The alarm ends a loop that goes on.
 TEST_F(RaceScreenTest, TheOwnBoatStartsFocusedAndOnlyEscapeOrTheCloseButtonEndTheProgram)
 {
     GTEST_FLAG_SET(death_test_style, "threadsafe");

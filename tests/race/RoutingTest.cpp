@@ -32,8 +32,7 @@ std::string steadyWind()
     return "numWinds = 8, winds = { " + cells + " }";
 }
 
-// Wind for every grid but, while garbled, those of the second forecast time, which answer
-// garbage; the land request is not known (404).
+// Wind for every grid but, while garbled, the second forecast time's (garbage); land is 404.
 class RoutingTest : public ChartTest {
 protected:
     RoutingTest()
@@ -48,8 +47,6 @@ protected:
     std::atomic<bool> garbled { true };
 };
 
-// Only a good answer with a full grid gives land. The arrival is written in GMT and ticks
-// fall every six hours along the route's legs.
 TEST(RoutingHelpers, OnlyAGoodAnswerWithAFullGridGivesLandAndTheRouteIsLabelledInGmtWithTicksEverySixHours)
 {
     auto landOf = [](const std::string& answer) {
@@ -167,8 +164,7 @@ TEST_F(RoutingTest, RStartsOrCancelsARoutingEscapeCancelsItAndTheFinishedRouteIs
     for (const GeoPoint& tick : routeTicks(route))
         for (auto [dx, dy] : { std::pair(5, 0), std::pair(-5, 0), std::pair(0, 5), std::pair(0, -5) })
             EXPECT_TRUE(orangeBeside(tick, dx, dy)) << "a tick's arm ends 5 pixels out";
-    EXPECT_EQ(font.texts(), (std::vector<std::string> { etaLabel(planner.routeStart(), route.etaHours), "Route ignores land" }));
-    EXPECT_EQ(font.drawn[1].y - font.drawn[0].y, 16) << "a note stands a line under the ETA";
+    EXPECT_EQ(std::pair(font.texts(), font.drawn[1].y - font.drawn[0].y), std::pair(std::vector<std::string> { etaLabel(planner.routeStart(), route.etaHours), "Route ignores land" }, 16)) << "a note stands a line under the ETA";
     planner.onIdle(screen);
     EXPECT_TRUE(raceScreen.plannedRoute() && !planner.changedPicture()) << "the route stays, asking for no frame, while the boat heads for the same waypoint";
     PictureKey drawn, again, gone;

@@ -27,9 +27,8 @@ protected:
 
 // Hour ticks run from 8 to 15 pixels down, quarter ticks from 15 to 25, and the knob's face
 // from 3 to 33 over the 20 pixels from its offset plus 20. Only a press on the knob or up to
-// ten pixels right of it drags it; a press elsewhere on the tape neither moves the knob nor
-// reaches the map below. Dragging pins the knob at both ends of the scale and the map's
-// time follows on release.
+// ten pixels right of it drags it; elsewhere on the tape a press neither moves the knob nor
+// reaches the map. The knob stops at the scale's ends; the map's time follows on release.
 TEST_F(WindTest, TheTapeSpansSeventyTwoHoursFromTheWholeHourWithTicksALabelEveryFourHoursAndTheKnobDragsTheMapsTime)
 {
     EXPECT_TRUE(tape->start % 3600 == 0 && tape->start <= tape->selected && int32_t(std::time(nullptr)) - tape->start <= 3600) << tape->start;
@@ -73,9 +72,8 @@ TEST_F(WindTest, TheTapeSpansSeventyTwoHoursFromTheWholeHourWithTicksALabelEvery
 // Cell (0, 0) is centred at (104, 94), cell (1, 1) at (232, 222); calm cells and winds beyond
 // the grid's n x n show nothing. North at 50 shows the image's 20 x 40 upright, east at 25
 // shows 10 x 20 turned a quarter clockwise; without the image a line as long as the image
-// would be runs along the wind. A numeral too long for a double reads as infinity; cells
-// holding no real wind (not finite, or far too strong) are left out, with and without the
-// arrow image, and the other cells still show.
+// would be runs along the wind. Cells without a real wind (not finite, or far too strong)
+// are left out, with and without the arrow image, and the other cells still show.
 TEST_F(WindTest, AGridIsReadCellByCellEveryUnusableAnswerIsReportedHandlesOnOneGridShareOneDownloadAndEachCellsArrowIsCentredTurnedAndSizedByItsWindLeavingUnrealWindsOut)
 {
     for (auto [text, n, cells, printed] : std::initializer_list<std::tuple<std::string, int32_t, std::vector<Wind>, std::string>> {
