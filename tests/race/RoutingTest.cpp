@@ -65,8 +65,7 @@ TEST(RoutingHelpers, OnlyAGoodAnswerWithAFullGridGivesLandAndTheRouteIsLabelledI
     EXPECT_TRUE(land && land->size() == 65536u && land->at(0)) << "the largest grid";
     EXPECT_EQ(etaLabel(86400 * 365, 25.5), "ETA 1971-01-02 01:30 GMT");
     PlannedRoute route;
-    route.points = { { 0.0, { 0.0, 0.0 } }, { 9.0, { 0.0, 9.0 } }, { 21.0, { 12.0, 9.0 } } };
-    route.etaHours = 18.0;
+    std::tie(route.points, route.etaHours) = std::tuple(std::vector<RoutePoint> { { 0.0, { 0.0, 0.0 } }, { 9.0, { 0.0, 9.0 } }, { 21.0, { 12.0, 9.0 } } }, 18.0);
     std::vector<GeoPoint> ticks = routeTicks(route);
     ASSERT_EQ(ticks.size(), 2u);
     EXPECT_NEAR(ticks[0].lon, 6.0, 1e-9);

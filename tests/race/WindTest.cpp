@@ -92,10 +92,7 @@ TEST_F(WindTest, AGridIsReadCellByCellEveryUnusableAnswerIsReportedHandlesOnOneG
     // A grid whose download failed, or whose answer could not be read, is reported and not
     // asked for again while it is registered.
     RecordingServer server;
-    server.answer("/wind", [](const SeenRequest& request) {
-        std::string x = request.param("x");
-        return Reply(x == "1" ? "numWinds = 1, winds = {90, 12.5}" : (x == "2" ? "" : "numWinds = 2"));
-    });
+    server.answer("/wind", [](const SeenRequest& request) { return Reply(request.param("x") == "1" ? "numWinds = 1, winds = {90, 12.5}" : (request.param("x") == "2" ? "" : "numWinds = 2")); });
     startDownloaderOnce();
     useServer(server.baseUrl());
     auto grid = [](int x) { return getWindTile(5, x, 7, 1000); };
