@@ -11,13 +11,12 @@ constexpr int side = ComposedTile::side, margin = ComposedTile::margin;
 
 using ComposedTileTest = ChartTest;
 
-// A 3 x 3 block of striped tiles from (150, 100) with the real arrow image is drawn as the
-// map draws tiles, directly or through composed tiles. Each row is a forecast time with one
-// wind everywhere, or mixed winds (speed 0). The pictures are equal away from the tile
-// borders, and near them equal but for rounding (2 steps) unless arrows overlap in a tile's
-// margin, as mixed winds do: whether arrows stay in the tile, reach into the margin (100 on
-// a 4 x 4 grid) or beyond it (200 on 2 x 2). The last row's data arrives after a frame
-// drawn without it: the tiles are composed again.
+// A 3 x 3 block of striped tiles from (150, 100) with the real arrow image, drawn directly
+// and through composed tiles. Each row is a forecast time with one wind everywhere, or mixed
+// winds (speed 0). The pictures are equal away from the tile borders and near them but for
+// rounding (2 steps), unless arrows overlap in a tile's margin as mixed winds do: whether
+// arrows stay in the tile, reach into the margin (100 on a 4 x 4 grid) or beyond it (200 on
+// 2 x 2). The last row's data comes after a frame drawn without it: tiles are composed again.
 TEST_F(ComposedTileTest, TheComposedPictureEqualsTheDirectDrawing)
 {
     data.copyFromSource("images/wind-arrow.png");

@@ -8,14 +8,12 @@
 
 namespace {
 
-constexpr double pi = 3.141592653589793;
-constexpr double degree = 6371 * pi / 180; // kilometres along a great circle
+constexpr double pi = 3.141592653589793, degree = 6371 * pi / 180; // a degree in kilometres along a great circle
 
 // A route point back on the sphere: the distances from both ends of its leg.
 std::pair<double, double> distances(const Metres& metres, const GeoPoint& from, const GeoPoint& to)
 {
-    double lon = metres.mx / mercatorHalfCircumference * 180;
-    double lat = (2 * std::atan(std::exp(metres.my / mercatorHalfCircumference * pi)) - pi / 2) * 180 / pi;
+    double lon = metres.mx / mercatorHalfCircumference * 180, lat = (2 * std::atan(std::exp(metres.my / mercatorHalfCircumference * pi)) - pi / 2) * 180 / pi;
     return { greatCircleDistance(from.lat, from.lon, lat, lon), greatCircleDistance(lat, lon, to.lat, to.lon) };
 }
 

@@ -17,12 +17,8 @@
 
 #include <cmath>
 
-namespace {
-
 // The fingers on the one touch device of the pinch test; none is down while the first has id 0.
-SDL_Finger touchFingers[2];
-
-}
+static SDL_Finger touchFingers[2];
 
 extern "C" int __wrap_SDL_GetNumTouchDevices() { return 1; }
 extern "C" SDL_TouchID __wrap_SDL_GetTouchDevice(int index) { return index == 0 ? 7 : 0; }
@@ -36,34 +32,23 @@ const SDL_Color bow { 230, 60, 20, 255 }, stern { 20, 60, 230, 255 };
 // A map at the bottom of a screen, as the race screen holds it.
 class MapTest : public ChartTest {
 protected:
-    Map& makeMap(double lat = 0.0, double lon = 0.0, int width = 1024, int height = 768)
-    {
-        return *(screen = std::make_unique<Screen>(display.window))->addChild(std::make_unique<Map>(width, height, lat, lon));
-    }
+    Map& makeMap(double lat = 0.0, double lon = 0.0, int width = 1024, int height = 768) { return *(screen = std::make_unique<Screen>(display.window))->addChild(std::make_unique<Map>(width, height, lat, lon)); }
 
     std::unique_ptr<Screen> screen;
 };
 
-bool isRoute(SDL_Color colour)
-{
-    return colour.r > 140 && colour.r < 200 && colour.g < 30 && colour.b > 190;
-}
+bool isRoute(SDL_Color colour) { return colour.r > 140 && colour.r < 200 && colour.g < 30 && colour.b > 190; }
 
-double apart(Metres a, double lat, double lon)
-{
-    Metres b = latLonToMetres(lat, lon);
-    return std::hypot(a.mx - b.mx, a.my - b.my);
-}
+double apart(Metres a, double lat, double lon) { return std::hypot(a.mx - latLonToMetres(lat, lon).mx, a.my - latLonToMetres(lat, lon).my); }
 
-TEST_F(MapTest, DraggingMovesTheViewAndWrapsItWhileTheWheelAndAPinchAimOneLevelFromTheShownOne)
+TEST_F(MapTest, DraggingMovesTheViewAndWrapsItWhileTheWheelAndAPinchAimOneLevelFromTheShownOneWhichTakesASecondInAndHalfASecondOutKeepingTheCentreAndMovingTheMarkers)
 {
     const int32_t w = worldSize(6);
     for (auto [startX, startY, dx, dy, viewX, viewY] : std::initializer_list<std::tuple<int32_t, int32_t, int, int, int32_t, int32_t>> {
              { 0, 0, 100, 50, -100, -50 }, { -w + 100, -w + 50, 100, 50, -w, -w }, { -w + 100, -w + 50, 200, 100, -100, -50 },
              { w - 100, w - 50, -100, -50, w, w }, { w - 100, w - 50, -200, -100, 100, 50 } }) {
         Map& map = makeMap();
-        map.viewX = startX;
-        map.viewY = startY;
+        std::tie(map.viewX, map.viewY) = std::pair(startX, startY);
         EXPECT_TRUE(screen->onMouseDown(SDL_BUTTON_LEFT, 500, 300)) << "each step of a drag asks for a frame";
         screen->onMouseMove(SDL_BUTTON_LMASK, 500 + dx / 2, 300 + dy / 2);
         EXPECT_TRUE(screen->onMouseMove(SDL_BUTTON_LMASK, 500 + dx, 300 + dy));
@@ -71,10 +56,9 @@ TEST_F(MapTest, DraggingMovesTheViewAndWrapsItWhileTheWheelAndAPinchAimOneLevelF
         screen->onMouseMove(0, 500, 300);
         EXPECT_EQ(std::pair(map.viewX, map.viewY), std::pair(viewX, viewY)) << startX << ", " << startY << " dragged by " << dx;
     }
-    // The tiles asked for at once, so that they load during the animation, are exactly those
-    // the new level shows once it has ended. Spreading or closing two fingers by a tenth of
-    // the screen's diagonal zooms a level from the shown one; a new pair starts again from
-    // where it stands.
+    // The tiles asked for at once, to load during the animation, are exactly those the new
+    // level shows. Spreading or closing two fingers by a tenth of the screen's diagonal zooms a
+    // level from the shown one; a new pair starts again from where it stands.
     for (auto [zoom, turns, target, asked] : std::initializer_list<std::tuple<int32_t, std::vector<int>, int32_t, std::set<int32_t>>> {
              { 6, { 1 }, 7, { 7 } }, { 6, { 3 }, 7, { 7 } }, { 6, { -4 }, 5, { 5 } }, { 6, { 0 }, 5, { 5 } }, { 6, { 1, 1, 1 }, 7, { 7 } },
              { 6, { -1, 1 }, 7, { 5, 7 } }, { 14, { 1 }, 15, { 15 } }, { 3, { -1 }, 2, { 2 } }, { 2, { -1 }, 2, {} }, { 15, { 1 }, 15, {} } }) {
@@ -97,6 +81,22 @@ TEST_F(MapTest, DraggingMovesTheViewAndWrapsItWhileTheWheelAndAPinchAimOneLevelF
             drawn.insert(key);
         EXPECT_TRUE(asked.empty() || drawn == shown) << zoom << " turned by " << turns[0];
     }
+    BoatRecord boat;
+    std::tie(boat.lat, boat.lon) = std::pair(10.5, 20.5);
+    for (auto [turn, seconds, zoom, scale] : std::initializer_list<std::tuple<int, double, int32_t, double>> {
+             { 1, 0.75, 6, 1.75 }, { 1, 1.0, 6, 2.0 }, { 1, 1.25, 7, 1.0 }, { 1, 2.5, 7, 1.0 }, { -1, 0.25, 6, 0.75 }, { -1, 0.5, 6, 0.5 }, { -1, 0.75, 5, 1.0 }, { -1, 1.5, 5, 1.0 } }) {
+        Map& map = makeMap(10.0, 20.0, 300, 200);
+        MapWidget* marker = map.addWidget(std::make_unique<BoatWidget>(&boat, nullptr, &map));
+        SDL_Point centre { map.viewX + 150, map.viewY + 100 };
+        screen->onMouseWheel(turn, 0, 0);
+        for (double elapsed = 0.0; elapsed < seconds; elapsed += 0.25)
+            map.update(0.25);
+        WorldPixel at = latLonToWorldPixel(boat.lat, boat.lon, map.zoom);
+        SCOPED_TRACE(testing::Message() << "turn " << turn << " after " << seconds << " s");
+        EXPECT_EQ(std::tuple(map.zoom, map.scale, marker->x, marker->y, map.isAnimating()), std::tuple(zoom, scale, at.px, at.py, zoom == 6));
+        EXPECT_NEAR(map.viewX + 150, centre.x * std::ldexp(1.0, zoom - 6), 1);
+        EXPECT_NEAR(map.viewY + 100, centre.y * std::ldexp(1.0, zoom - 6), 1);
+    }
     Map& map = makeMap(0.0, 0.0, 300, 200);
     for (auto [a, b, distance, target] : std::initializer_list<std::tuple<int, int, double, int32_t>> {
              { 1, 2, 0.10, 6 }, { 1, 2, 0.35, 8 }, { 2, 1, 0.05, 4 }, { 1, 3, 0.40, 4 }, { 1, 3, 0.65, 8 } }) {
@@ -108,37 +108,13 @@ TEST_F(MapTest, DraggingMovesTheViewAndWrapsItWhileTheWheelAndAPinchAimOneLevelF
     touchFingers[0].id = 0;
 }
 
-TEST_F(MapTest, ALevelTakesASecondInAndHalfASecondOutKeepingTheCentreAndMovingTheMarkers)
-{
-    BoatRecord boat;
-    std::tie(boat.lat, boat.lon) = std::pair(10.5, 20.5);
-    for (auto [turn, seconds, zoom, scale] : std::initializer_list<std::tuple<int, double, int32_t, double>> {
-             { 1, 0.75, 6, 1.75 }, { 1, 1.0, 6, 2.0 }, { 1, 1.25, 7, 1.0 }, { 1, 2.5, 7, 1.0 },
-             { -1, 0.25, 6, 0.75 }, { -1, 0.5, 6, 0.5 }, { -1, 0.75, 5, 1.0 }, { -1, 1.5, 5, 1.0 } }) {
-        Map& map = makeMap(10.0, 20.0, 300, 200);
-        MapWidget* marker = map.addWidget(std::make_unique<BoatWidget>(&boat, nullptr, &map));
-        SDL_Point centre { map.viewX + 150, map.viewY + 100 };
-        screen->onMouseWheel(turn, 0, 0);
-        for (double elapsed = 0.0; elapsed < seconds; elapsed += 0.25)
-            map.update(0.25);
-        WorldPixel at = latLonToWorldPixel(boat.lat, boat.lon, map.zoom);
-        double factor = zoom == 7 ? 2.0 : (zoom == 5 ? 0.5 : 1.0);
-        SCOPED_TRACE(testing::Message() << "turn " << turn << " after " << seconds << " s");
-        EXPECT_EQ(std::tuple(map.zoom, map.scale, marker->x, marker->y, map.isAnimating()), std::tuple(zoom, scale, at.px, at.py, zoom == 6));
-        EXPECT_NEAR(map.viewX + 150, centre.x * factor, 1);
-        EXPECT_NEAR(map.viewY + 100, centre.y * factor, 1);
-    }
-}
-
 // Tiles come from the image cache in colours of their own; a loaded tile is never reported
 // as failed. Each carries its wind grid's arrows at alpha 200.
 TEST_F(MapTest, TilesFillTheScreenAcrossTheDateLineAndTheAnimationScalesThemAboutTheCentre)
 {
     auto colour = [](int column, int row) { return SDL_Color { Uint8(40 + 50 * column), Uint8(30 + 60 * row), 222, 255 }; };
-    for (int tile = 0; tile < 16; ++tile) {
-        std::string path = "tiles/2/" + std::to_string(tile % 4) + "/" + std::to_string(tile / 4) + ".png";
-        savePng(textureRegistry.cacheFolder() + path, 256, 256, colour(tile % 4, tile / 4), colour(tile % 4, tile / 4));
-    }
+    for (int tile = 0; tile < 16; ++tile)
+        saveTile(2, tile % 4, tile / 4, colour(tile % 4, tile / 4));
     data.writeImage("images/wind-arrow.png", 20, 40, { 255, 255, 255, 255 });
     Map& map = makeMap();
     map.zoom = map.targetZoom = 2;
@@ -150,9 +126,7 @@ TEST_F(MapTest, TilesFillTheScreenAcrossTheDateLineAndTheAnimationScalesThemAbou
              { 100, 40, 1.0, { { 0, 0, 0, 0 }, { 155, 215, 0, 0 }, { 156, 216, 1, 1 }, { 1023, 767, 0, 3 } } },
              // Tile (2, 2) has its corner at the centre and grows to 385 pixels away from it.
              { 0, 128, 1.5, { { 512, 384, 2, 2 }, { 895, 767, 2, 2 }, { 896, 767, 3, 2 }, { 511, 383, 1, 1 } } } }) {
-        map.viewX = viewX;
-        map.viewY = viewY;
-        map.scale = scale;
+        std::tie(map.viewX, map.viewY, map.scale) = std::tuple(viewX, viewY, scale);
         map.draw(display.renderer, 0, 0);
         for (auto [x, y, column, row] : probes)
             EXPECT_TRUE(sameColour(display.pixelAt(x, y), colour(column, row))) << "view " << viewX << ", " << viewY << " at " << x << ", " << y;
@@ -196,12 +170,13 @@ TEST_F(MapTest, ANewForecastTimeGivesEveryTileItsWindGridAndOldTilesGoBeyondFive
 }
 
 // A press held for a second or more is no click; a press on the wind tape reaches no marker.
-TEST_F(MapTest, AShortClickFocusesTheMarkerUnderThePressAndTheOwnMarkerShowsItsPanel)
+// The own boat's icon is green, the others' red; without its icon a marker says so when drawn.
+TEST_F(MapTest, AShortClickFocusesTheMarkerUnderThePressTheOwnMarkerShowsItsPanelAndFromZoomEightAMarkerShowsNickAndPlaceCentredUnderItsIcon)
 {
     Map& map = makeMap();
     screen->addChild(std::make_unique<WindTape>(718, 1024, &map));
     Widget panel(0, 0, 10, 10);
-    BoatRecord ownBoat, otherBoat;
+    BoatRecord ownBoat, otherBoat, boat;
     otherBoat.lon = 5.0;
     MapWidget* own = map.addWidget(std::make_unique<BoatWidget>(&ownBoat, &panel, &map));
     MapWidget* other = map.addWidget(std::make_unique<BoatWidget>(&otherBoat, nullptr, &map));
@@ -213,10 +188,8 @@ TEST_F(MapTest, AShortClickFocusesTheMarkerUnderThePressAndTheOwnMarkerShowsItsP
              { a, a, 50, true, false }, { { b.x - 32, b.y }, { b.x - 32, b.y }, 999, false, true }, { a, a, 1000, false, true },
              { { a.x - 32, a.y - 32 }, { a.x - 32, a.y - 32 }, 10, true, false }, { { 500, 740 }, { 500, 740 }, 10, true, false },
              { { a.x + 32, a.y }, { a.x + 32, a.y }, 10, false, false }, { { a.x + 31, a.y + 31 }, { a.x + 31, a.y + 31 }, 10, true, false },
-             { { a.x, a.y + 32 }, { a.x, a.y + 32 }, 10, false, false }, { b, { b.x + 5, b.y + 3 }, 200, false, true },
-             { { a.x, a.y + 40 }, a, 200, false, false } }) {
-        map.viewX = viewX;
-        map.viewY = viewY;
+             { { a.x, a.y + 32 }, { a.x, a.y + 32 }, 10, false, false }, { b, { b.x + 5, b.y + 3 }, 200, false, true }, { { a.x, a.y + 40 }, a, 200, false, false } }) {
+        std::tie(map.viewX, map.viewY) = std::pair(viewX, viewY);
         advanceFrameClock(tick);
         screen->onMouseDown(SDL_BUTTON_LEFT, press.x, press.y);
         screen->onMouseMove(SDL_BUTTON_LMASK, release.x, release.y);
@@ -227,13 +200,45 @@ TEST_F(MapTest, AShortClickFocusesTheMarkerUnderThePressAndTheOwnMarkerShowsItsP
             << "press at " << press.x << ", " << press.y << " for " << held << " ms";
     }
     advanceFrameClock(0);
+    boat.nick = "Ann";
+    StdoutCapture out;
+    BoatWidget(&boat, nullptr, &map).draw(display.renderer, 100, 200);
+    EXPECT_EQ(out.text(), "boat icon not found\n");
+    savePng(data.root / "data/images/boat-red.png", 64, 64, bow, stern);
+    savePng(data.root / "data/images/boat-green.png", 64, 64, bow, stern);
+    EXPECT_STREQ(BoatWidget(&boat, &panel, &map).icon->getName(), "images/boat-green.png");
+    for (auto [zoom, position, drawn] : { std::tuple(8, 3, "97, 250: Ann (3)"), std::tuple(15, 0, "117, 250: Ann"), std::tuple(7, 3, "") }) {
+        map.zoom = zoom;
+        boat.position = position;
+        BoatWidget marker(&boat, nullptr, &map);
+        RecordingFont font;
+        marker.font = &font;
+        marker.draw(display.renderer, 100, 200);
+        std::string texts;
+        for (const RecordingFont::Drawn& text : font.drawn)
+            texts += std::to_string(text.x) + ", " + std::to_string(text.y) + ": " + text.text;
+        EXPECT_EQ(std::pair(texts, std::string(marker.icon->getName())), std::pair(std::string(drawn), std::string("images/boat-red.png")));
+    }
+    // The label belongs to the marker's kept picture only where it is drawn.
+    RecordingFont font;
+    for (auto [zoom, withFont, differs] : { std::tuple(7, true, false), std::tuple(8, true, true), std::tuple(8, false, false) }) {
+        map.zoom = zoom;
+        BoatWidget marker(&boat, nullptr, &map);
+        marker.font = withFont ? &font : nullptr;
+        PictureKey before, after;
+        marker.describe(before);
+        boat.nick += "x";
+        marker.describe(after);
+        EXPECT_EQ(before != after, differs) << "zoom " << zoom << (withFont ? " with" : " without") << " a font";
+    }
+    boat.nick = std::string(600, 'x');
+    EXPECT_EQ(BoatWidget::label(boat), std::string(499, 'x'));
 }
 
 // Waypoints are (lat, lon, hdg, dst, type); a gate, type 2, here reaches a degree to each
-// side across its heading at the equator. Flags without their image draw nothing. Drawn,
-// the line runs from its first waypoint through its points, the flag stands with its
-// bottom-left corner on that waypoint, and the marker, turned by its heading, covers the
-// line and the flag at the other end.
+// side across its heading at the equator. Flags without their image draw nothing. The line
+// runs from its first waypoint through its points, the flag stands with its bottom-left
+// corner on that waypoint, and the marker, turned by its heading, covers both at the far end.
 TEST_F(MapTest, ARouteBecomesLinesBetweenItsWaypointsThenAFlagOnEachAndTwoAcrossAGateDrawnUnderTheMarkers)
 {
     const double degree = 6371 * 3.141592653589793 / 180;
@@ -275,50 +280,8 @@ TEST_F(MapTest, ARouteBecomesLinesBetweenItsWaypointsThenAFlagOnEachAndTwoAcross
         EXPECT_EQ(sameColour(display.pixelAt(x, y), colour), shown) << x << ", " << y;
 }
 
-// The own boat's icon is green, the others' red; without its icon a marker says so when drawn.
-TEST_F(MapTest, FromZoomEightAMarkerShowsNickAndPlaceCentredUnderItsIcon)
-{
-    Map& map = makeMap();
-    BoatRecord boat;
-    boat.nick = "Ann";
-    StdoutCapture out;
-    BoatWidget(&boat, nullptr, &map).draw(display.renderer, 100, 200);
-    EXPECT_EQ(out.text(), "boat icon not found\n");
-    savePng(data.root / "data/images/boat-red.png", 64, 64, bow, stern);
-    savePng(data.root / "data/images/boat-green.png", 64, 64, bow, stern);
-    Widget panel(0, 0, 10, 10);
-    EXPECT_STREQ(BoatWidget(&boat, &panel, &map).icon->getName(), "images/boat-green.png");
-    for (auto [zoom, position, drawn] : { std::tuple(8, 3, "97, 250: Ann (3)"), std::tuple(15, 0, "117, 250: Ann"), std::tuple(7, 3, "") }) {
-        map.zoom = zoom;
-        boat.position = position;
-        BoatWidget marker(&boat, nullptr, &map);
-        RecordingFont font;
-        marker.font = &font;
-        marker.draw(display.renderer, 100, 200);
-        std::string texts;
-        for (const RecordingFont::Drawn& text : font.drawn)
-            texts += std::to_string(text.x) + ", " + std::to_string(text.y) + ": " + text.text;
-        EXPECT_EQ(std::pair(texts, std::string(marker.icon->getName())), std::pair(std::string(drawn), std::string("images/boat-red.png")));
-    }
-    // The label belongs to the marker's kept picture only where it is drawn.
-    RecordingFont font;
-    for (auto [zoom, withFont, differs] : { std::tuple(7, true, false), std::tuple(8, true, true), std::tuple(8, false, false) }) {
-        map.zoom = zoom;
-        BoatWidget marker(&boat, nullptr, &map);
-        marker.font = withFont ? &font : nullptr;
-        PictureKey before, after;
-        marker.describe(before);
-        boat.nick += "x";
-        marker.describe(after);
-        EXPECT_EQ(before != after, differs) << "zoom " << zoom << (withFont ? " with" : " without") << " a font";
-    }
-    boat.nick = std::string(600, 'x');
-    EXPECT_EQ(BoatWidget::label(boat), std::string(499, 'x'));
-}
-
-// The world repeats east and west: what lies just across the 180-degree meridian from the
-// view is drawn at its copy beside the view, and a leg across the meridian takes the short
-// way instead of running across the whole world.
+// The world repeats east and west: what lies just across the 180-degree meridian is drawn
+// at its copy beside the view, and a leg across it takes the short way, not round the world.
 TEST_F(MapTest, AcrossTheDateLineEverythingIsDrawnAtTheCopyNearestTheView)
 {
     for (auto [px, centre, copy] : { std::tuple(100, 16000, 16484), std::tuple(16300, 50, -84), std::tuple(100, -16000, -16284), std::tuple(8192, 8192, 8192), std::tuple(100, 24000, 16484) })
@@ -344,18 +307,16 @@ TEST_F(MapTest, AcrossTheDateLineEverythingIsDrawnAtTheCopyNearestTheView)
     map.focusAt(485, 338);
     EXPECT_TRUE(marker->focused);
     // Where the screen shows half the world a point 70 degrees east stays right of the centre.
-    map.zoom = 3;
-    map.viewX = 512;
+    std::tie(map.zoom, map.viewX) = std::pair(3, 512);
     EXPECT_EQ(map.latLonToScreen(0.0, 70.0).x, 910);
 }
 
 using MapSeaTest = ChartTest;
 
-// The sea shows wherever a tile does not cover it: where the tile is missing, or through
-// a tile that is not opaque, or beside tiles narrower than the window or away from its
-// origin. Each case draws twice, the second time over a black window, once every tile has
-// been composed. A tile not shown for more than two seconds then gives up its composed
-// picture at the next eviction; one shown lately keeps it.
+// The sea shows where no tile covers it: a missing tile, one not opaque, or tiles narrower
+// than the window or away from its origin. Each case draws twice, the second time over a
+// black window once every tile is composed. A tile not shown for over two seconds then
+// gives up its composed picture at the next eviction; one shown lately keeps it.
 TEST_F(MapSeaTest, TheSeaShowsWhereNoOpaqueTileCoversItAndIdleTilesGiveUpTheirComposedPicture)
 {
     const SDL_Color sea { 10, 200, 30, 255 }, land { 200, 100, 50, 255 };
@@ -365,22 +326,16 @@ TEST_F(MapSeaTest, TheSeaShowsWhereNoOpaqueTileCoversItAndIdleTilesGiveUpTheirCo
     for (auto [alpha, missing] : { std::tuple(255, true), std::tuple(128, false), std::tuple(255, false) }) {
         clearTextures();
         initTextures(display.renderer);
-        for (int tile = 0; tile < 16; ++tile) {
-            std::string path = textureRegistry.cacheFolder() + "tiles/2/" + std::to_string(tile % 4) + "/" + std::to_string(tile / 4) + ".png";
-            std::filesystem::remove(path);
-            SDL_Color colour { land.r, land.g, land.b, Uint8(tile == 5 ? alpha : 255) };
+        for (int tile = 0; tile < 16; ++tile)
             if (tile != 5 || !missing)
-                savePng(path, 256, 256, colour, colour);
-        }
+                saveTile(2, tile % 4, tile / 4, { land.r, land.g, land.b, Uint8(tile == 5 ? alpha : 255) });
         Map map(1024, 768, 0.0, 0.0);
         map.zoom = map.targetZoom = 2;
         map.viewX = map.viewY = 0;
         map.draw(display.renderer, 0, 0);
         display.clear();
         map.draw(display.renderer, 0, 0);
-        SDL_Color expected = missing ? sea : alpha == 255 ? land
-                                                          : SDL_Color { 105, 150, 40, 255 },
-                  shown = display.pixelAt(300, 300);
+        SDL_Color expected = missing ? sea : (alpha == 255 ? land : SDL_Color { 105, 150, 40, 255 }), shown = display.pixelAt(300, 300);
         EXPECT_LE(std::max(std::abs(shown.r - expected.r), std::abs(shown.g - expected.g)), 2) << alpha << " " << missing;
         EXPECT_TRUE(sameColour(display.pixelAt(100, 100), land));
         if (missing || alpha != 255)

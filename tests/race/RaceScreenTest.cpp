@@ -45,9 +45,7 @@ TEST_F(RaceScreenTest, EachPeriodTheBoatsAndTheOwnPositionAreAskedForAndShown)
 {
     const std::string position = "<result>OK lat = 1.5, lon = 2.5, heading = 45, speed = 6.5, windDir = 10, windSpeed = 12.5</result>";
     RecordingServer server;
-    auto answer = [&](const std::string& boats, const std::string& own) {
-        server.answer("/races", [boats, own](const SeenRequest& request) { return Reply(request.param("action") == "4" ? boats : own); });
-    };
+    auto answer = [&](const std::string& boats, const std::string& own) { server.answer("/races", [boats, own](const SeenRequest& request) { return Reply(request.param("action") == "4" ? boats : own); }); };
     answer(twoBoats, position);
     startDownloaderOnce();
     useServer(server.baseUrl());
@@ -72,7 +70,6 @@ TEST_F(RaceScreenTest, EachPeriodTheBoatsAndTheOwnPositionAreAskedForAndShown)
             ASSERT_TRUE(waitUntil([&] { return downloader->onIdle(screen), downloader->request == 0; }));
             EXPECT_TRUE(downloader->changedPicture()) << "an answer asks for a frame";
         }
-        EXPECT_EQ(out.text(), printed);
         map.update(0.01);
         std::string shown;
         for (const auto& marker : map.widgets) {
@@ -81,9 +78,8 @@ TEST_F(RaceScreenTest, EachPeriodTheBoatsAndTheOwnPositionAreAskedForAndShown)
             shown += boat.nick + " ";
             EXPECT_EQ(std::pair(marker->x, marker->y), std::pair(at.px, at.py)) << boat.nick;
         }
-        EXPECT_EQ(shown, nicks);
-        EXPECT_EQ(std::tuple(own.lat, own.lon, own.windDir, own.windSpeed, own.heading), std::tuple(1.5, 2.5, 10.0, 12.5, 100.0));
-        EXPECT_EQ(std::tuple(race.own.lat, race.own.lon, race.own.heading, race.own.speed), std::tuple(1.5, 2.5, 45.0, 6.5));
+        EXPECT_EQ(std::pair(shown, out.text()), std::pair(nicks, printed));
+        EXPECT_EQ(std::tuple(own.lat, own.lon, own.windDir, own.windSpeed, own.heading, race.own.lat, race.own.lon, race.own.heading, race.own.speed), std::tuple(1.5, 2.5, 10.0, 12.5, 100.0, 1.5, 2.5, 45.0, 6.5));
         now += 32;
         boats.onIdle(screen);
         EXPECT_FALSE(boats.request || boats.changedPicture());
@@ -91,9 +87,8 @@ TEST_F(RaceScreenTest, EachPeriodTheBoatsAndTheOwnPositionAreAskedForAndShown)
     }
 }
 
-// Escape ends the program from the race screen's loop, also while the map has the focus, and
-// so does the close button; every other key goes on to what comes after the screen's own. A
-// loop that went on would be ended by the alarm's signal.
+// Escape ends the program from the race screen's loop, even with the map focused, as does the
+// close button; other keys go on past the screen's own. The alarm ends a loop that goes on.
 TEST_F(RaceScreenTest, TheOwnBoatStartsFocusedAndOnlyEscapeOrTheCloseButtonEndTheProgram)
 {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
@@ -158,9 +153,8 @@ TEST_F(CommandAnswerTest, AnAnswerToAnOlderRequestDoesNotBringTheOldHeadingBackA
         positions.onIdle(screen);
     }
     // Answers come a period and a second apart: red after three such intervals without one.
-    const std::tuple<double, int32_t, std::string, bool> cases[] = { { 99, 6, "Updated 99 s ago", false },
-        { 99.5, 6, "Updated 99 s ago", true }, { 6.1, 11, "Updated 6 s ago", true }, { -0.5, 12, "Updated 0 s ago", false } };
-    for (auto [age, zoom, text, late] : cases)
+    for (auto [age, zoom, text, late] : std::initializer_list<std::tuple<double, int32_t, std::string, bool>> {
+             { 99, 6, "Updated 99 s ago", false }, { 99.5, 6, "Updated 99 s ago", true }, { 6.1, 11, "Updated 6 s ago", true }, { -0.5, 12, "Updated 0 s ago", false } })
         EXPECT_EQ(std::pair(PositionAge::text(age), PositionAge::isLate(age, zoom)), std::pair(text, late)) << age;
     // The age asks for a frame only when its line or colour would change.
     PositionAge age(0, 0, &positions, &map);

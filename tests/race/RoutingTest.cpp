@@ -19,6 +19,7 @@
 #include <algorithm>
 #include <atomic>
 #include <ctime>
+#include <optional>
 
 namespace {
 
@@ -31,8 +32,7 @@ std::string steadyWind()
     return "numWinds = 8, winds = { " + cells + " }";
 }
 
-// Wind for every grid but, while garbled, those of the second forecast time, which answer
-// garbage; the land request is not known (404).
+// Wind for every grid but, while garbled, the second forecast time's (garbage); land is 404.
 class RoutingTest : public ChartTest {
 protected:
     RoutingTest()
@@ -47,30 +47,25 @@ protected:
     std::atomic<bool> garbled { true };
 };
 
-// Only a good answer with a full grid gives land. The arrival is written in GMT and ticks
-// fall every six hours along the route's legs.
 TEST(RoutingHelpers, OnlyAGoodAnswerWithAFullGridGivesLandAndTheRouteIsLabelledInGmtWithTicksEverySixHours)
 {
-    for (auto [answer, flags] : { std::pair("<result>OK numCells = 2, land = { 1, 0, 0, 1 }</result>", "1001"), std::pair("<result>OK numCells = 2, land = { 1, 0, 0 }</result>", ""),
-             std::pair("<result>OK numCells = 0, land = { }</result>", ""), std::pair("<result>OK numCells = 2</result>", ""), std::pair("<result>Invalid request.</result>", ""), std::pair("Not Found", "") }) {
+    auto landOf = [](const std::string& answer) {
         int cells = 0;
         std::vector<bool> land;
-        bool good = parseLandMask(answer, cells, land);
-        std::string read;
-        for (bool flag : land)
-            read += flag ? '1' : '0';
-        EXPECT_EQ(good ? read : "refused", *flags ? flags : "refused") << answer;
-    }
+        return parseLandMask(answer, cells, land) ? std::optional(land) : std::nullopt;
+    };
+    for (auto [answer, land] : std::initializer_list<std::pair<std::string, std::optional<std::vector<bool>>>> {
+             { "<result>OK numCells = 2, land = { 1, 0, 0, 1 }</result>", std::vector<bool> { 1, 0, 0, 1 } }, { "<result>OK numCells = 2, land = { 1, 0, 0 }</result>", std::nullopt },
+             { "<result>OK numCells = 0, land = { }</result>", std::nullopt }, { "<result>OK numCells = 2</result>", std::nullopt }, { "<result>Invalid request.</result>", std::nullopt }, { "Not Found", std::nullopt } })
+        EXPECT_EQ(landOf(answer), land) << answer;
     std::string largest = "<result>OK numCells = 256, land = { 1";
     for (int i = 1; i < 256 * 256; ++i)
         largest += ", 0";
-    int cells = 0;
-    std::vector<bool> land;
-    EXPECT_TRUE(parseLandMask(largest + " }</result>", cells, land) && land.size() == 65536u && land[0]) << "the largest grid";
+    std::optional<std::vector<bool>> land = landOf(largest + " }</result>");
+    EXPECT_TRUE(land && land->size() == 65536u && land->at(0)) << "the largest grid";
     EXPECT_EQ(etaLabel(86400 * 365, 25.5), "ETA 1971-01-02 01:30 GMT");
     PlannedRoute route;
-    route.points = { { 0.0, { 0.0, 0.0 } }, { 9.0, { 0.0, 9.0 } }, { 21.0, { 12.0, 9.0 } } };
-    route.etaHours = 18.0;
+    std::tie(route.points, route.etaHours) = std::tuple(std::vector<RoutePoint> { { 0.0, { 0.0, 0.0 } }, { 9.0, { 0.0, 9.0 } }, { 21.0, { 12.0, 9.0 } } }, 18.0);
     std::vector<GeoPoint> ticks = routeTicks(route);
     ASSERT_EQ(ticks.size(), 2u);
     EXPECT_NEAR(ticks[0].lon, 6.0, 1e-9);
@@ -138,10 +133,8 @@ TEST_F(RoutingTest, RStartsOrCancelsARoutingEscapeCancelsItAndTheFinishedRouteIs
     button.labelFont = &font;
     using State = RoutePlanner::State;
     EXPECT_EQ(server.count("/races?action=6"), 0u);
-    for (auto [key, state] : { std::pair(SDLK_r, State::Gathering), std::pair(SDLK_r, State::Idle), std::pair(SDLK_r, State::Gathering), std::pair(SDLK_ESCAPE, State::Idle) }) {
-        EXPECT_TRUE(screen.onKeyDown(key));
-        EXPECT_EQ(planner.state(), state) << key;
-    }
+    for (auto [key, state] : { std::pair(SDLK_r, State::Gathering), std::pair(SDLK_r, State::Idle), std::pair(SDLK_r, State::Gathering), std::pair(SDLK_ESCAPE, State::Idle) })
+        EXPECT_TRUE(screen.onKeyDown(key) && planner.state() == state) << key << " to state " << int(state);
     EXPECT_FALSE(screen.done);
     button.draw(display.renderer, 0, 0);
     EXPECT_TRUE(font.drawn.empty());
@@ -154,35 +147,31 @@ TEST_F(RoutingTest, RStartsOrCancelsARoutingEscapeCancelsItAndTheFinishedRouteIs
     const PlannedRoute& route = *raceScreen.plannedRoute();
     EXPECT_TRUE(route.reached && route.landIgnored);
     const BoatRecord& own = *static_cast<BoatControl&>(*screen.children[1]).boat;
-    EXPECT_TRUE(screen.children[1]->visible && own.pending);
-    EXPECT_EQ(std::pair(own.heading, own.sail), std::pair(route.points[0].heading, route.points[0].sail));
+    EXPECT_EQ(std::tuple(screen.children[1]->visible, own.pending, own.heading, own.sail), std::tuple(true, true, route.points[0].heading, route.points[0].sail));
     auto& overlay = static_cast<RouteOverlay&>(*raceScreen.map().features.back());
     overlay.font = &font;
     font.drawn.clear();
     display.clear();
     overlay.draw(raceScreen.map(), display.renderer, 0, 0, 0, 1.0);
-    for (const RoutePoint& end : { route.points.front(), route.points.back() }) {
-        SDL_Point at = raceScreen.map().latLonToScreen(end.position.lat, end.position.lon);
-        EXPECT_TRUE(sameColour(display.pixelAt(at.x + 1, at.y + 1), { 255, 140, 0, 255 })) << "the route's line is two pixels thick";
-    }
+    auto orangeBeside = [&](const GeoPoint& point, int dx, int dy) {
+        SDL_Point at = raceScreen.map().latLonToScreen(point.lat, point.lon);
+        return sameColour(display.pixelAt(at.x + dx, at.y + dy), { 255, 140, 0, 255 });
+    };
+    for (const RoutePoint& end : { route.points.front(), route.points.back() })
+        EXPECT_TRUE(orangeBeside(end.position, 1, 1)) << "the route's line is two pixels thick";
     ASSERT_FALSE(routeTicks(route).empty());
-    for (const GeoPoint& tick : routeTicks(route)) {
-        SDL_Point at = raceScreen.map().latLonToScreen(tick.lat, tick.lon);
-        for (SDL_Point arm : { SDL_Point { 5, 0 }, SDL_Point { -5, 0 }, SDL_Point { 0, 5 }, SDL_Point { 0, -5 } })
-            EXPECT_TRUE(sameColour(display.pixelAt(at.x + arm.x, at.y + arm.y), { 255, 140, 0, 255 })) << "a tick's arm ends 5 pixels out";
-    }
-    EXPECT_EQ(font.texts(), (std::vector<std::string> { etaLabel(planner.routeStart(), route.etaHours), "Route ignores land" }));
-    EXPECT_EQ(font.drawn[1].y - font.drawn[0].y, 16) << "a note stands a line under the ETA";
+    for (const GeoPoint& tick : routeTicks(route))
+        for (auto [dx, dy] : { std::pair(5, 0), std::pair(-5, 0), std::pair(0, 5), std::pair(0, -5) })
+            EXPECT_TRUE(orangeBeside(tick, dx, dy)) << "a tick's arm ends 5 pixels out";
+    EXPECT_EQ(std::pair(font.texts(), font.drawn[1].y - font.drawn[0].y), std::pair(std::vector<std::string> { etaLabel(planner.routeStart(), route.etaHours), "Route ignores land" }, 16)) << "a note stands a line under the ETA";
     planner.onIdle(screen);
-    EXPECT_NE(raceScreen.plannedRoute(), nullptr) << "the route stays while the boat heads for the same waypoint";
-    EXPECT_FALSE(planner.changedPicture()) << "nor asks for a frame";
+    EXPECT_TRUE(raceScreen.plannedRoute() && !planner.changedPicture()) << "the route stays, asking for no frame, while the boat heads for the same waypoint";
     PictureKey drawn, again, gone;
     EXPECT_TRUE(overlay.describe(raceScreen.map(), drawn) && overlay.describe(raceScreen.map(), again) && drawn == again);
     // Past the last waypoint there is nothing to route to.
     race.own.waypoint = 2;
     planner.onIdle(screen);
-    EXPECT_TRUE(planner.changedPicture()) << "the route went";
-    EXPECT_TRUE(overlay.describe(raceScreen.map(), gone) && gone != drawn);
+    EXPECT_TRUE(planner.changedPicture() && overlay.describe(raceScreen.map(), gone) && gone != drawn) << "the route went";
     screen.onKeyDown(SDLK_r);
     EXPECT_EQ(std::pair(raceScreen.plannedRoute(), planner.state()), std::pair(static_cast<const PlannedRoute*>(nullptr), State::Idle));
 }
