@@ -10,10 +10,7 @@ constexpr double kmPerDegree = 6371.0 * 3.141592653589793 / 180.0;
 const GeoPoint centre { 40.0, -35.0 };
 
 // A point some kilometres east and north of the centre.
-GeoPoint at(double east, double north)
-{
-    return { centre.lat + north / kmPerDegree, centre.lon + east / (kmPerDegree * std::cos(centre.lat * 3.141592653589793 / 180.0)) };
-}
+GeoPoint at(double east, double north) { return { centre.lat + north / kmPerDegree, centre.lon + east / (kmPerDegree * std::cos(centre.lat * 3.141592653589793 / 180.0)) }; }
 
 TEST(Waypoint, GatesAreCrossedEitherWayAndMarksReachedWithinTheirDistance)
 {
