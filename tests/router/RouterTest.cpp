@@ -363,12 +363,8 @@ TEST(Router, AnUnfinishedRouteEndsNearestTheTargetAndSaysWhy)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        RouteRequest r = request(northerly, markAt(45, 150));
-        r.wind = c.wind;
-        r.options = c.options;
-        r.cancel = c.cancel;
         std::vector<int> reports;
-        r.progress = [&](int percent) { reports.push_back(percent); };
+        RouteRequest r { start, markAt(45, 150), sails, c.wind, nullptr, c.options, c.cancel, [&](int percent) { reports.push_back(percent); } };
         PlannedRoute route = planRoute(r);
         EXPECT_EQ(std::tuple(c.reached, c.windMissing, c.cancelled, true), std::tuple(route.reached, route.windMissing, route.cancelled, route.landIgnored));
         EXPECT_LE(route.etaHours, c.maxHours);
