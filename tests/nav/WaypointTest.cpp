@@ -14,10 +14,8 @@ GeoPoint at(double east, double north) { return { centre.lat + north / kmPerDegr
 
 TEST(Waypoint, GatesAreCrossedEitherWayAndMarksReachedWithinTheirDistance)
 {
-    const RouteWaypoint northSouthGate { centre.lat, centre.lon, 0.0, 2.0, GateWaypoint };
-    const RouteWaypoint eastWestGate { centre.lat, centre.lon, 90.0, 2.0, GateWaypoint };
-    const RouteWaypoint mark { centre.lat, centre.lon, 0.0, 1.0, MarkWaypoint };
-    const RouteWaypoint untyped { centre.lat, centre.lon, 0.0, 2.0, 0 };
+    const RouteWaypoint northSouthGate { centre.lat, centre.lon, 0.0, 2.0, GateWaypoint }, eastWestGate { centre.lat, centre.lon, 90.0, 2.0, GateWaypoint };
+    const RouteWaypoint mark { centre.lat, centre.lon, 0.0, 1.0, MarkWaypoint }, untyped { centre.lat, centre.lon, 0.0, 2.0, 0 };
     // What, the waypoint, a leg from (x1, y1) to (x2, y2) km from its centre, whether the leg
     // passes it and at which fraction of its length.
     const std::tuple<const char*, const RouteWaypoint&, double, double, double, double, bool, double> cases[] = {

@@ -330,8 +330,7 @@ TEST(Router, TheRouteGoesRoundLandOnTheChart)
     for (auto [what, bearing, miles, radiusKm] : cases) {
         SCOPED_TRACE(what);
         Island island(destination(start, bearing, miles * kmPerNauticalMile), radiusKm);
-        RouteRequest r = request(westerly, target);
-        r.land = &island;
+        RouteRequest r { start, target, sails, &westerly, &island, {}, nullptr, {} };
         ASSERT_TRUE(island.crossesLand(start, target.centre()));
         PlannedRoute route = planRoute(r);
         EXPECT_TRUE(route.reached && !route.landIgnored);
@@ -348,32 +347,26 @@ TEST(Router, AnUnfinishedRouteEndsNearestTheTargetAndSaysWhy)
 {
     const FieldWind tenHours = uniform(0, 12, 9.9), noneKnown = uniform(0, 12, -1);
     const std::atomic<bool> cancelled { true };
-    struct Case {
-        const char* what;
-        const WindSampler* wind;
-        RouterOptions options;
-        const std::atomic<bool>* cancel;
-        double maxHours;
-        bool reached, windMissing, cancelled;
-    };
-    const Case cases[] = {
+    // What, the wind, the options, the cancel flag and the most hours the route may take, then
+    // whether it reaches the target, misses wind and was cancelled.
+    const std::tuple<const char*, const WindSampler*, RouterOptions, const std::atomic<bool>*, double, bool, bool, bool> cases[] = {
         { "the horizon runs out", &northerly, { 5, 5, 1.0 / 6, 1, 1 }, nullptr, 5, false, false, false }, { "the wind runs out", &tenHours, {}, nullptr, 10, false, true, false },
         { "no wind at all", nullptr, {}, nullptr, 0, false, true, false }, { "no wind known", &noneKnown, {}, nullptr, 0, false, true, false },
         { "cancelled", &northerly, {}, &cancelled, 0, false, false, true }, { "unusable options", &northerly, { nan, 1e9, -1, -5, 1e9 }, nullptr, 72, true, false, false }
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
+    for (const auto& [what, wind, options, cancel, maxHours, reached, windMissing, stopped] : cases) {
+        SCOPED_TRACE(what);
         std::vector<int> reports;
-        RouteRequest r { start, markAt(45, 150), sails, c.wind, nullptr, c.options, c.cancel, [&](int percent) { reports.push_back(percent); } };
+        RouteRequest r { start, markAt(45, 150), sails, wind, nullptr, options, cancel, [&](int percent) { reports.push_back(percent); } };
         PlannedRoute route = planRoute(r);
-        EXPECT_EQ(std::tuple(c.reached, c.windMissing, c.cancelled, true), std::tuple(route.reached, route.windMissing, route.cancelled, route.landIgnored));
-        EXPECT_LE(route.etaHours, c.maxHours);
+        EXPECT_EQ(std::tuple(reached, windMissing, stopped, true), std::tuple(route.reached, route.windMissing, route.cancelled, route.landIgnored));
+        EXPECT_LE(route.etaHours, maxHours);
         ASSERT_FALSE(route.points.empty());
         const GeoPoint& end = route.points.back().position;
-        EXPECT_LT(c.maxHours > 0 ? greatCircleDistance(end.lat, end.lon, r.target.lat, r.target.lon) : 0.0, 0.9 * 150 * kmPerNauticalMile);
+        EXPECT_LT(maxHours > 0 ? greatCircleDistance(end.lat, end.lon, r.target.lat, r.target.lon) : 0.0, 0.9 * 150 * kmPerNauticalMile);
         // Each step that gains a percent reports it once, and the end reports 100.
         EXPECT_TRUE(std::adjacent_find(reports.begin(), reports.end(), std::greater_equal<int>()) == reports.end() && !reports.empty() && reports.back() == 100);
-        EXPECT_GE(reports.size(), c.maxHours > 0 ? 10u : 1u);
+        EXPECT_GE(reports.size(), maxHours > 0 ? 10u : 1u);
     }
 }
 
