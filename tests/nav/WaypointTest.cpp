@@ -10,17 +10,12 @@ constexpr double kmPerDegree = 6371.0 * 3.141592653589793 / 180.0;
 const GeoPoint centre { 40.0, -35.0 };
 
 // A point some kilometres east and north of the centre.
-GeoPoint at(double east, double north)
-{
-    return { centre.lat + north / kmPerDegree, centre.lon + east / (kmPerDegree * std::cos(centre.lat * 3.141592653589793 / 180.0)) };
-}
+GeoPoint at(double east, double north) { return { centre.lat + north / kmPerDegree, centre.lon + east / (kmPerDegree * std::cos(centre.lat * 3.141592653589793 / 180.0)) }; }
 
 TEST(Waypoint, GatesAreCrossedEitherWayAndMarksReachedWithinTheirDistance)
 {
-    const RouteWaypoint northSouthGate { centre.lat, centre.lon, 0.0, 2.0, GateWaypoint };
-    const RouteWaypoint eastWestGate { centre.lat, centre.lon, 90.0, 2.0, GateWaypoint };
-    const RouteWaypoint mark { centre.lat, centre.lon, 0.0, 1.0, MarkWaypoint };
-    const RouteWaypoint untyped { centre.lat, centre.lon, 0.0, 2.0, 0 };
+    const RouteWaypoint northSouthGate { centre.lat, centre.lon, 0.0, 2.0, GateWaypoint }, eastWestGate { centre.lat, centre.lon, 90.0, 2.0, GateWaypoint };
+    const RouteWaypoint mark { centre.lat, centre.lon, 0.0, 1.0, MarkWaypoint }, untyped { centre.lat, centre.lon, 0.0, 2.0, 0 };
     // What, the waypoint, a leg from (x1, y1) to (x2, y2) km from its centre, whether the leg
     // passes it and at which fraction of its length.
     const std::tuple<const char*, const RouteWaypoint&, double, double, double, double, bool, double> cases[] = {

@@ -21,11 +21,11 @@ constexpr double pi = 3.141592653589793;
 constexpr double minute = 1.0 / 60.0;
 constexpr double kmPerDegree = 6371.0 * pi / 180;
 const double never = std::numeric_limits<double>::infinity();
+const double nan = std::numeric_limits<double>::quiet_NaN();
 const GeoPoint start { 45.0, -20.0 };
 
 // A cruiser's jib and spinnaker; the spinnaker is the jib scaled by a factor per row.
-std::map<int, Polar> testSails()
-{
+const std::map<int, Polar> sails = [] {
     Polar jib { { 0, 6, 10, 16, 25 },
         { 0, 30, 40, 50, 60, 80, 100, 120, 140, 160, 180 },
         { { 0, 0, 0, 0, 0 }, { 0, 0, 0, 0, 0 }, { 0, 3.8, 5.6, 6.6, 6.9 }, { 0, 4.4, 6.2, 7.1, 7.4 }, { 0, 4.8, 6.6, 7.5, 7.8 },
@@ -33,34 +33,37 @@ std::map<int, Polar> testSails()
             { 0, 3.3, 5.1, 6.6, 7.7 }, { 0, 3.0, 4.7, 6.2, 7.3 } } };
     const double factors[] = { 0, 0, 0, 0, 0, 0.9, 1.05, 1.15, 1.22, 1.25, 1.22 };
     Polar spinnaker = jib;
-    for (size_t row = 0; row < spinnaker.values.size(); ++row) {
+    for (size_t row = 0; row < spinnaker.values.size(); ++row)
         for (double& speed : spinnaker.values[row])
             speed *= factors[row];
-    }
-    return { { 1, jib }, { 2, spinnaker } };
-}
+    return std::map<int, Polar> { { 1, jib }, { 2, spinnaker } };
+}();
+const SailPolars polars(sails, 5.0);
 
-double bestSpeed(const std::map<int, Polar>& sails, double angle, double windSpeed)
+// The fastest of the sails at the wind angle and its number, the first of equals; sail 0
+// when none moves the boat.
+std::pair<double, int> fastestSail(double angle, double windSpeed)
 {
-    double best = 0;
-    for (const auto& [number, polar] : sails)
-        best = std::max(best, polarSpeed(polar, angle, windSpeed));
+    std::pair<double, int> best { 0, 0 };
+    for (const auto& [number, polar] : sails) {
+        if (double speed = polarSpeed(polar, angle, windSpeed); speed > best.first)
+            best = { speed, number };
+    }
     return best;
 }
 
 // The best velocity made good towards (sign 1) or away from (sign -1) the wind, scanned
 // over wind angles a hundredth of a degree apart.
-double bestVmg(const std::map<int, Polar>& sails, double windSpeed, double sign)
+double bestVmg(double windSpeed, double sign)
 {
     double best = 0;
     for (double angle = 0; angle <= 180; angle += 0.01)
-        best = std::max(best, sign * std::cos(angle * pi / 180) * bestSpeed(sails, angle, windSpeed));
+        best = std::max(best, sign * std::cos(angle * pi / 180) * fastestSail(angle, windSpeed).first);
     return best;
 }
 
 // Wind known up to the given hour.
-class FieldWind : public WindSampler {
-public:
+struct FieldWind : WindSampler {
     explicit FieldWind(std::function<WindSample(double, double, double)> field, double until = 72)
         : field(std::move(field))
         , until(until)
@@ -71,16 +74,16 @@ public:
         sample = field(lat, lon, hours);
         return hours <= until;
     }
-
-private:
     std::function<WindSample(double, double, double)> field;
     double until;
 };
 
-FieldWind uniform(double dir, double speed)
+// Wind of one direction and speed everywhere, known up to the given hour.
+FieldWind uniform(double dir, double speed, double until = 72)
 {
-    return FieldWind([=](double, double, double) { return WindSample { dir, speed }; });
+    return FieldWind([=](double, double, double) { return WindSample { dir, speed }; }, until);
 }
+const FieldWind northerly = uniform(0, 12), westerly = uniform(270, 14);
 
 // A front lying north-south sweeps east at 15 knots: a southwesterly of 10 knots ahead of
 // it, a northwesterly of 20 knots behind.
@@ -93,15 +96,7 @@ const FieldWind front([](double lat, double lon, double hours) {
 // A breeze that veers 5 degrees an hour and freshens towards the north.
 const FieldWind veering([](double lat, double, double hours) { return WindSample { 200 + 5 * hours, 8 + 2 * (lat - 44) }; });
 
-RouteRequest request(const WindSampler& wind, const RouteWaypoint& target)
-{
-    RouteRequest r;
-    r.start = start;
-    r.target = target;
-    r.sails = testSails();
-    r.wind = &wind;
-    return r;
-}
+RouteRequest request(const WindSampler& wind, const RouteWaypoint& target) { return { start, target, sails, &wind, nullptr, {}, nullptr, {} }; }
 
 RouteWaypoint markAt(double bearing, double nauticalMiles, double dst = 0.5)
 {
@@ -158,35 +153,22 @@ double sailStraight(const RouteRequest& r)
         heading = initialBearing(here.lat, here.lon, r.target.lat, r.target.lon);
         WindSample w;
         r.wind->wind(here.lat, here.lon, hours, w);
-        double fastest = -1;
-        for (const auto& [number, polar] : r.sails) {
-            double speed = speedOnHeading(polar, heading, w.dir, w.speed);
-            if (speed > fastest) {
-                fastest = speed;
-                sail = number;
-            }
-        }
+        sail = fastestSail(std::remainder(heading - w.dir, 360.0), w.speed).second;
     });
 }
 
 TEST(Router, UniformWindMatchesTheClosedFormOptimumAndTheRouteSailedArrivesOnTime)
 {
-    const std::map<int, Polar> sails = testSails();
-    const double knots = 12;
-    const double miles = 100;
-    const double dst = 0.5 / kmPerNauticalMile;
+    const double knots = 12, miles = 100, dst = 0.5 / kmPerNauticalMile;
     // What, the wind's direction, the mark's bearing and the time to it.
-    const std::tuple<const char*, double, double, double> cases[] = { { "upwind, tacking", 0, 0, (miles - dst) / bestVmg(sails, knots, 1) },
-        { "downwind, gybing", 200, 20, (miles - dst) / bestVmg(sails, knots, -1) }, { "close reach", 0, 55, (miles - dst) / bestSpeed(sails, 55, knots) },
-        { "broad reach", 250, 125, (miles - dst) / bestSpeed(sails, 125, knots) } };
+    const std::tuple<const char*, double, double, double> cases[] = { { "upwind, tacking", 0, 0, (miles - dst) / bestVmg(knots, 1) },
+        { "downwind, gybing", 200, 20, (miles - dst) / bestVmg(knots, -1) }, { "close reach", 0, 55, (miles - dst) / fastestSail(55, knots).first },
+        { "broad reach", 250, 125, (miles - dst) / fastestSail(125, knots).first } };
     for (auto [what, windDir, bearing, hours] : cases) {
-        FieldWind wind = uniform(windDir, knots);
-        PlannedRoute route = planRoute(request(wind, markAt(bearing, miles)));
-        EXPECT_TRUE(route.reached) << what;
-        EXPECT_NEAR(hours, route.etaHours, 0.005 * hours) << what;
+        PlannedRoute route = planRoute(request(uniform(windDir, knots), markAt(bearing, miles)));
+        EXPECT_NEAR(hours, route.reached ? route.etaHours : never, 0.005 * hours) << what;
     }
     // The route sailed minute by minute arrives on time, and never after the straight course.
-    const FieldWind westerly = uniform(270, 14);
     GeoPoint gate = destination(start, 90, 150 * kmPerNauticalMile);
     const std::tuple<const char*, const WindSampler*, RouteWaypoint> courses[] = { { "uniform, dead upwind", &westerly, markAt(270, 60) },
         { "uniform, on a reach", &westerly, markAt(160, 80) }, { "a front passing over a gate", &front, { gate.lat, gate.lon, 0, 5, GateWaypoint } },
@@ -204,13 +186,11 @@ TEST(Router, UniformWindMatchesTheClosedFormOptimumAndTheRouteSailedArrivesOnTim
 // A calm is usable wind; wind unknown, not a number or of negative speed is not.
 TEST(WindSampler, OnlyKnownFiniteWindOfNoNegativeSpeedIsUsable)
 {
-    const double nan = std::numeric_limits<double>::quiet_NaN();
     const std::tuple<double, double, double, bool> cases[] = { { 0, 0, 0, true }, { 350, 12, 1, true }, { 0, 12, 5, false }, { nan, 12, 0, false },
         { 0, nan, 0, false }, { 0, never, 0, false }, { 0, -1, 0, false } };
     for (auto [dir, speed, hours, usable] : cases) {
-        const FieldWind wind([=](double, double, double) { return WindSample { dir, speed }; }, 1);
         WindSample sample;
-        EXPECT_EQ(wind.usableWind(0, 0, hours, sample), usable) << dir << " " << speed << " " << hours;
+        EXPECT_EQ(uniform(dir, speed, 1).usableWind(0, 0, hours, sample), usable) << dir << " " << speed << " " << hours;
     }
 }
 
@@ -218,8 +198,6 @@ TEST(WindSampler, OnlyKnownFiniteWindOfNoNegativeSpeedIsUsable)
 // evenly from 7.05 to 8.15 knots: 15.2 miles, half of them after 1.036 hours.
 TEST(LegSailor, ALegThroughAChangingWindCoversTheIntegralOfItsSpeed)
 {
-    const std::map<int, Polar> sails = testSails();
-    SailPolars polars(sails, 5.0);
     const FieldWind freshening([](double, double, double hours) { return WindSample { 0, 10 + 3 * hours }; });
     LegSailor legs(freshening, polars);
     ASSERT_TRUE(legs.sail(start, 0, 2, 90, 1, 7.05));
@@ -242,8 +220,7 @@ TEST(LegSailor, ALegThroughAChangingWindCoversTheIntegralOfItsSpeed)
     const FieldWind counted([&](double, double, double) { return ++readings, WindSample { 0, 10 }; });
     ASSERT_TRUE(LegSailor(counted, polars).sail(start, 0, 2, 90, 1, 7.05));
     EXPECT_EQ(readings, 2) << "a steady wind is read at the middle and the end only";
-    const FieldWind threeHours([](double, double, double) { return WindSample { 0, 12 }; }, 3);
-    EXPECT_FALSE(LegSailor(threeHours, polars).sail(start, 2, 2, 90, 1, 7.05)) << "the wind is unknown where the leg ends";
+    EXPECT_FALSE(LegSailor(uniform(0, 12, 3), polars).sail(start, 2, 2, 90, 1, 7.05)) << "the wind is unknown where the leg ends";
     const FieldWind calm = uniform(0, 0);
     LegSailor becalmed(calm, polars);
     ASSERT_TRUE(becalmed.sail(start, 0, 2, 90, 1, 0.0));
@@ -254,19 +231,15 @@ TEST(LegSailor, ALegThroughAChangingWindCoversTheIntegralOfItsSpeed)
 // kept, so that a route does not change sail for nothing.
 TEST(SailPolars, TheFasterSailWinsAndATieKeepsTheFirst)
 {
-    const std::map<int, Polar> sails = testSails();
     const std::map<int, Polar> twins { { 1, sails.at(1) }, { 2, sails.at(1) } };
-    for (auto [polars, angle, sail] : { std::tuple(&sails, 0.0, 0), std::tuple(&sails, 150.0, 2), std::tuple(&sails, 60.0, 1), std::tuple(&twins, 90.0, 1) })
-        EXPECT_EQ(SailPolars(*polars, 5.0).best(angle, 12).sail, sail) << angle;
+    for (auto [table, angle, sail] : { std::tuple(&sails, 0.0, 0), std::tuple(&sails, 150.0, 2), std::tuple(&sails, 60.0, 1), std::tuple(&twins, 90.0, 1) })
+        EXPECT_EQ(SailPolars(*table, 5.0).best(angle, 12).sail, sail) << angle;
 }
 
 // In a steady wind the first step reaches as far as the polar allows on every heading of
 // the wind-angle grid where the boat moves, on both tacks alike.
 TEST(Isochrones, TheFirstStepSailsEveryHeadingOnBothTacksAtThePolarsSpeed)
 {
-    const std::map<int, Polar> sails = testSails();
-    SailPolars polars(sails, 5.0);
-    const FieldWind northerly = uniform(0, 12);
     Isochrones isochrones(start, markAt(100, 300), polars, northerly, nullptr, 1.0);
     ASSERT_TRUE(isochrones.advance(1.0));
     int tacks[2] = { 0, 0 };
@@ -274,8 +247,7 @@ TEST(Isochrones, TheFirstStepSailsEveryHeadingOnBothTacksAtThePolarsSpeed)
         if (node.parent < 0 || std::fmod(node.heading, 5.0) != 0)
             continue;
         ++tacks[node.heading > 180];
-        double km = greatCircleDistance(start.lat, start.lon, node.position.lat, node.position.lon);
-        EXPECT_NEAR(km, polars.speed(node.sail, node.heading, 12) * kmPerNauticalMile, 1e-3) << node.heading;
+        EXPECT_NEAR(greatCircleDistance(start.lat, start.lon, node.position.lat, node.position.lon), polars.speed(node.sail, node.heading, 12) * kmPerNauticalMile, 1e-3) << node.heading;
         EXPECT_EQ(polars.best(node.heading, 12).sail, node.sail) << node.heading;
     }
     EXPECT_EQ(std::pair(tacks[0], tacks[1]), std::pair(30, 29)) << "35 to 180 and 185 to 325 degrees";
@@ -287,8 +259,6 @@ TEST(Isochrones, TheFirstStepSailsEveryHeadingOnBothTacksAtThePolarsSpeed)
 // degree, as a held heading's leg bends from a great circle).
 TEST(Isochrones, EachSectorKeepsTheFarthestLegOfTheNextStep)
 {
-    const std::map<int, Polar> sails = testSails();
-    SailPolars polars(sails, 5.0);
     const FieldWind wind = uniform(30, 12);
     Isochrones isochrones(start, markAt(100, 300), polars, wind, nullptr, 10.0);
     ASSERT_TRUE(isochrones.advance(0.5) && isochrones.advance(0.5));
@@ -318,9 +288,6 @@ TEST(Isochrones, EachSectorKeepsTheFarthestLegOfTheNextStep)
 // reach, yet the point nearest an upwind target, a beat, stays in the front.
 TEST(Isochrones, ThePointNearestTheTargetStaysInTheFront)
 {
-    const std::map<int, Polar> sails = testSails();
-    SailPolars polars(sails, 5.0);
-    const FieldWind northerly = uniform(0, 12);
     const RouteWaypoint target = markAt(10, 300);
     Isochrones isochrones(start, target, polars, northerly, nullptr, 90.0);
     ASSERT_TRUE(isochrones.advance(0.5));
@@ -333,8 +300,7 @@ TEST(Isochrones, ThePointNearestTheTargetStaysInTheFront)
 }
 
 // A round island, its shore sampled every 200 metres along a leg.
-class Island : public LandChart {
-public:
+struct Island : LandChart {
     Island(GeoPoint centre, double radiusKm)
         : centre(centre)
         , radiusKm(radiusKm)
@@ -351,15 +317,12 @@ public:
         }
         return false;
     }
-
-private:
     GeoPoint centre;
     double radiusKm;
 };
 
 TEST(Router, TheRouteGoesRoundLandOnTheChart)
 {
-    const FieldWind westerly = uniform(270, 14);
     RouteWaypoint target = markAt(90, 100);
     // What, then the island's bearing and distance in miles from the start, and its radius in km.
     const std::tuple<const char*, double, double, double> cases[] = { { "an island on the straight course", 90, 50, 20 },
@@ -367,8 +330,7 @@ TEST(Router, TheRouteGoesRoundLandOnTheChart)
     for (auto [what, bearing, miles, radiusKm] : cases) {
         SCOPED_TRACE(what);
         Island island(destination(start, bearing, miles * kmPerNauticalMile), radiusKm);
-        RouteRequest r = request(westerly, target);
-        r.land = &island;
+        RouteRequest r { start, target, sails, &westerly, &island, {}, nullptr, {} };
         ASSERT_TRUE(island.crossesLand(start, target.centre()));
         PlannedRoute route = planRoute(r);
         EXPECT_TRUE(route.reached && !route.landIgnored);
@@ -383,41 +345,28 @@ TEST(Router, TheRouteGoesRoundLandOnTheChart)
 
 TEST(Router, AnUnfinishedRouteEndsNearestTheTargetAndSaysWhy)
 {
-    const FieldWind tenHours([](double, double, double) { return WindSample { 0, 12 }; }, 9.9);
-    const FieldWind northerly = uniform(0, 12);
-    const FieldWind noneKnown([](double, double, double) { return WindSample { 0, 12 }; }, -1);
+    const FieldWind tenHours = uniform(0, 12, 9.9), noneKnown = uniform(0, 12, -1);
     const std::atomic<bool> cancelled { true };
-    const double nan = std::numeric_limits<double>::quiet_NaN();
-    struct Case {
-        const char* what;
-        const WindSampler* wind;
-        RouterOptions options;
-        const std::atomic<bool>* cancel;
-        double maxHours;
-        bool reached, windMissing, cancelled;
-    };
-    const Case cases[] = {
+    // What, the wind, the options, the cancel flag and the most hours the route may take, then
+    // whether it reaches the target, misses wind and was cancelled.
+    const std::tuple<const char*, const WindSampler*, RouterOptions, const std::atomic<bool>*, double, bool, bool, bool> cases[] = {
         { "the horizon runs out", &northerly, { 5, 5, 1.0 / 6, 1, 1 }, nullptr, 5, false, false, false }, { "the wind runs out", &tenHours, {}, nullptr, 10, false, true, false },
         { "no wind at all", nullptr, {}, nullptr, 0, false, true, false }, { "no wind known", &noneKnown, {}, nullptr, 0, false, true, false },
         { "cancelled", &northerly, {}, &cancelled, 0, false, false, true }, { "unusable options", &northerly, { nan, 1e9, -1, -5, 1e9 }, nullptr, 72, true, false, false }
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        RouteRequest r = request(northerly, markAt(45, 150));
-        r.wind = c.wind;
-        r.options = c.options;
-        r.cancel = c.cancel;
+    for (const auto& [what, wind, options, cancel, maxHours, reached, windMissing, stopped] : cases) {
+        SCOPED_TRACE(what);
         std::vector<int> reports;
-        r.progress = [&](int percent) { reports.push_back(percent); };
+        RouteRequest r { start, markAt(45, 150), sails, wind, nullptr, options, cancel, [&](int percent) { reports.push_back(percent); } };
         PlannedRoute route = planRoute(r);
-        EXPECT_EQ(std::tuple(c.reached, c.windMissing, c.cancelled, true), std::tuple(route.reached, route.windMissing, route.cancelled, route.landIgnored));
-        EXPECT_LE(route.etaHours, c.maxHours);
+        EXPECT_EQ(std::tuple(reached, windMissing, stopped, true), std::tuple(route.reached, route.windMissing, route.cancelled, route.landIgnored));
+        EXPECT_LE(route.etaHours, maxHours);
         ASSERT_FALSE(route.points.empty());
         const GeoPoint& end = route.points.back().position;
-        EXPECT_LT(c.maxHours > 0 ? greatCircleDistance(end.lat, end.lon, r.target.lat, r.target.lon) : 0.0, 0.9 * 150 * kmPerNauticalMile);
+        EXPECT_LT(maxHours > 0 ? greatCircleDistance(end.lat, end.lon, r.target.lat, r.target.lon) : 0.0, 0.9 * 150 * kmPerNauticalMile);
         // Each step that gains a percent reports it once, and the end reports 100.
         EXPECT_TRUE(std::adjacent_find(reports.begin(), reports.end(), std::greater_equal<int>()) == reports.end() && !reports.empty() && reports.back() == 100);
-        EXPECT_GE(reports.size(), c.maxHours > 0 ? 10u : 1u);
+        EXPECT_GE(reports.size(), maxHours > 0 ? 10u : 1u);
     }
 }
 
