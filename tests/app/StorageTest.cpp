@@ -30,7 +30,8 @@ protected:
 // file is consulted.
 TEST_F(StorageTest, ReadsTheMachineFileFirstWithTypedValues)
 {
-    const std::tuple<std::string, std::string, const char*, std::string, int32_t> cases[] = { { "", "", "login", "default", -7 }, { "", "login = \"ann@example.org\"", "login", "ann@example.org", -7 },
+    const std::tuple<std::string, std::string, const char*, std::string, int32_t> cases[] = { { "", "", "login", "default", -7 },
+        { "", "login = \"ann@example.org\"", "login", "ann@example.org", -7 },
         { "login = \"admin@x\"", "login = \"ann@x\"", "login", "admin@x", -7 }, { "login = 5", "login = \"ann@x\"", "login", "", 5 },
         { "autoLogin = \"yes\"", "autoLogin = 1", "autoLogin", "yes", 1 }, { "autoLogin = 0.5", "autoLogin = 1", "autoLogin", "", 1 },
         { "", "login = 'a\\\"b\\\\c'", "login", "a\"b\\c", -7 }, { "", "# a remark\nautoLogin = -12\n", "autoLogin", "", -12 },
@@ -148,7 +149,8 @@ TEST_F(StorageTest, PathsFollowTheEnvironmentAtEachUse)
     std::vector<std::pair<std::string, std::string>> saved;
     for (const char* name : { "HOME", "XDG_CONFIG_HOME", "XDG_CONFIG_DIRS" }) // the test program sets all three
         saved.emplace_back(name, std::getenv(name));
-    const std::tuple<std::string, std::string, std::string, std::string> cases[] = { { "", "", root + "/.config" + tail, "/etc/xdg" + tail }, { "relative", "rel::", root + "/.config" + tail, "/etc/xdg" + tail },
+    const std::tuple<std::string, std::string, std::string, std::string> cases[] = { { "", "", root + "/.config" + tail, "/etc/xdg" + tail },
+        { "relative", "rel::", root + "/.config" + tail, "/etc/xdg" + tail },
         { root + "/cfg", "rel:" + root + "/one:" + root + "/two", root + "/cfg" + tail, root + "/one" + tail } };
     FileStorage storage;
     for (const auto& [configHome, configDirs, userPath, machinePath] : cases) {

@@ -37,7 +37,8 @@ TEST(BoatAhead, TheBoatHoldsItsCourseAtThePolarsSpeedOrFollowsTheRoute)
         boat.heading = heading;
         double lat = 0, lon = 0;
         rhumb.Direct(boat.lat, boat.lon, hours < 0 ? heading + 180 : heading, knots * 1852 * std::fabs(hours), lat, lon);
-        expectAt(sailAhead(boat, hours, [knots = knots](double, double) { return knots == 7 ? std::optional(Wind { 0, 10 }) : std::nullopt; }), lat, lon, heading);
+        WindLookup wind = [knots = knots](double, double) { return knots == 7 ? std::optional(Wind { 0, 10 }) : std::nullopt; };
+        expectAt(sailAhead(boat, hours, wind), lat, lon, heading);
     }
     PlannedRoute route;
     route.points = { { 0, { 10, -40 }, 280, 1 }, { 10, { 12, -45 }, 300, 2 }, { 30, { 30, -60 }, 310, 2 } };
@@ -57,10 +58,8 @@ using BoatAheadMapTest = ChartTest;
 // The map's grids give the wind of the cell under the point, only for their own time and
 // where a tile with data is held (south of the chart, in its last row): the tile east of
 // 5.6 degrees is for another time, the one west of 0 has no cells yet. The grids outlive
-// the map's handles on them. The copy stands, translucent and turned to the heading, where
-// the boat will be at the tape's time, here 24 hours on at its present speed; it leaves the
-// icon opaque for the boat's own marker. Within 15 minutes of now it is not shown.
-TEST_F(BoatAheadMapTest, TheMapsGridsGiveTheWindOfTheirTimeWhereTheyAreHeldAndTheCopyStandsWhereTheBoatWillBeAtTheTapesTime)
+// the map's handles on them.
+TEST_F(BoatAheadMapTest, TheMapsGridsGiveTheWindOfTheirTimeWhereTheyAreHeld)
 {
     WindData now, earlier, empty;
     std::tie(now.n, now.time, now.winds) = std::tuple(2, 5000, std::vector<Wind> { { 0, 1 }, { 90, 2 }, { 180, 3 }, { 270, 4 } });
@@ -75,6 +74,14 @@ TEST_F(BoatAheadMapTest, TheMapsGridsGiveTheWindOfTheirTimeWhereTheyAreHeldAndTh
     for (auto [lat, lon, time, wind] : { std::tuple(-1, 1, 5000, std::optional(Wind { 0, 1 })), std::tuple(-4, 4, 5000, std::optional(Wind { 270, 4 })), std::tuple(-89, 1, 5000, std::optional(Wind { 180, 3 })),
              std::tuple(-1, 1, 4000, std::optional<Wind>()), std::tuple(-1, 7, 5000, std::optional<Wind>()), std::tuple(-1, -1, 5000, std::optional<Wind>()), std::tuple(-1, -7, 5000, std::optional<Wind>()) })
         EXPECT_EQ(mapWind(map, time)(lat, lon), wind) << lat << " " << lon << " " << time;
+}
+
+// The copy stands, translucent and turned to the heading, where the boat will be at the
+// tape's time, here 24 hours on at its present speed; it leaves the icon opaque for the
+// boat's own marker. Within 15 minutes of now it is not shown.
+TEST_F(BoatAheadMapTest, TheCopyStandsWhereTheBoatWillBeAtTheTapesTime)
+{
+    Map map(1024, 768, 0.0, 0.0);
     WindTape tape(718, 1024, &map);
     BoatRecord boat;
     std::tie(boat.heading, boat.speed) = std::pair(90.0, 6.0);

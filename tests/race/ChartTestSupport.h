@@ -15,7 +15,11 @@
 inline bool sameColour(SDL_Color a, SDL_Color b) { return a.r == b.r && a.g == b.g && a.b == b.b; }
 
 // Puts the image of a zoom level's tile in the image cache, as if it had been downloaded.
-inline void saveTile(int32_t zoom, int32_t column, int32_t row, SDL_Color top, SDL_Color bottom) { savePng(textureRegistry.cacheFolder() + "tiles/" + std::to_string(zoom) + "/" + std::to_string(column) + "/" + std::to_string(row) + ".png", 256, 256, top, bottom); }
+inline void saveTile(int32_t zoom, int32_t column, int32_t row, SDL_Color top, SDL_Color bottom)
+{
+    std::string path = "tiles/" + std::to_string(zoom) + "/" + std::to_string(column) + "/" + std::to_string(row) + ".png";
+    savePng(textureRegistry.cacheFolder() + path, 256, 256, top, bottom);
+}
 inline void saveTile(int32_t zoom, int32_t column, int32_t row, SDL_Color colour) { saveTile(zoom, column, row, colour, colour); }
 
 inline void useServer(const std::string& url)

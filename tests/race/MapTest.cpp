@@ -32,7 +32,10 @@ const SDL_Color bow { 230, 60, 20, 255 }, stern { 20, 60, 230, 255 };
 // A map at the bottom of a screen, as the race screen holds it.
 class MapTest : public ChartTest {
 protected:
-    Map& makeMap(double lat = 0.0, double lon = 0.0, int width = 1024, int height = 768) { return *(screen = std::make_unique<Screen>(display.window))->addChild(std::make_unique<Map>(width, height, lat, lon)); }
+    Map& makeMap(double lat = 0.0, double lon = 0.0, int width = 1024, int height = 768)
+    {
+        return *(screen = std::make_unique<Screen>(display.window))->addChild(std::make_unique<Map>(width, height, lat, lon));
+    }
 
     std::unique_ptr<Screen> screen;
 };
@@ -41,7 +44,7 @@ bool isRoute(SDL_Color colour) { return colour.r > 140 && colour.r < 200 && colo
 
 double apart(Metres a, double lat, double lon) { return std::hypot(a.mx - latLonToMetres(lat, lon).mx, a.my - latLonToMetres(lat, lon).my); }
 
-TEST_F(MapTest, DraggingMovesTheViewAndWrapsItWhileTheWheelAndAPinchAimOneLevelFromTheShownOneWhichTakesASecondInAndHalfASecondOutKeepingTheCentreAndMovingTheMarkers)
+TEST_F(MapTest, DraggingMovesTheViewAndWrapsItWhileTheWheelAndAPinchAimOneLevelFromTheShownOne)
 {
     const int32_t w = worldSize(6);
     for (auto [startX, startY, dx, dy, viewX, viewY] : std::initializer_list<std::tuple<int32_t, int32_t, int, int, int32_t, int32_t>> {
@@ -81,10 +84,24 @@ TEST_F(MapTest, DraggingMovesTheViewAndWrapsItWhileTheWheelAndAPinchAimOneLevelF
             drawn.insert(key);
         EXPECT_TRUE(asked.empty() || drawn == shown) << zoom << " turned by " << turns[0];
     }
+    Map& map = makeMap(0.0, 0.0, 300, 200);
+    for (auto [a, b, distance, target] : std::initializer_list<std::tuple<int, int, double, int32_t>> {
+             { 1, 2, 0.10, 6 }, { 1, 2, 0.35, 8 }, { 2, 1, 0.05, 4 }, { 1, 3, 0.40, 4 }, { 1, 3, 0.65, 8 } }) {
+        touchFingers[0] = { a, 0.1f, 0.1f, 1.0f };
+        touchFingers[1] = { b, float(0.1 + 0.6 * distance), float(0.1 + 0.8 * distance), 1.0f };
+        map.update(0.001);
+        EXPECT_EQ(map.targetZoom, target) << "fingers " << a << " and " << b << " " << distance << " apart";
+    }
+    touchFingers[0].id = 0;
+}
+
+TEST_F(MapTest, ALevelTakesASecondInAndHalfASecondOutKeepingTheCentreAndMovingTheMarkers)
+{
     BoatRecord boat;
     std::tie(boat.lat, boat.lon) = std::pair(10.5, 20.5);
     for (auto [turn, seconds, zoom, scale] : std::initializer_list<std::tuple<int, double, int32_t, double>> {
-             { 1, 0.75, 6, 1.75 }, { 1, 1.0, 6, 2.0 }, { 1, 1.25, 7, 1.0 }, { 1, 2.5, 7, 1.0 }, { -1, 0.25, 6, 0.75 }, { -1, 0.5, 6, 0.5 }, { -1, 0.75, 5, 1.0 }, { -1, 1.5, 5, 1.0 } }) {
+             { 1, 0.75, 6, 1.75 }, { 1, 1.0, 6, 2.0 }, { 1, 1.25, 7, 1.0 }, { 1, 2.5, 7, 1.0 },
+             { -1, 0.25, 6, 0.75 }, { -1, 0.5, 6, 0.5 }, { -1, 0.75, 5, 1.0 }, { -1, 1.5, 5, 1.0 } }) {
         Map& map = makeMap(10.0, 20.0, 300, 200);
         MapWidget* marker = map.addWidget(std::make_unique<BoatWidget>(&boat, nullptr, &map));
         SDL_Point centre { map.viewX + 150, map.viewY + 100 };
@@ -97,15 +114,6 @@ TEST_F(MapTest, DraggingMovesTheViewAndWrapsItWhileTheWheelAndAPinchAimOneLevelF
         EXPECT_NEAR(map.viewX + 150, centre.x * std::ldexp(1.0, zoom - 6), 1);
         EXPECT_NEAR(map.viewY + 100, centre.y * std::ldexp(1.0, zoom - 6), 1);
     }
-    Map& map = makeMap(0.0, 0.0, 300, 200);
-    for (auto [a, b, distance, target] : std::initializer_list<std::tuple<int, int, double, int32_t>> {
-             { 1, 2, 0.10, 6 }, { 1, 2, 0.35, 8 }, { 2, 1, 0.05, 4 }, { 1, 3, 0.40, 4 }, { 1, 3, 0.65, 8 } }) {
-        touchFingers[0] = { a, 0.1f, 0.1f, 1.0f };
-        touchFingers[1] = { b, float(0.1 + 0.6 * distance), float(0.1 + 0.8 * distance), 1.0f };
-        map.update(0.001);
-        EXPECT_EQ(map.targetZoom, target) << "fingers " << a << " and " << b << " " << distance << " apart";
-    }
-    touchFingers[0].id = 0;
 }
 
 // Tiles come from the image cache in colours of their own; a loaded tile is never reported
@@ -170,13 +178,12 @@ TEST_F(MapTest, ANewForecastTimeGivesEveryTileItsWindGridAndOldTilesGoBeyondFive
 }
 
 // A press held for a second or more is no click; a press on the wind tape reaches no marker.
-// The own boat's icon is green, the others' red; without its icon a marker says so when drawn.
-TEST_F(MapTest, AShortClickFocusesTheMarkerUnderThePressTheOwnMarkerShowsItsPanelAndFromZoomEightAMarkerShowsNickAndPlaceCentredUnderItsIcon)
+TEST_F(MapTest, AShortClickFocusesTheMarkerUnderThePressAndTheOwnMarkerShowsItsPanel)
 {
     Map& map = makeMap();
     screen->addChild(std::make_unique<WindTape>(718, 1024, &map));
     Widget panel(0, 0, 10, 10);
-    BoatRecord ownBoat, otherBoat, boat;
+    BoatRecord ownBoat, otherBoat;
     otherBoat.lon = 5.0;
     MapWidget* own = map.addWidget(std::make_unique<BoatWidget>(&ownBoat, &panel, &map));
     MapWidget* other = map.addWidget(std::make_unique<BoatWidget>(&otherBoat, nullptr, &map));
@@ -200,6 +207,14 @@ TEST_F(MapTest, AShortClickFocusesTheMarkerUnderThePressTheOwnMarkerShowsItsPane
             << "press at " << press.x << ", " << press.y << " for " << held << " ms";
     }
     advanceFrameClock(0);
+}
+
+// The own boat's icon is green, the others' red; without its icon a marker says so when drawn.
+TEST_F(MapTest, FromZoomEightAMarkerShowsNickAndPlaceCentredUnderItsIcon)
+{
+    Map& map = makeMap();
+    Widget panel(0, 0, 10, 10);
+    BoatRecord boat;
     boat.nick = "Ann";
     StdoutCapture out;
     BoatWidget(&boat, nullptr, &map).draw(display.renderer, 100, 200);

@@ -56,7 +56,8 @@ TEST(RoutingHelpers, OnlyAGoodAnswerWithAFullGridGivesLandAndTheRouteIsLabelledI
     };
     for (auto [answer, land] : std::initializer_list<std::pair<std::string, std::optional<std::vector<bool>>>> {
              { "<result>OK numCells = 2, land = { 1, 0, 0, 1 }</result>", std::vector<bool> { 1, 0, 0, 1 } }, { "<result>OK numCells = 2, land = { 1, 0, 0 }</result>", std::nullopt },
-             { "<result>OK numCells = 0, land = { }</result>", std::nullopt }, { "<result>OK numCells = 2</result>", std::nullopt }, { "<result>Invalid request.</result>", std::nullopt }, { "Not Found", std::nullopt } })
+             { "<result>OK numCells = 0, land = { }</result>", std::nullopt }, { "<result>OK numCells = 2</result>", std::nullopt },
+             { "<result>Invalid request.</result>", std::nullopt }, { "Not Found", std::nullopt } })
         EXPECT_EQ(landOf(answer), land) << answer;
     std::string largest = "<result>OK numCells = 256, land = { 1";
     for (int i = 1; i < 256 * 256; ++i)
@@ -163,7 +164,8 @@ TEST_F(RoutingTest, RStartsOrCancelsARoutingEscapeCancelsItAndTheFinishedRouteIs
     for (const GeoPoint& tick : routeTicks(route))
         for (auto [dx, dy] : { std::pair(5, 0), std::pair(-5, 0), std::pair(0, 5), std::pair(0, -5) })
             EXPECT_TRUE(orangeBeside(tick, dx, dy)) << "a tick's arm ends 5 pixels out";
-    EXPECT_EQ(std::pair(font.texts(), font.drawn[1].y - font.drawn[0].y), std::pair(std::vector<std::string> { etaLabel(planner.routeStart(), route.etaHours), "Route ignores land" }, 16)) << "a note stands a line under the ETA";
+    EXPECT_EQ(font.texts(), (std::vector<std::string> { etaLabel(planner.routeStart(), route.etaHours), "Route ignores land" }));
+    EXPECT_EQ(font.drawn[1].y - font.drawn[0].y, 16) << "a note stands a line under the ETA";
     planner.onIdle(screen);
     EXPECT_TRUE(raceScreen.plannedRoute() && !planner.changedPicture()) << "the route stays, asking for no frame, while the boat heads for the same waypoint";
     PictureKey drawn, again, gone;

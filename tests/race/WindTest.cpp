@@ -69,12 +69,7 @@ TEST_F(WindTest, TheTapeSpansSeventyTwoHoursFromTheWholeHourWithTicksALabelEvery
     EXPECT_EQ(std::pair(tape->selected, map->windTime), std::pair(tape->start + 64800, tape->start + 64800));
 }
 
-// Cell (0, 0) is centred at (104, 94), cell (1, 1) at (232, 222); calm cells and winds beyond
-// the grid's n x n show nothing. North at 50 shows the image's 20 x 40 upright, east at 25
-// shows 10 x 20 turned a quarter clockwise; without the image a line as long as the image
-// would be runs along the wind. Cells without a real wind (not finite, or far too strong)
-// are left out, with and without the arrow image, and the other cells still show.
-TEST_F(WindTest, AGridIsReadCellByCellEveryUnusableAnswerIsReportedHandlesOnOneGridShareOneDownloadAndEachCellsArrowIsCentredTurnedAndSizedByItsWindLeavingUnrealWindsOut)
+TEST_F(WindTest, AGridIsReadCellByCellEveryUnusableAnswerIsReportedAndHandlesOnOneGridShareOneDownload)
 {
     for (auto [text, n, cells, printed] : std::initializer_list<std::tuple<std::string, int32_t, std::vector<Wind>, std::string>> {
              { "numWinds = 2, winds = {10, 1, 20, 2, 30, 3, 40, 4}", 2, { { 10, 1 }, { 20, 2 }, { 30, 3 }, { 40, 4 } }, "" },
@@ -92,7 +87,10 @@ TEST_F(WindTest, AGridIsReadCellByCellEveryUnusableAnswerIsReportedHandlesOnOneG
     // A grid whose download failed, or whose answer could not be read, is reported and not
     // asked for again while it is registered.
     RecordingServer server;
-    server.answer("/wind", [](const SeenRequest& request) { return Reply(request.param("x") == "1" ? "numWinds = 1, winds = {90, 12.5}" : (request.param("x") == "2" ? "" : "numWinds = 2")); });
+    server.answer("/wind", [](const SeenRequest& request) {
+        std::string x = request.param("x");
+        return Reply(x == "1" ? "numWinds = 1, winds = {90, 12.5}" : (x == "2" ? "" : "numWinds = 2"));
+    });
     startDownloaderOnce();
     useServer(server.baseUrl());
     auto grid = [](int x) { return getWindTile(5, x, 7, 1000); };
@@ -109,23 +107,34 @@ TEST_F(WindTest, AGridIsReadCellByCellEveryUnusableAnswerIsReportedHandlesOnOneG
     // A later grid's request proves that an unwanted one would have arrived.
     ASSERT_TRUE(takenIn(*grid(4)));
     EXPECT_EQ(server.count("/wind"), 4u);
+}
+
+// Cell (0, 0) is centred at (104, 94), cell (1, 1) at (232, 222); calm cells and winds beyond
+// the grid's n x n show nothing. North at 50 shows the image's 20 x 40 upright, east at 25
+// shows 10 x 20 turned a quarter clockwise; without the image a line as long as the image
+// would be runs along the wind. A numeral too long for a double reads as infinity; cells
+// without a real wind (not finite, or far too strong) are left out, with and without the
+// arrow image, and the other cells still show.
+TEST_F(WindTest, EachCellsArrowIsCentredTurnedAndSizedByItsWindAndUnrealWindsAreLeftOut)
+{
     const SDL_Color top { 250, 40, 40, 255 }, bottom { 40, 250, 40, 255 }, black { 0, 0, 0, 255 };
     savePng(data.root / "data/images/arrow.png", 20, 40, top, bottom);
     std::unique_ptr<Texture> arrow = loadLocalTexture("images/arrow.png");
     ASSERT_TRUE(arrow);
     WindData winds;
     std::tie(winds.n, winds.winds) = std::tuple(2, std::vector<Wind> { { 0, 50 }, { 0, 0 }, { 0, 0 }, { 90, 25 }, { 0, 50 }, { 0, 50 } });
-    WindTileImp cells(&winds);
+    WindTileImp grid(&winds);
     display.clear(black);
-    drawWindArrows(display.renderer, { 40, 30, 256, 256 }, &cells, arrow.get());
+    drawWindArrows(display.renderer, { 40, 30, 256, 256 }, &grid, arrow.get());
     drawWindArrows(display.renderer, { 40, 30, 256, 256 }, nullptr, arrow.get());
     for (auto [x, y, colour] : { std::tuple(94, 74, top), std::tuple(113, 113, bottom), std::tuple(93, 94, black), std::tuple(104, 114, black),
              std::tuple(240, 222, top), std::tuple(224, 222, bottom), std::tuple(232, 214, black), std::tuple(245, 222, black),
              std::tuple(232, 94, black), std::tuple(104, 222, black), std::tuple(104, 350, black), std::tuple(360, 222, black) })
         EXPECT_TRUE(sameColour(display.pixelAt(x, y), colour)) << x << ", " << y;
     display.clear(black);
-    drawWindArrows(display.renderer, { 40, 30, 256, 256 }, &cells, nullptr);
-    for (auto [x, y, lit] : { std::tuple(104, 71, true), std::tuple(104, 117, true), std::tuple(108, 94, false), std::tuple(221, 222, true), std::tuple(243, 222, true), std::tuple(232, 226, false) })
+    drawWindArrows(display.renderer, { 40, 30, 256, 256 }, &grid, nullptr);
+    for (auto [x, y, lit] : { std::tuple(104, 71, true), std::tuple(104, 117, true), std::tuple(108, 94, false), std::tuple(221, 222, true),
+             std::tuple(243, 222, true), std::tuple(232, 226, false) })
         EXPECT_EQ(display.pixelAt(x, y).r > 150, lit) << x << ", " << y;
     std::string huge = "1" + std::string(400, '0') + ".5";
     WindData unreal;

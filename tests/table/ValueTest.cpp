@@ -60,7 +60,8 @@ TEST(ValueTest, NumbersReadAsTheCLibraryReadsThemAndDoublesTruncateTowardZero)
         if (!text.empty() && stop == end)
             EXPECT_EQ(std::pair(StringValue(text).toLong(), StringValue(text).toInt()), std::pair(clamped, clamped)) << text;
         else
-            EXPECT_EQ(std::pair(messageOf([&] { StringValue(text).toLong(); }), messageOf([&] { StringValue(text).toInt(); })), std::pair("Invalid long '" + text + "'", "Invalid integer '" + text + "'"));
+            EXPECT_EQ(std::pair(messageOf([&] { StringValue(text).toLong(); }), messageOf([&] { StringValue(text).toInt(); })),
+                std::pair("Invalid long '" + text + "'", "Invalid integer '" + text + "'"));
     }
     const std::pair<double, int32_t> cases[] = { { -2.7, -2 }, { 2.9, 2 }, { -0.5, 0 }, { 1e10, INT32_MAX }, { -1e10, INT32_MIN }, { 2147483647.5, INT32_MAX },
         { -2147483648.5, INT32_MIN }, { std::nan(""), 0 }, { std::numeric_limits<double>::infinity(), INT32_MAX } };
