@@ -46,8 +46,7 @@ protected:
         data.writeImage("images/input-middle-center.png", 8, 8, { 255, 255, 255, 255 });
         server.answer("/users", [this](const SeenRequest&) { return Reply(refusals-- > 0 ? "<result>Wrong e-mail or password.</result>" : "<result>OK</result>"); });
         server.answer("/races", [](const SeenRequest& request) {
-            const char* answers[] = { raceList, "<result>OK race = { id = 1, sail = 1, lat = 50.5 }</result>",
-                "<result>OK waypoints = { {}, { type = 2 } }</result>" };
+            const char* answers[] = { raceList, "<result>OK race = { id = 1, sail = 1, lat = 50.5 }</result>", "<result>OK waypoints = { {}, { type = 2 } }</result>" };
             return Reply(answers[std::stoi(request.param("action")) - 1]);
         });
         messageBoxHooks.observer = [this](const std::string& text) { messages.push_back(text), pushKey(SDLK_ESCAPE); };
@@ -72,10 +71,8 @@ protected:
     }
     static void typeFields(std::initializer_list<const char*> texts)
     {
-        for (const char* text : texts) {
-            pushText(text);
-            pushKey(SDLK_TAB);
-        }
+        for (const char* text : texts)
+            pushText(text), pushKey(SDLK_TAB);
     }
     // The selector of two races is 1000 x 610 in the middle of the window; each race's
     // button, 180 x 96, is at (420, 190 + 250 * row) in it.
