@@ -23,8 +23,6 @@
 
 namespace {
 
-const char* const boldFont = "/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf";
-
 TEST(ImageCrop, TheSourceIsCutToTheWidgetsAspectAboutTheCentre)
 {
     const std::tuple<int, int, bool, std::vector<int>> cases[] = { { 2000, 1000, true, { 333, 0, 1333, 1000 } }, { 1000, 2000, true, { 0, 625, 1000, 750 } }, { 2000, 1000, false, { 0, 0, 2000, 1000 } } };
@@ -140,7 +138,7 @@ TEST_F(ControlsTest, LabelsBreakAtTheLastFittingSpaceAndDrawEachLineATextHeightB
 // with alpha 0 is no new text; each other channel or text is.
 TEST_F(ControlsTest, TextIsDrawnOpaqueInTheColoursChannelsAndKeptAsOneTexturePerTextAndColour)
 {
-    TtfFont font(TtfFontHandle(TTF_OpenFont(boldFont, 20)));
+    TtfFont font(TtfFontHandle(TTF_OpenFont("/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf", 20)));
     font.drawText(display.renderer, 10, 10, "WWW", { 200, 40, 90, 0 });
     bool found = false;
     for (int i = 0; i < 60 * 30 && !found; ++i)
