@@ -189,9 +189,9 @@ struct Script : IdleHandler {
     int turns = 0;
 };
 
-// Twenty turns of a quiet screen draw and present only the first; an event or a handler's
-// change brings one more frame, an animation or the default answer every frame; a screen
-// run again (after a dialog over it) is drawn afresh.
+// Twenty turns of a quiet screen draw and present only the first; an event no widget handles
+// or a handler's change brings one more frame, an animation or the default answer every
+// frame; a screen run again (after a dialog over it) is drawn afresh.
 TEST(IdleFrames, AQuietScreenIsDrawnAndPresentedOnlyWhenSomethingCanHaveChanged)
 {
     HeadlessWindow display;
@@ -199,7 +199,7 @@ TEST(IdleFrames, AQuietScreenIsDrawnAndPresentedOnlyWhenSomethingCanHaveChanged)
         SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
         Screen screen(display.window);
         auto* widget = screen.addChild(std::make_unique<Probe>(0, 0, 100, 100));
-        widget->animating = animating;
+        std::tie(widget->animating, widget->handles) = std::pair(animating, false);
         screen.addChild(std::make_unique<Widget>(0, 0, 10, 10)); // a plain widget does not animate
         Script script;
         script.kind = kind;
