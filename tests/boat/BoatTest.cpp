@@ -31,11 +31,9 @@ namespace {
 TEST(BoatDescription, PolarsAreReadPartByPartAndTheInformationLinesShowTheServersKeys)
 {
     using Axis = std::vector<double>;
-    const std::tuple<const char*, const char*, Axis, Axis, std::vector<Axis>> cases[] = {
-        { AXES "values = {{4, 6}, {5, 8}}", "", { 6, 12 }, { 45, 90 }, { { 4, 6 }, { 5, 8 } } },
+    const std::tuple<const char*, const char*, Axis, Axis, std::vector<Axis>> cases[] = { { AXES "values = {{4, 6}, {5, 8}}", "", { 6, 12 }, { 45, 90 }, { { 4, 6 }, { 5, 8 } } },
         { "angles = {45}, values = {{4, 6}}", "winds not found\ninvalid row size\n", {}, { 45 }, {} },
-        { AXES "values = {a = {4, 6}, {5, 8}}", "values row not found\n", { 6, 12 }, { 45, 90 }, { { 5, 8 } } },
-    };
+        { AXES "values = {a = {4, 6}, {5, 8}}", "values row not found\n", { 6, 12 }, { 45, 90 }, { { 5, 8 } } } };
     for (const auto& [text, printed, winds, angles, values] : cases) {
         StdoutCapture output;
         Polar polar = parsePolar(parseTable(text));
@@ -54,9 +52,7 @@ TEST(BoatDescription, PolarsAreReadPartByPartAndTheInformationLinesShowTheServer
     // clamped to the int range when the server sends anything wilder, speeds to one decimal,
     // the nick cut to a 200-byte buffer without splitting a character.
     BoatRecord boat;
-    readBoatState(parseTable("position = 3, lat = 10.5, lon = -20.25, grounded = 1, heading = 359.9, "
-                             "speed = 7.26, waypoint = 4, finished = 0"),
-        boat);
+    readBoatState(parseTable("position = 3, lat = 10.5, lon = -20.25, grounded = 1, heading = 359.9, speed = 7.26, waypoint = 4, finished = 0"), boat);
     EXPECT_EQ(std::make_tuple(boat.lat, boat.lon, boat.grounded, boat.waypoint, boat.finished), std::make_tuple(10.5, -20.25, true, 4, false));
     for (int i = 0; i < 100; ++i)
         boat.nick += "\xe2\x82\xac";
@@ -133,16 +129,14 @@ protected:
 // until the button goes up; the centre counts as straight up.
 TEST_F(BoatControlTest, RingTurnsByTheSweptAngleWithTheSailsPredictedSpeed)
 {
-    const std::tuple<int, int, bool> presses[] = { { 105, 0, false }, { 0, -106, true }, { -144, 0, true },
-        { 0, 145, false }, { 0, 0, false }, { 75, 75, true }, { 103, 103, false } };
+    const std::tuple<int, int, bool> presses[] = { { 105, 0, false }, { 0, -106, true }, { -144, 0, true }, { 0, 145, false }, { 0, 0, false }, { 75, 75, true }, { 103, 103, false } };
     for (auto [dx, dy, drags] : presses) {
         own.pending = false;
         EXPECT_EQ(press(512 + dx, 384 - dy), drags) << dx << ", " << dy;
         release(512 + dx, 384 - dy);
         EXPECT_EQ(own.pending, drags) << dx << ", " << dy;
     }
-    const std::tuple<int, int, double, double> moves[] = { { 512, 760, 0, 0 }, { 212, 384, 90, 7 },
-        { 512, 300, 180, 4.5 }, { 597, 299, 225, 5.75 }, { 512, 384, 180, 4.5 } };
+    const std::tuple<int, int, double, double> moves[] = { { 512, 760, 0, 0 }, { 212, 384, 90, 7 }, { 512, 300, 180, 4.5 }, { 597, 299, 225, 5.75 }, { 512, 384, 180, 4.5 } };
     press(512 + 120, 384);
     for (auto [x, y, heading, speed] : moves) {
         EXPECT_TRUE(screen->onMouseMove(SDL_BUTTON_LMASK, x, y)) << "a turn of the ring asks for a frame";
@@ -162,8 +156,7 @@ TEST_F(BoatControlTest, SailsMakeAPendingChangeThatApplySendsAndCancelUndoes)
     clickButton(7, 63);
     EXPECT_EQ(std::make_tuple(own.sail, own.speed, own.pending), std::make_tuple(2, 10.0, true));
     control->draw(display.renderer, control->x, control->y);
-    EXPECT_EQ(std::make_tuple(display.channels(control->x + 32, control->y + 35), display.channels(control->x + 32, control->y + 85),
-                  display.channels(control->x + 385, control->y + 15), display.channels(control->x + 385, control->y + 65)),
+    EXPECT_EQ(std::make_tuple(display.channels(control->x + 32, control->y + 35), display.channels(control->x + 32, control->y + 85), display.channels(control->x + 385, control->y + 15), display.channels(control->x + 385, control->y + 65)),
         std::make_tuple(1, 7, 1, 1));
     clickButton(7, 13);
     EXPECT_EQ(std::make_pair(own.sail, own.speed), std::make_pair(1, 4.5));
@@ -172,7 +165,6 @@ TEST_F(BoatControlTest, SailsMakeAPendingChangeThatApplySendsAndCancelUndoes)
     ASSERT_TRUE(server.waitForRequests(1));
     EXPECT_FALSE(own.pending || control->applyButton->visible || control->cancelButton->visible);
     EXPECT_EQ(std::make_tuple(race.own.heading, race.own.sail, race.own.speed), std::make_tuple(1.0 / 3, 1, 4.5));
-
     clickButton(7, 63);
     own.heading = 200;
     clickButton(383, 63);

@@ -23,12 +23,9 @@
 
 namespace {
 
-const char* const boldFont = "/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf";
-
 TEST(ImageCrop, TheSourceIsCutToTheWidgetsAspectAboutTheCentre)
 {
-    const std::tuple<int, int, bool, std::vector<int>> cases[] = { { 2000, 1000, true, { 333, 0, 1333, 1000 } },
-        { 1000, 2000, true, { 0, 625, 1000, 750 } }, { 2000, 1000, false, { 0, 0, 2000, 1000 } } };
+    const std::tuple<int, int, bool, std::vector<int>> cases[] = { { 2000, 1000, true, { 333, 0, 1333, 1000 } }, { 1000, 2000, true, { 0, 625, 1000, 750 } }, { 2000, 1000, false, { 0, 0, 2000, 1000 } } };
     for (const auto& [width, height, crop, expected] : cases) {
         SDL_Rect source = Image::sourceRect(width, height, 1024, 768, crop);
         EXPECT_EQ((std::vector<int> { source.x, source.y, source.w, source.h }), expected) << width << "x" << height;
@@ -41,8 +38,10 @@ struct Selection : ToggleButtonModel {
     int selected = 1;
 };
 
-struct Counting : Command {
+// Counts the commands it runs and grabs Escape.
+struct Counting : Command, Accelerator {
     void execute() override { ++runs; }
+    bool handleKey(SDL_Keycode key) override { return key == SDLK_ESCAPE; }
     int runs = 0;
 };
 
@@ -53,10 +52,8 @@ protected:
     static void SetUpTestSuite() { ASSERT_EQ(TTF_Init(), 0) << SDL_GetError(); }
     void SetUp() override
     {
-        data.writeImage("images/on.png", 8, 8, green);
-        data.writeImage("images/off.png", 8, 8, red);
-        data.writeImage("images/checkbox-on.png", 8, 8, blue);
-        data.writeImage("images/checkbox-off.png", 8, 8, yellow);
+        for (const auto& [name, colour] : { std::pair("on", green), { "off", red }, { "checkbox-on", blue }, { "checkbox-off", yellow } })
+            data.writeImage(std::string("images/") + name + ".png", 8, 8, colour);
         for (int i = 0; i < 9; ++i)
             data.writeImage("images/test-" + pieces[i] + ".png", i % 3 == 1 ? 1 : 10, i / 3 == 1 ? 1 : 10, pieceColour(i));
         initTextures(display.renderer);
@@ -65,16 +62,11 @@ protected:
     void TearDown() override { clearTextures(); }
 
     static SDL_Color pieceColour(int piece) { return { Uint8(20 + piece * 25), Uint8(240 - piece * 20), Uint8(piece * 9), 255 }; }
-    bool colourAt(int x, int y, SDL_Color expected) const
-    {
-        SDL_Color actual = display.pixelAt(x, y);
-        return actual.r == expected.r && actual.g == expected.g && actual.b == expected.b;
-    }
+    static std::tuple<int, int, int> rgb(SDL_Color colour) { return { colour.r, colour.g, colour.b }; }
+    bool colourAt(int x, int y, SDL_Color expected) const { return rgb(display.pixelAt(x, y)) == rgb(expected); }
 
-    static constexpr SDL_Color red { 255, 0, 0, 255 }, green { 0, 255, 0, 255 }, blue { 0, 0, 255, 255 },
-        yellow { 255, 255, 0, 255 }, black { 0, 0, 0, 255 }, white { 255, 255, 255, 255 };
-    const std::string pieces[9] = { "left-top", "middle-top", "right-top", "left-center", "middle-center",
-        "right-center", "left-bottom", "middle-bottom", "right-bottom" };
+    static constexpr SDL_Color red { 255, 0, 0, 255 }, green { 0, 255, 0, 255 }, blue { 0, 0, 255, 255 }, yellow { 255, 255, 0, 255 }, black { 0, 0, 0, 255 }, white { 255, 255, 255, 255 };
+    const std::string pieces[9] = { "left-top", "middle-top", "right-top", "left-center", "middle-center", "right-center", "left-bottom", "middle-bottom", "right-bottom" };
     HeadlessWindow display;
     TestDataFolder data;
 };
@@ -82,8 +74,7 @@ protected:
 TEST_F(ControlsTest, NineSkinPiecesFrameTheButtonsWhichShowTheirStateChangeItAndRunTheirCommandOnTheRelease)
 {
     Skin("images/test").drawSkin(display.renderer, 20, 30, 100, 60);
-    const SDL_Point samples[] = { { 20, 30 }, { 70, 35 }, { 119, 30 }, { 25, 60 }, { 70, 60 }, { 115, 60 }, { 20, 89 },
-        { 70, 85 }, { 119, 89 } };
+    const SDL_Point samples[] = { { 20, 30 }, { 70, 35 }, { 119, 30 }, { 25, 60 }, { 70, 60 }, { 115, 60 }, { 20, 89 }, { 70, 85 }, { 119, 89 } };
     for (int i = 0; i < 9; ++i)
         EXPECT_TRUE(colourAt(samples[i].x, samples[i].y, pieceColour(i))) << pieces[i];
     EXPECT_TRUE(colourAt(19, 30, black) && colourAt(120, 90, black));
@@ -106,16 +97,14 @@ TEST_F(ControlsTest, NineSkinPiecesFrameTheButtonsWhichShowTheirStateChangeItAnd
     EXPECT_TRUE(colourAt(4, 4, green) && colourAt(14, 4, red));
     EXPECT_TRUE(second.onMouseDown(1, 1, 1) && model.selected == 1);
     EXPECT_TRUE(second.onMouseUp(1, 1, 1) && model.selected == 2);
-
     CheckBox box(20, 0, 8, 8, false);
     box.draw(display.renderer, 20, 0);
     EXPECT_TRUE(colourAt(22, 2, yellow));
     EXPECT_TRUE(box.onMouseDown(1, 2, 2) && !box.onMouseUp(1, 2, 2) && box.isOn);
     box.draw(display.renderer, 20, 0);
     EXPECT_TRUE(colourAt(22, 2, blue));
-    auto owned = std::make_unique<Counting>();
-    Counting& command = *owned;
-    Button button(0, 0, 40, 20, "images/on.png", std::move(owned), false);
+    Button button(0, 0, 40, 20, "images/on.png", std::make_unique<Counting>(), false);
+    auto& command = static_cast<Counting&>(*button.command);
     EXPECT_TRUE(button.onMouseDown(1, 0, 0) && command.runs == 0);
     EXPECT_TRUE(button.onMouseUp(1, 0, 0) && command.runs == 1);
     button.draw(display.renderer, 0, 0);
@@ -134,9 +123,7 @@ TEST_F(ControlsTest, LabelsBreakAtTheLastFittingSpaceAndDrawEachLineATextHeightB
 {
     RecordingFont font; // 10 pixels a byte
     const std::tuple<const char*, int, std::vector<std::string>> cases[] = { { "short", 100, { "short" } }, { "aaaa bbbb cccc", 100, { "aaaa bbbb", "cccc" } },
-        { "aaaa bbbb cccc dddd eeee", 100, { "aaaa bbbb", "cccc dddd", "eeee" } },
-        { "abcdefghijklmno", 100, { "abcdefghij", "klmno" } }, { "abcdefghijk", 100, { "abcdefghijk" } },
-        { "abc", 5, {} }, { "", 100, { "" } } };
+        { "aaaa bbbb cccc dddd eeee", 100, { "aaaa bbbb", "cccc dddd", "eeee" } }, { "abcdefghijklmno", 100, { "abcdefghij", "klmno" } }, { "abcdefghijk", 100, { "abcdefghijk" } }, { "abc", 5, {} }, { "", 100, { "" } } };
     for (const auto& [text, width, lines] : cases)
         EXPECT_EQ(Label(0, 0, width, 35, text, &font).lines, lines) << text;
     Label(10, 10, 100, 35, "aaaa bbbb cccc", &font).draw(display.renderer, 10, 10);
@@ -151,15 +138,14 @@ TEST_F(ControlsTest, LabelsBreakAtTheLastFittingSpaceAndDrawEachLineATextHeightB
 // with alpha 0 is no new text; each other channel or text is.
 TEST_F(ControlsTest, TextIsDrawnOpaqueInTheColoursChannelsAndKeptAsOneTexturePerTextAndColour)
 {
-    TtfFont font(TtfFontHandle(TTF_OpenFont(boldFont, 20)));
+    TtfFont font(TtfFontHandle(TTF_OpenFont("/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf", 20)));
     font.drawText(display.renderer, 10, 10, "WWW", { 200, 40, 90, 0 });
     bool found = false;
     for (int i = 0; i < 60 * 30 && !found; ++i)
         found = colourAt(10 + i % 60, 10 + i / 60, { 200, 40, 90, 255 });
     EXPECT_TRUE(found);
     EXPECT_TRUE(font.textWidth("Regatta") > font.textWidth("Reg") && font.textHeight("Reg") > 0 && !font.textWidth(nullptr));
-    for (const auto& [text, colour] : { std::pair { "Sail", SDL_Color { 10, 20, 30, 255 } }, { "Sail", { 10, 20, 30, 0 } },
-             { "Sail", { 11, 20, 30, 255 } }, { "Sail", { 10, 21, 30, 255 } }, { "Sail", { 10, 20, 31, 255 } }, { "Sails", { 10, 20, 30, 255 } } })
+    for (const auto& [text, colour] : { std::pair { "Sail", SDL_Color { 10, 20, 30, 255 } }, { "Sail", { 10, 20, 30, 0 } }, { "Sail", { 11, 20, 30, 255 } }, { "Sail", { 10, 21, 30, 255 } }, { "Sail", { 10, 20, 31, 255 } }, { "Sails", { 10, 20, 30, 255 } } })
         font.drawText(display.renderer, 0, 0, text, colour);
     EXPECT_EQ(font.cachedTexts(), 6u) << "\"WWW\" and five of these";
     for (int i = 0; i < 1000; ++i)
@@ -179,17 +165,11 @@ TEST_F(ControlsTest, EscapeRunsTheWindowsCancelCommandOnlyWhenNothingInsideHandl
     Counting cancel;
     window.cancelCommand = &cancel;
     EXPECT_TRUE(!window.onKeyDown(SDLK_a) && window.onKeyDown(SDLK_ESCAPE));
-    struct EscapeGrabber : Accelerator {
-        bool handleKey(SDL_Keycode key) override { return key == SDLK_ESCAPE; }
-    } grabber;
-    window.addAccelerator(&grabber);
+    window.addAccelerator(&cancel);
     EXPECT_TRUE(window.onKeyDown(SDLK_ESCAPE));
     EXPECT_EQ(cancel.runs, 1);
     std::string shown;
-    messageBoxHooks.observer = [&](const std::string& text) {
-        shown = text;
-        pushKey(SDLK_ESCAPE);
-    };
+    messageBoxHooks.observer = [&](const std::string& text) { shown = text, pushKey(SDLK_ESCAPE); };
     showMessageBox(display.window, "Race full");
     messageBoxHooks.observer = nullptr;
     EXPECT_EQ(shown, "Race full");
@@ -239,8 +219,7 @@ TEST_F(InputLineTest, EditingKeysMoveAndDeleteWithinTheTextAlsoInsideASurrogateP
 {
     type("abc");
     const std::tuple<SDL_Keycode, const char*, int> steps[] = { { SDLK_DELETE, "abc", 3 }, { SDLK_LEFT, "abc", 2 },
-        { SDLK_BACKSPACE, "ac", 1 }, { SDLK_HOME, "ac", 0 }, { SDLK_BACKSPACE, "ac", 0 }, { SDLK_LEFT, "ac", 0 },
-        { SDLK_DELETE, "c", 0 }, { SDLK_END, "c", 1 }, { SDLK_RIGHT, "c", 1 }, { SDLK_HOME, "c", 0 }, { SDLK_RIGHT, "c", 1 }, { SDLK_HOME, "c", 0 } };
+        { SDLK_BACKSPACE, "ac", 1 }, { SDLK_HOME, "ac", 0 }, { SDLK_BACKSPACE, "ac", 0 }, { SDLK_LEFT, "ac", 0 }, { SDLK_DELETE, "c", 0 }, { SDLK_END, "c", 1 }, { SDLK_RIGHT, "c", 1 }, { SDLK_HOME, "c", 0 }, { SDLK_RIGHT, "c", 1 }, { SDLK_HOME, "c", 0 } };
     for (const auto& [key, text, cursor] : steps) {
         EXPECT_TRUE(screen.onKeyDown(key)) << SDL_GetKeyName(key);
         EXPECT_EQ(std::tuple(line->getText(), line->cursor), std::tuple(text, cursor)) << SDL_GetKeyName(key);
@@ -277,8 +256,7 @@ TEST_F(InputLineTest, MousePlacesTheCaretAtTheNearerBoundaryAndItIsDrawnWhileFoc
 {
     type("abcd");
     // x, button, caret: a tie goes to the later boundary; the middle button places nothing.
-    const std::tuple<int, int, int> presses[] = { { 0, 1, 0 }, { 50 + 4, 1, 0 }, { 50 + 14, 1, 1 }, { 50 + 15, 3, 2 },
-        { 50 + 16, 2, 2 }, { 50 + 34, 1, 3 }, { 400, 1, 4 } };
+    const std::tuple<int, int, int> presses[] = { { 0, 1, 0 }, { 50 + 4, 1, 0 }, { 50 + 14, 1, 1 }, { 50 + 15, 3, 2 }, { 50 + 16, 2, 2 }, { 50 + 34, 1, 3 }, { 400, 1, 4 } };
     for (const auto& [x, button, cursor] : presses) {
         EXPECT_TRUE(line->onMouseDown(button, x, 50));
         EXPECT_EQ(line->cursor, cursor) << x;
@@ -290,8 +268,7 @@ TEST_F(InputLineTest, MousePlacesTheCaretAtTheNearerBoundaryAndItIsDrawnWhileFoc
     display.clear({ 255, 255, 255, 255 });
     line->draw(display.renderer, 0, 0);
     // Text from x 50 to 89 and y 40 to 59; the caret at 90 covers 89 to 91 from y 40 to 63.
-    EXPECT_TRUE(display.pixelAt(60, 45).r == 0 && display.pixelAt(89, 63).r == 0 && display.pixelAt(91, 63).r == 0);
-    EXPECT_TRUE(display.pixelAt(92, 62).r == 255 && display.pixelAt(91, 39).r == 255);
+    EXPECT_EQ((std::vector<int> { display.pixelAt(60, 45).r, display.pixelAt(89, 63).r, display.pixelAt(91, 63).r, display.pixelAt(92, 62).r, display.pixelAt(91, 39).r }), (std::vector<int> { 0, 0, 0, 255, 255 }));
     line->setFocus(false);
     display.clear({ 255, 255, 255, 255 });
     line->draw(display.renderer, 0, 0);

@@ -8,8 +8,8 @@ namespace {
 
 using Events = std::vector<std::string>;
 
-// A widget that records what reaches it, in its own coordinates, answers with fixed results
-// and fills itself with its colour when drawn.
+// A widget that records what reaches it, in its own coordinates, answers with fixed results,
+// fills itself with its colour when drawn, counts its updates and draws and animates if asked.
 struct Probe : Widget {
     using Widget::Widget;
     bool onMouseDown(int button, int px, int py) override { return record("down", button, px, py); }
@@ -20,8 +20,10 @@ struct Probe : Widget {
     bool onTextInput(const char* utf8) override { return record(std::string("text ") + utf8); }
     bool canFocus() const override { return focusable; }
     void update(double) override { ++updates; }
+    bool isAnimating() const override { return animating; }
     void draw(SDL_Renderer* renderer, int px, int py) override
     {
+        ++draws;
         SDL_Rect rect { px, py, width, height };
         SDL_SetRenderDrawColor(renderer, colour.r, colour.g, colour.b, 255);
         SDL_RenderFillRect(renderer, &rect);
@@ -32,11 +34,11 @@ struct Probe : Widget {
     }
     bool record(const std::string& event) { return events.push_back(event), handles; }
 
-    bool focusable = false, handles = true;
+    bool focusable = false, handles = true, animating = false;
     SDL_Keycode consumedKey = SDLK_UNKNOWN;
     SDL_Color colour { 255, 0, 0, 255 };
     Events events;
-    int updates = 0;
+    int updates = 0, draws = 0;
 };
 
 // Counts the commands it runs, grabs Escape and ends its screen at the third frame.
@@ -60,7 +62,6 @@ TEST(WidgetTree, FocusFormsOnePathFromTheRootAPressFocusesTheChildrenItReachesAn
     EXPECT_TRUE(!a->focused && !left->focused && !left->focusedChild && b->focused && right->focused && tree.focused && tree.focusedChild == right);
     b->setFocus(false);
     EXPECT_FALSE(right->focused || tree.focused);
-
     int screenX = 0, screenY = 0;
     b->localToScreen(1, 2, screenX, screenY);
     EXPECT_EQ((std::pair { screenX, screenY }), (std::pair { 1 + 5 + 100 + 3, 2 + 6 + 20 + 4 }));
@@ -75,10 +76,8 @@ TEST(WidgetTree, FocusFormsOnePathFromTheRootAPressFocusesTheChildrenItReachesAn
     EXPECT_EQ(below->events, (Events { "down 1 60,70", "move 0 60,70", "wheel 2 60,70" }));
     EXPECT_TRUE(root.focused && root.focusedChild == below && below->focused && !above->focused);
     EXPECT_TRUE(root.onMouseUp(1, 260, 260));
-
     // A child covers its left and top edges but not its right and bottom ones.
-    const std::pair<SDL_Point, bool> points[] = { { { 250, 250 }, true }, { { 299, 299 }, true },
-        { { 249, 260 }, false }, { { 260, 249 }, false }, { { 300, 260 }, false }, { { 260, 300 }, false } };
+    const std::pair<SDL_Point, bool> points[] = { { { 250, 250 }, true }, { { 299, 299 }, true }, { { 249, 260 }, false }, { { 260, 249 }, false }, { { 300, 260 }, false }, { { 260, 300 }, false } };
     for (const auto& [point, hit] : points)
         EXPECT_EQ(root.onMouseMove(0, point.x, point.y), hit) << point.x << "," << point.y;
     EXPECT_FALSE(side->focused) << "neither a release nor a move moves the focus";
@@ -86,7 +85,6 @@ TEST(WidgetTree, FocusFormsOnePathFromTheRootAPressFocusesTheChildrenItReachesAn
     EXPECT_FALSE(root.onMouseDown(1, 260, 260)) << "an invisible child is not hit";
     Container bare(0, 0, 10, 10);
     EXPECT_TRUE(!bare.onMouseDown(1, 5, 5) && bare.focused) << "a press focuses the container it lands in";
-
     // A capturing widget gets every mouse event, wherever it happens.
     Container top(0, 0, 1000, 1000);
     auto* panel = top.addChild(std::make_unique<Container>(100, 100, 200, 200));
@@ -110,9 +108,7 @@ TEST(WidgetTree, FocusFormsOnePathFromTheRootAPressFocusesTheChildrenItReachesAn
 // (-1: not handled).
 TEST(WidgetTree, TabFocusesTheNextFocusableChildAndWraps)
 {
-    const std::tuple<std::vector<bool>, int, int> cases[] = { { { true, false, true }, 0, 2 },
-        { { true, false, true }, 2, 0 }, { { false, true, true }, -1, 1 }, { { false, true, false }, 1, 1 },
-        { { false, false }, -1, -1 } };
+    const std::tuple<std::vector<bool>, int, int> cases[] = { { { true, false, true }, 0, 2 }, { { true, false, true }, 2, 0 }, { { false, true, true }, -1, 1 }, { { false, true, false }, 1, 1 }, { { false, false }, -1, -1 } };
     for (const auto& [focusable, before, after] : cases) {
         Container root(0, 0, 100, 100);
         root.addChild(std::make_unique<Widget>(0, 0, 10, 10)); // a plain widget is never a stop
@@ -178,22 +174,10 @@ TEST(FrameClock, TheFirstFrameOfTheProcessTakesNoTimeAndLaterOnesMeasureTheGap)
     EXPECT_EXIT(std::exit(advanceFrameClock(5000) == 0.0 && advanceFrameClock(5250) == 0.25 ? 0 : 1), testing::ExitedWithCode(0), "");
 }
 
-struct CountingWidget : Widget {
-    using Widget::Widget;
-    void draw(SDL_Renderer*, int, int) override { ++draws; }
-    bool isAnimating() const override { return animating; }
-    int draws = 0;
-    bool animating = false;
-};
-
-enum Kind { Quiet,
-    EventAtFive,
-    ChangeAtFive,
-    DefaultAnswer };
-
 // Ends the screen at turn 20; at turn 5 it pushes an event or reports a change, as asked,
 // or it keeps the default answer (a change every turn).
 struct Script : IdleHandler {
+    static constexpr int Quiet = 0, EventAtFive = 1, ChangeAtFive = 2, DefaultAnswer = 3;
     void onIdle(Screen& screen) override
     {
         if (++turns == 5 && kind == EventAtFive)
@@ -201,22 +185,21 @@ struct Script : IdleHandler {
         screen.done = turns == 20;
     }
     bool changedPicture() const override { return kind == DefaultAnswer || (kind == ChangeAtFive && turns == 5); }
-    Kind kind = Quiet;
+    int kind = Quiet;
     int turns = 0;
 };
 
-// Twenty turns of a quiet screen draw and present only the first; an event or a handler's
-// change brings one more frame, an animation or the default answer every frame; a screen
-// run again (after a dialog over it) is drawn afresh.
+// Twenty turns of a quiet screen draw and present only the first; an event no widget handles
+// or a handler's change brings one more frame, an animation or the default answer every
+// frame; a screen run again (after a dialog over it) is drawn afresh.
 TEST(IdleFrames, AQuietScreenIsDrawnAndPresentedOnlyWhenSomethingCanHaveChanged)
 {
     HeadlessWindow display;
-    for (auto [kind, animating, expected] : { std::tuple(Quiet, false, 1), std::tuple(EventAtFive, false, 2), std::tuple(ChangeAtFive, false, 2),
-             std::tuple(Quiet, true, 20), std::tuple(DefaultAnswer, false, 20) }) {
+    for (auto [kind, animating, expected] : { std::tuple(Script::Quiet, false, 1), std::tuple(Script::EventAtFive, false, 2), std::tuple(Script::ChangeAtFive, false, 2), std::tuple(Script::Quiet, true, 20), std::tuple(Script::DefaultAnswer, false, 20) }) {
         SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
         Screen screen(display.window);
-        auto* widget = screen.addChild(std::make_unique<CountingWidget>(0, 0, 100, 100));
-        widget->animating = animating;
+        auto* widget = screen.addChild(std::make_unique<Probe>(0, 0, 100, 100));
+        std::tie(widget->animating, widget->handles) = std::pair(animating, false);
         screen.addChild(std::make_unique<Widget>(0, 0, 10, 10)); // a plain widget does not animate
         Script script;
         script.kind = kind;

@@ -44,18 +44,12 @@ protected:
         reloadServerUrls();
         data.writeImage("images/btn-left-top.png", 8, 8, { 255, 0, 255, 255 });
         data.writeImage("images/input-middle-center.png", 8, 8, { 255, 255, 255, 255 });
-        server.answer("/users", [this](const SeenRequest&) {
-            return Reply(refusals-- > 0 ? "<result>Wrong e-mail or password.</result>" : "<result>OK</result>");
-        });
+        server.answer("/users", [this](const SeenRequest&) { return Reply(refusals-- > 0 ? "<result>Wrong e-mail or password.</result>" : "<result>OK</result>"); });
         server.answer("/races", [](const SeenRequest& request) {
-            const char* answers[] = { raceList, "<result>OK race = { id = 1, sail = 1, lat = 50.5 }</result>",
-                "<result>OK waypoints = { {}, { type = 2 } }</result>" };
+            const char* answers[] = { raceList, "<result>OK race = { id = 1, sail = 1, lat = 50.5 }</result>", "<result>OK waypoints = { {}, { type = 2 } }</result>" };
             return Reply(answers[std::stoi(request.param("action")) - 1]);
         });
-        messageBoxHooks.observer = [this](const std::string& text) {
-            messages.push_back(text);
-            pushKey(SDLK_ESCAPE);
-        };
+        messageBoxHooks.observer = [this](const std::string& text) { messages.push_back(text), pushKey(SDLK_ESCAPE); };
     }
     void TearDown() override
     {
@@ -77,10 +71,8 @@ protected:
     }
     static void typeFields(std::initializer_list<const char*> texts)
     {
-        for (const char* text : texts) {
-            pushText(text);
-            pushKey(SDLK_TAB);
-        }
+        for (const char* text : texts)
+            pushText(text), pushKey(SDLK_TAB);
     }
     // The selector of two races is 1000 x 610 in the middle of the window; each race's
     // button, 180 x 96, is at (420, 190 + 250 * row) in it.
@@ -126,7 +118,6 @@ TEST_F(LobbyTest, LoginIsStoredAndSentAgainAutomaticallyNextTime)
     EXPECT_EQ(shown, (std::vector<int> { false, 5, 5, 0, 5 }));
     EXPECT_EQ(storage->readString("password", ""), "616e6e2070c3a4737320776f7264263d");
     EXPECT_EQ(storage->readInt("autoLogin", -1), 0);
-
     storage->writeInt("autoLogin", 1);
     EXPECT_EQ(runLoginScreen(display.window).size(), 2u);
     refusals = 1;
@@ -146,10 +137,7 @@ TEST_F(LobbyTest, RegistrationSendsOnlyMatchingPasswordsAndStoresTheLogin)
     messageBoxHooks.observer = [&](const std::string& text) {
         messages.push_back(text);
         if (!seen && display.channels(260, 162) == 7) {
-            Texts fields;
-            for (int top : { 159, 244, 329, 414 })
-                fields.push_back(textStart(top));
-            alike = { fields[0] == fields[3], fields[1] == fields[2], fields[0] == fields[1] };
+            alike = { textStart(159) == textStart(414), textStart(244) == textStart(329), textStart(159) == textStart(244) };
             corners = { display.channels(314, 501), display.channels(534, 501), display.channels(714, 126) };
             seen = true;
         }
@@ -164,7 +152,6 @@ TEST_F(LobbyTest, RegistrationSendsOnlyMatchingPasswordsAndStoresTheLogin)
     EXPECT_EQ(messages[0], "Passwords are not the same.");
     EXPECT_EQ(alike, (std::vector<bool> { true, true, false }));
     EXPECT_EQ(corners, (std::vector<int> { 5, 5, 0 }));
-
     pushClick(622, 502);
     typeFields({ "new@example.org", " same ", "same", "A&B" });
     pushKey(SDLK_RETURN);
@@ -187,7 +174,6 @@ TEST_F(LobbyTest, SelectorJoinsNewRacesAndContinuesOthers)
     pushKey(SDLK_ESCAPE);
     EXPECT_FALSE(runRaceSelector(display.window, races, chosen));
     EXPECT_EQ(storage->readInt("autoLogin", -1), 0);
-
     clickRace(0);
     repeatUntil([] { clickRace(0); }, [this] { return server.count("/boats") == 2; });
     ASSERT_TRUE(runRaceSelector(display.window, races, chosen));
@@ -207,12 +193,10 @@ TEST_F(LobbyTest, SelectorJoinsNewRacesAndContinuesOthers)
 // mid-dialog or Escape, ends it at once; a batch without requests shows no dialog.
 TEST_F(LobbyTest, WaitEndsWithTheMessageOfAnUnusableAnswerOrAtCancel)
 {
-    const std::tuple<std::string, bool (*)(SDL_Window*, RaceRecord&), const char*> cases[] = {
-        { "", joinRace, "Error connecting to server" }, { "<result>OK other = 1</result>", joinRace, "Error: Invalid server response." },
+    const std::tuple<std::string, bool (*)(SDL_Window*, RaceRecord&), const char*> cases[] = { { "", joinRace, "Error connecting to server" }, { "<result>OK other = 1</result>", joinRace, "Error: Invalid server response." },
         { "<result>OK race = {</result>", joinRace, "Error: Invalid server response." }, { "", loadBoatDescription, "Error connecting to server" },
         { "", loadRoute, "Error connecting to server" }, { "<result>OK sails = 5</result>", loadBoatDescription, "Error: Unexpected server response." },
-        { "<result>OK route = {}</result>", loadRoute, "Error: Invalid race route." }, { "<result>OK waypoints = 5</result>", loadRoute, "Error: Unexpected server response." }
-    };
+        { "<result>OK route = {}</result>", loadRoute, "Error: Invalid race route." }, { "<result>OK waypoints = 5</result>", loadRoute, "Error: Unexpected server response." } };
     for (const auto& [answer, step, message] : cases) {
         server.answer(".*", Reply(answer));
         messages.clear();
@@ -254,18 +238,13 @@ TEST(RaceRecord, ListsKeepEveryFieldInOrderUpToAFault)
     EXPECT_EQ(std::make_tuple(cape.name, cape.descr, cape.image, cape.start, cape.active, cape.own.sail, cape.own.lat, cape.own.windDir, cape.own.windSpeed, cape.own.nick),
         std::make_tuple("Cape", "Round it", "http://h/i.jpg", 1700000000, true, 2, 10.5, 270.0, 12.5, "Ann"));
     EXPECT_EQ(formatStartTime(cape.start), "2023-11-14 22:13");
-
-    const std::tuple<const char*, size_t, std::string> cases[] = {
-        { "other = 1", 0, "" }, { "races = { 5, 'text', { id = 1 } }", 1, "" },
-        { "races = { { id = 1 }, { id = 'x' } }", 1, "Error parsing table Invalid integer 'x'\n" },
-        { "races = { { id = 1 }, { id = 2 }, { id = 3", 0, "Error parsing table Table started at (1:" }
-    };
+    const std::tuple<const char*, size_t, std::string> cases[] = { { "other = 1", 0, "" }, { "races = { 5, 'text', { id = 1 } }", 1, "" },
+        { "races = { { id = 1 }, { id = 'x' } }", 1, "Error parsing table Invalid integer 'x'\n" }, { "races = { { id = 1 }, { id = 2 }, { id = 3", 0, "Error parsing table Table started at (1:" } };
     for (const auto& [text, count, printed] : cases) {
         StdoutCapture output;
         EXPECT_EQ(parseRaceList(text).size(), count) << text;
         EXPECT_EQ(output.text().substr(0, printed.size()), printed) << text;
     }
-
     std::vector<Waypoint> route;
     StdoutCapture output;
     ASSERT_TRUE(parseRoute("waypoints = { { lat = 1 }, { lat = 2, lon = 1, hdg = 90, dst = 2.5, type = 2 } }", route));
