@@ -129,7 +129,8 @@ protected:
 // until the button goes up; the centre counts as straight up.
 TEST_F(BoatControlTest, RingTurnsByTheSweptAngleWithTheSailsPredictedSpeed)
 {
-    const std::tuple<int, int, bool> presses[] = { { 105, 0, false }, { 0, -106, true }, { -144, 0, true }, { 0, 145, false }, { 0, 0, false }, { 75, 75, true }, { 103, 103, false } };
+    const std::tuple<int, int, bool> presses[] = { { 105, 0, false }, { 0, -106, true }, { -144, 0, true }, { 0, 145, false }, { 0, 0, false },
+        { 75, 75, true }, { 103, 103, false } };
     for (auto [dx, dy, drags] : presses) {
         own.pending = false;
         EXPECT_EQ(press(512 + dx, 384 - dy), drags) << dx << ", " << dy;
@@ -156,7 +157,8 @@ TEST_F(BoatControlTest, SailsMakeAPendingChangeThatApplySendsAndCancelUndoes)
     clickButton(7, 63);
     EXPECT_EQ(std::make_tuple(own.sail, own.speed, own.pending), std::make_tuple(2, 10.0, true));
     control->draw(display.renderer, control->x, control->y);
-    EXPECT_EQ(std::make_tuple(display.channels(control->x + 32, control->y + 35), display.channels(control->x + 32, control->y + 85), display.channels(control->x + 385, control->y + 15), display.channels(control->x + 385, control->y + 65)),
+    EXPECT_EQ(std::make_tuple(display.channels(control->x + 32, control->y + 35), display.channels(control->x + 32, control->y + 85),
+                  display.channels(control->x + 385, control->y + 15), display.channels(control->x + 385, control->y + 65)),
         std::make_tuple(1, 7, 1, 1));
     clickButton(7, 13);
     EXPECT_EQ(std::make_pair(own.sail, own.speed), std::make_pair(1, 4.5));

@@ -20,7 +20,8 @@ TEST(SailAdvice, TheOtherSailIsNamedWhenTwoPercentFasterAndNoSpeedIsTheNoGoZone)
     description.sails[2] = Polar { winds, angles, { { 0, 0 }, { 0, 0 }, { 1, 1 }, { 2, 3 }, { 51, 50.9 }, { 9, 11 } } };
     const std::tuple<int, double, double, const char*, bool> cases[] = { { 1, 90, 5, "", false },
         { 1, 180, 30, "Spinnaker faster: 11.0 kn", false }, { 2, 270, 0, "Jib faster: 6.0 kn", false },
-        { 1, 135, 5, "Spinnaker faster: 51.0 kn", false }, { 1, 135, 15, "", false }, { 1, 20, 10, "", true }, { 1, 45, 10, "Spinnaker faster: 1.0 kn", true }, { 2, 45, 10, "", false }, { 3, 20, 10, "", false } };
+        { 1, 135, 5, "Spinnaker faster: 51.0 kn", false }, { 1, 135, 15, "", false }, { 1, 20, 10, "", true },
+        { 1, 45, 10, "Spinnaker faster: 1.0 kn", true }, { 2, 45, 10, "", false }, { 3, 20, 10, "", false } };
     for (auto [sail, heading, windSpeed, faster, noGo] : cases) {
         BoatRecord boat;
         std::tie(boat.boat, boat.sail, boat.heading, boat.windSpeed) = std::tuple(&description, sail, heading, windSpeed);

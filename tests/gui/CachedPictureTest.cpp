@@ -13,9 +13,16 @@ TEST(CachedPictureTest, DrawsOnlyForANewKeyAndCopiesThePictureEveryFrame)
 {
     HeadlessWindow display(64, 48);
     CachedPicture picture;
-    auto keyOf = [](int64_t value) { PictureKey key; key.add(value); return key; };
+    auto keyOf = [](int64_t value) {
+        PictureKey key;
+        key.add(value);
+        return key;
+    };
     Uint8 red = 0;
-    auto fill = [&] { SDL_SetRenderDrawColor(display.renderer, red, 100, 50, 255), SDL_RenderClear(display.renderer); };
+    auto fill = [&] {
+        SDL_SetRenderDrawColor(display.renderer, red, 100, 50, 255);
+        SDL_RenderClear(display.renderer);
+    };
     for (auto [key, colour, redraws] : { std::tuple(1, 200, 1), std::tuple(1, 90, 1), std::tuple(2, 90, 2), std::tuple(2, 10, 2) }) {
         red = Uint8(colour);
         display.clear();

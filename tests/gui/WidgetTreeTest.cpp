@@ -77,7 +77,8 @@ TEST(WidgetTree, FocusFormsOnePathFromTheRootAPressFocusesTheChildrenItReachesAn
     EXPECT_TRUE(root.focused && root.focusedChild == below && below->focused && !above->focused);
     EXPECT_TRUE(root.onMouseUp(1, 260, 260));
     // A child covers its left and top edges but not its right and bottom ones.
-    const std::pair<SDL_Point, bool> points[] = { { { 250, 250 }, true }, { { 299, 299 }, true }, { { 249, 260 }, false }, { { 260, 249 }, false }, { { 300, 260 }, false }, { { 260, 300 }, false } };
+    const std::pair<SDL_Point, bool> points[] = { { { 250, 250 }, true }, { { 299, 299 }, true }, { { 249, 260 }, false }, { { 260, 249 }, false },
+        { { 300, 260 }, false }, { { 260, 300 }, false } };
     for (const auto& [point, hit] : points)
         EXPECT_EQ(root.onMouseMove(0, point.x, point.y), hit) << point.x << "," << point.y;
     EXPECT_FALSE(side->focused) << "neither a release nor a move moves the focus";
@@ -108,7 +109,8 @@ TEST(WidgetTree, FocusFormsOnePathFromTheRootAPressFocusesTheChildrenItReachesAn
 // (-1: not handled).
 TEST(WidgetTree, TabFocusesTheNextFocusableChildAndWraps)
 {
-    const std::tuple<std::vector<bool>, int, int> cases[] = { { { true, false, true }, 0, 2 }, { { true, false, true }, 2, 0 }, { { false, true, true }, -1, 1 }, { { false, true, false }, 1, 1 }, { { false, false }, -1, -1 } };
+    const std::tuple<std::vector<bool>, int, int> cases[] = { { { true, false, true }, 0, 2 }, { { true, false, true }, 2, 0 },
+        { { false, true, true }, -1, 1 }, { { false, true, false }, 1, 1 }, { { false, false }, -1, -1 } };
     for (const auto& [focusable, before, after] : cases) {
         Container root(0, 0, 100, 100);
         root.addChild(std::make_unique<Widget>(0, 0, 10, 10)); // a plain widget is never a stop
@@ -195,7 +197,8 @@ struct Script : IdleHandler {
 TEST(IdleFrames, AQuietScreenIsDrawnAndPresentedOnlyWhenSomethingCanHaveChanged)
 {
     HeadlessWindow display;
-    for (auto [kind, animating, expected] : { std::tuple(Script::Quiet, false, 1), std::tuple(Script::EventAtFive, false, 2), std::tuple(Script::ChangeAtFive, false, 2), std::tuple(Script::Quiet, true, 20), std::tuple(Script::DefaultAnswer, false, 20) }) {
+    for (auto [kind, animating, expected] : { std::tuple(Script::Quiet, false, 1), std::tuple(Script::EventAtFive, false, 2),
+             std::tuple(Script::ChangeAtFive, false, 2), std::tuple(Script::Quiet, true, 20), std::tuple(Script::DefaultAnswer, false, 20) }) {
         SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
         Screen screen(display.window);
         auto* widget = screen.addChild(std::make_unique<Probe>(0, 0, 100, 100));

@@ -49,7 +49,10 @@ protected:
             const char* answers[] = { raceList, "<result>OK race = { id = 1, sail = 1, lat = 50.5 }</result>", "<result>OK waypoints = { {}, { type = 2 } }</result>" };
             return Reply(answers[std::stoi(request.param("action")) - 1]);
         });
-        messageBoxHooks.observer = [this](const std::string& text) { messages.push_back(text), pushKey(SDLK_ESCAPE); };
+        messageBoxHooks.observer = [this](const std::string& text) {
+            messages.push_back(text);
+            pushKey(SDLK_ESCAPE);
+        };
     }
     void TearDown() override
     {
@@ -71,8 +74,10 @@ protected:
     }
     static void typeFields(std::initializer_list<const char*> texts)
     {
-        for (const char* text : texts)
-            pushText(text), pushKey(SDLK_TAB);
+        for (const char* text : texts) {
+            pushText(text);
+            pushKey(SDLK_TAB);
+        }
     }
     // The selector of two races is 1000 x 610 in the middle of the window; each race's
     // button, 180 x 96, is at (420, 190 + 250 * row) in it.
@@ -193,7 +198,8 @@ TEST_F(LobbyTest, SelectorJoinsNewRacesAndContinuesOthers)
 // mid-dialog or Escape, ends it at once; a batch without requests shows no dialog.
 TEST_F(LobbyTest, WaitEndsWithTheMessageOfAnUnusableAnswerOrAtCancel)
 {
-    const std::tuple<std::string, bool (*)(SDL_Window*, RaceRecord&), const char*> cases[] = { { "", joinRace, "Error connecting to server" }, { "<result>OK other = 1</result>", joinRace, "Error: Invalid server response." },
+    const std::tuple<std::string, bool (*)(SDL_Window*, RaceRecord&), const char*> cases[] = { { "", joinRace, "Error connecting to server" },
+        { "<result>OK other = 1</result>", joinRace, "Error: Invalid server response." },
         { "<result>OK race = {</result>", joinRace, "Error: Invalid server response." }, { "", loadBoatDescription, "Error connecting to server" },
         { "", loadRoute, "Error connecting to server" }, { "<result>OK sails = 5</result>", loadBoatDescription, "Error: Unexpected server response." },
         { "<result>OK route = {}</result>", loadRoute, "Error: Invalid race route." }, { "<result>OK waypoints = 5</result>", loadRoute, "Error: Unexpected server response." } };
@@ -239,7 +245,8 @@ TEST(RaceRecord, ListsKeepEveryFieldInOrderUpToAFault)
         std::make_tuple("Cape", "Round it", "http://h/i.jpg", 1700000000, true, 2, 10.5, 270.0, 12.5, "Ann"));
     EXPECT_EQ(formatStartTime(cape.start), "2023-11-14 22:13");
     const std::tuple<const char*, size_t, std::string> cases[] = { { "other = 1", 0, "" }, { "races = { 5, 'text', { id = 1 } }", 1, "" },
-        { "races = { { id = 1 }, { id = 'x' } }", 1, "Error parsing table Invalid integer 'x'\n" }, { "races = { { id = 1 }, { id = 2 }, { id = 3", 0, "Error parsing table Table started at (1:" } };
+        { "races = { { id = 1 }, { id = 'x' } }", 1, "Error parsing table Invalid integer 'x'\n" },
+        { "races = { { id = 1 }, { id = 2 }, { id = 3", 0, "Error parsing table Table started at (1:" } };
     for (const auto& [text, count, printed] : cases) {
         StdoutCapture output;
         EXPECT_EQ(parseRaceList(text).size(), count) << text;
