@@ -26,7 +26,8 @@ TEST(Protocol, AnswersAreUnwrappedQueryValuesEscapedAndCachePathsKeptInsideTheCa
     for (const auto& [text, escaped] : escapes)
         EXPECT_EQ(escape(text), escaped) << text;
     // The path comes from the server, so only plain names inside the cache folder are kept.
-    const std::vector<std::pair<std::string, std::optional<std::string>>> cases { { "http://tiles.example:8080/tiles/3/4/5.png", "tiles/3/4/5.png" }, { "http://host/race.php?id=3", "race.php?id=3" },
+    const std::vector<std::pair<std::string, std::optional<std::string>>> cases { { "http://tiles.example:8080/tiles/3/4/5.png", "tiles/3/4/5.png" },
+        { "http://host/race.php?id=3", "race.php?id=3" },
         { "http://host/%2e%2e/a..b/c..", "%2e%2e/a..b/c.." }, { "http://host/", std::nullopt }, { "http://host/tiles/", std::nullopt },
         { "http://host//etc/passwd", std::nullopt }, { "http://host/../x.png", std::nullopt }, { "http://host/a/../../x.png", std::nullopt },
         { "http://host/./x.png", std::nullopt }, { "http://host/a\\..\\x.png", std::nullopt }, { std::string("http://host/a\0/../x", 19), std::nullopt } };
