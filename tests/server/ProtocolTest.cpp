@@ -144,7 +144,7 @@ TEST_F(ProtocolTest, EveryRefusalIsATextThePlayerCanRead)
         { "Missing or invalid tile.", true, { "/races?action=6&raceId=1&z=5&x=32&y=0", "/races?action=6&raceId=1&z=40&x=0&y=0", "/races?action=6&raceId=1&x=1&y=1", "/races?action=6&raceId=1&z=3&x=-1&y=2" } },
         { "Missing or invalid heading or sail.", true, { "/boats?action=2&heading=nan&sail=1&raceId=1", "/boats?action=2&heading=90&raceId=1", "/boats?action=2&heading=1e999&sail=1&raceId=1", "/boats?action=2&heading=90&sail=%201&raceId=1" } },
         { "The heading must be between 0 and 360 degrees.", true, { "/boats?action=2&heading=400&sail=1&raceId=1", "/boats?action=2&heading=-5&sail=1&raceId=1" } },
-        { "Unknown sail.", true, { "/boats?action=2&heading=90&sail=3&raceId=1" } },
+        { "Unknown sail.", true, { "/boats?action=2&heading=90&sail=3&raceId=1" } }
     };
     GameClient player = harness.player("ref@example.org");
     player.table("/races?action=2&raceId=1");

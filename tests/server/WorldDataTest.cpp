@@ -117,11 +117,9 @@ TEST(ServerOptionsTest, TheCommandLineIsCheckedWordByWord)
     ASSERT_TRUE(options.has_value()) << error;
     EXPECT_EQ(std::tuple(options->dataDir, options->port, options->bind, options->boats, options->timeScale), std::tuple("/tmp/x", 8000, "0.0.0.0", 1000, 60.0));
     EXPECT_TRUE(ServerOptions::parse({ "--boats", "5", "--help", "--port", "x" }, error).value_or(ServerOptions()).help);
-    const std::pair<std::vector<std::string>, const char*> bad[] = {
-        { {}, "--data DIR is required" }, { { "--data" }, "missing value after --data" },
+    const std::pair<std::vector<std::string>, const char*> bad[] = { { {}, "--data DIR is required" }, { { "--data" }, "missing value after --data" },
         { { "--data", "d", "--port", "70000" }, "--port needs a number from 0 to 65535" }, { { "--data", "d", "--boats", "-1" }, "--boats needs a number from 0 to 100000" },
-        { { "--data", "d", "--time-scale", "0" }, "--time-scale needs a number above 0 and at most 1000000" }, { { "--data", "d", "--verbose", "1" }, "unknown option --verbose" }
-    };
+        { { "--data", "d", "--time-scale", "0" }, "--time-scale needs a number above 0 and at most 1000000" }, { { "--data", "d", "--verbose", "1" }, "unknown option --verbose" } };
     for (const auto& [arguments, expected] : bad)
         EXPECT_EQ(std::pair(ServerOptions::parse(arguments, error).has_value(), error), std::pair(false, std::string(expected)));
 }
